@@ -1,0 +1,61 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+# Both install what is missing from Debian first, so a fresh machine works.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+PREFIX     ?= /usr/local
+
+# Debian packages the project builds, runs and tests with.
+PACKAGES = g++ make cmake pkg-config libsdl2-dev libfreetype-dev libpng-dev \
+           fonts-wine googletest libgtest-dev libgmock-dev libbenchmark-dev \
+           xvfb xauth clang libclang-rt-14-dev
+
+.PHONY: all deps build run test unit-asan bench soak fuzz install clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing missing Debian packages:$$missing"; \
+	  if [ "$$(id -u)" = 0 ]; then SUDO=""; \
+	  elif command -v sudo >/dev/null 2>&1; then SUDO="sudo"; \
+	  else echo "error: these Debian packages are missing:$$missing"; \
+	       echo "       install them as root: apt-get install$$missing"; exit 1; fi; \
+	  $$SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq && \
+	  $$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing || { \
+	    echo "error: could not install:$$missing"; exit 1; }; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/fizzorbs
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory unit-asan
+
+# The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+unit-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DFZ_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
+
+bench: build
+	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench
+	./$(BUILD)/bench/fizzorbs-bench
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,61 @@
+// The window manager's own operations: what the shell chrome and the dialog
+// manager need beyond the platform calls the game makes.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <windows.h>
+
+namespace pk::wm {
+
+// Screen layout of the device: the navigation bar on top, the menu bar at the bottom.
+constexpr int kNavBarHeight = 26;
+constexpr int kMenuBarHeight = 26;
+
+bool enableWindow(HWND hwnd, bool enable);  // a disabled window gets no stylus input
+bool isEnabled(HWND hwnd);
+bool isVisible(HWND hwnd);
+HWND parentOf(HWND hwnd);  // child windows only
+HWND ownerOf(HWND hwnd);   // top-level windows only
+std::vector<HWND> children(HWND hwnd);  // in creation order
+std::vector<HWND> topLevels();          // top of the z-order first, visible or not
+HWND windowAt(POINT screen);            // deepest visible window under a screen point
+
+std::u16string text(HWND hwnd);  // the window text (WM_SETTEXT and creation set it)
+int controlId(HWND hwnd);        // the child id given at creation (the HMENU argument)
+uint32_t style(HWND hwnd);
+uint32_t exStyle(HWND hwnd);
+LONG_PTR userData(HWND hwnd);
+void setUserData(HWND hwnd, LONG_PTR data);
+HINSTANCE instanceOf(HWND hwnd);
+
+RECT screenRect(HWND hwnd);  // the whole window in screen coordinates (client = whole here)
+// Moves and sizes a window (screen coordinates for top-levels, parent client for children);
+// sends WM_SIZE when the size changed and repaints what it uncovers.
+void moveWindow(HWND hwnd, int x, int y, int width, int height);
+void bringToTop(HWND hwnd);
+
+// Activation: WM_ACTIVATE to the window losing and the one gaining it (WA_ACTIVE, or
+// WA_CLICKACTIVE when a tap did it).
+void activate(HWND hwnd, bool byClick = false);
+
+// While set, every stylus event goes to this window (client coordinates may be negative).
+void setCapture(HWND hwnd);
+void releaseCapture();
+HWND capture();
+
+// A WM_TIMER with this id after `ms` of the host's clock, repeated until killed.
+void setTimer(HWND hwnd, UINT_PTR id, uint32_t ms);
+void killTimer(HWND hwnd, UINT_PTR id);
+
+// Takes and dispatches messages until `done` turns true (dialogs, message boxes, menus).
+// Returns false if a WM_QUIT arrived meanwhile; it is posted again for the outer loop.
+bool runModalLoop(const bool& done);
+
+// The shell's hooks: called when the active window or its title changes, so the
+// navigation bar can redraw. Implemented by the shell chrome.
+void shellActiveChanged();
+
+}  // namespace pk::wm
