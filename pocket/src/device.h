@@ -25,6 +25,10 @@ void setUpDevice(Host& host, const DeviceConfig& config, const ModuleImage* modu
 // "\Windows\Fizzorbs.dat" -> <root>/Windows/Fizzorbs.dat; empty when the path leaves the root.
 std::filesystem::path hostPath(std::u16string_view devicePath);
 
+// Shows the screen through the host if anything was drawn since it was last shown
+// (grey levels on a device with under 8 colour bits). The program waits after this.
+void presentIfChanged();
+
 std::string utf8(std::u16string_view text);
 std::u16string utf16(std::string_view text);
 

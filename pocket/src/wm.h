@@ -37,6 +37,10 @@ RECT screenRect(HWND hwnd);  // the whole window in screen coordinates (client =
 void moveWindow(HWND hwnd, int x, int y, int width, int height);
 void bringToTop(HWND hwnd);
 
+// Shell windows (navigation bar, menu bar, pop-ups, tool tips, drop lists) are never
+// activated: tapping them leaves the active window as it is.
+void setNoActivate(HWND hwnd);
+
 // Activation: WM_ACTIVATE to the window losing and the one gaining it (WA_ACTIVE, or
 // WA_CLICKACTIVE when a tap did it).
 void activate(HWND hwnd, bool byClick = false);
@@ -53,6 +57,8 @@ void killTimer(HWND hwnd, UINT_PTR id);
 // Takes and dispatches messages until `done` turns true (dialogs, message boxes, menus).
 // Returns false if a WM_QUIT arrived meanwhile; it is posted again for the outer loop.
 bool runModalLoop(const bool& done);
+
+// Note: WM_CREATE's lParam is the creation parameter (CreateWindowExW's last argument) itself.
 
 // The shell's hooks: called when the active window or its title changes, so the
 // navigation bar can redraw. Implemented by the shell chrome.
