@@ -1,0 +1,35 @@
+// The application shell's process-wide handles and the operations other
+// subsystems call into it.
+#pragma once
+#include <windows.h>
+
+extern HWND mainWindow;
+extern HINSTANCE appInstance;
+extern HWND menuBar;
+extern HDC bubbleBacking;
+extern HBITMAP bubbleBackingBitmap;
+
+constexpr int CMD_NEW_GAME = 101;
+constexpr int CMD_END_GAME = 102;
+constexpr int CMD_ABOUT = 103;
+constexpr int CMD_OPTIONS = 104;
+constexpr int CMD_UNDO = 106;
+constexpr int CMD_STATISTICS = 107;
+constexpr int CMD_NOTHING = 110;
+constexpr int CMD_GAME_MENU = 112;
+constexpr int CMD_INFO_MENU = 114;
+
+constexpr int SOUND_POP = 2000;
+constexpr int SOUND_WOOPOP = 2001;
+constexpr int SOUND_END = 2002;
+constexpr int SOUND_HIGHSCORE = 2003;
+constexpr int SOUND_CRITICAL = 2005;
+constexpr int SOUND_UNDO = 2006;
+
+void hideInputPanel();
+void setCommandEnabled(int id, BOOL enabled);
+void updateCommandState();
+void playGameSound(int soundId);
+
+LRESULT onEndGame(HWND window, int id, HWND control, int notification);
+LRESULT onHelp(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
