@@ -1,0 +1,67 @@
+// The window manager's records, shared by its units.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+namespace pk::wm {
+
+struct WindowClass {
+  std::u16string name;
+  WNDPROC proc = nullptr;
+  HBRUSH background = nullptr;
+  HINSTANCE instance = nullptr;
+};
+
+struct Window {
+  HWND handle = nullptr;
+  const WindowClass* cls = nullptr;
+  WNDPROC proc = nullptr;
+  std::u16string text;
+  uint32_t style = 0;
+  uint32_t exStyle = 0;
+  RECT rect{};  // screen coordinates for top-levels, parent client coordinates for children
+  HWND parent = nullptr;
+  HWND owner = nullptr;
+  std::vector<HWND> children;  // creation order; later ones lie above earlier ones
+  int controlId = 0;
+  LONG_PTR userData = 0;
+  HINSTANCE instance = nullptr;
+  bool visible = false;
+  bool enabled = true;
+  bool noActivate = false;
+  bool destroying = false;
+  // Update region, kept as its bounding box in client coordinates.
+  bool needsPaint = false;
+  bool needsErase = false;
+  RECT update{};
+  unsigned paintCount = 0;  // BeginPaint calls, to spot a WM_PAINT left unvalidated
+};
+
+Window* find(HWND hwnd);
+bool isChild(const Window& w);
+HWND topLevelOf(HWND hwnd);
+RECT clientToScreen(const Window& w, RECT r);
+POINT screenOrigin(const Window& w);
+// What of the window shows on screen (screen rectangles): clipped by its parents,
+// windows above it and its own children.
+std::vector<RECT> visibleRegion(const Window& w);
+// Marks every window that overlaps the screen rectangle as needing paint (with erase).
+void invalidateScreenArea(const RECT& screen);
+// The next window that wants WM_PAINT, or null.
+HWND nextWindowToPaint();
+HWND activeHandle();
+void forgetWindow(HWND hwnd);
+// Lets other processes on this device find the main window (FindWindowW), and stops that.
+void announceInstance(HWND hwnd);
+void withdrawInstance();  // message queue and timers drop what was meant for it
+
+// Rectangle arithmetic on lists of rectangles.
+bool intersect(RECT& out, const RECT& a, const RECT& b);
+bool isEmpty(const RECT& r);
+void subtract(std::vector<RECT>& region, const RECT& hole);
+RECT unite(const RECT& a, const RECT& b);
+
+}  // namespace pk::wm
