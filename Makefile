@@ -3,6 +3,8 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 20
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
 
@@ -11,7 +13,7 @@ PACKAGES = g++ make cmake pkg-config libsdl2-dev libfreetype-dev libpng-dev \
            fonts-wine googletest libgtest-dev libgmock-dev libbenchmark-dev \
            xvfb xauth clang libclang-rt-14-dev
 
-.PHONY: all deps build run test unit-asan bench soak fuzz install clean
+.PHONY: all deps build run test unit-asan fuzz-build fuzz-short fuzz bench soak install package clean
 
 all: build
 
@@ -50,6 +52,26 @@ unit-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
 
+# The state-file loader under libFuzzer (clang), with a seed corpus of real files.
+$(FUZZ_BUILD)/CMakeCache.txt:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DFZ_FUZZ=ON
+
+fuzz-build: deps $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target statefile-fuzz
+
+fuzz-short: fuzz-build
+	mkdir -p $(FUZZ_BUILD)/corpus
+	./$(FUZZ_BUILD)/tests/statefile-fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  $(FUZZ_BUILD)/corpus tests/fuzz/corpus
+
+fuzz: fuzz-build
+	mkdir -p $(FUZZ_BUILD)/corpus
+	./$(FUZZ_BUILD)/tests/statefile-fuzz $(FUZZ_BUILD)/corpus tests/fuzz/corpus
+
+# Ten minutes of random play on the headless device, for people.
+soak: build
+	FZ_SOAK_SECONDS=600 FZ_BUILD=$(BUILD) FZ_SOURCE=. bash tests/e2e/soak.sh
+
 bench: build
 	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench
 	./$(BUILD)/bench/fizzorbs-bench
@@ -57,5 +79,8 @@ bench: build
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+package: build
+	cd $(BUILD) && cpack
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
