@@ -129,6 +129,8 @@ void forgetWindow(HWND hwnd) {
                  q.timers.end());
 }
 
+void clearQueue() { queue() = Queue{}; }
+
 void setTimer(HWND hwnd, UINT_PTR id, uint32_t ms) {
   killTimer(hwnd, id);
   queue().timers.push_back(Timer{hwnd, id, ms, now() + ms});

@@ -707,3 +707,19 @@ HWND activeWindow() { return registry().active; }
 
 }  // namespace pk::automation
 
+
+namespace pk::wm {
+
+void clearQueue();
+
+void resetWindowSystem() {
+  auto& r = registry();
+  withdrawInstance();
+  r.windows.clear();
+  r.zorder.clear();
+  r.classes.clear();
+  r.active = r.capture = r.mainWindow = nullptr;
+  clearQueue();
+}
+
+}  // namespace pk::wm

@@ -60,6 +60,10 @@ bool runModalLoop(const bool& done);
 
 // Note: WM_CREATE's lParam is the creation parameter (CreateWindowExW's last argument) itself.
 
+// Ends every window, class, timer and queued message of the device, as the end of a
+// process would; a new program can then start in the same process (tests, fuzzing).
+void resetWindowSystem();
+
 // The shell's hooks: called when the active window or its title changes, so the
 // navigation bar can redraw. Implemented by the shell chrome.
 void shellActiveChanged();
