@@ -1,0 +1,12 @@
+// Starting desktop programs from the SDL host.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace pk {
+
+// Runs a program (found on PATH) detached from this process, with no shell in between.
+// False when it cannot be started at all.
+bool launchDetached(const std::vector<std::string>& args);
+
+}  // namespace pk
