@@ -1,0 +1,178 @@
+// The one virtual device of this process: its host, screen and file system.
+#include "device.h"
+
+#include <unistd.h>
+
+#include <system_error>
+
+#ifndef FZ_SOURCE_DIR
+#define FZ_SOURCE_DIR "."
+#endif
+
+namespace fs = std::filesystem;
+
+namespace pk {
+namespace {
+
+std::string foldCase(std::string s) {
+  for (auto& c : s)
+    if (c >= 'A' && c <= 'Z') c = char(c + 32);
+  return s;
+}
+
+// The entry of `folder` that names `component` on a case-insensitive device;
+// the component itself when there is none yet (a file about to be created).
+fs::path matchEntry(const fs::path& folder, const std::string& component) {
+  std::error_code ec;
+  if (fs::exists(folder / component, ec)) return folder / component;
+  std::string want = foldCase(component);
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (foldCase(name) == want) return it->path();
+  }
+  return folder / component;
+}
+
+void copyShippedFiles(const fs::path& windowsFolder) {
+  fs::path shipped = shippedDeviceFiles();
+  std::error_code ec;
+  if (shipped.empty() || !fs::is_directory(shipped, ec)) return;
+  for (fs::directory_iterator it(shipped, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code fileEc;
+    if (!it->is_regular_file(fileEc)) continue;
+    fs::path target = matchEntry(windowsFolder, it->path().filename().string());
+    if (fs::exists(target, fileEc)) continue;
+    fs::copy_file(it->path(), target, fileEc);
+  }
+}
+
+}  // namespace
+
+Device& device() {
+  static Device d;
+  return d;
+}
+
+void setUpDevice(Host& host, const DeviceConfig& config, const ModuleImage* module) {
+  Device& d = device();
+  d.host = &host;
+  d.config = config;
+  d.screen = Surface(config.width > 0 ? config.width : 0, config.height > 0 ? config.height : 0, 0xFFFFFF);
+  d.module = module;
+  d.screenChanged = true;
+  if (config.root.empty()) return;
+  std::error_code ec;
+  fs::create_directories(config.root, ec);
+  fs::path windows = hostPath(u"\\Windows");
+  if (windows.empty()) return;
+  fs::create_directories(windows, ec);
+  copyShippedFiles(windows);
+}
+
+fs::path hostPath(std::u16string_view devicePath) {
+  const fs::path& root = device().config.root;
+  if (root.empty() || devicePath.empty()) return {};
+  // The device has no current folder: a name without a leading backslash is
+  // taken from the root, as the platform does.
+  fs::path out = root;
+  size_t at = 0;
+  while (at <= devicePath.size()) {
+    size_t end = devicePath.find_first_of(u"\\/", at);
+    if (end == std::u16string_view::npos) end = devicePath.size();
+    std::u16string_view part = devicePath.substr(at, end - at);
+    at = end + 1;
+    if (part.empty() || part == u".") continue;
+    if (part == u"..") return {};
+    if (part.find(u'\0') != std::u16string_view::npos || part.find(u':') != std::u16string_view::npos)
+      return {};
+    out = matchEntry(out, utf8(part));
+  }
+  return out;
+}
+
+std::string utf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t cp = text[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;  // a lone surrogate
+    }
+    if (cp < 0x80) {
+      out += char(cp);
+    } else if (cp < 0x800) {
+      out += char(0xC0 | (cp >> 6));
+      out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += char(0xE0 | (cp >> 12));
+      out += char(0x80 | ((cp >> 6) & 0x3F));
+      out += char(0x80 | (cp & 0x3F));
+    } else {
+      out += char(0xF0 | (cp >> 18));
+      out += char(0x80 | ((cp >> 12) & 0x3F));
+      out += char(0x80 | ((cp >> 6) & 0x3F));
+      out += char(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::u16string utf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    uint32_t cp;
+    int extra;
+    if (c < 0x80) {
+      cp = c, extra = 0;
+    } else if ((c & 0xE0) == 0xC0) {
+      cp = c & 0x1F, extra = 1;
+    } else if ((c & 0xF0) == 0xE0) {
+      cp = c & 0x0F, extra = 2;
+    } else if ((c & 0xF8) == 0xF0) {
+      cp = c & 0x07, extra = 3;
+    } else {
+      out += u'\uFFFD';
+      ++i;
+      continue;
+    }
+    int k = 1;
+    for (; k <= extra && i + size_t(k) < text.size(); ++k) {
+      unsigned char d = static_cast<unsigned char>(text[i + size_t(k)]);
+      if ((d & 0xC0) != 0x80) break;
+      cp = (cp << 6) | (d & 0x3F);
+    }
+    static const uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+    if (k <= extra || cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+      out += u'\uFFFD';
+      i += size_t(k);
+      continue;
+    }
+    i += size_t(extra) + 1;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += char16_t(0xD800 + (cp >> 10));
+      out += char16_t(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += char16_t(cp);
+    }
+  }
+  return out;
+}
+
+fs::path shippedDeviceFiles() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec) {
+    fs::path installed = exe.parent_path() / ".." / "share" / "fizzorbs" / "device" / "Windows";
+    if (fs::is_directory(installed, ec)) return installed.lexically_normal();
+  }
+  return fs::path(FZ_SOURCE_DIR) / "device" / "Windows";
+}
+
+}  // namespace pk
