@@ -11,7 +11,7 @@ PREFIX     ?= /usr/local
 # Debian packages the project builds, runs and tests with.
 PACKAGES = g++ make cmake pkg-config libsdl2-dev libfreetype-dev libpng-dev \
            fonts-wine googletest libgtest-dev libgmock-dev libbenchmark-dev \
-           xvfb xauth clang libclang-rt-14-dev
+           xvfb xauth clang libclang-rt-14-dev python3 appstream
 
 .PHONY: all deps build run test unit-asan fuzz-build fuzz-short fuzz bench soak install package clean
 

@@ -1,0 +1,132 @@
+#!/usr/bin/env python3
+"""Reads a Fizzorbs state file for the end-to-end tests and answers questions
+about it from the command line:
+
+  fzstate.py FILE field NAME        print a record field (score, moves, style, ...)
+  fzstate.py FILE group             print "X Y N" for a tap on the biggest group
+                                    (screen point) and its size
+  fzstate.py FILE lone              print "X Y" of a bubble without a same-coloured
+                                    neighbour, or nothing
+  fzstate.py FILE check             check the game's invariants; exit 1 with the reason
+"""
+import struct
+import sys
+
+SIZE = 12792
+COLS = ROWS = 22
+NAV_BAR = 26
+
+
+class State:
+    def __init__(self, data):
+        if len(data) != SIZE:
+            raise SystemExit(f"state file is {len(data)} bytes, not {SIZE}")
+        words = struct.unpack_from("<2420i", data, 0)
+        self.cells = [words[i * 5:(i + 1) * 5] for i in range(COLS * ROWS)]
+        g = struct.unpack_from("<573i", data, 9680)
+        self.cols, self.rows, self.style, self.cell_size, self.color_count = g[0:5]
+        self.scores = g[5:13]
+        self.seed = g[13]
+        self.incoming = [g[14 + 22 * k:36 + 22 * k] for k in range(25)]
+        self.incoming_index = g[564]
+        self.counts_for_stats = g[565]
+        self.moves = g[567]
+        p = struct.unpack_from("<6I", data, 11972)
+        self.score_slot_count, self.score_slot, self.game_in_progress, self.guest_game = p[0:4]
+        self.options = struct.unpack_from("<14i", data, 12096)
+        self.stats = [struct.unpack_from("<IIIiI", data, 12152 + 40 * i) for i in range(16)]
+
+    def cell(self, col, row):
+        return self.cells[col * ROWS + row]
+
+    def color(self, col, row):
+        return self.cell(col, row)[0]
+
+    def group(self, col, row):
+        colour = self.color(col, row)
+        if colour < 0:
+            return set()
+        seen, todo = set(), [(col, row)]
+        while todo:
+            c, r = todo.pop()
+            if (c, r) in seen or not (0 <= c < self.cols and 0 <= r < self.rows):
+                continue
+            if self.color(c, r) != colour:
+                continue
+            seen.add((c, r))
+            todo += [(c + 1, r), (c - 1, r), (c, r + 1), (c, r - 1)]
+        return seen
+
+    def tap_point(self, col, row):
+        _, x, y, _, _ = self.cell(col, row)
+        return x + 10, y + 10 + NAV_BAR
+
+    def field(self, name):
+        table = {
+            "score": self.scores[self.score_slot] if self.score_slot < 8 else None,
+            "moves": self.moves, "style": self.style, "cols": self.cols, "rows": self.rows,
+            "seed": self.seed, "incoming_index": self.incoming_index,
+            "counts_for_stats": self.counts_for_stats, "game_in_progress": self.game_in_progress,
+            "guest_game": self.guest_game, "bubbles": self.bubbles(),
+            "play_sounds": self.options[0], "show_demo": self.options[1], "confirm_end": self.options[2],
+            "guest_mode": self.options[3], "game_style": self.options[4], "decimal_averages": self.options[7],
+            "bubble_set": self.options[8],
+        }
+        for i in range(4):
+            games, high, total, best, moves = self.stats[i]
+            table.update({f"games{i}": games, f"high{i}": high, f"total{i}": total, f"best{i}": best,
+                          f"totalmoves{i}": moves})
+        return table[name]
+
+    def bubbles(self):
+        return sum(1 for c in range(self.cols) for r in range(self.rows) if self.cell(c, r)[3])
+
+    def check(self):
+        for c in range(COLS):
+            for r in range(ROWS):
+                colour, _, _, occupied, _ = self.cell(c, r)
+                if occupied not in (0, 1) or (occupied == 1) != (0 <= colour <= 4) or colour < -1 or colour > 4:
+                    return f"cell {c},{r}: colour {colour} occupied {occupied}"
+                if (c >= self.cols or r >= self.rows) and occupied:
+                    return f"cell {c},{r} outside the area holds a bubble"
+        if self.game_in_progress and self.style in (1, 3):
+            for c in range(self.cols):
+                if not self.cell(c, self.rows - 1)[3]:
+                    return f"column {c} is empty in a refilling style"
+        if self.game_in_progress and self.counts_for_stats != (1 - self.guest_game):
+            return "countsForStats is not the negation of guestGame"
+        return None
+
+
+def main():
+    state = State(open(sys.argv[1], "rb").read())
+    what = sys.argv[2]
+    if what == "field":
+        print(state.field(sys.argv[3]))
+    elif what == "group":
+        best = None
+        for c in range(state.cols):
+            for r in range(state.rows):
+                g = state.group(c, r)
+                if len(g) >= 2 and (best is None or len(g) > len(best[2])):
+                    best = (c, r, g)
+        if best:
+            x, y = state.tap_point(best[0], best[1])
+            print(x, y, len(best[2]))
+    elif what == "lone":
+        for c in range(state.cols):
+            for r in range(state.rows):
+                if state.color(c, r) >= 0 and len(state.group(c, r)) == 1:
+                    print(*state.tap_point(c, r))
+                    return
+    elif what == "check":
+        problem = state.check()
+        if problem:
+            print(problem)
+            sys.exit(1)
+    else:
+        sys.exit(f"unknown question {what}")
+
+
+if __name__ == "__main__":
+    main()
