@@ -31,6 +31,30 @@ TEST(Device, AnExistingWindowsFolderOfAnotherCaseIsKept) {
   pk::device().host = nullptr;
 }
 
+TEST(Device, ShippedFilesAreCopiedOnlyWhenMissing) {
+  fs::path shipped = pk::shippedDeviceFiles();
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (fs::directory_iterator it(shipped, ec), end; !ec && it != end; it.increment(ec))
+    if (it->is_regular_file()) files.push_back(it->path().filename());
+  if (files.empty()) GTEST_SKIP() << "nothing ships in " << shipped;
+  fs::path root = test::freshRoot();
+  fs::create_directories(root / "Windows");
+  // The user's own copy of the first file stays as it is.
+  std::ofstream(root / "Windows" / files[0]) << "mine";
+  test::FakeHost host;
+  pk::DeviceConfig config;
+  config.root = root;
+  pk::setUpDevice(host, config, nullptr);
+  std::ifstream in(root / "Windows" / files[0]);
+  std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(kept, "mine");
+  for (size_t i = 1; i < files.size(); ++i)
+    EXPECT_EQ(fs::file_size(root / "Windows" / files[i]), fs::file_size(shipped / files[i])) << files[i];
+  fs::remove_all(root);
+  pk::device().host = nullptr;
+}
+
 TEST(Device, PathsMapBelowTheRootWithoutRegardToCase) {
   test::TempDevice dev;
   dev.write("Windows/Critical.wav", "x");
