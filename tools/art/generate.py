@@ -7,8 +7,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import board  # noqa: E402
 import sounds  # noqa: E402
+import titles  # noqa: E402
 
-MODULES = [board, sounds]
+MODULES = [board, sounds, titles]
 
 
 def main():
