@@ -151,6 +151,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int cmdShow) {
   InvalidateRect(window, nullptr, TRUE);
   PostMessageW(window, kPostProbe, 1, 0);
   PostMessageW(window, kPostProbe, 2, 0);
+  logLine("waiting");
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0)) {
