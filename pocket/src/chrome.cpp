@@ -1,0 +1,296 @@
+// The shell around the program: the navigation bar on top, the input panel
+// queries, and the drawing helpers every shell window shares.
+#include "chrome.h"
+
+#include <aygshell.h>
+#include <commctrl.h>
+
+#include "device.h"
+#include "wm.h"
+
+namespace pk::chrome {
+
+// ---- Drawing helpers ----
+
+ScopedFont::ScopedFont(HDC dc, int points, bool bold) : dc_(dc) {
+  LOGFONTW lf{};
+  int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  if (dpi <= 0) dpi = 96;
+  lf.lfHeight = -(points * dpi) / 72;
+  lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  const char16_t face[] = u"Tahoma";
+  std::copy(std::begin(face), std::end(face), lf.lfFaceName);
+  font_ = CreateFontIndirectW(&lf);
+  old_ = font_ ? SelectObject(dc, font_) : nullptr;
+}
+
+ScopedFont::~ScopedFont() {
+  if (!font_) return;
+  SelectObject(dc_, old_);
+  DeleteObject(font_);
+}
+
+void fillSolid(HDC dc, const RECT& r, COLORREF color) {
+  HBRUSH b = CreateSolidBrush(color);
+  FillRect(dc, &r, b);
+  DeleteObject(b);
+}
+
+void frame(HDC dc, const RECT& r, COLORREF color, int thickness) {
+  HBRUSH b = CreateSolidBrush(color);
+  for (int i = 0; i < thickness; ++i) {
+    RECT top{r.left + i, r.top + i, r.right - i, r.top + i + 1};
+    RECT bottom{r.left + i, r.bottom - i - 1, r.right - i, r.bottom - i};
+    RECT left{r.left + i, r.top + i, r.left + i + 1, r.bottom - i};
+    RECT right{r.right - i - 1, r.top + i, r.right - i, r.bottom - i};
+    FillRect(dc, &top, b);
+    FillRect(dc, &bottom, b);
+    FillRect(dc, &left, b);
+    FillRect(dc, &right, b);
+  }
+  DeleteObject(b);
+}
+
+void line(HDC dc, int x0, int y0, int x1, int y1, bool white) {
+  HGDIOBJ old = SelectObject(dc, GetStockObject(white ? WHITE_PEN : BLACK_PEN));
+  POINT pts[2] = {{x0, y0}, {x1, y1}};
+  Polyline(dc, pts, 2);
+  SelectObject(dc, old);
+}
+
+void text(HDC dc, const std::u16string& s, RECT r, UINT format, COLORREF color, COLORREF ground) {
+  COLORREF oldText = SetTextColor(dc, color);
+  COLORREF oldBk = SetBkColor(dc, ground);
+  DrawTextW(dc, s.c_str(), int(s.size()), &r, format | DT_NOPREFIX);
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBk);
+}
+
+SIZE textSize(HDC dc, const std::u16string& s) {
+  SIZE sz{0, 0};
+  GetTextExtentExPointW(dc, s.c_str(), int(s.size()), 0, nullptr, nullptr, &sz);
+  return sz;
+}
+
+std::u16string displayText(const std::u16string& s) {
+  std::u16string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == u'&' && i + 1 < s.size()) {
+      out += s[++i];  // "&&" is a literal ampersand
+      continue;
+    }
+    if (s[i] == u'\t') break;  // accelerator text is not shown on the device
+    out += s[i];
+  }
+  return out;
+}
+
+void registerClass(LPCWSTR name, WNDPROC proc, int stockBrush) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = name;
+  wc.hbrBackground = stockBrush >= 0 ? HBRUSH(GetStockObject(stockBrush)) : nullptr;
+  RegisterClassW(&wc);  // fails harmlessly when the class exists
+}
+
+HWND createShellWindow(LPCWSTR className, LPCWSTR title, RECT r, HWND owner) {
+  HWND h = CreateWindowExW(0, className, title, WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                           owner, nullptr, nullptr, nullptr);
+  if (!h) return nullptr;
+  wm::setNoActivate(h);
+  ShowWindow(h, SW_SHOW);
+  return h;
+}
+
+bool contains(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
+
+POINT pointOf(LPARAM lParam) { return POINT{int16_t(LOWORD(lParam)), int16_t(HIWORD(lParam))}; }
+
+POINT centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+std::string quoted(const std::u16string& s) {
+  std::string out = "\"";
+  for (char c : utf8(s)) {
+    if (c == '"' || c == '\\') out += '\\';
+    if (c == '\n') {
+      out += "\\n";
+      continue;
+    }
+    if (c == '\r') continue;
+    out += c;
+  }
+  return out + "\"";
+}
+
+SIZE dialogBaseUnits() {
+  static const std::u16string letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  HDC dc = GetDC(nullptr);
+  SIZE base{4, 8};
+  if (!dc) return base;
+  {
+    ScopedFont font(dc, 8, false);
+    SIZE sz = textSize(dc, letters);
+    if (sz.cx > 0) base.cx = (sz.cx + 26) / 52;
+    if (sz.cy > 0) base.cy = sz.cy;
+  }
+  ReleaseDC(nullptr, dc);
+  return base;
+}
+
+// ---- Navigation bar ----
+
+namespace {
+
+struct NavBar {
+  HWND hwnd = nullptr;
+  bool okPressed = false;
+};
+
+NavBar& nav() {
+  static NavBar n;
+  return n;
+}
+
+constexpr RECT kOkRect{214, 2, 238, 24};
+
+HWND dialogWithOk() {
+  HWND a = GetActiveWindow();
+  return a && isDialog(a) && hasDoneButton(a) ? a : nullptr;
+}
+
+std::u16string activeTitle() {
+  HWND a = GetActiveWindow();
+  // A message box keeps its caption in its own strip; the bar goes on naming the program.
+  while (a && isMessageBox(a)) a = wm::ownerOf(a);
+  return a ? wm::text(a) : std::u16string{};
+}
+
+void drawFlag(HDC dc, int x, int y) {
+  const COLORREF colors[4] = {RGB(232, 48, 32), RGB(48, 176, 48), RGB(40, 112, 232), RGB(248, 200, 24)};
+  for (int i = 0; i < 4; ++i) {
+    int cx = x + (i % 2) * 8, cy = y + (i / 2) * 8;
+    fillSolid(dc, RECT{cx, cy, cx + 7, cy + 7}, colors[i]);
+  }
+}
+
+void paintNav(HWND hwnd) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT rc;
+  GetClientRect(hwnd, &rc);
+  fillSolid(dc, rc, kNavBlue);
+  drawFlag(dc, 5, 5);
+  bool ok = dialogWithOk() != nullptr;
+  int right = ok ? kOkRect.left - 6 : rc.right - 6;
+  {
+    ScopedFont font(dc, 8, false);
+    SIZE clock = textSize(dc, u"12:00");
+    RECT cr{right - clock.cx, 0, right, rc.bottom};
+    text(dc, u"12:00", cr, DT_RIGHT | DT_VCENTER | DT_SINGLELINE, kWhite, kNavBlue);
+    right = cr.left - 6;
+  }
+  {
+    ScopedFont font(dc, 9, true);
+    RECT tr{26, 0, right, rc.bottom};
+    text(dc, activeTitle(), tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE, kWhite, kNavBlue);
+  }
+  if (ok) {
+    bool pressed = nav().okPressed;
+    COLORREF face = pressed ? kWhite : kNavBlue;
+    HBRUSH brush = CreateSolidBrush(face);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(WHITE_PEN));
+    Ellipse(dc, kOkRect.left, kOkRect.top, kOkRect.right, kOkRect.bottom);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(brush);
+    ScopedFont font(dc, 8, true);
+    RECT inner{kOkRect.left + 3, kOkRect.top + 3, kOkRect.right - 3, kOkRect.bottom - 3};
+    text(dc, u"ok", inner, DT_CENTER | DT_VCENTER | DT_SINGLELINE, pressed ? kNavBlue : kWhite, face);
+  }
+  EndPaint(hwnd, &ps);
+}
+
+LRESULT CALLBACK navProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  NavBar& n = nav();
+  switch (msg) {
+    case WM_PAINT:
+      paintNav(hwnd);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_LBUTTONDOWN:
+      if (dialogWithOk() && contains(kOkRect, pointOf(lParam))) {
+        n.okPressed = true;
+        wm::setCapture(hwnd);
+        InvalidateRect(hwnd, &kOkRect, FALSE);
+      }
+      return 0;
+    case WM_LBUTTONUP:
+      if (n.okPressed) {
+        n.okPressed = false;
+        wm::releaseCapture();
+        InvalidateRect(hwnd, &kOkRect, FALSE);
+        HWND dlg = dialogWithOk();
+        if (dlg && contains(kOkRect, pointOf(lParam)))
+          PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      }
+      return 0;
+    case WM_DESTROY:
+      if (n.hwnd == hwnd) n = NavBar{};
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+void startShell() {
+  registerClass(u"pk_navbar", navProc);
+  if (IsWindow(nav().hwnd)) return;
+  nav() = NavBar{};
+  int width = device().screen.width;
+  nav().hwnd = createShellWindow(u"pk_navbar", u"", RECT{0, 0, width, wm::kNavBarHeight}, nullptr);
+}
+
+HWND navigationBar() { return IsWindow(nav().hwnd) ? nav().hwnd : nullptr; }
+
+std::optional<RECT> navigationOkRect() {
+  HWND bar = navigationBar();
+  if (!bar || !wm::isVisible(bar) || !dialogWithOk()) return std::nullopt;
+  RECT s = wm::screenRect(bar);
+  return RECT{s.left + kOkRect.left, s.top + kOkRect.top, s.left + kOkRect.right, s.top + kOkRect.bottom};
+}
+
+}  // namespace pk::chrome
+
+namespace pk::wm {
+
+void shellActiveChanged() {
+  if (HWND bar = chrome::navigationBar()) InvalidateRect(bar, nullptr, FALSE);
+}
+
+}  // namespace pk::wm
+
+// ---- Input panel and common controls: the device has no panel to raise ----
+
+BOOL SHSipInfo(UINT action, UINT, PVOID data, UINT) {
+  if (action != SPI_GETSIPINFO || !data) return FALSE;
+  auto* info = static_cast<SIPINFO*>(data);
+  const int w = pk::device().screen.width, h = pk::device().screen.height;
+  const int panelHeight = 80;
+  int panelBottom = h - pk::wm::kMenuBarHeight;
+  info->fdwFlags = SIPF_OFF;
+  info->rcVisibleDesktop = RECT{0, pk::wm::kNavBarHeight, w, h};
+  info->rcSipRect = RECT{0, panelBottom - panelHeight, w, panelBottom};
+  info->dwImDataSize = 0;
+  info->pvImData = nullptr;
+  return TRUE;
+}
+
+BOOL SHSipPreference(HWND, SIPSTATE) { return TRUE; }
+
+BOOL SHHandleWMSettingChange(HWND, WPARAM, LPARAM, SHACTIVATEINFO*) { return TRUE; }
+
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* icc) { return icc ? TRUE : FALSE; }
