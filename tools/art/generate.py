@@ -8,8 +8,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import board  # noqa: E402
 import sounds  # noqa: E402
 import titles  # noqa: E402
+import icons  # noqa: E402
 
-MODULES = [board, sounds, titles]
+MODULES = [board, sounds, titles, icons]
 
 
 def main():
