@@ -9,8 +9,9 @@ import board  # noqa: E402
 import sounds  # noqa: E402
 import titles  # noqa: E402
 import icons  # noqa: E402
+import toolbar  # noqa: E402
 
-MODULES = [board, sounds, titles, icons]
+MODULES = [board, sounds, titles, icons, toolbar]
 
 
 def main():
