@@ -89,8 +89,9 @@ def grey_bubble(size, kind):
                 px = W if hl else K
                 if not hl and math.hypot(x - hx, y - hy) <= hr + 1.2:
                     px = G
-            elif kind == 1:    # mid grey ball, black rim
-                px = K if edge else (W if hl else G)
+            elif kind == 1:    # mid grey ball, black rim and a black shaded side
+                shade = d > r - 2.6 and (x - c) + (y - c) > r * 0.35
+                px = K if edge or shade else (W if hl else G)
             elif kind == 2:    # light grey ball, mid grey shading
                 if edge:
                     px = K
