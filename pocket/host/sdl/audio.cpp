@@ -1,37 +1,11 @@
 #include "audio.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdio>
+#include "quiet.h"
 
 namespace pk {
 namespace {
 
 constexpr uint32_t kKeepOpenMs = 3000;
-
-// Audio back ends print their own complaints when there is no sound server; a game
-// without sound is no reason to fill the terminal.
-class QuietStderr {
- public:
-  QuietStderr() {
-    std::fflush(stderr);
-    saved_ = dup(2);
-    int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (saved_ >= 0 && null >= 0) dup2(null, 2);
-    if (null >= 0) ::close(null);
-  }
-  ~QuietStderr() {
-    std::fflush(stderr);
-    if (saved_ >= 0) {
-      dup2(saved_, 2);
-      ::close(saved_);
-    }
-  }
-
- private:
-  int saved_ = -1;
-};
 
 }  // namespace
 
@@ -40,6 +14,8 @@ Audio::~Audio() { close(); }
 bool Audio::open() {
   if (device_) return true;
   if (unavailable_) return false;
+  // Audio back ends print their own complaints when there is no sound server; a game
+  // without sound is no reason to fill the terminal.
   QuietStderr quiet;
   if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     unavailable_ = true;

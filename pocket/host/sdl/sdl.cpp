@@ -20,6 +20,7 @@
 #include <string>
 
 #include "audio.h"
+#include "quiet.h"
 #include "icon.h"
 #include "launch.h"
 
@@ -307,8 +308,23 @@ int sdlMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& module
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+  bool videoUp = false;
+  {
+    // Display back ends that are not there complain on their own while SDL looks for one.
+    QuietStderr quiet;
+    videoUp = SDL_Init(SDL_INIT_VIDEO) == 0;
+  }
+  if (!videoUp) {
     std::fprintf(stderr, "%s: cannot open a window: %s; try fizzorbs-headless\n", name.c_str(), SDL_GetError());
+    return 1;
+  }
+  // With no display SDL falls back to drawing nowhere; nobody would see the game.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  if (driver && (!asked || !*asked) &&
+      (std::string(driver) == "offscreen" || std::string(driver) == "dummy")) {
+    std::fprintf(stderr, "%s: cannot open a window: no display found; try fizzorbs-headless\n", name.c_str());
+    SDL_Quit();
     return 1;
   }
   int zoom = fittingZoom(config.width, config.height);
