@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# A player's first session, end to end on the virtual device: the demo, a new
+# game, selecting, bursting, undo, ending the game, and coming back to it.
+source "$(dirname "$0")/game.bash"
+
+# --- First start: the demo plays, leaves the splash, and writes nothing.
+run first <<EOF
+random 1234
+start
+screenshot $WORK/splash.png
+dump
+EOF
+expect "first start ends with the script (power cut, exit 0)" test "$CODE" = 0
+expect "demo pauses 250 ms six times" test "$(logcount 'sleep 250')" = 6
+expect "demo bursts three times" test "$(logcount 'sleep 200')" = 3
+expect "underline and I pop small" test "$(logcount 'sound resource wav_pop played')" = 2
+expect "the H pops big" test "$(logcount 'sound resource wav_woopop played')" = 1
+expect "no state file after the demo" test ! -e "$STATE"
+expect "New Game enabled, End Game grayed" eval 'logs "menu 101 enabled" && logs "menu 102 grayed"'
+# The splash stands at client (22, 75): screen (22, 101). Somewhere in it is colour.
+coloured=0
+for y in 110 130 150 170 190; do
+  for x in 40 80 120 160 200; do
+    [ "$(pixel "$WORK/splash.png" $x $y)" != "255 255 255" ] && coloured=$((coloured + 1))
+  done
+done
+expect "the splash shows over the empty board" test "$coloured" -ge 5
+expect "the separator line at client y 20" test "$(pixel "$WORK/splash.png" 120 46)" = "0 0 0"
+
+# --- New Game deals the seeded board and saves it.
+run newgame <<EOF
+random 1234
+start
+menu "Game" "New Game"
+dump
+EOF
+expect "state file written whole" test "$(stat -c %s "$STATE")" = 12792
+expect "the seed comes from Random()" test "$(field seed)" = 1234
+expect "a game is in progress" test "$(field game_in_progress)" = 1
+expect "New Game grayed, End Game enabled, Undo disabled" \
+  eval 'logs "menu 101 grayed" && logs "menu 102 enabled" && logs "button 106 disabled"'
+cp "$STATE" "$WORK/dealt.dat"
+
+# The same seed deals the same board.
+rm -rf "$ROOT"; mkdir -p "$ROOT"
+run newgame2 <<EOF
+random 1234
+start
+menu "Game" "New Game"
+EOF
+expect "one seed, one board" cmp -s "$STATE" "$WORK/dealt.dat"
+
+# --- Selecting shows the value bubble; dropping the selection restores every pixel.
+read -r GX GY GN <<< "$($FZSTATE "$STATE" group)"
+run select <<EOF
+start
+screenshot $WORK/before.png
+tap $GX $GY
+screenshot $WORK/selected.png
+tap 120 30
+screenshot $WORK/dropped.png
+EOF
+expect "resumed game is untouched by selecting" cmp -s "$STATE" "$WORK/dealt.dat"
+expect "selection changes the screen" eval '! cmp -s "$WORK/before.png" "$WORK/selected.png"'
+expect "dropping the selection restores the board pixel for pixel" cmp -s "$WORK/before.png" "$WORK/dropped.png"
+
+# --- Burst, then Undo once and not twice.
+run burst <<EOF
+start
+tap $GX $GY
+tap $GX $GY
+dump
+EOF
+expect "burst of $GN scores n(n-1)" test "$(field score)" = $((GN * (GN - 1)))
+expect "one move counted" test "$(field moves)" = 1
+expect "Undo enabled after a burst" logs "button 106 enabled"
+if [ "$GN" -ge 10 ]; then expect "big pop" logs "sound resource wav_woopop played"
+else expect "small pop" logs "sound resource wav_pop played"; fi
+
+run undo <<EOF
+start
+dump
+EOF
+expect "a resumed game cannot be undone" logs "button 106 disabled"
+
+cp "$WORK/dealt.dat" "$STATE"
+run undo2 <<EOF
+start
+tap $GX $GY
+tap $GX $GY
+toolbar 106
+toolbar 106
+dump
+EOF
+expect "undo restores the dealt board" test "$(field score)-$(field moves)" = "0-0"
+expect "undo plays its sound once" test "$(logcount 'sound resource wav_undo played')" = 1
+expect "Undo disabled after one undo" logs "button 106 disabled"
+expect "the board is the dealt one again" eval \
+  'test "$($FZSTATE "$STATE" group)" = "$GX $GY $GN"'
+
+# --- End Game: No keeps the game, Yes ends it with a score dialog.
+cp "$STATE" "$WORK/beforeend.dat"
+run endno <<EOF
+start
+menu "Game" "End Game"
+click "No"
+dump
+EOF
+expect "End Game asks" logs 'messagebox "End Game?" "Do you really want to end the game?" 0x124 -> 7'
+expect "No leaves the game and the file alone" cmp -s "$STATE" "$WORK/beforeend.dat"
+
+run endyes <<EOF
+start
+menu "Game" "End Game"
+click "Yes"
+dump
+ok
+dump
+EOF
+expect "Yes ends the game" test "$(field game_in_progress)" = 0
+expect "a score dialog reports it" grep -qE '^dialog "(Your|High) Score" -> 0$' "$LOG"
+expect "the game is counted" test "$(field games0)" = 1
+expect "after the dialog New Game is enabled again" eval 'logs "menu 101 enabled" && logs "button 106 disabled"'
+run tapafter <<EOF
+start
+tap $GX $GY
+EOF
+expect "a tap with no game in progress only warns" logs "sound file Critical.wav played"
+
+# --- Closing keeps the file as it is; help, odd messages and commands change nothing.
+cp "$STATE" "$WORK/beforeclose.dat"
+run close <<EOF
+start
+send 0x0053 0 0
+send 0x0111 110 0
+send 0x0111 4242 0
+send 0x0401 0 0
+send 0x0005 0 0
+send 0x0006 1 0
+send 0x001A 224 0
+close
+tap 100 100
+EOF
+expect "WM_CLOSE ends with exit code 0" test "$CODE" = 0
+expect "the host logs the exit" logs "exit 0"
+expect "help starts the viewer on its page" logs 'process "peghelp.exe" "file:fizzorbs.htm" -> 1'
+expect "nothing was written" cmp -s "$STATE" "$WORK/beforeclose.dat"
+
+# --- A second instance brings the first to the front and leaves.
+run menu <<EOF
+random 99
+start
+menu "Game" "New Game"
+EOF
+cat > "$WORK/long.fzs" <<EOF
+start
+wait 2500
+EOF
+"$HEADLESS" --device-root "$ROOT" --script "$WORK/long.fzs" > "$WORK/first.log" 2>&1 &
+first=$!
+sleep 1
+run second <<EOF
+start
+EOF
+wait $first
+expect "the second instance exits with 0" test "$CODE" = 0
+expect "the second instance runs nothing" eval '! grep -q "^sleep" "$LOG"'
+expect "the first one is brought to the front" grep -qx foreground "$WORK/first.log"
+
+finish
