@@ -157,19 +157,23 @@ std::string openFaces(const std::filesystem::path& folder) {
 void requireFaces() {
   if (fonts().regular) return;
   std::string error = openFaces(FZ_FONT_DIR);
-  if (!error.empty()) {
-    std::fprintf(stderr, "fizzorbs: %s\n", error.c_str());
-    std::exit(1);
-  }
+  if (!error.empty()) stopForMissingFonts(error);
+}
+
+void stopForMissingFonts(const std::string& error) {
+  std::fprintf(stderr, "fizzorbs: %s\n", error.c_str());
+  std::exit(1);
 }
 
 int pixelSizeForHeight(LONG logicalHeight) {
   if (logicalHeight < 0) return clampPixels(-int64_t(logicalHeight));
-  // A positive height is the whole cell: find the em size whose cell fits it.
+  // A positive height is the whole cell: the largest em size whose cell fits in it.
   FT_Face face = faceFor(false);
   Metrics unit = computeMetrics(face, 1000);
-  int64_t px = unit.height ? std::llround(double(logicalHeight) * 1000.0 / unit.height) : logicalHeight;
-  return clampPixels(px);
+  int px = clampPixels(unit.height ? std::llround(double(logicalHeight) * 1000.0 / unit.height) : logicalHeight);
+  while (px > kMinPixels && computeMetrics(face, px).height > logicalHeight) --px;
+  while (px < kMaxPixels && computeMetrics(face, px + 1).height <= logicalHeight) ++px;
+  return px;
 }
 
 Metrics metrics(int pixelSize, bool bold) { return sizeFor(clampPixels(pixelSize), bold).metrics; }

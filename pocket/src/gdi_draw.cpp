@@ -14,18 +14,17 @@ struct Span {
   int64_t right = -1;  // inclusive; empty when right < left
 };
 
-// Row j of an ellipse filling a w x h box: the pixels whose centres lie inside it.
+// Row j of an ellipse filling a w x h box: the pixels whose centres lie within the
+// ellipse's widest extent over the row's band, so the figure touches all four sides.
 // Rows and columns are mirrored by construction so that the figure is exactly symmetric.
 Span ellipseRow(int64_t w, int64_t h, int64_t j) {
   if (j < 0 || j >= h) return {};
   int64_t jj = std::min(j, h - 1 - j);
   double a = double(w) / 2, b = double(h) / 2;
-  double dy = (double(jj) + 0.5 - b) / b;
-  double t = 1.0 - dy * dy;
-  if (t < 0) return {};
-  double half = a * std::sqrt(t);
+  double dy = std::max(0.0, std::abs(double(jj) + 0.5 - b) - 0.5) / b;
+  double half = a * std::sqrt(std::max(0.0, 1.0 - dy * dy));
   int64_t left = int64_t(std::ceil(a - half - 0.5));
-  left = std::clamp<int64_t>(left, 0, w);
+  left = std::clamp<int64_t>(left, 0, (w - 1) / 2);
   return {left, w - 1 - left};
 }
 
