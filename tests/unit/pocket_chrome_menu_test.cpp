@@ -162,6 +162,7 @@ TEST_F(Shell, HoldingAPictureButtonShowsItsToolTipAboveTheBar) {
   };
   POINT p{};
   HWND tip = nullptr;
+  RECT tipRect{};
   host.steps = {
       [&] {
         p = *automation::menuBarButtonById(106);
@@ -171,12 +172,16 @@ TEST_F(Shell, HoldingAPictureButtonShowsItsToolTipAboveTheBar) {
       [&] {},
       [&] {
         tip = findTip();
+        tipRect = pk::wm::screenRect(tip);
+        screenshot("fz_chrome_tip.png");
         host.up(p);
       },
   };
   pump();
   ASSERT_NE(tip, nullptr);
   EXPECT_FALSE(IsWindow(tip));
+  EXPECT_LE(tipRect.bottom, 294);
+  EXPECT_GT(tipRect.bottom, 250);
   EXPECT_EQ(findTip(), nullptr);
   // The Game button has an empty tip: holding it opens its menu, no tip.
   EXPECT_TRUE(mainRecord().commands.empty());
