@@ -65,9 +65,11 @@ TEST_F(Shell, ChoosingAnItemPostsItsCommandAndClosesTheMenu) {
         EXPECT_TRUE(popupOpen());
         host.tapAt(automation::popupMenuItem(u"Options..."));
       },
+      [&] { host.tap(120, 100); },
   };
   pump();
   EXPECT_EQ(mainRecord().commands, std::vector<int>{104});
+  EXPECT_EQ(mainRecord().taps, 1);  // the main window has the stylus again
   EXPECT_FALSE(popupOpen());
   // The pop-up is gone from the screen: the main window's ground shows again above the bar.
   EXPECT_EQ(pixel(20, 280), 0x00A000u);
