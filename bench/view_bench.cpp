@@ -9,6 +9,7 @@
 #include "core/board.h"
 #include "core/records.h"
 #include "device.h"
+#include "resource.h"
 #include "shell/shell.h"
 #include "view/view.h"
 
