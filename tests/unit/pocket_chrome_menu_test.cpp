@@ -258,6 +258,7 @@ TEST_F(Shell, InputPanelQueryDescribesThePanelDown) {
 }
 
 TEST_F(Shell, ScreenshotOfAnOpenMenu) {
+  size_t objects = automation::liveGdiObjects(), dcs = automation::liveDeviceContexts();
   HWND bar = mainRecord().menuBar;
   CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0);
   SendMessageW(bar, TB_ENABLEBUTTON, 106, 1);
@@ -267,6 +268,8 @@ TEST_F(Shell, ScreenshotOfAnOpenMenu) {
                   host.tap(120, 100);
                 }};
   pump();
+  EXPECT_EQ(automation::liveGdiObjects(), objects);
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
 }
 
 }  // namespace

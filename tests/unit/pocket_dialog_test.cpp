@@ -96,6 +96,7 @@ TEST_F(Dialogs, ControlsArePlacedInDialogUnitsOfTheDialogFont) {
 
 TEST_F(Dialogs, EndDialogValueIsReturnedAndTheOwnerTakesOverAgain) {
   behaviour = standard;
+  size_t objects = automation::liveGdiObjects(), dcs = automation::liveDeviceContexts();
   HWND seenDialog = nullptr;
   host.steps = {[&] {
     seenDialog = GetActiveWindow();
@@ -116,6 +117,9 @@ TEST_F(Dialogs, EndDialogValueIsReturnedAndTheOwnerTakesOverAgain) {
   EXPECT_GT(mainRecord().paints, paints);
   EXPECT_EQ(pixel(120, 150), 0x00A000u);
   EXPECT_FALSE(automation::navigationOk().has_value());
+  // Painting the dialog, its controls and the bars left no object or DC behind.
+  EXPECT_EQ(automation::liveGdiObjects(), objects);
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
 }
 
 TEST_F(Dialogs, OkAndCancelLeftToTheManagerDoNotEndTheDialog) {
