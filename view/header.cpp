@@ -10,9 +10,21 @@ RECT valueBubbleRect = {0, 0, 0, 0};
 
 namespace {
 
+constexpr COLORREF kHeaderBlue = 0x00FF0000;
+
 const WCHAR* const kStyleNames[kStyleCount] = {u"Standard", u"Continuous", u"Shifter", u"MegaShift"};
 
 const COLORREF kTints[kColorCount] = {0x00AFAFFF, 0x00AFFFAF, 0x00FFAFAF, 0x00FFAFFF, 0x00AFFFFF};
+
+// Tahoma with every attribute zero except height and weight.
+HFONT createTahoma(LONG height, LONG weight) {
+  LOGFONTW font;
+  memset(&font, 0, sizeof font);
+  font.lfHeight = height;
+  font.lfWeight = weight;
+  wcscpy(font.lfFaceName, u"Tahoma");
+  return CreateFontIndirectW(&font);
+}
 
 LONG headerFontHeight(HDC dc) { return -(9 * GetDeviceCaps(dc, LOGPIXELSY)) / 72; }
 

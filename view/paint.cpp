@@ -30,6 +30,7 @@ void paintBoard(HWND window, HDC dc) {
   drawSeparator(window, dc);
   if (demoRunning == 0) {
     drawScoreHeader(window, dc);
+    // The style name always takes its place from the main window.
     drawStyleHeader(mainWindow, dc);
   }
   PictureSet set;

@@ -35,12 +35,3 @@ void paintCell(HDC target, HDC memory, int col, int row, HBITMAP picture) {
   BitBlt(target, cell.x, cell.y, gameState.cellSize, gameState.cellSize, memory, 0, 0, SRCCOPY);
   SelectObject(memory, previous);
 }
-
-HFONT createTahoma(LONG height, LONG weight) {
-  LOGFONTW font;
-  memset(&font, 0, sizeof font);
-  font.lfHeight = height;
-  font.lfWeight = weight;
-  wcscpy(font.lfFaceName, u"Tahoma");
-  return CreateFontIndirectW(&font);
-}

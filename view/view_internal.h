@@ -18,8 +18,3 @@ inline void drawSegment(HDC dc, int x0, int y0, int x1, int y1) {
   POINT points[2] = {{x0, y0}, {x1, y1}};
   Polyline(dc, points, 2);
 }
-
-// Tahoma with every attribute zero except height and weight.
-HFONT createTahoma(LONG height, LONG weight);
-
-constexpr COLORREF kHeaderBlue = 0x00FF0000;
