@@ -3,6 +3,7 @@
 // a sequence of things a person does between the program's reactions.
 #include "headless.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 
 #include <chrono>
@@ -34,10 +35,14 @@ std::mutex& outputLock() {
 
 // One event a line, flushed at once: the log is read while the program runs.
 void logLine(std::string_view line) {
+  std::string text(line);
+  text += '\n';
   std::lock_guard<std::mutex> lock(outputLock());
-  std::fwrite(line.data(), 1, line.size(), stdout);
-  std::fputc('\n', stdout);
+  // One locked write per line: the program itself may print too.
+  flockfile(stdout);
+  std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
+  funlockfile(stdout);
 }
 
 // A device root made for this run only.
