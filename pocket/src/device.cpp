@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <system_error>
 
 #ifndef FZ_SOURCE_DIR
@@ -31,6 +32,20 @@ fs::path matchEntry(const fs::path& folder, const std::string& component) {
     if (foldCase(name) == want) return it->path();
   }
   return folder / component;
+}
+
+// Files are replaced through a hidden temporary beside them (files.cpp); one
+// left by a process that died mid-write is garbage once it is old.
+void sweepAbandonedWrites(const fs::path& folder) {
+  std::error_code ec;
+  auto cutoff = fs::file_time_type::clock::now() - std::chrono::minutes(10);
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    std::error_code fileEc;
+    if (name.size() < 11 || name[0] != '.' || name.compare(name.size() - 10, 4, ".pk-") != 0) continue;
+    if (it->is_regular_file(fileEc) && it->last_write_time(fileEc) < cutoff && !fileEc)
+      fs::remove(it->path(), fileEc);
+  }
 }
 
 void copyShippedFiles(const fs::path& windowsFolder) {
@@ -66,6 +81,7 @@ void setUpDevice(Host& host, const DeviceConfig& config, const ModuleImage* modu
   fs::path windows = hostPath(u"\\Windows");
   if (windows.empty()) return;
   fs::create_directories(windows, ec);
+  sweepAbandonedWrites(windows);
   copyShippedFiles(windows);
 }
 

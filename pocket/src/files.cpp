@@ -108,7 +108,11 @@ HandleTable& table() {
 // A temporary file beside `path`, open for writing (and reading when asked).
 int makeTemp(const std::string& path, std::string& tempPath) {
   fs::path p(path);
-  std::string pattern = (p.parent_path() / ("." + p.filename().string() + ".pk-XXXXXX")).string();
+  // Built by appending: GCC 12 at -O2 warns falsely (-Wrestrict) on "." + std::string.
+  std::string name = ".";
+  name += p.filename().string();
+  name += ".pk-XXXXXX";
+  std::string pattern = (p.parent_path() / name).string();
   int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
   if (fd < 0) return -1;
   tempPath = pattern;

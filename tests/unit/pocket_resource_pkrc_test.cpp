@@ -86,6 +86,31 @@ class Pkrc : public ::testing::Test {
   }
 };
 
+TEST_F(Pkrc, TheTestModuleCompilesToWhatTheTestsLinked) {
+  fs::path script = fs::path(__FILE__).parent_path().parent_path() / "res" / "test.rc";
+  if (!fs::exists(script)) GTEST_SKIP() << "sources not at " << script;
+  std::string cmd = pkrcProgram().string() + " '" + script.string() + "' '" + (dir / "t.cpp").string() + "' pkT";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  std::ifstream in(dir / "t.cpp");
+  std::string out((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string tail = "{\"test\", entries, " + std::to_string(pkProgramModule.count) + "};";
+  EXPECT_NE(out.find(tail), std::string::npos) << tail;
+  for (size_t i = 0; i < pkProgramModule.count; ++i) {
+    const pk::ResourceEntry& e = pkProgramModule.entries[i];
+    std::string row = ", r" + std::to_string(i) + ", " + std::to_string(e.size) + "u},";
+    EXPECT_NE(out.find(row), std::string::npos) << row;
+  }
+}
+
+TEST_F(Pkrc, ExtendedDialogFontsAndMenuOptions) {
+  Outcome r = compile(
+      "1 DIALOGEX 0, 0, 10, 10\nFONT 8, \"Tahoma\", 400, 0, 1\n{ }\n"
+      "2 MENU { POPUP \"P\" { MENUITEM \"A\", 3, GRAYED MENUITEM \"B\", 4 INACTIVE } }\n");
+  EXPECT_EQ(r.status, 0) << r.errors;
+  expectError("2 MENU { POPUP \"P\" { MENUITEM \"A\", 3, 4 } }", "1", "menu option");
+  expectError("2 MENU { MENUITEM \"A\", 3 } }\n3 MENU { BOGUS }", "1", "resource name");
+}
+
 TEST_F(Pkrc, EmptyScriptMakesAnEmptyModule) {
   Outcome r = compile("// nothing yet\n");
   EXPECT_EQ(r.status, 0) << r.errors;

@@ -540,6 +540,11 @@ class Compiler {
         points = uint32_t(p);
         expectPunct(",", "',' and a font face");
         face = text("font face");
+        // Weight, italic and character set of extended dialogs say nothing we keep.
+        while (isPunct(",")) {
+          next();
+          number("font option");
+        }
       } else {
         break;
       }
