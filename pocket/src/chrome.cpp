@@ -165,12 +165,22 @@ std::u16string activeTitle() {
   return a ? wm::text(a) : std::u16string{};
 }
 
-void drawFlag(HDC dc, int x, int y) {
-  const COLORREF colors[4] = {RGB(232, 48, 32), RGB(48, 176, 48), RGB(40, 112, 232), RGB(248, 200, 24)};
-  for (int i = 0; i < 4; ++i) {
-    int cx = x + (i % 2) * 8, cy = y + (i / 2) * 8;
-    fillSolid(dc, RECT{cx, cy, cx + 7, cy + 7}, colors[i]);
+// The start mark: a little cluster of three bubbles.
+void drawStartMark(HDC dc, int x, int y) {
+  struct Dot {
+    int dx, dy, d;
+    COLORREF color;
+  };
+  const Dot dots[3] = {{0, 6, 9, RGB(232, 64, 48)}, {7, 0, 9, RGB(64, 200, 88)}, {8, 7, 8, RGB(255, 208, 48)}};
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(WHITE_PEN));
+  for (const Dot& d : dots) {
+    HBRUSH brush = CreateSolidBrush(d.color);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    Ellipse(dc, x + d.dx, y + d.dy, x + d.dx + d.d, y + d.dy + d.d);
+    SelectObject(dc, oldBrush);
+    DeleteObject(brush);
   }
+  SelectObject(dc, oldPen);
 }
 
 void paintNav(HWND hwnd) {
@@ -179,7 +189,7 @@ void paintNav(HWND hwnd) {
   RECT rc;
   GetClientRect(hwnd, &rc);
   fillSolid(dc, rc, kNavBlue);
-  drawFlag(dc, 5, 5);
+  drawStartMark(dc, 4, 5);
   bool ok = dialogWithOk() != nullptr;
   int right = ok ? kOkRect.left - 6 : rc.right - 6;
   {
