@@ -26,7 +26,7 @@ bool Audio::open() {
   want.format = AUDIO_S16SYS;
   want.channels = 1;
   want.samples = 1024;
-  device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &spec_, SDL_AUDIO_ALLOW_ANY_CHANGE);
+  device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &output_, SDL_AUDIO_ALLOW_ANY_CHANGE);
   if (!device_) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     unavailable_ = true;
@@ -45,7 +45,7 @@ void Audio::play(const std::vector<int16_t>& samples, int rate) {
   if (samples.empty() || rate <= 0 || !open()) return;
   SDL_ClearQueuedAudio(device_);
   SDL_AudioStream* stream =
-      SDL_NewAudioStream(AUDIO_S16SYS, 1, rate, spec_.format, spec_.channels, spec_.freq);
+      SDL_NewAudioStream(AUDIO_S16SYS, 1, rate, output_.format, output_.channels, output_.freq);
   if (!stream) return;
   std::vector<uint8_t> out;
   if (SDL_AudioStreamPut(stream, samples.data(), int(samples.size() * sizeof(int16_t))) == 0 &&
@@ -69,8 +69,8 @@ int Audio::msUntilTick() const {
   if (!device_) return -1;
   uint32_t queued = SDL_GetQueuedAudioSize(device_);
   if (queued > 0) {
-    uint32_t frame = uint32_t(SDL_AUDIO_BITSIZE(spec_.format) / 8) * spec_.channels;
-    uint32_t rate = spec_.freq > 0 ? uint32_t(spec_.freq) : 1;
+    uint32_t frame = uint32_t(SDL_AUDIO_BITSIZE(output_.format) / 8) * output_.channels;
+    uint32_t rate = output_.freq > 0 ? uint32_t(output_.freq) : 1;
     return int(uint64_t(queued) * 1000 / (uint64_t(frame ? frame : 1) * rate)) + 20;
   }
   if (!quietSince_) return 0;

@@ -27,7 +27,7 @@ class Audio {
   void close();
 
   SDL_AudioDeviceID device_ = 0;
-  SDL_AudioSpec spec_{};
+  SDL_AudioSpec output_{};
   bool unavailable_ = false;  // no driver or no device: sounds are silence
   uint32_t quietSince_ = 0;
 };
