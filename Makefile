@@ -45,6 +45,7 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory unit-asan
+	$(MAKE) --no-print-directory fuzz-short
 
 # The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 unit-asan: deps
