@@ -12,7 +12,7 @@ namespace {
 // The platform formats into at most 1024 characters, terminator included.
 constexpr size_t kMaxOut = 1024;
 
-struct Spec {
+struct FieldFormat {
   bool left = false;
   bool zero = false;
   bool plus = false;
@@ -22,7 +22,7 @@ struct Spec {
   int precision = -1;
 };
 
-void pad(std::u16string& out, const std::u16string& body, const Spec& s, bool zeroAllowed) {
+void pad(std::u16string& out, const std::u16string& body, const FieldFormat& s, bool zeroAllowed) {
   size_t width = s.width > 0 ? size_t(s.width) : 0;
   if (body.size() >= width) {
     out += body;
@@ -44,7 +44,7 @@ void pad(std::u16string& out, const std::u16string& body, const Spec& s, bool ze
   }
 }
 
-std::u16string integer(uint32_t magnitude, bool negative, unsigned base, bool upperCase, const Spec& s) {
+std::u16string integer(uint32_t magnitude, bool negative, unsigned base, bool upperCase, const FieldFormat& s) {
   const char* digits = upperCase ? "0123456789ABCDEF" : "0123456789abcdef";
   std::u16string d;
   do {
@@ -63,7 +63,7 @@ std::u16string integer(uint32_t magnitude, bool negative, unsigned base, bool up
   return d;
 }
 
-std::u16string floating(double v, char conv, const Spec& s) {
+std::u16string floating(double v, char conv, const FieldFormat& s) {
   std::string f = "%";
   if (s.plus) f += '+';
   if (s.space) f += ' ';
@@ -99,7 +99,7 @@ int wsprintfW(LPWSTR out, LPCWSTR format, ...) {
       o += u'%';
       continue;
     }
-    Spec s;
+    FieldFormat s;
     for (;; ++p) {
       if (*p == u'-') s.left = true;
       else if (*p == u'0') s.zero = true;

@@ -279,7 +279,7 @@ def sphere_shade(base, cx, cy, rad, light=(-0.55, -0.65, 0.52)):
             return None
         nz = math.sqrt(1.0 - d2)
         diff = max(0.0, dx * lx + dy * ly + nz * lz)
-        spec = max(0.0, dx * hx + dy * hy + nz * hz) ** 40
+        shine = max(0.0, dx * hx + dy * hy + nz * hz) ** 40
         k = 0.45 + 0.75 * diff
         c = [base[i] * k for i in range(3)]
         rim = max(0.0, (math.sqrt(d2) - 0.78) / 0.22)
@@ -287,7 +287,7 @@ def sphere_shade(base, cx, cy, rad, light=(-0.55, -0.65, 0.52)):
         # Soft sky reflection on the lower right makes the ball look wet.
         glow = max(0.0, dx * 0.6 + dy * 0.7) * max(0.0, math.sqrt(d2) - 0.55) * 0.9
         c = [v + (255 - v) * 0.25 * glow * (1 - rim) for v in c]
-        c = [v + (255 - v) * min(1.0, spec * 1.3) for v in c]
+        c = [v + (255 - v) * min(1.0, shine * 1.3) for v in c]
         return (c[0], c[1], c[2], 1.0)
 
     return shade
