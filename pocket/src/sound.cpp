@@ -160,9 +160,9 @@ BOOL PlaySoundW(LPCWSTR soundName, HMODULE module, DWORD flags) {
   }
   if ((flags & SND_NOSTOP) && stillPlaying()) return FALSE;
   if ((flags & SND_RESOURCE) != SND_RESOURCE) return playFile(soundName, flags);
-  std::string shown = IS_INTRESOURCE(soundName)
-                          ? "#" + std::to_string(reinterpret_cast<uintptr_t>(soundName))
-                          : pk::utf8(soundName);
+  // Appended, not "#" + string: GCC 12 at -O2 warns falsely (-Wrestrict) on that.
+  std::string shown = IS_INTRESOURCE(soundName) ? std::string("#") : pk::utf8(soundName);
+  if (IS_INTRESOURCE(soundName)) shown += std::to_string(reinterpret_cast<uintptr_t>(soundName));
   std::optional<Wave> wave;
   if (auto data = pk::findResourceData(module, soundName, u"WAVE")) wave = decode(data->data, data->size);
   return finish(std::move(wave), "sound resource " + shown, flags);
