@@ -155,6 +155,8 @@ TEST_F(Tap, TheLastMoveEndsTheGameWithoutAQuestion) {
   EXPECT_EQ(statistics.styles[STYLE_STANDARD].gamesPlayed, 1u);
   EXPECT_EQ(statistics.styles[STYLE_STANDARD].totalScore, 2u + 60u);
   EXPECT_EQ(statistics.styles[STYLE_STANDARD].totalMoves, 1u);
+  EXPECT_EQ(host.dialogsClosed, 1);
+  EXPECT_EQ(countNotes("wav_highscore"), 1);
   // A tap afterwards is turned away with the warning sound.
   tap(onCell(0, 0));
   EXPECT_EQ(countNotes("Critical.wav"), 1);
