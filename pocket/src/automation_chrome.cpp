@@ -97,15 +97,15 @@ std::string dump() {
         out += SendMessageW(c, BM_GETCHECK, 0, 0) == BST_CHECKED ? " checked" : " unchecked";
       out += "\n";
     }
-    return out;
-  }
-  if (active && active == mainWindow()) {
+  } else if (active && active == mainWindow()) {
     HWND bar = chrome::currentMenuBar();
     for (const auto& item : chrome::menuBarItems(bar))
       out += "menu " + std::to_string(item.id) + (item.grayed ? " grayed" : " enabled") + "\n";
     for (const auto& b : chrome::menuBarButtons(bar))
       if (!b.separator) out += "button " + std::to_string(b.command) + (b.enabled ? " enabled" : " disabled") + "\n";
   }
+  // Leak checks compare this between idle moments.
+  out += "gdi " + std::to_string(liveGdiObjects()) + " " + std::to_string(liveDeviceContexts()) + "\n";
   return out;
 }
 
