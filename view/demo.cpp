@@ -64,13 +64,8 @@ void runStartupDemo() {
   gameState.cellSize = kCellSize;
   gameState.style = STYLE_STANDARD;
 
-  RECT client;
-  GetClientRect(mainWindow, &client);
-  const int width = client.right - client.left, height = client.bottom - client.top;
-  int rows = (height - 20 - (incomingShown == 1 ? 20 : 0)) / 20;
-  int cols = (width - 18) / 20;
-  gameState.rows = rows > kMaxRows ? kMaxRows : rows;
-  gameState.cols = cols > kMaxCols ? kMaxCols : cols;
+  // Sized as a new game would be, so a tiny window gives an empty board, never a negative one.
+  sizeBoardForWindow(mainWindow);
 
   clearSelection();
   clearBoard();
