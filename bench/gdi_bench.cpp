@@ -5,24 +5,12 @@
 
 #include <pocket/host.h>
 
-#include "device.h"
+#include "bench_device.h"
 #include "gdi.h"
 
 namespace {
 
-class QuietHost : public pk::Host {
- public:
-  void present(pk::ScreenView) override {}
-  bool nextEvent(pk::InputEvent&, int) override { return false; }
-  void pause(uint32_t) override {}
-  uint64_t milliseconds() override { return 0; }
-  uint32_t random() override { return 4; }
-  void playSound(std::vector<int16_t>, int) override {}
-  void stopSound() override {}
-  bool openDocument(const std::filesystem::path&) override { return false; }
-};
-
-QuietHost host;
+bench::VirtualClockHost host;
 
 void setUp() { pk::setUpDevice(host, pk::DeviceConfig{}, nullptr); }
 
