@@ -1,172 +1,108 @@
-// Resource lookup in the test module and the readers of the compiled layouts.
+// Resource lookup in the test module, and the resource compiler run as a program.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cstdlib>
 #include <cstring>
 
-#include "pocket_files_tempdevice.h"
-#include "resource.h"
+#include "pocket_fixture.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
 HINSTANCE module() { return pk::instanceOf(pkProgramModule); }
 
-uint32_t le32(const void* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-
-TEST(Resource, FindsByNameWithoutCaseAndByNumber) {
-  for (LPCWSTR name : {u"BMP_EIGHT", u"bmp_eight", u"Bmp_Eight"}) {
-    HRSRC r = FindResourceW(module(), name, RT_BITMAP);
-    ASSERT_NE(r, nullptr) << pk::utf8(name);
-    EXPECT_EQ(SizeofResource(module(), r), 40u + 5 * 4 + 3 * 4);
-  }
-  // The script wrote the name in lower case; it is stored in upper case.
+TEST(Resource, FoundByNameWithoutCaseAndByNumber) {
+  HRSRC eight = FindResourceW(module(), u"BMP_EIGHT", RT_BITMAP);
+  ASSERT_NE(eight, nullptr);
+  EXPECT_EQ(FindResourceW(module(), u"Bmp_Eight", RT_BITMAP), eight);
+  EXPECT_EQ(SizeofResource(module(), eight), 40u + 5 * 4 + 3 * 4);
   HRSRC byNumber = FindResourceW(module(), MAKEINTRESOURCEW(300), RT_BITMAP);
-  HRSRC byHash = FindResourceW(module(), u"#300", RT_BITMAP);
   ASSERT_NE(byNumber, nullptr);
-  EXPECT_EQ(byNumber, byHash);
+  EXPECT_EQ(FindResourceW(module(), u"#300", RT_BITMAP), byNumber);
   EXPECT_EQ(FindResourceW(module(), u"wav_beep", u"wave"), FindResourceW(module(), u"WAV_BEEP", u"WAVE"));
-  EXPECT_NE(FindResourceW(module(), u"wav_beep", u"wave"), nullptr);
-}
-
-TEST(Resource, MissesAreNullAndNeverConfuseNamesWithNumbers) {
-  EXPECT_EQ(FindResourceW(module(), u"BMP_NONE", RT_BITMAP), nullptr);
-  EXPECT_EQ(FindResourceW(module(), u"BMP_EIGHT", RT_DIALOG), nullptr);
-  EXPECT_EQ(FindResourceW(module(), u"300", RT_BITMAP), nullptr);
-  EXPECT_EQ(FindResourceW(module(), u"#", RT_BITMAP), nullptr);
-  EXPECT_EQ(FindResourceW(module(), u"#300x", RT_BITMAP), nullptr);
-  EXPECT_EQ(FindResourceW(module(), MAKEINTRESOURCEW(301), RT_BITMAP), nullptr);
-  EXPECT_EQ(FindResourceW(module(), u"BMP_EIGHT", nullptr), nullptr);
-  // Null and the common controls' pseudo-module hold nothing.
-  EXPECT_EQ(FindResourceW(nullptr, u"BMP_EIGHT", RT_BITMAP), nullptr);
-  EXPECT_EQ(FindResourceW(reinterpret_cast<HMODULE>(intptr_t(-1)), u"BMP_EIGHT", RT_BITMAP), nullptr);
-  int notAModule = 0;
-  EXPECT_EQ(pk::moduleOf(reinterpret_cast<HINSTANCE>(&notAModule)), nullptr);
-  EXPECT_EQ(LoadResource(module(), nullptr), nullptr);
-  EXPECT_EQ(LoadResource(module(), reinterpret_cast<HRSRC>(&notAModule)), nullptr);
-  EXPECT_EQ(SizeofResource(module(), reinterpret_cast<HRSRC>(&notAModule)), 0u);
-}
-
-TEST(Resource, BitmapsAreDibsWithoutTheFileHeader) {
-  struct Case {
-    const char16_t* name;
-    int width, height, bits, colours;
-    std::vector<unsigned char> pixels;
-  } cases[] = {
-      {u"BMP_MONO", 9, 2, 1, 2, {0x00, 0x80, 0, 0, 0xAA, 0x80, 0, 0}},
-      {u"BMP_FOUR", 3, 2, 4, 4, {0x32, 0x10, 0, 0, 0x12, 0x30, 0, 0}},
-      {u"BMP_EIGHT", 3, 3, 8, 5, {1, 1, 1, 0, 3, 4, 0, 0, 0, 1, 2, 0}},
-      {u"BMP_TRUE", 2, 2, 24, 0, {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(pk::utf8(c.name));
-    HRSRC r = FindResourceW(module(), c.name, RT_BITMAP);
-    ASSERT_NE(r, nullptr);
-    auto p = static_cast<const unsigned char*>(LockResource(LoadResource(module(), r)));
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(le32(p), 40u);
-    EXPECT_EQ(int32_t(le32(p + 4)), c.width);
-    EXPECT_EQ(int32_t(le32(p + 8)), c.height);
-    EXPECT_EQ(p[14], c.bits);
-    EXPECT_EQ(int(le32(p + 32)), c.colours);
-    size_t pixelsAt = 40 + size_t(c.colours) * 4;
-    ASSERT_EQ(SizeofResource(module(), r), pixelsAt + c.pixels.size());
-    EXPECT_EQ(std::vector<unsigned char>(p + pixelsAt, p + pixelsAt + c.pixels.size()), c.pixels);
-  }
-  // Colour table of the 4-bit picture: black, red, green, blue as B, G, R, 0.
-  auto four = pk::findResourceData(module(), u"BMP_FOUR", RT_BITMAP);
-  ASSERT_TRUE(four);
-  EXPECT_EQ(le32(four->data + 40 + 4), 0x00FF0000u);
-  EXPECT_EQ(le32(four->data + 40 + 12), 0x000000FFu);
-}
-
-TEST(Resource, WaveIsTheWholeRiffFile) {
-  auto d = pk::findResourceData(module(), u"wav_beep", u"WAVE");
-  ASSERT_TRUE(d);
-  ASSERT_EQ(d->size, 44u + 80u);
-  EXPECT_EQ(std::memcmp(d->data, "RIFF", 4), 0);
-  EXPECT_EQ(le32(d->data + 4), 124u - 8u);
-}
-
-TEST(Resource, StringsAndRcData) {
-  EXPECT_EQ(pk::loadString(module(), 113), u"Game");
-  EXPECT_EQ(pk::loadString(module(), 115), u"Info");
-  EXPECT_EQ(pk::loadString(module(), 118), u"Undo Move");
+  // The DIB opens with its info header: the file header is gone.
+  auto p = static_cast<const unsigned char*>(LockResource(LoadResource(module(), eight)));
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p[0], 40);
   EXPECT_EQ(pk::loadString(module(), 120), u"Grüße \"quoted\"");
   EXPECT_FALSE(pk::loadString(module(), 114));
-  EXPECT_FALSE(pk::loadString(nullptr, 113));
-
-  auto d = pk::findResourceData(module(), MAKEINTRESOURCEW(116), RT_RCDATA);
-  ASSERT_TRUE(d);
-  ASSERT_EQ(d->size, 32u);
-  const uint16_t want[16] = {100, 2, 0xFFFE, 112, 4, 0x18, 113, 0, 0, 0xFFFE, 114, 4, 0x18, 115, 0, 1};
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(d->data[2 * i] | (d->data[2 * i + 1] << 8), want[i]) << "word " << i;
+  // Misses never confuse names with numbers.
+  for (LPCWSTR miss : {u"BMP_NONE", u"300", u"#", u"#300x", static_cast<LPCWSTR>(MAKEINTRESOURCEW(301))})
+    EXPECT_EQ(FindResourceW(module(), miss, RT_BITMAP), nullptr);
+  EXPECT_EQ(FindResourceW(module(), u"BMP_EIGHT", RT_DIALOG), nullptr);
+  EXPECT_EQ(FindResourceW(nullptr, u"BMP_EIGHT", RT_BITMAP), nullptr);
 }
 
-TEST(Resource, MenuKeepsPopupsItemsSeparatorsAndGrayed) {
-  auto menu = pk::loadMenu(module(), 100);
-  ASSERT_TRUE(menu);
-  ASSERT_EQ(menu->size(), 2u);
-  const pk::MenuItem& game = (*menu)[0];
-  EXPECT_TRUE(game.isPopup);
-  EXPECT_EQ(game.text, u"Game");
-  ASSERT_EQ(game.popup.size(), 4u);
-  EXPECT_EQ(game.popup[0].text, u"New Game");
-  EXPECT_EQ(game.popup[0].id, 101);
-  EXPECT_FALSE(game.popup[0].grayed);
-  EXPECT_TRUE(game.popup[1].grayed);
-  EXPECT_TRUE(game.popup[2].separator);
-  EXPECT_EQ(game.popup[3].id, 104);
-  const pk::MenuItem& info = (*menu)[1];
-  EXPECT_EQ(info.text, u"Info");
-  ASSERT_EQ(info.popup.size(), 3u);
-  EXPECT_EQ(info.popup[2].text, u"About");
-  EXPECT_EQ(info.popup[2].id, 103);
-  EXPECT_FALSE(pk::loadMenu(module(), 101));
+fs::path pkrcProgram() {
+  if (const char* env = std::getenv("PKRC"); env && *env) return env;
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return exe.parent_path() / ".." / "tools" / "rc" / "pkrc";
 }
 
-TEST(Resource, DialogTemplateRoundTrips) {
-  HRSRC r = FindResourceW(module(), MAKEINTRESOURCEW(1000), RT_DIALOG);
-  ASSERT_NE(r, nullptr);
-  auto tmpl = static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(module(), r)));
-  auto t = pk::parseDialogTemplate(tmpl);
-  ASSERT_TRUE(t);
-  EXPECT_EQ(t->style, 0x80C80000u);
-  EXPECT_EQ(t->exStyle, 0x80000000u);
-  EXPECT_EQ(t->cx, 136);
-  EXPECT_EQ(t->cy, 83);
-  EXPECT_EQ(t->title, u"Your Score");
-  EXPECT_EQ(t->fontFace, u"Tahoma");
-  EXPECT_EQ(t->fontPoints, 8);
-  ASSERT_EQ(t->items.size(), 5u);
-  EXPECT_EQ(t->items[0].text, u"BMP_EIGHT");  // a picture named without quotes
-  EXPECT_EQ(t->items[0].id, -1);
-  EXPECT_EQ(t->items[0].style, 0x5000000Eu);
-  EXPECT_EQ(t->items[2].className, u"STATIC");
-  EXPECT_EQ(t->items[2].text, u"0");
-  EXPECT_EQ(t->items[2].id, 1002);
-  EXPECT_EQ(t->items[3].className, u"COMBOBOX");
-  EXPECT_EQ(t->items[3].cy, 60);
-  EXPECT_EQ(t->items[4].style, 0x50010001u);
-  EXPECT_EQ(t->items[4].x, 43);
-  EXPECT_EQ(t->items[4].y, 95);
-  EXPECT_EQ(t->items[4].text, u"New Game");
+class Pkrc : public ::testing::Test {
+ protected:
+  fs::path dir = test::freshRoot();
+  std::string errors, output;
+  ~Pkrc() override { fs::remove_all(dir); }
+
+  void file(const std::string& name, const std::string& bytes) { std::ofstream(dir / name, std::ios::binary) << bytes; }
+  int compile(const std::string& script) {
+    file("x.rc", script);
+    if (!fs::exists(pkrcProgram())) {
+      ADD_FAILURE() << "pkrc not found next to the tests; set PKRC";
+      return -1;
+    }
+    std::string cmd = pkrcProgram().string() + " '" + (dir / "x.rc").string() + "' '" + (dir / "x.cpp").string() +
+                      "' pkTestModule 2>'" + (dir / "err").string() + "'";
+    int raw = std::system(cmd.c_str());
+    std::ifstream e(dir / "err"), o(dir / "x.cpp");
+    errors.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
+    output.assign(std::istreambuf_iterator<char>(o), std::istreambuf_iterator<char>());
+    fs::remove(dir / "x.cpp");
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  }
+  void expectError(const std::string& script, const std::string& line, const std::string& what) {
+    SCOPED_TRACE(script);
+    EXPECT_NE(compile(script), 0);
+    EXPECT_NE(errors.find("x.rc:" + line + ": "), std::string::npos) << errors;
+    EXPECT_NE(errors.find(what), std::string::npos) << errors;
+    EXPECT_TRUE(output.empty());
+  }
+};
+
+TEST_F(Pkrc, EachKindCompilesWithItsType) {
+  file("s.wav", std::string("RIFF\4\0\0\0WAVE", 12));
+  ASSERT_EQ(compile("snd wave \"s.wav\"\nSTRINGTABLE { 7, \"a\" }\n5 RCDATA { 1, -1 }\n"
+                    "9 MENU { POPUP \"P\" { MENUITEM \"I\", 3, GRAYED } }\n8 DIALOG 0, 0, 10, 10 { }\n"),
+            0)
+      << errors;
+  for (const char* entry : {"{{0, \"WAVE\"}, {0, \"SND\"}", "{{6, nullptr}, {7, nullptr}, r1, 2u}",
+                            "{{10, nullptr}, {5, nullptr}, r2, 4u}", "{{4, nullptr}, {9, nullptr}",
+                            "{{5, nullptr}, {8, nullptr}", "r2[] = {\n  1,0,255,255,}"})
+    EXPECT_NE(output.find(entry), std::string::npos) << entry << "\n" << output;
 }
 
-TEST(Resource, DialogReaderRejectsWhatIsNoTemplate) {
-  EXPECT_FALSE(pk::parseDialogTemplate(nullptr));
-  auto bitmap = pk::findResourceData(module(), u"BMP_EIGHT", RT_BITMAP);
-  ASSERT_TRUE(bitmap);
-  EXPECT_FALSE(pk::parseDialogTemplate(reinterpret_cast<LPCDLGTEMPLATEW>(bitmap->data)));
-  // A length that cuts the body short must not be read past.
-  auto d = pk::findResourceData(module(), MAKEINTRESOURCEW(1000), RT_DIALOG);
-  ASSERT_TRUE(d);
-  std::vector<unsigned char> cut(d->data, d->data + d->size);
-  cut[4] = 40;
-  cut[5] = cut[6] = cut[7] = 0;
-  EXPECT_FALSE(pk::parseDialogTemplate(reinterpret_cast<LPCDLGTEMPLATEW>(cut.data())));
+TEST_F(Pkrc, MalformedScriptsReportFileAndLine) {
+  const char* cases[][3] = {
+      {"\n\n1 MENU { POPUP \"G\" { MENUITEM \"x\" 101 } }", "3", "expected ',' and a command id"},
+      {"1 RCDATA { 1, 2", "1", "found end of file"},
+      {"1 RCDATA { 70000 }", "1", "does not fit 16 bits"},
+      {"STRINGTABLE { 1, \"a }", "1", "unterminated string"},
+      {"STRINGTABLE { 1, \"\\q\" }", "1", "unknown escape"},
+      {"1 RCDATA { 1 }\n1 RCDATA { 2 }", "2", "defined twice"},
+      {"X BITMAP \"missing.bmp\"", "1", "cannot read \"missing.bmp\""},
+      {"1 DIALOG 0, 0, 10\n{ }", "2", "expected ','"},
+      {"0x12G RCDATA { 1 }", "1", "malformed number"},
+      {"2 MENU { POPUP \"P\" { MENUITEM \"A\", 3, 4 } }", "1", "menu option"},
+      {"@", "1", "unexpected character"},
+      {"STRINGTABLE { 1, \"\xFF\" }", "1", "not valid UTF-8"},
+      {"A BITMAP \"text.bmp\"", "1", "not a BMP file"},
+  };
+  file("text.bmp", "hello, not a picture at all; long enough to have a header......");
+  for (auto& c : cases) expectError(c[0], c[1], c[2]);
 }
 
 }  // namespace

@@ -1,0 +1,205 @@
+// The shell's menu bar and pop-up menus, modal dialogs from templates, and message boxes.
+#include "pocket_fixture.h"
+
+namespace {
+
+using test::record;
+using Kind = pk::InputEvent::Kind;
+namespace automation = pk::automation;
+
+std::function<INT_PTR(HWND, UINT, WPARAM, LPARAM)> behaviour;
+std::vector<std::pair<int, int>> commands;  // id, notification
+
+INT_PTR CALLBACK testDialogProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_COMMAND) commands.emplace_back(LOWORD(w), HIWORD(w));
+  return behaviour ? behaviour(h, m, w, l) : FALSE;
+}
+
+// Full-screen with a done button; ends on Push with 42 and on OK with 1.
+INT_PTR standard(HWND h, UINT m, WPARAM w, LPARAM) {
+  if (m == WM_INITDIALOG) {
+    SHINITDLGINFO info{SHIDIM_FLAGS, h, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLG};
+    EXPECT_TRUE(SHInitDialog(&info));
+    return TRUE;
+  }
+  if (m == WM_COMMAND && LOWORD(w) == 2005) return EndDialog(h, 42);
+  if (m == WM_COMMAND && LOWORD(w) == IDOK) return EndDialog(h, 1);
+  return FALSE;
+}
+
+class Chrome : public test::Shell {
+ protected:
+  void SetUp() override {
+    Shell::SetUp();
+    behaviour = standard;
+    commands.clear();
+  }
+  INT_PTR run() {
+    HRSRC r = FindResourceW(test::testInstance(), MAKEINTRESOURCEW(2000), RT_DIALOG);
+    auto tmpl = static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(test::testInstance(), r)));
+    return DialogBoxIndirectParamW(test::testInstance(), tmpl, main, testDialogProc, 0);
+  }
+  bool popupOpen() { return !pk::chrome::openPopupItems().empty(); }
+};
+
+TEST_F(Chrome, MenuItemsPostTheirCommandUnlessGrayed) {
+  host.script({
+      [&] { host.tapAt(automation::menuBarButton(u"Game")); },
+      [&] { host.tapAt(automation::popupMenuItem(u"End Game")); },  // grayed in the template
+      [&] {
+        EXPECT_TRUE(popupOpen());
+        auto items = pk::chrome::openPopupItems();
+        ASSERT_EQ(items.size(), 3u);
+        // The separator lies between "End Game" and "Options...".
+        host.tap(items[1].second.left + 5, (items[1].second.bottom + items[2].second.top) / 2);
+      },
+      [&] {
+        EXPECT_TRUE(popupOpen());
+        host.tapAt(automation::popupMenuItem(u"Options..."));
+      },
+      [&] { host.tap(120, 100); },
+  });
+  pump();
+  EXPECT_EQ(record.commands, std::vector<int>{104});
+  EXPECT_EQ(record.taps, 1);  // the main window has the stylus again
+  EXPECT_FALSE(popupOpen());
+  EXPECT_EQ(pixel(20, 280), 0x00A000u);  // the pop-up is gone from the screen
+  // Graying by command reports the previous state; a tap outside only closes the menu.
+  HMENU game = reinterpret_cast<HMENU>(SendMessageW(record.menuBar, SHCMBM_GETSUBMENU, 0, 112));
+  ASSERT_NE(game, nullptr);
+  EXPECT_EQ(EnableMenuItem(game, 102, MF_BYCOMMAND | MF_ENABLED), MF_GRAYED);
+  EXPECT_EQ(EnableMenuItem(game, 101, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
+  EXPECT_EQ(EnableMenuItem(game, 555, MF_BYCOMMAND | MF_GRAYED), -1);
+  host.script({
+      [&] { host.tapAt(automation::menuBarButton(u"Game")); },
+      [&] { host.tapAt(automation::popupMenuItem(u"New Game")); },
+      [&] { host.tapAt(automation::popupMenuItem(u"End Game")); },
+      [&] { host.tapAt(automation::menuBarButton(u"Game")); },
+      [&] { host.tap(120, 100); },
+  });
+  pump();
+  EXPECT_EQ(record.commands, (std::vector<int>{104, 102}));
+  EXPECT_EQ(record.taps, 1);
+}
+
+TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
+  HWND bar = record.menuBar;
+  EXPECT_FALSE(SendMessageW(bar, TB_ISBUTTONENABLED, 106, 0));
+  host.script({[&] { host.tapAt(automation::menuBarButtonById(106)); }});
+  pump();
+  EXPECT_TRUE(record.commands.empty());
+  EXPECT_TRUE(SendMessageW(bar, TB_ENABLEBUTTON, 106, 1));
+  host.script({[&] { host.tapAt(automation::menuBarButtonById(106)); }});
+  pump();
+  EXPECT_EQ(record.commands, std::vector<int>{106});
+  // Released off the button: no command.
+  POINT p = *automation::menuBarButtonById(106);
+  host.script({[&] {
+    host.events.push_back({Kind::StylusDown, p.x, p.y});
+    host.events.push_back({Kind::StylusUp, p.x, 150});
+  }});
+  pump();
+  EXPECT_EQ(record.commands.size(), 1u);
+}
+
+TEST_F(Chrome, EndDialogValueIsReturnedAndTheOwnerRepaints) {
+  size_t objects = automation::liveGdiObjects(), dcs = automation::liveDeviceContexts();
+  HWND dialog = nullptr;
+  host.script({[&] {
+    dialog = GetActiveWindow();
+    EXPECT_FALSE(pk::wm::isEnabled(main));
+    EXPECT_EQ(pixel(120, 150), 0xFFFFFFu);  // the dialog's white ground
+    host.tapAt(automation::dialogControl(u"Push"));
+  }});
+  EXPECT_EQ(run(), 42);
+  EXPECT_NE(dialog, main);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_TRUE(pk::wm::isEnabled(main));
+  EXPECT_EQ(GetActiveWindow(), main);
+  EXPECT_TRUE(hasNote("dialog \"Controls\" -> 42"));
+  int paints = record.paints;
+  pump();
+  EXPECT_GT(record.paints, paints);
+  EXPECT_EQ(pixel(120, 150), 0x00A000u);
+  // Painting the dialog, its controls and the bars left nothing behind.
+  EXPECT_EQ(automation::liveGdiObjects(), objects);
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
+}
+
+TEST_F(Chrome, CheckBoxAndListKeepTheirStateUntilOk) {
+  behaviour = [](HWND h, UINT m, WPARAM w, LPARAM l) -> INT_PTR {
+    if (m == WM_INITDIALOG) {
+      for (auto s : {u"Alpha", u"Beta", u"Gamma"})
+        SendDlgItemMessageW(h, 2004, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+      EXPECT_EQ(SendDlgItemMessageW(h, 2004, CB_SETCURSEL, 3, 0), CB_ERR);
+      SendDlgItemMessageW(h, 2004, CB_SETCURSEL, 1, 0);
+    }
+    if (m == WM_COMMAND && LOWORD(w) == IDOK)
+      return EndDialog(h, SendDlgItemMessageW(h, 2003, BM_GETCHECK, 0, 0) * 10 +
+                              SendDlgItemMessageW(h, 2004, CB_GETCURSEL, 0, 0));
+    return standard(h, m, w, l);
+  };
+  host.script({
+      [&] {
+        EXPECT_EQ(automation::checkState(2003), false);
+        host.tapAt(automation::dialogControl(u"Play Sounds"));
+      },
+      [&] { host.tapAt(automation::dialogControl(2004)); },
+      // A tap outside the open list only closes it: the button under it is not pressed.
+      [&] { host.tapAt(automation::dialogControl(2005)); },
+      [&] { host.tapAt(automation::dialogControl(2004)); },
+      [&] { host.tapAt(automation::dropListItem(2)); },
+      [&] {
+        EXPECT_EQ(automation::checkState(2003), true);
+        host.tapAt(automation::navigationOk());
+      },
+  });
+  EXPECT_EQ(run(), 12);
+  EXPECT_EQ(commands, (std::vector<std::pair<int, int>>{{2003, BN_CLICKED}, {2004, CBN_SELCHANGE}, {IDOK, BN_CLICKED}}));
+}
+
+TEST_F(Chrome, OwnerRefusesTapsWhileADialogIsUp) {
+  // Not sized by the shell: a box in the middle, the owner visible around it.
+  behaviour = [](HWND h, UINT m, WPARAM w, LPARAM) -> INT_PTR {
+    return m == WM_COMMAND && LOWORD(w) == IDCANCEL ? EndDialog(h, 3) : FALSE;
+  };
+  host.script({
+      [&] {
+        EXPECT_EQ(pk::wm::windowAt(POINT{3, 100}), main);
+        host.tap(3, 100);
+      },
+      [&] { host.tapAt(automation::menuBarButton(u"Game")); },
+      [&] {
+        EXPECT_FALSE(popupOpen());
+        host.key(Kind::KeyEscape);
+      },
+  });
+  EXPECT_EQ(run(), 3);
+  EXPECT_EQ(record.taps, 0);
+  host.script({[&] { host.tap(3, 100); }});
+  pump();
+  EXPECT_EQ(record.taps, 1);
+}
+
+TEST_F(Chrome, MessageBoxAnswersByKeysAndTaps) {
+  auto enter = [this] { host.key(Kind::KeyEnter); };
+  auto escape = [this] { host.key(Kind::KeyEscape); };
+  auto tapText = [this](const char16_t* t) { return [this, t] { host.tapAt(automation::dialogControl(t)); }; };
+  const std::tuple<UINT, std::function<void()>, int> cases[] = {
+      {0x124, enter, IDNO},  {0x124, escape, IDNO},         {0x124, tapText(u"Yes"), IDYES},
+      {0x024, enter, IDYES}, {MB_OK, escape, IDOK},         {MB_OK, tapText(u"OK"), IDOK},
+  };
+  for (const auto& [type, answer, expected] : cases) {
+    host.script({[&] {
+      EXPECT_FALSE(pk::wm::isEnabled(main));
+      EXPECT_TRUE(pk::chrome::isMessageBox(GetActiveWindow()));
+      answer();
+    }});
+    EXPECT_EQ(MessageBoxW(main, u"Reset your statistics?", u"Reset", type), expected) << std::hex << type;
+    EXPECT_TRUE(pk::wm::isEnabled(main));
+    EXPECT_EQ(GetActiveWindow(), main);
+  }
+  EXPECT_TRUE(hasNote("messagebox \"Reset\" \"Reset your statistics?\" 0x124 -> 7"));
+}
+
+}  // namespace

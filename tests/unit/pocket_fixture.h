@@ -1,0 +1,160 @@
+// Devices for the layer's tests: a bare one on a temporary root, and one with the
+// shell running and a main window carrying the test module's menu bar.
+#pragma once
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <aygshell.h>
+#include <commctrl.h>
+#include <windows.h>
+#include <pocket/automation.h>
+
+#include "chrome.h"
+#include "device.h"
+#include "fake_host.h"
+#include "resource.h"
+#include "wm.h"
+
+namespace test {
+
+inline std::filesystem::path freshRoot() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "pkdev-XXXXXX").string();
+  char* made = mkdtemp(pattern.data());
+  return made ? std::filesystem::path(made) : std::filesystem::path();
+}
+
+struct TempDevice {
+  FakeHost host;
+  std::filesystem::path root = freshRoot();
+  TempDevice() {
+    pk::DeviceConfig config;
+    config.root = root;
+    pk::setUpDevice(host, config, &pkProgramModule);
+  }
+  ~TempDevice() {
+    std::error_code ec;
+    std::filesystem::remove_all(root, ec);
+    pk::device().host = nullptr;
+  }
+  void write(const std::filesystem::path& relative, const std::string& bytes) {
+    std::filesystem::create_directories((root / relative).parent_path());
+    std::ofstream(root / relative, std::ios::binary) << bytes;
+  }
+  std::string read(const std::filesystem::path& relative) {
+    std::ifstream in(root / relative, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+};
+
+// Steps run when the program waits with nothing queued, so a step sees the screen just
+// drawn before it taps. A step that queues nothing lets time pass.
+class ScriptedHost : public FakeHost {
+ public:
+  std::vector<std::function<void()>> steps;
+  size_t next = 0;
+  bool nextEvent(pk::InputEvent& out, int timeoutMs) override {
+    while (events.empty() && next < steps.size()) {
+      steps[next++]();
+      if (events.empty() && timeoutMs >= 0) {
+        clock += uint64_t(timeoutMs);
+        return false;
+      }
+    }
+    return FakeHost::nextEvent(out, timeoutMs);
+  }
+  void script(std::vector<std::function<void()>> s) {
+    steps = std::move(s);
+    next = 0;
+  }
+  void tapAt(std::optional<POINT> p) {
+    ASSERT_TRUE(p.has_value()) << "nothing to tap";
+    tap(p->x, p->y);
+  }
+  void key(pk::InputEvent::Kind k) { events.push_back({k, 0, 0}); }
+};
+
+struct MainRecord {
+  std::vector<int> commands;
+  int taps = 0, paints = 0;
+  HWND menuBar = nullptr;
+};
+inline MainRecord record;
+
+inline HINSTANCE testInstance() { return pk::instanceOf(pkProgramModule); }
+
+inline LRESULT CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE: {
+      SHMENUBARINFO mb{};
+      mb.cbSize = sizeof mb;
+      mb.hwndParent = hwnd;
+      mb.nToolBarId = 116;
+      mb.hInstRes = testInstance();
+      if (SHCreateMenuBar(&mb)) record.menuBar = mb.hwndMB;
+      static TBBUTTON buttons[2] = {{0, 0, 0, TBSTYLE_SEP, {}, 0, 0}, {0, 106, 0, TBSTYLE_BUTTON, {}, 0, 0}};
+      SendMessageW(record.menuBar, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(buttons));
+      return 0;
+    }
+    case WM_COMMAND: record.commands.push_back(LOWORD(wParam)); return 0;
+    case WM_LBUTTONDOWN: ++record.taps; return 0;
+    case WM_PAINT: {
+      ++record.paints;
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      RECT rc;
+      GetClientRect(hwnd, &rc);
+      HBRUSH b = CreateSolidBrush(RGB(0, 160, 0));
+      FillRect(dc, &rc, b);
+      DeleteObject(b);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_CLOSE: return 0;
+    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+class Shell : public ::testing::Test {
+ protected:
+  ScriptedHost host;
+  HWND main = nullptr;
+
+  void SetUp() override {
+    pk::wm::resetWindowSystem();
+    pk::DeviceConfig cfg;
+    cfg.root = std::filesystem::temp_directory_path() / ("fz-chrome-" + std::to_string(getpid()));
+    pk::setUpDevice(host, cfg, &pkProgramModule);
+    pk::chrome::startShell();
+    record = MainRecord{};
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = mainProc;
+    wc.hInstance = testInstance();
+    wc.lpszClassName = u"ChromeTestMain";
+    RegisterClassW(&wc);
+    main = CreateWindowExW(0, u"ChromeTestMain", u"Fizzorbs", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, 240,
+                           268, nullptr, nullptr, testInstance(), nullptr);
+    ASSERT_NE(main, nullptr);
+    pump();
+  }
+  void TearDown() override { pk::wm::resetWindowSystem(); }
+
+  // Runs the message loop until the script and the queue are used up.
+  void pump() {
+    MSG m;
+    while (GetMessageW(&m, nullptr, 0, 0)) DispatchMessageW(&m);
+  }
+  uint32_t pixel(int x, int y) const { return pk::device().screen.row(y)[x] & 0xFFFFFF; }
+  bool hasNote(const std::string& line) const {
+    return std::find(host.notes.begin(), host.notes.end(), line) != host.notes.end();
+  }
+};
+
+}  // namespace test
