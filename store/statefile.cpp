@@ -42,14 +42,15 @@ bool inRange(int32_t value, int32_t low, int32_t high) { return value >= low && 
 
 bool isColor(int32_t value) { return inRange(value, 0, kColorCount - 1); }
 
-bool cellsValid() {
+// Outside a game the demo may have left its figure beyond the board's area.
+bool cellsValid(bool inGame) {
   for (int col = 0; col < kMaxCols; ++col) {
     for (int row = 0; row < kMaxRows; ++row) {
       const Cell& cell = cellAt(col, row);
       bool inPlay = col < gameState.cols && row < gameState.rows;
       if (!inRange(cell.color, kNoColor, kColorCount - 1)) return false;
       if (cell.occupied != (cell.color == kNoColor ? 0 : 1)) return false;
-      if (!inPlay && cell.occupied) return false;
+      if (inGame && !inPlay && cell.occupied) return false;
     }
   }
   return true;
@@ -76,12 +77,13 @@ bool gameValid() {
          inRange(gameState.style, STYLE_STANDARD, STYLE_MEGASHIFT) && gameState.cellSize == kCellSize &&
          gameState.colorCount == kColorCount && playStatus.scoreSlot == 0 &&
          inRange(gameState.incomingIndex, 0, kIncomingColumnCount - 1) && inRange(gameState.countsForStats, 0, 1) &&
-         cellsValid() && queueValid();
+         cellsValid(true) && queueValid();
 }
 
-// With no game in progress only the board size and the score slot are ever used.
+// With no game in progress the last game's board may still be painted, so it must be drawable.
 bool idleStateSafe() {
-  return inRange(gameState.cols, 0, kMaxCols) && inRange(gameState.rows, 0, kMaxRows) && playStatus.scoreSlot == 0;
+  return inRange(gameState.cols, 0, kMaxCols) && inRange(gameState.rows, 0, kMaxRows) && playStatus.scoreSlot == 0 &&
+         cellsValid(false);
 }
 
 void checkLoadedState() {

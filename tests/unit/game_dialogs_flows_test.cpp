@@ -1,6 +1,7 @@
 // The dialogs run by the layer's dialog manager from the game's own templates:
 // what they show, what each command does to the records, and what they return.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -17,7 +18,6 @@
 #include "device.h"
 #include "dialogs/dialogs.h"
 #include "fake_host.h"
-#include "pocket_files_tempdevice.h"
 #include "resource.h"
 #include "shell/shell.h"
 #include "wm.h"
@@ -25,6 +25,11 @@
 namespace {
 
 std::string narrow(const std::u16string& s) { return pk::utf8(s); }
+
+std::filesystem::path freshRoot() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "fzdlg-XXXXXX").string();
+  return mkdtemp(pattern.data()) ? std::filesystem::path(pattern) : std::filesystem::path();
+}
 
 // A host that, whenever the program waits for input with nothing queued, runs
 // the next step of the test; a step that is not ready yet (its window is not
@@ -85,7 +90,7 @@ INT_PTR CALLBACK driver(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 class DialogFlow : public ::testing::Test {
  protected:
   StepHost host;
-  std::filesystem::path root = test::freshRoot();
+  std::filesystem::path root = freshRoot();
 
   void SetUp() override {
     pk::DeviceConfig config;

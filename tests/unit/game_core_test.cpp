@@ -1,0 +1,360 @@
+// Dealing, the layout and its tap mapping, selecting with its outline, and
+// settling after a burst in each style.
+#include <cstdlib>
+#include <set>
+
+#include "core/collapse.h"
+#include "core/game.h"
+#include "core/selection.h"
+#include "game_fixture.h"
+
+namespace gametest {
+namespace {
+
+using Pixels = std::set<std::pair<int, int>>;
+
+void hline(Pixels& p, int x0, int x1, int y) {
+  for (int x = x0; x <= x1; ++x) p.insert({x, y});
+}
+void vline(Pixels& p, int x, int y0, int y1) {
+  for (int y = y0; y <= y1; ++y) p.insert({x, y});
+}
+void frame(Pixels& p, int x0, int y0, int x1, int y1) {
+  hline(p, x0, x1, y0), hline(p, x0, x1, y1), vline(p, x0, y0, y1), vline(p, x1, y0, y1);
+}
+
+// A white memory surface to select into, read back as its black pixels.
+struct Canvas {
+  HDC dc;
+  HBITMAP bitmap;
+  HGDIOBJ previous;
+  Canvas() {
+    HDC screen = GetDC(nullptr);
+    dc = CreateCompatibleDC(screen);
+    bitmap = CreateCompatibleBitmap(screen, 480, 480);
+    ReleaseDC(nullptr, screen);
+    previous = SelectObject(dc, bitmap);
+    RECT all = {0, 0, 480, 480};
+    FillRect(dc, &all, HBRUSH(GetStockObject(WHITE_BRUSH)));
+  }
+  ~Canvas() {
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  }
+  Pixels black() const {
+    Pixels out;
+    const pk::Surface* s = pk::gdi::bitmapSurface(bitmap);
+    for (int y = 0; y < s->height; ++y)
+      for (int x = 0; x < s->width; ++x)
+        if (s->row(y)[x] == 0) out.insert({x, y});
+    return out;
+  }
+};
+
+std::vector<int32_t> dealt() {
+  std::vector<int32_t> out;
+  for (const Cell& cell : board.cells) out.push_back(cell.color);
+  const int32_t* queue = &gameState.incomingColumns[0][0];
+  out.insert(out.end(), queue, queue + kIncomingColumnCount * kMaxRows);
+  return out;
+}
+
+TEST_F(Game, OneSeedDealsOneBoardAndQueueInTheDrawOrder) {
+  options.gameStyle = STYLE_CONTINUOUS;
+  options.guestMode = 1;
+  host.randoms = {4242};
+  newGame(window);
+  ASSERT_EQ(gameState.seed, 4242);
+  ASSERT_EQ(gameState.cols * 100 + gameState.rows, 1111);  // the strip takes a row
+  // Column by column, top to bottom; then the queue, each column's height first.
+  std::srand(4242);
+  for (int col = 0; col < 11; ++col)
+    for (int row = 0; row < 11; ++row) ASSERT_EQ(cellAt(col, row).color, std::rand() % 5) << col << "," << row;
+  for (int k = 0; k < kIncomingColumnCount; ++k) {
+    int height = std::rand() % 11 + 1;
+    for (int j = 0; j < 11; ++j) ASSERT_EQ(gameState.incomingColumns[k][j], j < height ? std::rand() % 5 : -1);
+  }
+  EXPECT_EQ(gameState.countsForStats, 0);
+  EXPECT_EQ(playStatus.guestGame, 1);
+  EXPECT_EQ(stateFileBytes().size(), 12792u);
+
+  // Refused while a game runs; the same seed deals the same again, another seed not.
+  auto first = dealt();
+  host.randoms = {4243};
+  onNewGame(window, CMD_NEW_GAME, nullptr, 0);
+  EXPECT_EQ(dealt(), first);
+  playStatus.gameInProgress = 0;
+  newGame(window);
+  EXPECT_NE(dealt(), first);
+  playStatus.gameInProgress = 0;
+  host.randoms = {4242};
+  host.randomIndex = 0;
+  newGame(window);
+  EXPECT_EQ(dealt(), first);
+}
+
+TEST_F(Game, BoardSizeFollowsTheWindowUpTo22By22) {
+  struct Case {
+    int w, h, style, cols, rows;
+  } cases[] = {{240, 268, STYLE_STANDARD, 11, 12}, {240, 268, STYLE_MEGASHIFT, 11, 11},
+               {1000, 900, STYLE_STANDARD, 22, 22}, {38, 60, STYLE_STANDARD, 1, 2}};
+  for (const Case& c : cases) {
+    playStatus.gameInProgress = 0;
+    options.gameStyle = c.style;
+    resizeClient(c.w, c.h);
+    newGame(window);
+    EXPECT_EQ(gameState.cols * 100 + gameState.rows, c.cols * 100 + c.rows) << c.w << "x" << c.h;
+    EXPECT_TRUE(anyMoveLeft());
+  }
+}
+
+TEST_F(Game, AWindowForFewerThanTwoCellsDealsNoGame) {
+  for (auto [w, h] : {std::pair{38, 40}, {37, 268}, {240, 39}, {0, 0}}) {
+    resizeClient(w, h);
+    newGame(window);
+    EXPECT_EQ(playStatus.gameInProgress, 0) << w << "x" << h;
+  }
+  EXPECT_FALSE(std::filesystem::exists(stateFile()));
+}
+
+TEST_F(Game, ANewBoardAlwaysHoldsAMove) {
+  // On 2 x 2 many first deals hold no move, so the deal has to be repeated.
+  resizeClient(58, 60);
+  int repeated = 0;
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    std::srand(seed);
+    int c[4];
+    for (int& color : c) color = std::rand() % 5;
+    repeated += !(c[0] == c[1] || c[2] == c[3] || c[0] == c[2] || c[1] == c[3]);
+    playStatus.gameInProgress = 0;
+    host.randoms = {seed};
+    newGame(window);
+    ASSERT_TRUE(anyMoveLeft()) << "seed " << seed;
+  }
+  EXPECT_GT(repeated, 5);
+}
+
+// Every client pixel is on a cell exactly when it lies in that cell's square,
+// except the s - 1 pixels left of the board, which truncation maps to column 0.
+void expectTapMappingInvertsLayout(HWND window, int width, int height) {
+  const Cell& first = cellAt(0, 0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      int col = -1, row = -1, wantCol = -1, wantRow = -1;
+      bool on = cellAtPoint(window, x, y, &col, &row);
+      if (y >= first.y && y < first.y + gameState.rows * kCellSize && x > first.x - kCellSize &&
+          x < first.x + gameState.cols * kCellSize) {
+        wantCol = x < first.x ? 0 : (x - first.x) / kCellSize;
+        wantRow = (y - first.y) / kCellSize;
+        const Cell& cell = cellAt(wantCol, wantRow);
+        ASSERT_TRUE(x < first.x || (x >= cell.x && x < cell.x + kCellSize && y >= cell.y && y < cell.y + kCellSize));
+      }
+      ASSERT_EQ(on, wantCol >= 0) << x << "," << y;
+      if (on) {
+        ASSERT_EQ(std::pair(col, row), std::pair(wantCol, wantRow)) << x << "," << y;
+      }
+    }
+}
+
+TEST_F(Game, MarginsAndTheTapMappingAgreeOnEveryPixel) {
+  struct Case {
+    int w, h, cols, rows, strip, x0, y0;
+  } cases[] = {
+      {240, 268, 11, 12, 0, 10, 24}, {240, 268, 11, 11, 1, 10, 24},
+      {241, 269, 11, 12, 0, 10, 24},  // the odd pixel goes right and down
+      {240, 268, 5, 7, 0, 70, 74},    {240, 268, 14, 15, 0, 9, 22},  // too big: the least margins
+      {480, 468, 22, 22, 0, 20, 24},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " " << c.cols << "x" << c.rows);
+    resizeClient(c.w, c.h);
+    gameState.cols = c.cols;
+    gameState.rows = c.rows;
+    gameState.cellSize = kCellSize;
+    incomingShown = c.strip;
+    layoutBoard();
+    EXPECT_EQ(cellAt(0, 0).x, c.x0);
+    EXPECT_EQ(cellAt(0, 0).y, c.y0);
+    EXPECT_EQ(cellAt(c.cols - 1, c.rows - 1).x, c.x0 + (c.cols - 1) * kCellSize);
+    expectTapMappingInvertsLayout(window, c.w, c.h);
+  }
+}
+
+std::set<std::pair<int, int>> selectedCells() {
+  std::set<std::pair<int, int>> out;
+  for (int col = 0; col < kMaxCols; ++col)
+    for (int row = 0; row < kMaxRows; ++row)
+      if (cellAt(col, row).selected) out.insert({col, row});
+  return out;
+}
+
+TEST_F(Game, GroupsJoinThroughEdgesOnlyAndNeverThroughEmptyCells) {
+  Canvas canvas;
+  setBoard({"0101", "1011", "0.01", "..00"});
+  cellAt(4, 0) = {1, 0, 0, 1, 0};  // same colour just outside the area in play
+  selectGroup(canvas.dc, 3, 0);
+  EXPECT_EQ(selectedCells(), (std::set<std::pair<int, int>>{{3, 0}, {3, 1}, {2, 1}, {3, 2}}));
+  EXPECT_EQ(selectionShown, 1);
+  computeSelectionValue();
+  EXPECT_EQ(selectionValue, 12);
+  clearSelection();
+  EXPECT_TRUE(selectedCells().empty());
+  EXPECT_EQ(selectionCount + selectionShown + selectionValue, 0);
+
+  selectGroup(canvas.dc, 2, 2);
+  EXPECT_EQ(selectedCells(), (std::set<std::pair<int, int>>{{2, 2}, {2, 3}, {3, 3}}));
+  clearSelection();
+
+  // A lone bubble is refused and nothing is drawn for it.
+  Canvas clean;
+  setBoard({"012", "340", "123"});
+  selectGroup(clean.dc, 1, 1);
+  EXPECT_TRUE(selectedCells().empty());
+  EXPECT_EQ(selectionCount + selectionShown + selectionValue, 0);
+  EXPECT_TRUE(clean.black().empty());
+}
+
+TEST_F(Game, OutlinesCloseTheirInnerCornersWithSinglePixels) {
+  {
+    Canvas canvas;
+    setBoard({"1111", "1001", "1011", "1111"});
+    selectGroup(canvas.dc, 1, 1);
+    const Cell &a = cellAt(1, 1), &b = cellAt(2, 1), &c = cellAt(1, 2);
+    Pixels want;
+    hline(want, a.x, b.x + 19, a.y);
+    vline(want, a.x, a.y, c.y + 19);
+    hline(want, b.x, b.x + 19, b.y + 19);
+    vline(want, b.x + 19, b.y, b.y + 19);
+    hline(want, c.x, c.x + 19, c.y + 19);
+    vline(want, c.x + 19, c.y, c.y + 19);
+    want.insert({a.x + 19, a.y + 19});  // the inner corner
+    EXPECT_EQ(canvas.black(), want);
+  }
+  Canvas canvas;
+  setBoard({"444", "404", "444"});
+  selectGroup(canvas.dc, 0, 0);
+  ASSERT_EQ(selectionCount, 8);
+  const Cell& tl = cellAt(0, 0);
+  const Cell& hole = cellAt(1, 1);
+  Pixels want;
+  frame(want, tl.x, tl.y, tl.x + 59, tl.y + 59);
+  frame(want, hole.x - 1, hole.y - 1, hole.x + 20, hole.y + 20);  // corners from the diagonal cells
+  EXPECT_EQ(canvas.black(), want);
+}
+
+TEST_F(Game, AWholeBoardOfOneColourIsOneGroupWithOneFrame) {
+  setBoard(Rows(22, std::string(22, '2')));
+  Canvas canvas;
+  EXPECT_NO_GDI_LEAK(selectGroup(canvas.dc, 11, 11));
+  computeSelectionValue();
+  EXPECT_EQ(selectionValue, 233772);
+  const Cell& tl = cellAt(0, 0);
+  Pixels want;
+  frame(want, tl.x, tl.y, tl.x + 22 * 20 - 1, tl.y + 22 * 20 - 1);
+  EXPECT_EQ(canvas.black(), want);
+}
+
+TEST_F(Game, TheBestMoveOnlyGrowsAndGuestGamesRaiseItToo) {
+  setBoard({"00"}, STYLE_SHIFTER);
+  statistics.styles[STYLE_SHIFTER].bestMove = 50;
+  runningScore() = 7;
+  for (auto [count, best, score] : {std::tuple{10, 90, 97}, {5, 90, 117}}) {
+    selectionCount = count;
+    addMoveValue();
+    EXPECT_EQ(statistics.styles[STYLE_SHIFTER].bestMove, best);
+    EXPECT_EQ(runningScore(), score);
+  }
+  EXPECT_EQ(statistics.styles[STYLE_STANDARD].bestMove, 0);
+  gameState.countsForStats = 0;
+  selectionCount = 20;
+  addMoveValue();
+  EXPECT_EQ(statistics.styles[STYLE_SHIFTER].bestMove, 380);
+}
+
+// Bursts the cells marked 'x' and settles the board on the window's screen.
+void burst(HWND window, const Rows& marks) {
+  for (int row = 0; row < int(marks.size()); ++row)
+    for (int col = 0; col < int(marks[row].size()); ++col) cellAt(col, row).selected |= marks[row][col] == 'x';
+  HDC dc = GetDC(window);
+  EXPECT_NO_GDI_LEAK(removeSelected(dc); collapseBoard(dc));
+  ReleaseDC(window, dc);
+}
+// Queue column k holds `bottomUp`, entry 0 first.
+// Writes only the entries in play, as the game does.
+void setIncoming(int k, const std::string& bottomUp) {
+  for (int j = 0; j < gameState.rows; ++j)
+    gameState.incomingColumns[k][j] = j < int(bottomUp.size()) ? bottomUp[j] - '0' : kNoColor;
+}
+
+TEST_F(Game, EachStyleSettlesAsItsRulesSay) {
+  struct Case {
+    const char* what;
+    int style;
+    Rows before, marks, after;
+    const char* queue;  // column 0 of the queue
+    int pauses, index;
+  } cases[] = {
+      {"standard: fall, columns close to the right", STYLE_STANDARD, {"0123", "1230", "2301", "3012"},
+       {"..x.", "..x.", ".x..", "..x."}, {"0..3", "11.0", "22.1", "3002"}, "", 0, 0},
+      {"standard: empty columns keep their order", STYLE_STANDARD, {"0.1..2.", "0.1..2."}, {}, {"....012", "....012"},
+       "", 0, 0},
+      {"standard: one row", STYLE_STANDARD, {"01122"}, {".xx.."}, {"..022"}, "", 0, 0},
+      {"shifter: rows slide right, one pause", STYLE_SHIFTER, {"01..", "23.1", "4210"}, {"....", "....", "..x."},
+       {"..01", ".231", ".420"}, "", 1, 0},
+      {"shifter: nothing slides, no pause", STYLE_SHIFTER, {"..12", ".012"}, {"..x.", "..x."}, {"...2", "..02"}, "", 0,
+       0},
+      {"continuous: refill from the queue, no pause", STYLE_CONTINUOUS, {"012", "120", "201"},
+       {"x.x", "x.x", "x.x"}, {"3.1", "312", "340"}, "", 0, 5},
+      {"megashift: slide, refill, slide again", STYLE_MEGASHIFT, {"1..", "20.", "304"}, {"...", "...", "..x"},
+       {".21", "220", "230"}, "222", 2, 1},
+      {"megashift: nothing slides", STYLE_MEGASHIFT, {"01", "10"}, {"x.", "x."}, {".1", "30"}, "3", 0, 1},
+      {"megashift: only the refill slides", STYLE_MEGASHIFT, {"..", "12"}, {"..", "x."}, {".3", "32"}, "33", 1, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    host.pauses.clear();
+    setBoard(c.before, c.style);
+    gameState.incomingIndex = c.style == STYLE_CONTINUOUS ? 3 : 0;
+    savedIncomingIndex = -1;
+    setIncoming(0, c.queue);
+    setIncoming(3, "41");
+    setIncoming(4, "333");
+    burst(window, c.marks);
+    EXPECT_EQ(boardRows(), c.after);
+    EXPECT_EQ(host.pauses, std::vector<uint32_t>(size_t(c.pauses), kSlidePause));
+    EXPECT_EQ(gameState.incomingIndex, c.index);
+    EXPECT_TRUE(boardOnScreen());
+  }
+}
+
+TEST_F(Game, TheQueueWrapsAroundAtItsLastColumnAndTheDemoNeverRefills) {
+  setBoard({"01", "10"}, STYLE_CONTINUOUS);
+  for (auto& column : gameState.incomingColumns)
+    for (int32_t& entry : column) entry = 77;
+  setIncoming(24, "2");
+  gameState.incomingIndex = 24;
+  burst(window, {"xx", "xx"});
+  // Column 24 went right, the new queue's column 0 left.
+  EXPECT_EQ(boardRows()[1][1], '2');
+  EXPECT_EQ(gameState.incomingIndex, 1);
+  EXPECT_EQ(savedIncomingIndex, 0);
+  EXPECT_EQ(cellAt(0, 1).color, gameState.incomingColumns[0][0]);
+  for (const auto& column : gameState.incomingColumns) {
+    ASSERT_TRUE(column[0] >= 0 && column[0] <= 4);
+    ASSERT_TRUE(column[1] >= -1 && column[1] <= 4);
+    ASSERT_EQ(column[2], 77);  // beyond the rows in play
+  }
+
+  setBoard({"10", "21"}, STYLE_MEGASHIFT);
+  setIncoming(0, "44");
+  gameState.incomingIndex = 0;
+  demoRunning = 1;
+  burst(window, {"x.", "x."});
+  demoRunning = 0;
+  EXPECT_EQ(boardRows(), (Rows{".0", ".1"}));
+  EXPECT_EQ(gameState.incomingIndex, 0);
+}
+
+}  // namespace
+}  // namespace gametest

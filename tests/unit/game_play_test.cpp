@@ -1,0 +1,242 @@
+// Playing: the two-tap cycle, the end of a game, undo, resuming, and sounds.
+#include "core/game.h"
+#include "core/selection.h"
+#include "game_fixture.h"
+
+namespace gametest {
+namespace {
+
+TEST_F(Game, SelectThenBurstAGroup) {
+  setBoard({"0012", "0123", "1233"});
+  EXPECT_NO_GDI_LEAK(tap(1, 0));
+  EXPECT_EQ(selectionValue, 6);
+  EXPECT_EQ(pixel(cellAt(0, 0).x, cellAt(0, 0).y), kBlack);  // the outline
+  EXPECT_FALSE(std::filesystem::exists(stateFile()));
+
+  EXPECT_NO_GDI_LEAK(tap(0, 1));
+  EXPECT_EQ(runningScore(), 6);
+  EXPECT_EQ(gameState.moves, 1);
+  EXPECT_EQ(canUndo, 1);
+  EXPECT_EQ(selectionShown + selectionCount + selectionValue, 0);
+  EXPECT_EQ(countNotes("wav_pop"), 1);
+  EXPECT_EQ(host.pauses, std::vector<uint32_t>{200});
+  EXPECT_EQ(boardRows(), (Rows{"..12", ".123", "1233"}));
+  EXPECT_TRUE(boardOnScreen());
+  // Undo keeps the board before the burst; the file the one after it.
+  EXPECT_EQ(undoCellAt(0, 0).color, 0);
+  std::string saved = stateFileBytes();
+  ASSERT_EQ(saved.size(), 12792u);
+  // Saved before the marks are dropped; resuming clears them.
+  Board file;
+  std::memcpy(&file, saved.data(), sizeof file);
+  for (Cell& cell : file.cells) cell.selected = 0;
+  EXPECT_EQ(std::memcmp(&file, &board, sizeof board), 0);
+  EXPECT_EQ(std::memcmp(saved.data() + sizeof board, &gameState, sizeof gameState), 0);
+}
+
+TEST_F(Game, TapsThatChangeNothing) {
+  setBoard({"0123", "1200", "0.11"});
+  auto before = screen();
+  tap(1, 0);  // a lone bubble
+  tap(1, 2);  // an empty cell
+  tapAt(100, 5);
+  tapAt(239, 267);
+  EXPECT_EQ(screen(), before);
+  EXPECT_TRUE(host.notes.empty());
+
+  // A tap off the group, or in the header, only drops the selection.
+  tap(2, 2);
+  ASSERT_EQ(selectionShown, 1);
+  tap(2, 1);
+  EXPECT_EQ(selectionShown, 0);
+  EXPECT_EQ(cellAt(2, 1).selected, 0);
+  tap(3, 2);
+  tapAt(100, 5);
+  EXPECT_EQ(selectionShown + selectionCount, 0);
+  EXPECT_EQ(boardRows(), (Rows{"0123", "1200", "0.11"}));
+  EXPECT_TRUE(boardOnScreen());
+
+  // Another active window turns taps away, even the warning of no game.
+  HWND other = CreateWindowExW(0, u"GameTest", u"Other", WS_VISIBLE, 0, 100, 100, 100, nullptr, nullptr,
+                               appInstance, nullptr);
+  ASSERT_EQ(GetActiveWindow(), other);
+  tap(2, 2);
+  playStatus.gameInProgress = 0;
+  tap(2, 2);
+  EXPECT_EQ(selectionShown, 0);
+  EXPECT_TRUE(host.notes.empty());
+}
+
+TEST_F(Game, TheLastMoveEndsTheGameWithoutAQuestion) {
+  setBoard({"1..", "200"});
+  tap(1, 1);
+  tap(2, 1);
+  // Two left: bonus 60; the counted game enters the statistics and beats the high score.
+  const StyleStatistics& stats = statistics.styles[STYLE_STANDARD];
+  EXPECT_EQ(playStatus.gameInProgress, 0);
+  EXPECT_EQ(stats.gamesPlayed * 1000 + stats.totalScore, 1062u);
+  EXPECT_EQ(host.dialogsClosed, 1);
+  EXPECT_EQ(countNotes("wav_highscore"), 1);
+  tap(0, 0);
+  EXPECT_EQ(countNotes("Critical.wav"), 1);
+
+  // A board without a move ends at the next tap, whatever it hits.
+  setBoard({"01", "10"});
+  tap(0, 0);
+  EXPECT_EQ(stats.gamesPlayed, 2u);
+}
+
+struct End : Game {
+  // A board holding `left` bubbles, none next to one of its colour.
+  void boardWith(int left) {
+    Rows rows = {"......", "......"};
+    for (int i = 0; i < left; ++i) rows[1 - i % 2][i] = "012340"[i];
+    setBoard(rows);
+  }
+};
+
+TEST_F(End, BonusForFewerThanFiveBubblesLeft) {
+  for (auto [left, bonus] : {std::pair{0, 100}, {1, 80}, {2, 60}, {3, 40}, {4, 20}, {5, 0}, {6, 0}}) {
+    boardWith(left);
+    runningScore() = 300;
+    finishGame();
+    EXPECT_EQ(endBonus, bonus) << left;
+    EXPECT_EQ(runningScore(), 300 + bonus) << left;
+  }
+}
+
+TEST_F(End, OnlyCountedGamesEnterTheStatisticsOfTheirStyle) {
+  StyleStatistics& stats = statistics.styles[STYLE_CONTINUOUS];
+  stats = {3, 1000, 900, 56, 40, {}};
+  boardWith(1);
+  gameState.style = STYLE_CONTINUOUS;
+  runningScore() = 420;
+  gameState.moves = 17;
+  selectCells({{0, 1}});
+  finishGame();
+  EXPECT_EQ(stats.gamesPlayed, 4u);
+  EXPECT_EQ(stats.totalScore, 900u + 500u);
+  EXPECT_EQ(stats.totalMoves, 57u);
+  EXPECT_EQ(stats.highScore, 1000u);  // the score dialog raises it
+  EXPECT_EQ(canUndo + selectionShown + cellAt(0, 1).selected, 0);
+  EXPECT_EQ(statistics.styles[STYLE_STANDARD].gamesPlayed, 0u);
+
+  boardWith(0);
+  gameState.style = STYLE_CONTINUOUS;
+  gameState.countsForStats = 0;
+  runningScore() = 5000;
+  finishGame();
+  EXPECT_EQ(stats.gamesPlayed, 4u);
+  EXPECT_EQ(stats.totalScore, 1400u);
+  EXPECT_EQ(countNotes("wav_end"), 2);
+  EXPECT_EQ(countNotes("wav_highscore"), 0);
+}
+
+TEST_F(End, TheHighScoreSoundIsForCountedGamesAboveTheHighScore) {
+  // Equal is not above; a high score past 2^31 compares unsigned; guests never hear it.
+  struct Case {
+    uint32_t high;
+    int32_t score;
+    int counts, sound;
+  } cases[] = {{500, 500, 1, 0}, {500, 501, 1, 1}, {0x80000000u, 10, 1, 0}, {500, 9000, 0, 0}};
+  for (const Case& c : cases) {
+    host.notes.clear();
+    boardWith(6);
+    statistics.styles[STYLE_STANDARD].highScore = c.high;
+    gameState.countsForStats = c.counts;
+    runningScore() = c.score;
+    finishGame();
+    EXPECT_EQ(countNotes("wav_highscore"), c.sound) << c.high << " " << c.score;
+    EXPECT_EQ(countNotes("wav_end"), 1 - c.sound);
+  }
+}
+
+TEST_F(Game, UndoTakesBackTheLastBurstOnly) {
+  setBoard({"0120", "1120", "2341"});
+  runningScore() = 40;
+  gameState.moves = 3;
+  Rows before = boardRows();
+  undoMove(window, CMD_UNDO, nullptr, 0);  // nothing to take back yet
+  EXPECT_EQ(gameState.moves, 3);
+  tap(0, 1);
+  tap(0, 1);
+  ASSERT_EQ(runningScore(), 46);
+  ASSERT_EQ(statistics.styles[STYLE_STANDARD].bestMove, 6);
+  tap(3, 0);  // a selection shown is dropped first
+
+  EXPECT_NO_GDI_LEAK(undoMove(window, CMD_UNDO, nullptr, 0));
+  EXPECT_EQ(boardRows(), before);
+  EXPECT_FALSE(boardOnScreen());  // only invalidated: the next paint shows it
+  UpdateWindow(window);
+  EXPECT_TRUE(boardOnScreen());
+  EXPECT_EQ(runningScore(), 40);
+  EXPECT_EQ(gameState.moves, 3);
+  EXPECT_EQ(selectionShown + selectionCount + canUndo, 0);
+  EXPECT_EQ(statistics.styles[STYLE_STANDARD].bestMove, 6);
+  EXPECT_EQ(std::memcmp(stateFileBytes().data(), &board, sizeof board), 0);
+
+  undoMove(window, CMD_UNDO, nullptr, 0);
+  canUndo = 1;
+  playStatus.gameInProgress = 0;
+  undoMove(window, CMD_UNDO, nullptr, 0);
+  EXPECT_EQ(boardRows(), before);
+  EXPECT_EQ(countNotes("wav_undo"), 1);
+}
+
+TEST_F(Game, UndoInContinuousHandsOutTheSameIncomingColumnsAgain) {
+  options.gameStyle = STYLE_CONTINUOUS;
+  host.randoms = {31337};
+  newGame(window);
+  // Burst groups until one refills a column.
+  int burstCol = -1, burstRow = -1;
+  for (int guard = 0; guard < 200 && gameState.incomingIndex == 0 && playStatus.gameInProgress; ++guard) {
+    burstCol = -1;
+    for (int col = 0; col < gameState.cols && burstCol < 0; ++col)
+      for (int row = 0; row < gameState.rows && burstCol < 0; ++row) {
+        tap(col, row);
+        if (!selectionShown) continue;
+        tap(col, row);
+        burstCol = col, burstRow = row;
+      }
+  }
+  ASSERT_GT(gameState.incomingIndex, 0);
+  Rows refilled = boardRows();
+  int32_t index = gameState.incomingIndex;
+  undoMove(window, CMD_UNDO, nullptr, 0);
+  EXPECT_LT(gameState.incomingIndex, index);
+  tap(burstCol, burstRow);
+  tap(burstCol, burstRow);
+  EXPECT_EQ(boardRows(), refilled);
+  EXPECT_EQ(gameState.incomingIndex, index);
+}
+
+TEST_F(Game, ResumingClearsTheMarksAndShowsTheStripByStyle) {
+  for (int style : {STYLE_STANDARD, STYLE_CONTINUOUS, STYLE_SHIFTER, STYLE_MEGASHIFT}) {
+    setBoard({"011", "122"}, style);
+    cellAt(1, 0).selected = cellAt(2, 0).selected = 1;
+    incomingShown = 7;
+    resumeGame();
+    EXPECT_EQ(incomingShown, style == STYLE_CONTINUOUS || style == STYLE_MEGASHIFT) << style;
+    EXPECT_EQ(cellAt(1, 0).selected + cellAt(2, 0).selected + canUndo, 0);
+  }
+}
+
+TEST_F(Game, ADeviceSoundFileReplacesTheBuiltInWaveAndOffMeansSilent) {
+  HRSRC found = FindResourceW(appInstance, u"WAV_POP", u"WAVE");
+  ASSERT_NE(found, nullptr);
+  std::ofstream(root / "Windows" / "fzrb_pop.wav", std::ios::binary)
+      .write(static_cast<const char*>(LockResource(LoadResource(appInstance, found))),
+             std::streamsize(SizeofResource(appInstance, found)));
+  playGameSound(SOUND_POP);
+  playGameSound(SOUND_UNDO);
+  playGameSound(2004);  // no such sound
+  EXPECT_EQ(soundsPlayed(), (std::vector<std::string>{"sound file fzrb_pop.wav played", "sound resource wav_undo played"}));
+  EXPECT_EQ(host.sounds.size(), 2u);
+
+  options.playSounds = 0;
+  for (int id : {SOUND_POP, SOUND_END, SOUND_CRITICAL}) playGameSound(id);
+  EXPECT_EQ(host.sounds.size(), 2u);
+}
+
+}  // namespace
+}  // namespace gametest

@@ -1,0 +1,228 @@
+// The state file: defaults without it, exact round trips, and files that are
+// short, long, corrupt or out of range loading safely.
+#include <random>
+
+#include "core/game.h"
+#include "game_fixture.h"
+
+namespace gametest {
+namespace {
+
+constexpr size_t kFileSize = 12792, kGameAt = 9680, kStatusAt = 11972, kOptionsAt = 12096;
+
+struct StateFile : Game {
+  void writeFile(const std::string& bytes) { std::ofstream(stateFile(), std::ios::binary) << bytes; }
+  // The five records as the file lays them out.
+  static std::string memoryImage() {
+    std::string out;
+    out.append(reinterpret_cast<const char*>(&board), sizeof board);
+    out.append(reinterpret_cast<const char*>(&gameState), sizeof gameState);
+    out.append(reinterpret_cast<const char*>(&playStatus), sizeof playStatus);
+    out.append(reinterpret_cast<const char*>(&options), sizeof options);
+    out.append(reinterpret_cast<const char*>(&statistics), sizeof statistics);
+    return out;
+  }
+  static void restart() {
+    std::memset(&board, 0, sizeof board);
+    std::memset(&gameState, 0, sizeof gameState);
+    initGameCore();
+    loadStateFile();
+  }
+  // A saved game in progress, a few moves in, with every kind of word set.
+  void playSomeGame(int style) {
+    options.gameStyle = style;
+    host.randoms = {uint32_t(1000 + style)};
+    newGame(window);
+    for (int col = 0; col < gameState.cols && gameState.moves < 3; ++col) {
+      tap(col, gameState.rows - 1);
+      if (selectionShown) tap(col, gameState.rows - 1);
+    }
+    for (int i = 0; i < 100; ++i) playStatus.reservedBytes[i] = uint8_t(i * 7 + 1);
+    options.reserved1 = 0x1234;
+    options.decimalAverages = 1;
+    statistics.styles[2] = {12, 3400, 20000, 380, 400, {1, 2, 3, 4, 5}};
+    statistics.styles[15].reserved[0] = 42;
+    gameState.reserved[2] = 8;
+    saveStateFile();
+  }
+  // Whatever else arrived, nothing unsafe can be played or drawn.
+  static void expectSafe() {
+    ASSERT_LE(uint32_t(gameState.cols), 22u);
+    ASSERT_LE(uint32_t(gameState.rows), 22u);
+    ASSERT_EQ(playStatus.scoreSlot, 0u);
+    ASSERT_TRUE(options.gameStyle >= 0 && options.gameStyle <= 3);
+    ASSERT_TRUE(options.bubbleSet == 0 || options.bubbleSet == 1);
+    ASSERT_TRUE(playStatus.gameInProgress == 0 || playStatus.gameInProgress == 1);
+    for (int col = 0; col < kMaxCols; ++col)
+      for (int row = 0; row < kMaxRows; ++row) {
+        const Cell& cell = cellAt(col, row);
+        // Outside a game the last board, or the demo's figure, may stay.
+        bool inPlay = playStatus.gameInProgress && col < gameState.cols && row < gameState.rows;
+        ASSERT_EQ(cell.occupied, cell.color == -1 ? 0 : 1) << col << "," << row;
+        if (playStatus.gameInProgress && !inPlay) {
+          ASSERT_EQ(cell.occupied, 0) << col << "," << row;
+        }
+      }
+  }
+};
+
+TEST_F(StateFile, WithoutAFileTheDefaultsHoldAndNothingIsCreated) {
+  options.gameStyle = 3;
+  statistics.styles[0].gamesPlayed = 9;
+  loadStateFile();
+  const int32_t* words = reinterpret_cast<const int32_t*>(&options);
+  EXPECT_EQ(std::vector<int32_t>(words, words + 14), (std::vector<int32_t>{1, 1, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(playStatus.scoreSlotCount, 1u);
+  EXPECT_EQ(statistics.styles[0].gamesPlayed, 0u);
+  EXPECT_FALSE(std::filesystem::exists(stateFile()));
+  writeFile("");
+  restart();
+  EXPECT_EQ(options.playSounds, 0);
+  EXPECT_EQ(playStatus.gameInProgress, 0);
+}
+
+TEST_F(StateFile, EveryStateLoadsAndSavesByteForByte) {
+  for (int style = 0; style < kStyleCount; ++style) {
+    playSomeGame(style);
+    std::string saved = stateFileBytes();
+    ASSERT_EQ(saved, memoryImage()) << style;
+    restart();
+    EXPECT_EQ(memoryImage(), saved) << style;
+    saveStateFile();
+    EXPECT_EQ(stateFileBytes(), saved);
+  }
+  finishGame();
+  saveStateFile();
+  std::string image = memoryImage();
+  restart();
+  EXPECT_EQ(memoryImage(), image);
+  // After the demo: a board of any size, the figure partly outside it, no game.
+  clearBoard();
+  gameState.cols = 5;
+  gameState.rows = 6;
+  cellAt(7, 8) = {4, 0, 0, 1, 1};
+  saveStateFile();
+  image = memoryImage();
+  restart();
+  EXPECT_EQ(memoryImage(), image);
+}
+
+TEST_F(StateFile, ShortAndLongFiles) {
+  playSomeGame(STYLE_CONTINUOUS);
+  std::string saved = stateFileBytes();
+  // Cut inside the game state: no play status, so no game.
+  writeFile(saved.substr(0, 10000));
+  restart();
+  EXPECT_EQ(playStatus.gameInProgress, 0);
+  expectSafe();
+  // The first three blocks: the game, with zero options and statistics.
+  writeFile(saved.substr(0, kOptionsAt));
+  restart();
+  EXPECT_EQ(playStatus.gameInProgress, 1);
+  EXPECT_EQ(std::memcmp(&board, saved.data(), sizeof board), 0);
+  EXPECT_EQ(options.playSounds + statistics.styles[2].highScore, 0u);
+  // Cut inside the options: what is there arrives.
+  writeFile(saved.substr(0, kOptionsAt + 6));
+  restart();
+  EXPECT_EQ(options.playSounds, 1);
+  EXPECT_EQ(options.showStartupDemo, 1);
+  EXPECT_EQ(options.confirmEndGame, 0);
+  // Bytes after the last block are ignored, and gone at the next save.
+  writeFile(saved + std::string(500, '\x7f'));
+  restart();
+  EXPECT_EQ(memoryImage(), saved);
+  saveStateFile();
+  EXPECT_EQ(stateFileBytes(), saved);
+}
+
+TEST_F(StateFile, AGameBeyondTheLimitsLoadsAsNoGameAndTheRestStillCounts) {
+  playSomeGame(STYLE_MEGASHIFT);
+  const std::string saved = stateFileBytes();
+  auto cell = [](int col, int row, int field) { return size_t((col * 22 + row) * 20 + field * 4); };
+  const size_t lastCell = cell(gameState.cols - 1, gameState.rows - 1, 3);  // MegaShift keeps it full
+  const std::vector<std::pair<const char*, std::vector<std::pair<size_t, int32_t>>>> breakages = {
+      {"23 columns", {{kGameAt, 23}}},
+      {"no columns", {{kGameAt, 0}}},
+      {"negative rows", {{kGameAt + 4, -1}}},
+      {"style 4", {{kGameAt + 8, 4}}},
+      {"cell size 19", {{kGameAt + 12, 19}}},
+      {"six colours", {{kGameAt + 16, 6}}},
+      {"score slot 1", {{kStatusAt + 4, 1}}},
+      {"score slot far away", {{kStatusAt + 4, 0x40000000}}},
+      {"incoming index 25", {{kGameAt + 564 * 4, 25}}},
+      {"incoming index -1", {{kGameAt + 564 * 4, -1}}},
+      {"colour 5", {{cell(0, 0, 0), 5}}},
+      {"colour -2", {{cell(1, 1, 0), -2}}},
+      {"occupied without colour", {{cell(2, 2, 0), -1}, {cell(2, 2, 3), 1}}},
+      {"colour without occupied", {{lastCell, 0}}},
+      {"bubble outside the area", {{cell(21, 21, 0), 2}, {cell(21, 21, 3), 1}}},
+      {"incoming entry 7", {{kGameAt + (14 + 22 * 3 + 21) * 4, 7}}},
+      {"incoming column with a hole", {{kGameAt + 14 * 4, -1}, {kGameAt + 15 * 4, 2}}},
+      {"counts for stats 2", {{kGameAt + 565 * 4, 2}}},
+  };
+  for (const auto& [name, words] : breakages) {
+    SCOPED_TRACE(name);
+    std::string bytes = saved;
+    for (auto [offset, value] : words) std::memcpy(bytes.data() + offset, &value, 4);
+    writeFile(bytes);
+    restart();
+    EXPECT_EQ(playStatus.gameInProgress, 0);
+    expectSafe();
+    EXPECT_EQ(statistics.styles[2].highScore, 3400u);
+    EXPECT_EQ(options.decimalAverages, 1);
+  }
+  // Options out of range fall back; statistics load as they are.
+  playSomeGame(STYLE_STANDARD);
+  options.gameStyle = 9;
+  options.bubbleSet = -1;
+  statistics.styles[1] = {0xFFFFFFFFu, 7, 0x80000000u, -40, 3, {}};
+  playStatus.gameInProgress = 5;  // any non-zero word is a game in progress
+  saveStateFile();
+  restart();
+  EXPECT_EQ(options.gameStyle + options.bubbleSet, 0);
+  EXPECT_EQ(statistics.styles[1].gamesPlayed, 0xFFFFFFFFu);
+  EXPECT_EQ(statistics.styles[1].bestMove, -40);
+  EXPECT_EQ(playStatus.gameInProgress, 1);
+}
+
+TEST_F(StateFile, RandomBytesNeverLeaveAnUnsafeState) {
+  playSomeGame(STYLE_CONTINUOUS);
+  std::string saved = stateFileBytes();
+  std::mt19937 random(7);
+  for (int round = 0; round < 150; ++round) {
+    std::string bytes = saved;
+    if (round % 3 == 0) {
+      bytes.resize(random() % (kFileSize + 100));
+      for (char& c : bytes) c = char(random());
+    } else {
+      for (int i = 0; i < 1 + round % 5; ++i) {
+        uint32_t value = random() % 2 ? random() : uint32_t(random() % 30) - 5;
+        std::memcpy(bytes.data() + (random() % (kFileSize / 4)) * 4, &value, 4);
+      }
+    }
+    writeFile(bytes);
+    restart();
+    expectSafe();
+    if (playStatus.gameInProgress) {
+      // A loaded game can be played on.
+      resumeGame();
+      layoutBoard();
+      tap(0, gameState.rows - 1);
+      tap(0, gameState.rows - 1);
+    }
+  }
+}
+
+TEST_F(StateFile, AFileThatCannotBeReplacedIsSkippedSilently) {
+  playSomeGame(STYLE_STANDARD);
+  std::filesystem::remove(stateFile());
+  std::filesystem::create_directory(stateFile());
+  saveStateFile();
+  EXPECT_TRUE(std::filesystem::is_directory(stateFile()));
+  std::filesystem::remove(stateFile());
+  saveStateFile();
+  EXPECT_EQ(stateFileBytes().size(), kFileSize);
+}
+
+}  // namespace
+}  // namespace gametest

@@ -1,0 +1,346 @@
+// What the board view puts on the screen: cells, separator, outline, header,
+// value bubble, strip, bursts, splash and the startup demo.
+#include "core/selection.h"
+#include "game_fixture.h"
+
+namespace gametest {
+namespace {
+
+// Every cell a bubble of colour (col + row) % 5.
+Rows pattern(int cols, int rows) {
+  Rows out(rows, std::string(cols, '0'));
+  for (int row = 0; row < rows; ++row)
+    for (int col = 0; col < cols; ++col) out[row][col] = char('0' + (col + row) % 5);
+  return out;
+}
+
+TEST_F(Game, PaintShowsEveryCellTheSeparatorAndNothingElse) {
+  Rows rows = pattern(11, 12);
+  rows[4][4] = '.';
+  EXPECT_NO_GDI_LEAK(setBoard(rows));
+  EXPECT_TRUE(boardOnScreen());
+  EXPECT_EQ(countPixels(0, 20, 240, 21, kBlack), 240);
+  EXPECT_EQ(countPixels(0, 21, 10, 268, kWhite) + countPixels(0, 21, 240, 24, kWhite), 10 * 247 + 240 * 3);
+  EXPECT_GT(countPixels(20, 3, 66, 18, kBlue), 0);   // "Score:"
+  EXPECT_GT(countPixels(112, 3, 220, 18, kBlue), 0);  // the style
+
+  // The grey set; a damaged cell shows blank; a board claiming too many columns draws the 22 there are.
+  options.bubbleSet = BUBBLES_GRAYSCALE;
+  cellAt(1, 1).color = 17;
+  gameState.cols = 40;
+  EXPECT_NO_GDI_LEAK(paint());
+  EXPECT_TRUE(cellShows(0, 0, u"GRAY20A"));
+  EXPECT_TRUE(cellShows(2, 1, u"GRAY20D"));
+  EXPECT_TRUE(cellShows(1, 1, u"BLANK20WHITE"));
+
+  // Without its pictures nothing is drawn and nothing leaks.
+  clearClient();
+  appInstance = nullptr;
+  EXPECT_NO_GDI_LEAK(paint(); HDC dc = GetDC(window); drawSplash(dc); ReleaseDC(window, dc));
+  EXPECT_EQ(countPixels(0, 21, 240, 268, kWhite), 240 * 247);
+}
+
+TEST_F(Game, PaintDrawsTheOutlineAsSelectingDid) {
+  setBoard({"1111", "1001", "1011", "1111", "0022"});
+  HDC dc = GetDC(window);
+  selectGroup(dc, 1, 1);
+  selectGroup(dc, 3, 4);  // a second group at the board's last column and row
+  ReleaseDC(window, dc);
+  cellAt(4, 0).selected = 1;  // flags outside the board in play are never looked at
+  auto selected = screen();
+  paint();
+  EXPECT_EQ(screen(), selected);
+  // Repainting the selected cells takes the outline away and nothing else.
+  dc = GetDC(window);
+  EXPECT_NO_GDI_LEAK(repaintSelectedCells(dc));
+  ReleaseDC(window, dc);
+  EXPECT_TRUE(boardOnScreen());
+  selectionShown = 0;
+  paint();
+  EXPECT_TRUE(boardOnScreen());
+}
+
+TEST_F(Game, HeaderTextsStandInTheirBoxes) {
+  auto span = [](int left, int right, uint32_t value) {
+    std::pair<int, int> out{-1, -1};
+    for (int x = left; x < right; ++x)
+      for (int y = 0; y < 20; ++y)
+        if (pixel(x, y) == value) out = {out.first < 0 ? x : out.first, x};
+    return out;
+  };
+  auto draw = [&](int32_t score, bool game, int style) {
+    clearClient();
+    gameState.scores[0] = score;
+    playStatus.gameInProgress = game;
+    gameState.style = style;
+    HDC dc = GetDC(window);
+    EXPECT_NO_GDI_LEAK(drawScoreHeader(window, dc); drawStyleHeader(window, dc));
+    ReleaseDC(window, dc);
+  };
+  draw(4321, true, STYLE_CONTINUOUS);
+  EXPECT_EQ(span(0, 66, kBlue).first, 20);
+  EXPECT_GE(span(66, 240, kBlack).first, 66);
+  EXPECT_LT(span(66, 240, kBlack).second, 105);
+  EXPECT_GE(span(66, 240, kBlue).first, 112);
+  EXPECT_TRUE(span(66, 240, kBlue).second >= 214 && span(66, 240, kBlue).second < 220);
+  const int continuous = span(66, 240, kBlue).first;
+  draw(-5, false, STYLE_CONTINUOUS);  // without a game, the options' style
+  EXPECT_GT(span(66, 240, kBlue).first, continuous);
+  draw(2000000000, true, 9);  // too wide for its box runs past it; a damaged style reads as Standard
+  EXPECT_GE(span(66, 240, kBlack).second, 105);
+  const int damaged = span(66, 240, kBlue).first;
+  draw(0, false, STYLE_STANDARD);
+  EXPECT_EQ(span(66, 240, kBlue).first, damaged);
+}
+
+struct ValueBubble : Game {
+  SIZE textExtent(const char16_t* text) {
+    HDC dc = GetDC(window);
+    LOGFONTW lf = {};
+    lf.lfHeight = -10;
+    std::memcpy(lf.lfFaceName, u"Tahoma", 7 * sizeof(char16_t));
+    HFONT font = CreateFontIndirectW(&lf);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentExPointW(dc, text, int(std::char_traits<char16_t>::length(text)), 0, nullptr, nullptr, &size);
+    DeleteObject(SelectObject(dc, old));
+    ReleaseDC(window, dc);
+    return size;
+  }
+  void show(int col = -1, int row = -1) {
+    HDC dc = GetDC(window);
+    EXPECT_NO_GDI_LEAK(showValueBubble(window, dc, col, row));
+    ReleaseDC(window, dc);
+  }
+  void hide() {
+    HDC dc = GetDC(window);
+    hideValueBubble(window, dc);
+    ReleaseDC(window, dc);
+  }
+};
+
+TEST_F(ValueBubble, ABoxUpAndLeftOfTheFirstCellInReadingOrder) {
+  setBoard(pattern(11, 12));
+  // Column 3 comes first column by column, (5, 4) row by row.
+  selectCells({{3, 6}, {3, 5}, {4, 5}, {5, 5}, {5, 4}});
+  show(3, 6);
+  const SIZE text = textExtent(u"20");
+  const int d = text.cx + 13, x0 = cellAt(5, 4).x - d, y0 = cellAt(5, 4).y - (text.cy + 3);
+  EXPECT_EQ(valueBubbleRect.left * 1000 + valueBubbleRect.top, x0 * 1000 + y0);
+  EXPECT_EQ(valueBubbleRect.right * 1000 + valueBubbleRect.bottom, (x0 + d) * 1000 + y0 + d);
+  // The rim touches the box's bottom and sides; its top is under the text's opaque box.
+  EXPECT_GT(countPixels(x0, y0 + d - 1, x0 + d, y0 + d, kBlack), 0);
+  EXPECT_GT(countPixels(x0, y0, x0 + 1, y0 + d, kBlack), 0);
+  // Tinted by the colour of the cell given; white on a poor display.
+  const uint32_t tints[6] = {0xFFAFAF, 0xAFFFAF, 0xAFAFFF, 0xFFAFFF, 0xFFFFAF, kWhite};
+  for (int k = 0; k < 6; ++k) {
+    cellAt(3, 6).color = k % 5;
+    colorResolution = k == 5 ? 4 : 16;
+    show(3, 6);
+    EXPECT_EQ(pixel(x0 + 3, y0 + d / 2), tints[k]) << k;
+    EXPECT_EQ(pixel(x0 + d - 4, y0 + d / 2), tints[k]) << k;
+  }
+  // Kept right of the left edge and below the separator.
+  clearSelection();
+  selectCells({{0, 0}, {1, 0}});
+  show();
+  EXPECT_EQ(valueBubbleRect.left * 1000 + valueBubbleRect.top, 2 * 1000 + 22);
+  EXPECT_EQ(valueBubbleRect.right - valueBubbleRect.left, textExtent(u"2").cx + 13);
+}
+
+TEST_F(ValueBubble, HidingRestoresTheBoardPixelForPixel) {
+  setBoard(pattern(11, 12));
+  valueBubbleRect = {5, 6, 7, 8};
+  const auto before = screen();
+  show();  // nothing selected: nothing drawn
+  mainWindow = nullptr;
+  selectCells({{4, 4}, {4, 5}, {4, 6}, {4, 7}, {4, 8}, {4, 9}, {4, 10}, {4, 11}, {3, 4}, {3, 5}, {3, 6}});
+  show(4, 4);  // not the main window: nothing drawn
+  EXPECT_EQ(screen(), before);
+  EXPECT_EQ(valueBubbleRect.left, 5);
+  mainWindow = window;
+  show();
+  EXPECT_NE(screen(), before);
+  hide();
+  EXPECT_EQ(screen(), before);
+  // After a repaint the bubble keeps the new pixels.
+  options.bubbleSet = BUBBLES_GRAYSCALE;
+  selectionShown = 0;
+  paint();
+  const auto repainted = screen();
+  selectionShown = 1;
+  show();
+  hide();
+  EXPECT_EQ(screen(), repainted);
+}
+
+TEST_F(Game, TheStripShowsTheNextColumnCentredFromItsBottomEntry) {
+  gameState.rows = 11;
+  incomingShown = 1;
+  for (auto& column : gameState.incomingColumns)
+    for (auto& entry : column) entry = kNoColor;
+  auto draw = [&] {
+    HDC dc = GetDC(window);
+    EXPECT_NO_GDI_LEAK(drawIncomingStrip(dc));
+    ReleaseDC(window, dc);
+  };
+  gameState.incomingIndex = 7;
+  for (int i = 0; i < 5; ++i) gameState.incomingColumns[7][i] = i;
+  gameState.incomingColumns[6][0] = 3;
+  clearClient(RGB(0, 0, 0));
+  draw();
+  const char16_t* names[] = {u"COLOR14A", u"COLOR14B", u"COLOR14C", u"COLOR14D", u"COLOR14E"};
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(shows(85 + 14 * i, 251, names[i])) << i;
+  EXPECT_EQ(countPixels(0, 248, 240, 249, kBlack), 240);
+  EXPECT_EQ(countPixels(0, 251, 85, 268, kWhite) + countPixels(155, 251, 240, 268, kWhite), 2 * 85 * 17);
+  EXPECT_EQ(countPixels(0, 0, 240, 248, kBlack) + countPixels(0, 249, 240, 251, kBlack), 240 * 250);
+
+  // Gaps in a column and entries past the rows leave no gap; a colour not known stays blank.
+  options.bubbleSet = BUBBLES_GRAYSCALE;
+  gameState.incomingIndex = 0;
+  gameState.incomingColumns[0][0] = 1;
+  gameState.incomingColumns[0][3] = 40;
+  gameState.incomingColumns[0][4] = 2;
+  gameState.incomingColumns[0][11] = 3;
+  draw();
+  EXPECT_TRUE(shows(99, 251, u"GRAY14B"));
+  EXPECT_EQ(countPixels(113, 251, 127, 268, kWhite), 14 * 17);
+  EXPECT_TRUE(shows(127, 251, u"GRAY14C"));
+  EXPECT_EQ(countPixels(141, 251, 240, 268, kWhite), 99 * 17);
+
+  // Without the strip, or with a damaged index, no bubble at all.
+  gameState.incomingIndex = 25;
+  draw();
+  EXPECT_EQ(countPixels(0, 251, 240, 268, kWhite), 240 * 17);
+  clearClient(RGB(0, 0, 0));
+  incomingShown = 0;
+  draw();
+  EXPECT_EQ(countPixels(0, 0, 240, 268, kBlack), 240 * 268);
+}
+
+TEST_F(Game, BurstsPickTheirPictureAndSoundByGroupSize) {
+  setBoard(pattern(11, 12));
+  struct Case {
+    int count, color, set;
+    const char16_t* picture;
+    const char* sound;
+  } cases[] = {{9, 0, BUBBLES_COLORFUL, u"BURST_RED_20", "wav_pop"},
+               {10, 0, BUBBLES_COLORFUL, u"BBURST_RED_20", "wav_woopop"},
+               {3, 4, BUBBLES_COLORFUL, u"BURST_YELLOW_20", "wav_pop"},
+               {12, 2, BUBBLES_GRAYSCALE, u"BURST_BLACK_20", "wav_woopop"},
+               {2, 1, BUBBLES_GRAYSCALE, u"BURST_BLACK_20", "wav_pop"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.count);
+    host.notes.clear();
+    host.pauses.clear();
+    options.bubbleSet = c.set;
+    paint();
+    for (int j = 0; j < 12; ++j) cellAt(0, j).selected = j < c.count;
+    cellAt(1, 0).selected = c.count > 11;
+    selectionCount = c.count;
+    HDC dc = GetDC(window);
+    EXPECT_NO_GDI_LEAK(playBurst(window, dc, c.color));
+    ReleaseDC(window, dc);
+    for (int j = 0; j < std::min(c.count, 12); ++j) EXPECT_TRUE(cellShows(0, j, c.picture));
+    if (c.count < 12) {
+      EXPECT_FALSE(cellShows(0, c.count, c.picture));
+    }
+    EXPECT_EQ(soundsPlayed(), std::vector<std::string>{std::string("sound resource ") + c.sound + " played"});
+    EXPECT_EQ(host.pauses, std::vector<uint32_t>{200});
+  }
+}
+
+TEST_F(Game, TheDemoWritesHiBurstsItAndLeavesTheSplash) {
+  options.gameStyle = STYLE_MEGASHIFT;
+  gameState.scores[0] = 77;
+  host.keepScreens = true;
+  EXPECT_NO_GDI_LEAK(runStartupDemo());
+  EXPECT_EQ(gameState.cols * 100 + gameState.rows, 1112);
+  EXPECT_EQ(gameState.style + gameState.scores[0] + demoRunning + selectionShown + playStatus.gameInProgress, 0);
+  EXPECT_EQ(splashShown, 1);
+  // Figure, outline, burst for the underline, the I and the H.
+  EXPECT_EQ(host.pauses, (std::vector<uint32_t>{250, 250, 200, 250, 250, 200, 250, 250, 200}));
+  EXPECT_EQ(countNotes("wav_pop"), 2);
+  EXPECT_EQ(host.notes.back(), "sound resource wav_woopop played");
+  ASSERT_EQ(host.screens.size(), 9u);
+  const pk::Surface& figure = host.screens[0];
+  for (int row = 3; row <= 7; ++row) {
+    EXPECT_TRUE(cellShows(2, row, u"COLOR20A", figure) && cellShows(5, row, u"COLOR20A", figure));
+    EXPECT_TRUE(cellShows(7, row, u"COLOR20C", figure) && cellShows(6, row, u"BLANK20WHITE", figure));
+  }
+  EXPECT_TRUE(cellShows(3, 5, u"COLOR20A", figure) && cellShows(4, 5, u"COLOR20A", figure));
+  for (int col = 2; col <= 7; ++col) {
+    EXPECT_TRUE(cellShows(col, 8, u"COLOR20E", figure));
+    EXPECT_TRUE(cellShows(col, 8, u"BURST_YELLOW_20", host.screens[2]));
+  }
+  EXPECT_EQ(pixel(cellAt(2, 8).x, cellAt(2, 8).y + 10, host.screens[1]), kBlack);
+  for (int row = 7; row <= 11; ++row) {
+    EXPECT_TRUE(cellShows(10, row, u"BURST_BLUE_20", host.screens[5]));
+    EXPECT_TRUE(cellShows(7, row, u"BBURST_RED_20", host.screens[8]));
+    EXPECT_TRUE(cellShows(10, row, u"BBURST_RED_20", host.screens[8]));
+  }
+  EXPECT_TRUE(cellShows(8, 11, u"BBURST_RED_20", host.screens[8]));
+  EXPECT_GT(countPixels(112, 3, 220, 18, kBlue), 0);
+  EXPECT_TRUE(shows(22, 75, u"SPLASH"));
+
+  // A repaint shows the splash again over the empty board.
+  clearClient(RGB(0, 0, 0));
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  EXPECT_TRUE(shows(22, 75, u"SPLASH"));
+  EXPECT_TRUE(cellShows(0, 0, u"BLANK20WHITE"));
+  EXPECT_EQ(countPixels(0, 20, 240, 21, kBlack), 240);
+}
+
+TEST_F(Game, TheDemoInASmallWindowBurstsOnlyWhatIsInPlay) {
+  resizeClient(130, 150);
+  EXPECT_NO_GDI_LEAK(runStartupDemo());
+  EXPECT_EQ(gameState.cols * 100 + gameState.rows, 506);
+  EXPECT_EQ(cellAt(2, 3).occupied + cellAt(4, 5).occupied, 0);
+  EXPECT_EQ(cellAt(7, 8).occupied + cellAt(2, 6).occupied, 2);
+  EXPECT_EQ(host.pauses.size(), 9u);
+  EXPECT_EQ(splashShown - demoRunning, 1);
+}
+
+TEST_F(Game, TheFirstPaintMeasuresTheDisplayAndDrawsNothing) {
+  for (int bits : {16, 4}) {
+    stop();
+    start(bits);
+    firstShow = 1;
+    colorResolution = 0;
+    setBoard(pattern(11, 12));
+    clearClient();
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    EXPECT_EQ(colorResolution, bits);
+    EXPECT_EQ(options.bubbleSet, bits < 8 ? BUBBLES_GRAYSCALE : BUBBLES_COLORFUL);
+    EXPECT_EQ(countPixels(0, 0, 240, 268, kWhite), 240 * 268);
+  }
+  // Later paints keep the first measurement.
+  firstShow = 0;  // start-up's part
+  pk::device().config.bits = 24;
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  EXPECT_EQ(colorResolution, 4);
+  EXPECT_TRUE(cellShows(0, 0, u"GRAY20A"));
+}
+
+TEST_F(Game, ThePaintMessageRedrawsStripAndValueBubbleButNotOverTheSplash) {
+  setBoard(pattern(11, 11), STYLE_CONTINUOUS);
+  gameState.incomingColumns[0][0] = 0;
+  selectCells({{3, 3}, {3, 4}});
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  EXPECT_TRUE(shows(113, 251, u"COLOR14A"));
+  EXPECT_EQ(valueBubbleRect.right, cellAt(3, 3).x);
+
+  splashShown = 1;
+  valueBubbleRect = {1, 2, 3, 4};
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  EXPECT_EQ(valueBubbleRect.left * 10 + valueBubbleRect.bottom, 14);
+  EXPECT_TRUE(shows(22, 75, u"SPLASH"));
+}
+
+}  // namespace
+}  // namespace gametest
