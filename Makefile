@@ -71,7 +71,7 @@ fuzz: fuzz-build
 
 # Ten minutes of random play on the headless device, for people.
 soak: build
-	FZ_SOAK_SECONDS=600 FZ_BUILD=$(BUILD) FZ_SOURCE=. bash tests/e2e/soak.sh
+	FZ_SOAK_SECONDS=600 FZ_SOAK_MASTER=random FZ_BUILD=$(BUILD) FZ_SOURCE=. bash tests/e2e/soak.sh
 
 bench: build
 	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench

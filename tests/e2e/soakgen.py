@@ -1,0 +1,669 @@
+#!/usr/bin/env python3
+"""Random play on the headless device, checked after every step.
+
+  soakgen.py run --headless BIN [--seconds S] [--seed N] [--runs K] [--keep DIR]
+
+Each run takes a fresh device root and a seed, and plays a series of sessions on it:
+the program reads its commands from a pipe, every step ends with `dump`, and the next
+step is chosen from what the dump shows (main window, dialog or message box). A session
+ends with a power cut (the input simply ends) or with WM_CLOSE, and the next one starts
+on the same device root. After every step:
+
+  - the program is alive; it ends with exit code 0, never a signal or a sanitizer report;
+  - the state file, once there, is whole and passes fzstate's invariants;
+  - the file only changes the ways the game changes: a burst adds n(n-1) (and, in the
+    styles that do not refill, takes exactly n bubbles), an undo brings back the board
+    and score from before the last burst, a new game starts at 0, the end of a game adds
+    only the bonus and counts the game, and WM_CLOSE writes nothing;
+  - a restart with no input leaves the file byte for byte as it was, and the menus
+    show the saved game: New Game grayed exactly while one is in progress, no Undo;
+  - live GDI objects and DCs are the same at every idle moment of a session.
+
+On a failure the run's seed is printed, and the failing session's commands and the
+state file it started from are kept, so `fizzorbs-headless --script` replays it.
+"""
+import argparse
+import os
+import random
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import fzstate  # noqa: E402
+
+SCREEN_W, SCREEN_H = 240, 320
+NAV_BAR = 26
+MENU_BAR_TOP = SCREEN_H - 26
+STEP_TIMEOUT = 30.0  # the virtual clock never sleeps, so a silent program has hung
+
+MENU_COMMANDS = [("Game", "New Game", 101), ("Game", "End Game", 102), ("Game", "Options...", 104),
+                 ("Info", "Statistics...", 107), ("Info", "About", 103)]
+LIST_SIZES = {1046: 4, 1048: 2}  # game style, bubble set
+BONUS_BUBBLES, BONUS_PER_BUBBLE = 5, 20
+REFILLING = (1, 3)
+
+
+class Failure(Exception):
+    pass
+
+
+class Screen:
+    """What one dump said."""
+
+    def __init__(self, lines):
+        self.active = ""
+        self.menus, self.buttons, self.controls = {}, {}, []
+        self.gdi = None
+        for line in lines:
+            words = line.split()
+            if line.startswith("active "):
+                self.active = line[len("active "):].strip('"')
+            elif words[0] == "menu":
+                self.menus[int(words[1])] = words[2]
+            elif words[0] == "button":
+                self.buttons[int(words[1])] = words[2]
+            elif words[0] == "control":
+                kind = "list" if " item " in line else "check" if line.endswith("checked") else "button"
+                self.controls.append((int(words[1]), kind, line.endswith(" checked")))
+            elif words[0] == "gdi":
+                self.gdi = (int(words[1]), int(words[2]))
+
+    @property
+    def main(self):
+        return bool(self.menus)
+
+    @property
+    def message_box(self):
+        return any(cid in (6, 7) for cid, _, _ in self.controls)
+
+
+class Program:
+    """fizzorbs-headless reading its script from a pipe."""
+
+    def __init__(self, binary, root, err_path):
+        self.err = open(err_path, "wb")
+        self.proc = subprocess.Popen([binary, "--device-root", root], stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=self.err)
+        self.buffer = b""
+        self.log = []
+
+    def send(self, lines):
+        try:
+            self.proc.stdin.write("".join(line + "\n" for line in lines).encode())
+            self.proc.stdin.flush()
+        except BrokenPipeError:
+            pass
+
+    def read_dump(self):
+        """Lines of the next dump; None when the program ended first."""
+        deadline = time.monotonic() + STEP_TIMEOUT
+        block = None
+        fd = self.proc.stdout.fileno()
+        while True:
+            while b"\n" in self.buffer:
+                raw, self.buffer = self.buffer.split(b"\n", 1)
+                line = raw.decode(errors="replace")
+                self.log.append(line)
+                if line.startswith("active "):
+                    block = [line]
+                elif block is not None:
+                    block.append(line)
+                    if line.startswith("gdi "):
+                        return block
+            left = deadline - time.monotonic()
+            if left <= 0:
+                self.proc.kill()
+                raise Failure(f"no answer for {STEP_TIMEOUT:.0f} s: the program hangs")
+            ready, _, _ = select.select([fd], [], [], left)
+            if ready:
+                chunk = os.read(fd, 65536)
+                if not chunk:
+                    return None
+                self.buffer += chunk
+
+    def finish(self):
+        """Ends the input (a power cut when the program still runs); the exit code."""
+        try:
+            self.proc.stdin.close()
+        except BrokenPipeError:
+            pass
+        rest = self.buffer + self.proc.stdout.read()
+        self.proc.stdout.close()
+        self.log += rest.decode(errors="replace").splitlines()
+        self.err.close()
+        try:
+            return self.proc.wait(timeout=STEP_TIMEOUT)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            raise Failure("the program did not end when its input ended")
+
+
+def load(path):
+    if not os.path.exists(path):
+        return None
+    data = open(path, "rb").read()
+    if len(data) != fzstate.SIZE:
+        raise Failure(f"state file is {len(data)} bytes, not {fzstate.SIZE}")
+    state = fzstate.State(data)
+    problem = state.check()
+    if problem:
+        raise Failure(f"state file breaks an invariant: {problem}")
+    state.raw = data
+    return state
+
+
+def board_of(s):
+    return [(s.color(c, r), s.cell(c, r)[3]) for c in range(s.cols) for r in range(s.rows)]
+
+
+def score_of(s):
+    return s.field("score")
+
+
+def burst_size(points):
+    """n for a group worth n(n-1) points, or None."""
+    n = 2
+    while n * (n - 1) < points:
+        n += 1
+    return n if n * (n - 1) == points else None
+
+
+class Tracker:
+    """Follows the state file from step to step and knows the legal successors."""
+
+    def __init__(self):
+        self.last = None
+        self.before_move = None  # the state right before the last burst of this session
+        self.seen = {}  # how often each kind of change was seen
+
+    def restart(self):
+        self.before_move = None  # Undo never survives a restart
+
+    def step(self, new, what):
+        old = self.last
+        if new is None:
+            if old is not None:
+                raise Failure(f"state file vanished after {what}")
+            return
+        if old is not None and new.raw == old.raw:
+            return
+        self.check(old, new, what)
+        self.last = new
+
+    def check(self, old, new, what):
+        if old is None:
+            if new.game_in_progress and (new.moves, score_of(new)) != (0, 0):
+                raise Failure(f"first state file after {what} holds a game with moves {new.moves}")
+            self.before_move = None
+            return
+        # Some steps have two readings (an undo of the only move of a guest game looks
+        # like ending it and dealing the same seed again); one legal reading is enough.
+        readings = [("burst", self.burst), ("undo", self.undo), ("no move", self.no_move),
+                    ("end of game", self.ended), ("end and new game", self.ended_and_new),
+                    ("new game", self.new_game)]
+        problems = []
+        for name, reading in readings:
+            problem = reading(old, new)
+            if problem is None:
+                self.seen[name] = self.seen.get(name, 0) + 1
+                self.before_move = old if name == "burst" else self.before_move if name == "no move" else None
+                return
+            problems.append(f"{name}? {problem}")
+        raise Failure(f"the state file changed in no legal way after {what}:\n    " + "\n    ".join(problems))
+
+    @staticmethod
+    def burst(old, new):
+        if not (old.game_in_progress and new.game_in_progress) or new.moves != old.moves + 1:
+            return f"moves {old.moves} -> {new.moves}, in progress {old.game_in_progress} -> {new.game_in_progress}"
+        gained = score_of(new) - score_of(old)
+        n = burst_size(gained)
+        if n is None:
+            return f"score grew by {gained}, not n(n-1) of any group"
+        lost = old.bubbles() - new.bubbles()
+        if old.style in REFILLING:
+            if lost > n:
+                return f"a burst of {n} took {lost} bubbles"
+        elif lost != n:
+            return f"a burst of {n} took {lost} bubbles in style {old.style}"
+        return None
+
+    def undo(self, old, new):
+        base = self.before_move
+        if not (old.game_in_progress and new.game_in_progress) or new.moves != old.moves - 1:
+            return f"moves {old.moves} -> {new.moves}"
+        if base is None or base.moves != new.moves:
+            return "no burst of this session to undo"
+        if score_of(new) != score_of(base):
+            return f"score {score_of(new)}, before the burst it was {score_of(base)}"
+        if board_of(new) != board_of(base) or new.incoming_index != base.incoming_index:
+            return "the board is not the one from before the burst"
+        return None
+
+    @staticmethod
+    def no_move(old, new):
+        if old.game_in_progress != new.game_in_progress or old.moves != new.moves:
+            return "the game or its moves changed"
+        if not new.game_in_progress:
+            # The startup demo plays on the board of a finished game and leaves it empty.
+            if score_of(new) not in (score_of(old), 0):
+                return f"score {score_of(old)} -> {score_of(new)} with no game"
+            if board_of(new) != board_of(old) and new.bubbles() != 0:
+                return "the board of a finished game changed"
+            return stats_kept(old, new)
+        if score_of(old) != score_of(new):
+            return f"score {score_of(old)} -> {score_of(new)}"
+        if board_of(old) != board_of(new) or (old.cols, old.rows, old.style) != (new.cols, new.rows, new.style):
+            return "the board changed"
+        return stats_kept(old, new)
+
+    @staticmethod
+    def ended(old, new):
+        if not old.game_in_progress or new.game_in_progress or new.moves != old.moves:
+            return "not a game that stopped without a move"
+        gained, bonus = score_of(new) - score_of(old), bonus_for(new.bubbles())
+        if gained != bonus:
+            return f"{new.bubbles()} bubbles left earn {bonus}, the score grew by {gained}"
+        return counted(old, new, score_of(new))
+
+    @staticmethod
+    def ended_and_new(old, new):
+        if not (old.game_in_progress and new.game_in_progress) or (new.moves, score_of(new)) != (0, 0):
+            return "not a fresh game after a game in progress"
+        return counted(old, new, score_of(old) + bonus_for(old.bubbles()))
+
+    @staticmethod
+    def new_game(old, new):
+        if old.game_in_progress or not new.game_in_progress or (new.moves, score_of(new)) != (0, 0):
+            return "not a fresh game after none"
+        return stats_kept(old, new)
+
+
+def bonus_for(left):
+    return (BONUS_BUBBLES - left) * BONUS_PER_BUBBLE if left < BONUS_BUBBLES else 0
+
+
+def stats_kept(old, new):
+    # A Reset in the Statistics dialog reaches the file with the next write.
+    if new.stats == old.stats or all(v == 0 for row in new.stats for v in row):
+        return None
+    return "the statistics changed"
+
+
+def counted(old, new, final_score):
+    style = old.style
+    g0, g1 = old.field(f"games{style}"), new.field(f"games{style}")
+    t0, t1 = old.field(f"total{style}"), new.field(f"total{style}")
+    if old.counts_for_stats:
+        if (g1, t1) not in ((g0 + 1, t0 + final_score), (1, final_score)):
+            return f"style {style} games {g0} -> {g1}, total {t0} -> {t1}, final score {final_score}"
+    elif g1 not in (g0, 0):
+        return f"a guest game was counted: games {g0} -> {g1}"
+    return None
+
+
+class Player:
+    """Chooses the next step from the screen and the board."""
+
+    def __init__(self, rng):
+        self.rng = rng
+        self.popup_open = False  # a tap on the menu bar may have left a pop-up menu open
+        self.list_open = False   # a tap in a dialog may have left a drop-down list open
+        self.last_tap = None
+        # Some sessions play on and on, so games also end by running out of moves.
+        self.focused = rng.random() < 0.3
+
+    def random_point(self):
+        r = self.rng.random()
+        if r < 0.05:  # well off the screen
+            return self.rng.randint(-400, 700), self.rng.randint(-400, 700)
+        if r < 0.15:
+            return self.rng.randrange(SCREEN_W), self.rng.randrange(MENU_BAR_TOP, SCREEN_H)
+        if r < 0.25:
+            return self.rng.randrange(SCREEN_W), self.rng.randrange(NAV_BAR)
+        return self.rng.randrange(SCREEN_W), self.rng.randrange(SCREEN_H)
+
+    def tap(self, x, y, dialog):
+        if dialog:
+            self.list_open = True
+        elif y >= MENU_BAR_TOP and 0 <= x < SCREEN_W:
+            self.popup_open = True
+        if 0 <= x < SCREEN_W and 0 <= y < 150:
+            self.popup_open = False  # pop-up menus never reach that high: the tap closed it
+        self.last_tap = (x, y)
+        return [f"tap {x} {y}"]
+
+    def send(self, main):
+        r = self.rng.random() if main else self.rng.random() * 0.85
+        if r < 0.3:
+            w, h = self.rng.choice([(240, 268), (240, 294), (0, 0), (480, 536), (100, 100)])
+            return [f"send wm_size 0 {(h << 16) | w}"]
+        if r < 0.6:
+            return [f"send wm_activate {self.rng.choice([0, 1, 2])} 0"]
+        if r < 0.85:
+            return [f"send wm_settingchange {self.rng.choice([0, 224, 0x2F, 0x1005])} 0"]
+        # Commands only while the main window is active: no person can give one under a
+        # dialog, and the platform would let it run there.
+        return [f"send wm_command {self.rng.choice([101, 102, 103, 104, 106, 107, 110, 4242])} 0"]
+
+    def choose(self, screen, state):
+        rng = self.rng
+        r = rng.random()
+        if r < 0.04:
+            return self.send(screen.main)
+        if r < 0.07:
+            return [f"key {rng.choice(['escape', 'enter', 'f1'])}"]
+        if r < 0.075:
+            return [f"random {rng.randrange(1 << 32)} {rng.randrange(1 << 32)}"]
+        if self.popup_open:
+            return self.tap(*self.random_point(), dialog=not screen.main)
+        if screen.main:
+            return self.on_main(screen, state)
+        if screen.message_box:
+            r = rng.random()
+            if r < 0.7:
+                self.list_open = False
+                return [f"click #{rng.choice([6, 7])}"]
+            return self.tap(*self.random_point(), dialog=True)
+        return self.on_dialog(screen)
+
+    def on_main(self, screen, state):
+        self.list_open = False
+        rng = self.rng
+        r = rng.random()
+        if self.focused and state is not None and state.game_in_progress and r < 0.9:
+            if self.last_tap and rng.random() < 0.5:
+                return self.tap(*self.last_tap, dialog=False)
+            best = None
+            for c in range(state.cols):
+                for row in range(state.rows):
+                    if state.cell(c, row)[3] and (best is None or len(state.group(c, row)) > best[0]):
+                        best = (len(state.group(c, row)), c, row)
+            if best and best[0] >= 2:
+                return self.tap(*state.tap_point(best[1], best[2]), dialog=False)
+        if r < 0.08:
+            button, item, command = rng.choice(MENU_COMMANDS)
+            # A grayed item takes no tap, so its menu stays open.
+            self.popup_open = screen.menus.get(command) == "grayed"
+            return [f'menu "{button}" "{item}"']
+        if r < 0.13 and 106 in screen.buttons:
+            return ["toolbar 106"]
+        if r < 0.25:
+            return self.tap(*self.random_point(), dialog=False)
+        if r < 0.55 and self.last_tap:
+            return self.tap(*self.last_tap, dialog=False)  # the second tap bursts the group
+        if state is not None and state.game_in_progress:
+            cells = [(c, row) for c in range(state.cols) for row in range(state.rows) if state.cell(c, row)[3]]
+            if cells:
+                # Mostly groups, now and then a lone bubble, to burst and to miss.
+                picks = [rng.choice(cells) for _ in range(6)]
+                c, row = max(picks, key=lambda p: len(state.group(*p))) if rng.random() < 0.8 else picks[0]
+                return self.tap(*state.tap_point(c, row), dialog=False)
+        return self.tap(*self.random_point(), dialog=False)
+
+    def on_dialog(self, screen):
+        rng = self.rng
+        r = rng.random()
+        if r < 0.25:
+            self.list_open = False
+            return ["ok"]
+        if r < 0.4:
+            return self.tap(*self.random_point(), dialog=True)
+        if screen.controls:
+            cid, kind, checked = rng.choice(screen.controls)
+            if kind == "check":
+                on = rng.random() < 0.5
+                if on != checked:
+                    self.list_open = False  # only a change of state taps the box
+                return [f"check #{cid} {'on' if on else 'off'}"]
+            if kind == "list":
+                if self.list_open:
+                    self.list_open = False
+                    return ["ok"]
+                return [f"select #{cid} {rng.randrange(LIST_SIZES.get(cid, 1))}"]
+            self.list_open = False
+            return [f"click #{cid}"]
+        self.list_open = False
+        return ["ok"]
+
+
+class Run:
+    """One device root, one seed, several sessions."""
+
+    def __init__(self, binary, seed, work, deadline, max_sessions):
+        self.binary = binary
+        self.seed = seed
+        self.rng = random.Random(seed)
+        self.work = work
+        self.root = os.path.join(work, "device")
+        self.state_path = os.path.join(self.root, "Windows", "Fizzorbs.dat")
+        self.deadline = deadline
+        self.max_sessions = max_sessions
+        self.tracker = Tracker()
+        self.steps = 0
+        self.sessions = 0
+        self.script = []
+        self.start_state = None
+
+    def play(self):
+        os.makedirs(self.root, exist_ok=True)
+        while self.sessions < self.max_sessions and time.monotonic() < self.deadline:
+            self.session()
+            self.sessions += 1
+
+    def session(self):
+        rng = self.rng
+        self.start_state = open(self.state_path, "rb").read() if os.path.exists(self.state_path) else None
+        self.tracker.restart()
+        err_path = os.path.join(self.work, "stderr.txt")
+        program = Program(self.binary, self.root, err_path)
+        self.program = program
+        player = Player(rng)
+        self.script = [f"random {rng.randrange(1 << 32)} {rng.randrange(1 << 32)} {rng.randrange(1 << 32)}",
+                       "start", "dump"]
+        program.send(self.script)
+        length = rng.randint(10, 120)
+        idle_gdi = None
+        closed = False
+        what = "the restart"
+        for step in range(length + 1):
+            lines = program.read_dump()
+            if lines is None:
+                if closed:
+                    break
+                code = program.finish()
+                raise Failure(f"the program ended by itself after {what} (exit code {code}):\n"
+                              + open(err_path, "rb").read().decode(errors="replace"))
+            screen = Screen(lines)
+            state = load(self.state_path)
+            # A saved game must come back untouched; with none, start-up may deal one.
+            if step == 0 and self.tracker.last and self.tracker.last.game_in_progress and \
+                    (state.raw if state else None) != self.start_state:
+                raise Failure("starting up changed the state file of a game in progress")
+            self.tracker.step(state, what)
+            if screen.main:
+                self.check_menus(screen, state, first=step == 0)
+                if idle_gdi is None:
+                    idle_gdi = screen.gdi
+                elif screen.gdi != idle_gdi:
+                    raise Failure(f"live GDI objects/DCs {screen.gdi} after {what}, {idle_gdi} when idle before")
+            self.steps += 1
+            if step == length or time.monotonic() >= self.deadline:
+                break
+            if rng.random() < 0.01:
+                before = state.raw if state else None
+                self.script.append("close")
+                program.send(["close", "dump"])
+                closed = True
+                if program.read_dump() is not None:
+                    raise Failure("WM_CLOSE did not end the program")
+                after = load(self.state_path)
+                # Closing writes nothing itself; a flow under an open dialog may still
+                # finish and write as it always does (checked as any other step).
+                if screen.main and (after.raw if after else None) != before:
+                    raise Failure("WM_CLOSE wrote the state file")
+                what = "close"
+                break
+            commands = player.choose(screen, state)
+            what = " / ".join(commands)
+            self.script += commands + ["dump"]
+            program.send(commands + ["dump"])
+        code = program.finish()
+        self.check_end(code, err_path)
+        self.tracker.step(load(self.state_path), "the end of the session" if not closed else "close")
+
+    def check_menus(self, screen, state, first):
+        playing = bool(state and state.game_in_progress)
+        if screen.menus.get(101) != ("grayed" if playing else "enabled"):
+            raise Failure(f"New Game is {screen.menus.get(101)} while the file says game in progress {int(playing)}")
+        if screen.menus.get(102) != ("enabled" if playing else "grayed"):
+            raise Failure(f"End Game is {screen.menus.get(102)} while the file says game in progress {int(playing)}")
+        if first and screen.buttons.get(106) != "disabled":
+            raise Failure("Undo is available right after a restart")
+
+    def check_end(self, code, err_path):
+        err = open(err_path, "rb").read().decode(errors="replace")
+        if code < 0:
+            raise Failure(f"the program died of signal {-code}\n{err}")
+        if code != 0:
+            raise Failure(f"the program ended with exit code {code}\n{err}")
+        if err.strip():
+            raise Failure(f"the program wrote to stderr:\n{err}")
+
+    def keep(self, directory):
+        os.makedirs(directory, exist_ok=True)
+        with open(os.path.join(directory, "session.fzs"), "w") as f:
+            f.write("\n".join(self.script) + "\n")
+        if self.start_state is not None:
+            os.makedirs(os.path.join(directory, "device", "Windows"), exist_ok=True)
+            with open(os.path.join(directory, "device", "Windows", "Fizzorbs.dat"), "wb") as f:
+                f.write(self.start_state)
+        with open(os.path.join(directory, "session.log"), "w") as f:
+            f.write("\n".join(getattr(self, "program").log[-400:]) + "\n")
+
+
+def self_test(binary):
+    """The checks must be able to fail: feed them changes the game never makes."""
+    import struct
+    work = tempfile.mkdtemp(prefix="fizzorbs-soak-selftest-")
+    try:
+        root = os.path.join(work, "device")
+        script = os.path.join(work, "deal.fzs")
+        with open(script, "w") as f:
+            f.write('random 77\nstart\nmenu "Game" "New Game"\n')
+        subprocess.run([binary, "--device-root", root, "--script", script], check=True,
+                       stdout=subprocess.DEVNULL)
+        path = os.path.join(root, "Windows", "Fizzorbs.dat")
+        dealt = open(path, "rb").read()
+
+        def state(data):
+            with open(path, "wb") as f:
+                f.write(data)
+            return load(path)
+
+        def put(data, offset, value):
+            b = bytearray(data)
+            struct.pack_into("<i", b, offset, value)
+            return bytes(b)
+
+        score_at, moves_at, playing_at = 9680 + 4 * 5, 9680 + 4 * 567, 11972 + 8
+        cell = 0  # column 0, row 0: colour at +0, occupied at +12
+        base = state(dealt)
+        empty_cell = put(put(dealt, cell, -1), cell + 12, 0)
+        wrong = {
+            "a move worth 5": put(put(dealt, score_at, 5), moves_at, 1),
+            "a pair burst that took no bubble": put(put(dealt, score_at, 2), moves_at, 1),
+            "a pair burst that took one bubble": put(put(empty_cell, score_at, 2), moves_at, 1),
+            "an end of game with a bonus out of nowhere": put(put(dealt, score_at, 7), playing_at, 0),
+            "a score without a move": put(dealt, score_at, 6),
+            "a bubble gone without a move": empty_cell,
+            "two moves at once": put(put(dealt, score_at, 4), moves_at, 2),
+        }
+        for name, data in wrong.items():
+            tracker = Tracker()
+            tracker.last = base
+            try:
+                tracker.step(state(data), name)
+            except Failure:
+                continue
+            raise Failure(f"self-test: {name} went unnoticed")
+        tracker = Tracker()
+        tracker.last = base
+        tracker.step(state(put(dealt, 12096 + 4, 0)), "options")  # the demo switched off: legal
+        for name, data in {"an occupied empty cell": put(dealt, cell, -1),
+                           "a short file": dealt[:-4]}.items():
+            try:
+                state(data)
+            except Failure:
+                continue
+            raise Failure(f"self-test: {name} went unnoticed")
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def main():
+    ap = argparse.ArgumentParser(description="random play on the headless device")
+    ap.add_argument("verb", choices=["run", "selftest"])
+    ap.add_argument("--headless", required=True)
+    ap.add_argument("--seconds", type=float, default=60)
+    ap.add_argument("--seed", type=int, help="replay one run with this seed")
+    ap.add_argument("--master-seed", type=int, help="seed of the run seeds (default: a fresh one)")
+    ap.add_argument("--runs", type=int, default=0, help="stop after this many runs (0: until time is up)")
+    ap.add_argument("--sessions", type=int, default=12, help="sessions (restarts) per run")
+    ap.add_argument("--keep", default=None, help="where to keep a failing session")
+    a = ap.parse_args()
+
+    if a.verb == "selftest":
+        try:
+            self_test(a.headless)
+        except Failure as failure:
+            print(f"FAIL: {failure}")
+            return 1
+        print("soak checks: self-test passed")
+        return 0
+
+    started = time.monotonic()
+    deadline = started + a.seconds
+    master_seed = a.master_seed if a.master_seed is not None else int.from_bytes(os.urandom(4), "little")
+    print(f"soak: master seed {master_seed}")
+    master = random.Random(a.seed if a.seed is not None else master_seed)
+    runs = steps = sessions = 0
+    seen = {}
+    while time.monotonic() < deadline and (a.runs == 0 or runs < a.runs):
+        seed = a.seed if a.seed is not None and runs == 0 else master.randrange(1 << 31)
+        work = tempfile.mkdtemp(prefix="fizzorbs-soak-")
+        run = Run(a.headless, seed, work, deadline, a.sessions)
+        try:
+            run.play()
+        except Failure as failure:
+            keep = a.keep or tempfile.mkdtemp(prefix="fizzorbs-soak-failed-")
+            run.keep(keep)
+            print(f"FAIL: seed {seed}, session {run.sessions + 1}, step {run.steps}: {failure}")
+            print(f"  replay the run:     FZ_SOAK_SEED={seed} make soak, or "
+                  f"soakgen.py run --headless {a.headless} --seed {seed} --runs 1")
+            print(f"  replay the session: cp -r {keep}/device DIR; "
+                  f"{a.headless} --device-root DIR --script {keep}/session.fzs")
+            if run.program.proc.poll() is None:
+                run.program.proc.kill()
+            shutil.rmtree(work, ignore_errors=True)
+            return 1
+        shutil.rmtree(work, ignore_errors=True)
+        runs += 1
+        steps += run.steps
+        sessions += run.sessions
+        for name, count in run.tracker.seen.items():
+            seen[name] = seen.get(name, 0) + count
+    print(f"soak: {runs} runs, {sessions} sessions, {steps} checked steps in {time.monotonic() - started:.0f} s")
+    print("  state file changes: " + ", ".join(f"{name} {count}" for name, count in sorted(seen.items())))
+    # A soak that never bursts or restarts has tested nothing worth the time.
+    if steps == 0 or not seen.get("burst") or sessions < 2:
+        print("FAIL: the play never got going")
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
