@@ -75,7 +75,7 @@ soak: build
 
 bench: build
 	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench
-	./$(BUILD)/bench/fizzorbs-bench
+	python3 bench/perf.py --build $(BUILD)
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)

@@ -5,6 +5,8 @@
 // tool): `--self-test-window W H` opens the window at exactly W x H pixels, and each
 // `--self-test-click X Y` queues a left click at window point (X, Y) before the program
 // starts; `--self-test-close` queues a press of the window's close button after them.
+// `--self-test-timing` (for the benchmarks) prints to standard error, in CLOCK_MONOTONIC
+// nanoseconds, when the window was mapped and when the first frame of the program was shown.
 #include "sdl.h"
 
 #include <SDL.h>
@@ -19,6 +21,8 @@
 #include <random>
 #include <string>
 
+#include <time.h>
+
 #include "audio.h"
 #include "quiet.h"
 #include "icon.h"
@@ -31,7 +35,16 @@ struct Options {
   std::optional<SDL_Point> windowSize;
   std::vector<SDL_Point> clicks;
   bool close = false;
+  bool timing = false;
 };
+
+// The clock the benchmark script reads too, so the two can be subtracted.
+void printTiming(const char* what) {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  std::fprintf(stderr, "timing %s %lld\n", what, (long long)t.tv_sec * 1000000000LL + t.tv_nsec);
+  std::fflush(stderr);
+}
 
 std::string programName(const char* argv0) {
   std::string s = argv0 ? argv0 : "fizzorbs";
@@ -56,8 +69,9 @@ std::filesystem::path deviceRoot() {
 
 class SdlHost final : public Host {
  public:
-  SdlHost(SDL_Window* window, SDL_Renderer* renderer, int width, int height)
-      : window_(window), renderer_(renderer), width_(width), height_(height), start_(Clock::now()) {
+  SdlHost(SDL_Window* window, SDL_Renderer* renderer, int width, int height, bool timing)
+      : window_(window), renderer_(renderer), width_(width), height_(height), timing_(timing),
+        start_(Clock::now()) {
     raiseEvent_ = SDL_RegisterEvents(1);
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
     redraw();
@@ -71,6 +85,10 @@ class SdlHost final : public Host {
     SDL_UpdateTexture(texture_, nullptr, s.pixels, s.width * int(sizeof(uint32_t)));
     shown_ = true;
     redraw();
+    if (timing_) {
+      printTiming("presented");
+      timing_ = false;
+    }
   }
 
   bool nextEvent(InputEvent& out, int timeoutMs) override {
@@ -226,6 +244,7 @@ class SdlHost final : public Host {
   int width_;
   int height_;
   bool shown_ = false;  // nothing to show before the first present
+  bool timing_;
   uint32_t raiseEvent_ = uint32_t(-1);
   bool stylusDown_ = false;
   SDL_Point last_{0, 0};
@@ -289,6 +308,10 @@ int sdlMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& module
       options.close = true;
       continue;
     }
+    if (a == "--self-test-timing") {
+      options.timing = true;
+      continue;
+    }
     std::fprintf(stderr, "usage: %s\n(%s takes no options; it keeps its files in %s)\n", name.c_str(),
                  name.c_str(), deviceRoot().c_str());
     return 2;
@@ -341,11 +364,12 @@ int sdlMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& module
   }
   SDL_SetWindowMinimumSize(window, config.width, config.height);
   setIcon(window, module);
-  SDL_ShowWindow(window);
+  SDL_ShowWindow(window);  // on X11 this returns once the window is mapped
+  if (options.timing) printTiming("mapped");
 
   int code = 0;
   {
-    SdlHost host(window, renderer, config.width, config.height);
+    SdlHost host(window, renderer, config.width, config.height, options.timing);
     for (const auto& c : options.clicks) pushClick(c.x, c.y);
     if (options.close) {
       SDL_Event e{};
