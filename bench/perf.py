@@ -21,6 +21,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 import fzstate  # noqa: E402
+import soakgen  # noqa: E402
 
 STYLES = ["Standard", "Continuous", "Shifter", "MegaShift"]
 STYLE_LIST, DEMO_BOX = 1046, 1042
@@ -172,45 +173,25 @@ def window_program(build, runs, idle, table):
     table.add("`fizzorbs`: shared libraries mapped", str(len(libraries)))
 
 
-class Headless:
-    """fizzorbs-headless reading its script from a pipe."""
+class Headless(soakgen.Program):
+    """fizzorbs-headless reading its script from a pipe, as the soak drives it."""
 
     def __init__(self, binary, root):
-        self.proc = subprocess.Popen([binary, "--device-root", root], stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        self.buffer = b""
+        super().__init__(binary, root, os.devnull)
 
     def send(self, *lines):
-        self.proc.stdin.write("".join(line + "\n" for line in lines).encode())
-        self.proc.stdin.flush()
+        super().send(list(lines))
 
     def dump(self):
         """Sends `dump` and returns its lines (None when the program ended)."""
         self.send("dump")
-        block = None
-        fd = self.proc.stdout.fileno()
-        while True:
-            while b"\n" in self.buffer:
-                raw, self.buffer = self.buffer.split(b"\n", 1)
-                line = raw.decode(errors="replace")
-                if line.startswith("active "):
-                    block = [line]
-                elif block is not None:
-                    block.append(line)
-                    if line.startswith("gdi "):
-                        return block
-            ready, _, _ = select.select([fd], [], [], 30)
-            if not ready:
-                raise RuntimeError("fizzorbs-headless did not answer")
-            chunk = os.read(fd, 65536)
-            if not chunk:
-                return None
-            self.buffer += chunk
+        return self.read_dump()
 
     def finish(self):
         """Ends the input; the CPU seconds the program used in all."""
         self.proc.stdin.close()
         self.proc.stdout.read()
+        self.err.close()
         _, status, usage = os.wait4(self.proc.pid, 0)
         self.proc.returncode = os.waitstatus_to_exitcode(status)
         return usage.ru_utime + usage.ru_stime
