@@ -133,6 +133,28 @@ void fitPicture(HWND hwnd) {
   DeleteObject(bmp);
 }
 
+// What every control does alike with its text, enabling, background and end.
+LRESULT controlDefault(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SETTEXT: {
+      LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return r;
+    }
+    case WM_ENABLE:
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
+    case WM_DESTROY:
+      if (wm::capture() == hwnd) wm::releaseCapture();
+      controls().erase(hwnd);
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
 LRESULT CALLBACK staticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE: {
@@ -158,21 +180,8 @@ LRESULT CALLBACK staticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       EndPaint(hwnd, &ps);
       return 0;
     }
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_SETTEXT: {
-      LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return r;
-    }
-    case WM_ENABLE:
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
-    case WM_DESTROY:
-      controls().erase(hwnd);
-      return 0;
     default:
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
+      return controlDefault(hwnd, msg, wParam, lParam);
   }
 }
 
@@ -226,8 +235,6 @@ LRESULT CALLBACK buttonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       if (c) paintButton(hwnd, *c);
       return 0;
-    case WM_ERASEBKGND:
-      return 1;
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
@@ -244,20 +251,8 @@ LRESULT CALLBACK buttonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         InvalidateRect(hwnd, nullptr, FALSE);
       }
       return 0;
-    case WM_SETTEXT: {
-      LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return r;
-    }
-    case WM_ENABLE:
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
-    case WM_DESTROY:
-      if (wm::capture() == hwnd) wm::releaseCapture();
-      controls().erase(hwnd);
-      return 0;
     default:
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
+      return controlDefault(hwnd, msg, wParam, lParam);
   }
 }
 
@@ -406,8 +401,6 @@ LRESULT CALLBACK comboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       if (c) paintCombo(hwnd, *c);
       return 0;
-    case WM_ERASEBKGND:
-      return 1;
     case WM_LBUTTONDOWN:
       if (!c) return 0;
       if (openList().combo == hwnd)
@@ -454,15 +447,11 @@ LRESULT CALLBACK comboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       out[n] = 0;
       return LRESULT(n);
     }
-    case WM_ENABLE:
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
     case WM_DESTROY:
       if (openList().combo == hwnd) closeList();
-      controls().erase(hwnd);
-      return 0;
+      return controlDefault(hwnd, msg, wParam, lParam);
     default:
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
+      return controlDefault(hwnd, msg, wParam, lParam);
   }
 }
 
