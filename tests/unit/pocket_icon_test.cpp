@@ -6,7 +6,7 @@
 namespace {
 
 void put(std::vector<uint8_t>& v, uint32_t x, int bytes) {
-  for (int i = 0; i < bytes; ++i) v.push_back(uint8_t(x >> (8 * i)));
+  for (int i = 0; i < bytes; ++i) v.push_back(i < 4 ? uint8_t(x >> (8 * i)) : 0);
 }
 
 // A palette image of `bits` per pixel: index 1 (orange) on the top row, 0 (dark grey)
