@@ -159,6 +159,14 @@ const Surface* bitmapSurface(HBITMAP bitmap) {
 size_t liveObjects() { return table().objects; }
 size_t liveDCs() { return table().dcs; }
 
+void releaseAll() {
+  Table& t = table();
+  std::erase_if(t.entries, [](const auto& item) { return !item.second.stock; });
+  for (auto& [id, entry] : t.entries) entry.selections = 0;
+  t.objects = 0;
+  t.dcs = 0;
+}
+
 bool targetOf(DC& dc, Target& out) {
   out = Target{};
   RECT bounds;

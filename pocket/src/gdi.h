@@ -28,4 +28,8 @@ const Surface* bitmapSurface(HBITMAP bitmap);
 size_t liveObjects();  // bitmaps, brushes, fonts and pens made and not yet deleted
 size_t liveDCs();      // memory and screen DCs not yet deleted or released
 
+// The program has ended: everything it still held goes, as the platform frees a
+// finished process's objects. Old handles stay invalid; stock objects stay.
+void releaseAll();
+
 }  // namespace pk::gdi

@@ -4,6 +4,7 @@
 #include <pocket/host.h>
 
 #include "device.h"
+#include "gdi.h"
 #include "resource.h"
 #include "window_internal.h"
 #include "wm.h"
@@ -21,6 +22,7 @@ int runProgram(Host& host, const DeviceConfig& config, ProgramEntry entry, const
   int code = entry(instanceOf(module), nullptr, commandLine, SW_SHOW);
   presentIfChanged();
   wm::withdrawInstance();
+  gdi::releaseAll();
   return code;
 }
 

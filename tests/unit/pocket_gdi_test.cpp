@@ -8,6 +8,7 @@
 #include "device.h"
 #include "fake_host.h"
 #include "gdi.h"
+#include <pocket/host.h>
 #include "resource.h"
 
 namespace {
@@ -293,6 +294,25 @@ TEST_F(Gdi, BrokenBitmapsAreRefused) {
   ASSERT_NE(four, nullptr);
   EXPECT_EQ(pk::gdi::bitmapSurface(four)->row(1)[0], 0x0000FFu);
   DeleteObject(four);
+}
+
+// A program that ends without tidying up, as a power cut ends one.
+HBITMAP leftBehind = nullptr;
+int untidyProgram(HINSTANCE, HINSTANCE, LPWSTR, int) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  leftBehind = CreateCompatibleBitmap(dc, 320, 320);
+  SelectObject(dc, leftBehind);
+  SelectObject(dc, CreateSolidBrush(RGB(1, 2, 3)));
+  return 0;
+}
+
+TEST(Program, WhatAnEndedProgramHeldIsFreedWithIt) {
+  test::FakeHost host;
+  EXPECT_EQ(pk::runProgram(host, pk::DeviceConfig{}, untidyProgram, pkProgramModule), 0);
+  EXPECT_EQ(pk::gdi::liveObjects(), 0u);
+  EXPECT_EQ(pk::gdi::liveDCs(), 0u);
+  EXPECT_FALSE(DeleteObject(leftBehind)) << "its handles are gone too";
+  EXPECT_NE(GetStockObject(WHITE_BRUSH), nullptr);
 }
 
 }  // namespace
