@@ -233,7 +233,8 @@ def play_game(binary, style, seed):
         started = time.monotonic()
         h = Headless(binary, root)
         h.send(f"random {seed}", "start")
-        h.dump()
+        if h.dump() is None:
+            raise SystemExit("fizzorbs-headless did not start")
         moves = 0
         while True:
             state = fzstate.State(open(state_path, "rb").read())
@@ -256,6 +257,8 @@ def play_game(binary, style, seed):
             while screen and not any(line.startswith("menu ") for line in screen):
                 h.send("ok")
                 screen = h.dump()
+            if screen is None:
+                raise SystemExit(f"fizzorbs-headless ended in the middle of a {STYLES[style]} game")
         score = fzstate.State(open(state_path, "rb").read()).field("score")
         cpu = h.finish()
         return moves, score, cpu, time.monotonic() - started
