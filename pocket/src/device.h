@@ -4,7 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include <pocket/basics.h>
 #include <pocket/host.h>
+#include <pocket/unicode.h>
 #include "surface.h"
 
 namespace pk {
@@ -22,14 +24,22 @@ Device& device();
 // Prepares the device for a program or a test: screen of the configured size, root folder.
 void setUpDevice(Host& host, const DeviceConfig& config, const ModuleImage* module);
 
-// "\Windows\Fizzorbs.dat" -> <root>/Windows/Fizzorbs.dat; empty when the path leaves the root.
+// "\Windows\Game.dat" -> <root>/Windows/Game.dat; empty when the path leaves the root.
 std::filesystem::path hostPath(std::u16string_view devicePath);
 
 // Shows the screen through the host if anything was drawn since it was last shown
 // (grey levels on a device with under 8 colour bits). The program waits after this.
 void presentIfChanged();
 
-std::string utf8(std::u16string_view text);
-std::u16string utf16(std::string_view text);
+// The files that ship on the device (help page, system sound), copied into a new root:
+// share/<program>/device/Windows beside the program's folder when installed, or
+// beside the program itself in its build folder.
+std::filesystem::path shippedDeviceFiles();
+
+// The running program's name, as its module image carries it.
+std::string_view programName();
+// Tells the person at the machine something they must act on, as "<program>: text"
+// on standard error. The program plays on.
+void warn(std::string_view text);
 
 }  // namespace pk
