@@ -10,6 +10,9 @@
 #include <windows.h>
 #include <pocket/module.h>
 
+// The layer's own resources (its pictures), linked into every program.
+extern const pk::ModuleImage pkLayerModule;
+
 namespace pk {
 
 HINSTANCE instanceOf(const ModuleImage& module);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include <pocket/automation.h>
+#include <pocket/basics.h>
 
 #include "device.h"
 #include "gdi.h"
@@ -15,13 +16,6 @@
 
 namespace pk::wm {
 namespace {
-
-std::u16string upper(std::u16string_view s) {
-  std::u16string out(s);
-  for (auto& c : out)
-    if (c >= u'a' && c <= u'z') c = char16_t(c - 32);
-  return out;
-}
 
 struct Registry {
   std::map<std::u16string, std::unique_ptr<WindowClass>> classes;  // by upper-case name
@@ -445,7 +439,7 @@ using namespace pk::wm;
 ATOM RegisterClassW(const WNDCLASSW* wc) {
   if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
   auto& r = registry();
-  std::u16string key = upper(view(wc->lpszClassName));
+  std::u16string key = pk::upperAscii(std::u16string(view(wc->lpszClassName)));
   if (key.empty() || r.classes.count(key)) return 0;
   auto cls = std::make_unique<WindowClass>();
   cls->name = std::u16string(view(wc->lpszClassName));
@@ -460,7 +454,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   auto& r = registry();
   if (!className || IS_INTRESOURCE(className)) return nullptr;
-  auto it = r.classes.find(upper(view(className)));
+  auto it = r.classes.find(pk::upperAscii(std::u16string(view(className))));
   if (it == r.classes.end()) return nullptr;
   bool child = (style & WS_CHILD) != 0;
   if (child && !find(parent)) return nullptr;

@@ -4,17 +4,14 @@
 #include <charconv>
 #include <limits>
 
+#include <pocket/basics.h>
+
 namespace pk::script {
 namespace {
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string lowerCase(std::string s) {
-  for (auto& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 // Decimal or 0x hex, with an optional minus sign; the whole text must be the number.
 std::optional<int64_t> parseNumber(std::string_view s) {
@@ -124,7 +121,7 @@ bool build(const std::vector<Token>& tokens, Command& c, std::string& error) {
     error = std::string("a command must start with a command name, not ") + describe(head.kind);
     return false;
   }
-  std::string name = lowerCase(head.text);
+  std::string name = lowerAscii(head.text);
   Args a(tokens, error);
   int64_t v = 0;
   auto push = [&](size_t i, int64_t lo, int64_t hi, const char* what) {
@@ -182,7 +179,7 @@ bool build(const std::vector<Token>& tokens, Command& c, std::string& error) {
   if (name == "key") {
     c.op = Op::Key;
     if (!a.count(1, "key escape|enter|f1")) return false;
-    std::string k = a.at(1).kind == Token::Kind::Word ? lowerCase(a.at(1).text) : "";
+    std::string k = a.at(1).kind == Token::Kind::Word ? lowerAscii(a.at(1).text) : "";
     if (k == "escape") c.key = Key::Escape;
     else if (k == "enter") c.key = Key::Enter;
     else if (k == "f1") c.key = Key::F1;
@@ -201,7 +198,7 @@ bool build(const std::vector<Token>& tokens, Command& c, std::string& error) {
   if (name == "check") {
     c.op = Op::Check;
     if (!a.count(2, "check #ID on|off") || !a.id(1, "check box", c.id)) return false;
-    std::string s = a.at(2).kind == Token::Kind::Word ? lowerCase(a.at(2).text) : "";
+    std::string s = a.at(2).kind == Token::Kind::Word ? lowerAscii(a.at(2).text) : "";
     if (s != "on" && s != "off") {
       error = "check state must be on or off";
       return false;
@@ -217,7 +214,7 @@ bool build(const std::vector<Token>& tokens, Command& c, std::string& error) {
     c.op = Op::Send;
     if (!a.count(3, "send MSG WPARAM LPARAM")) return false;
     if (a.at(1).kind == Token::Kind::Word) {
-      std::string m = lowerCase(a.at(1).text);
+      std::string m = lowerAscii(a.at(1).text);
       bool found = false;
       for (const auto& n : kMessages)
         if (m == n.name) {
