@@ -13,5 +13,18 @@ bad=$(grep -rlE '#\s*include\s*[<"](ft2build|freetype)' --include='*.cpp' --incl
 bad=$(grep -rliE 'headless|pocket/host|[<"]pocket/' --include='*.cpp' --include='*.h' \
       core view shell store dialogs 2>/dev/null || true)
 [ -n "$bad" ] && { echo "game code that knows its host:"; echo "$bad"; fail=1; }
+# Hosts see the layer only through pocket/include/pocket/: a quoted include names a
+# file of the host's own folder.
+while IFS=: read -r file _ inc; do
+  name=$(sed -E 's/.*"([^"]+)".*/\1/' <<<"$inc")
+  [[ $name != *..* && -f "$(dirname "$file")/$name" ]] || { echo "host reaches into the layer: $file includes \"$name\""; fail=1; }
+done < <(grep -rnE '#\s*include\s*"' --include='*.cpp' --include='*.h' pocket/host 2>/dev/null)
+# The layer is a device that could run any program: the game's name (its resource
+# script's) appears nowhere in it.
+for rc in res/*.rc; do
+  game=$(basename "$rc" .rc)
+  bad=$(grep -rIliw -- "$game" pocket 2>/dev/null || true)
+  [ -n "$bad" ] && { echo "the layer knows the program \"$game\":"; echo "$bad"; fail=1; }
+done
 [ $fail = 0 ] && echo "layers ok"
 exit $fail

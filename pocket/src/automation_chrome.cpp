@@ -3,6 +3,7 @@
 #include <pocket/automation.h>
 
 #include "chrome.h"
+#include "device.h"
 #include "wm.h"
 
 namespace pk::automation {
@@ -108,5 +109,16 @@ std::string dump() {
   out += "gdi " + std::to_string(liveGdiObjects()) + " " + std::to_string(liveDeviceContexts()) + "\n";
   return out;
 }
+
+}  // namespace pk::automation
+
+namespace pk::automation {
+
+ScreenView screen() {
+  const Surface& s = device().screen;
+  return ScreenView{s.pixels.data(), s.width, s.height};
+}
+
+std::filesystem::path hostFile(std::u16string_view devicePath) { return hostPath(devicePath); }
 
 }  // namespace pk::automation

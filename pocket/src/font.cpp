@@ -2,8 +2,6 @@
 // bitmap strikes at small sizes, and a glyph cache per size and weight.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -16,8 +14,8 @@
 
 #include "text.h"
 
-#ifndef FZ_FONT_DIR
-#define FZ_FONT_DIR "/usr/share/wine/fonts"
+#ifndef PK_FONT_DIR
+#define PK_FONT_DIR "/usr/share/wine/fonts"
 #endif
 
 namespace pk::text {
@@ -53,8 +51,10 @@ Fonts& fonts() {
   return f;
 }
 
+// Null when the fonts are missing: text then has no size and draws nothing
+// (a host checks the device before it runs a program, so a person is told).
 FT_Face faceFor(bool bold) {
-  requireFaces();
+  if (!requireFaces().empty()) return nullptr;
   Fonts& f = fonts();
   return bold && f.bold ? f.bold.get() : f.regular.get();
 }
@@ -62,6 +62,7 @@ FT_Face faceFor(bool bold) {
 int clampPixels(int64_t px) { return int(std::clamp<int64_t>(px, kMinPixels, kMaxPixels)); }
 
 int strikeIndex(FT_Face face, int pixels) {
+  if (!face) return -1;
   for (int i = 0; i < face->num_fixed_sizes; ++i)
     if ((face->available_sizes[i].y_ppem + 32) >> 6 == pixels) return i;
   return -1;
@@ -69,6 +70,7 @@ int strikeIndex(FT_Face face, int pixels) {
 
 // Ascent and descent of the platform's cell come from the OS/2 table's Windows metrics.
 Metrics computeMetrics(FT_Face face, int pixels) {
+  if (!face) return {};
   double up = face->units_per_EM ? face->units_per_EM : 2048;
   double asc = face->ascender, desc = -face->descender;
   if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)); os2 && os2->usWinAscent) {
@@ -97,6 +99,7 @@ Size& sizeFor(int pixels, bool bold) {
 Glyph render(int pixels, bool bold, char32_t c) {
   Glyph g;
   FT_Face face = faceFor(bold);
+  if (!face) return g;
   bool synthetic = bold && face == fonts().regular.get();
   int strike = strikeIndex(face, pixels);
   FT_Error err;
@@ -154,21 +157,17 @@ std::string openFaces(const std::filesystem::path& folder) {
   return {};
 }
 
-void requireFaces() {
-  if (fonts().regular) return;
-  std::string error = openFaces(FZ_FONT_DIR);
-  if (!error.empty()) stopForMissingFonts(error);
-}
-
-void stopForMissingFonts(const std::string& error) {
-  std::fprintf(stderr, "fizzorbs: %s\n", error.c_str());
-  std::exit(1);
+std::string requireFaces() {
+  if (fonts().regular) return {};
+  static std::string error = openFaces(PK_FONT_DIR);
+  return error;
 }
 
 int pixelSizeForHeight(LONG logicalHeight) {
   if (logicalHeight < 0) return clampPixels(-int64_t(logicalHeight));
   // A positive height is the whole cell: the largest em size whose cell fits in it.
   FT_Face face = faceFor(false);
+  if (!face) return clampPixels(logicalHeight);
   Metrics unit = computeMetrics(face, 1000);
   int px = clampPixels(unit.height ? std::llround(double(logicalHeight) * 1000.0 / unit.height) : logicalHeight);
   while (px > kMinPixels && computeMetrics(face, px).height > logicalHeight) --px;
@@ -188,7 +187,7 @@ const Glyph& glyph(int pixelSize, bool bold, char32_t c) {
 
 bool hasStrike(int pixelSize, bool bold) {
   FT_Face face = faceFor(bold);
-  if (bold && face == fonts().regular.get()) return false;
+  if (!face || (bold && face == fonts().regular.get())) return false;
   return strikeIndex(face, clampPixels(pixelSize)) >= 0;
 }
 

@@ -17,16 +17,21 @@
 #include <thread>
 
 #include <pocket/automation.h>
+#include <pocket/host.h>
 
-#include "device.h"
+#include <pocket/unicode.h>
+
 #include "screenshot.h"
 #include "script.h"
-#include "window_internal.h"
 
 namespace pk {
 namespace {
 
-constexpr const char* kName = "fizzorbs-headless";
+// "<program>-headless", from the program's module image: the name people type.
+std::string& hostName() {
+  static std::string name = "headless";
+  return name;
+}
 
 std::mutex& outputLock() {
   static std::mutex m;
@@ -64,7 +69,7 @@ void removeTemporaryRoot() {
     std::fflush(stdout);
     std::fflush(stderr);
   }
-  wm::withdrawInstance();
+  withdrawProgram();
   removeTemporaryRoot();
   std::_Exit(code);
 }
@@ -74,9 +79,9 @@ void removeTemporaryRoot() {
     std::lock_guard<std::mutex> lock(outputLock());
     std::fflush(stdout);
     if (line > 0)
-      std::fprintf(stderr, "%s: line %d: %s\n", kName, line, message.c_str());
+      std::fprintf(stderr, "%s: line %d: %s\n", hostName().c_str(), line, message.c_str());
     else
-      std::fprintf(stderr, "%s: %s\n", kName, message.c_str());
+      std::fprintf(stderr, "%s: %s\n", hostName().c_str(), message.c_str());
   }
   endNow(2);
 }
@@ -256,8 +261,8 @@ class HeadlessHost final : public Host {
   }
 
   void screenshot(const script::Command& c) {
-    const Surface& screen = device().screen;
-    const uint32_t* pixels = shown_.empty() ? screen.pixels.data() : shown_.data();
+    ScreenView screen = automation::screen();
+    const uint32_t* pixels = shown_.empty() ? screen.pixels : shown_.data();
     int w = shown_.empty() ? screen.width : shownWidth_;
     int h = shown_.empty() ? screen.height : shownHeight_;
     if (!pixels || w <= 0 || h <= 0) scriptError(c.line, "the device has no screen yet");
@@ -266,7 +271,7 @@ class HeadlessHost final : public Host {
   }
 
   void copyOut(const script::Command& c) {
-    std::filesystem::path from = hostPath(utf16(c.texts[0]));
+    std::filesystem::path from = automation::hostFile(utf16(c.texts[0]));
     std::error_code ec;
     if (from.empty() || !std::filesystem::is_regular_file(from, ec))
       scriptError(c.line, "no device file " + c.texts[0]);
@@ -288,13 +293,14 @@ class HeadlessHost final : public Host {
 };
 
 int usage(int code) {
-  std::fprintf(code ? stderr : stdout, "usage: %s [--device-root DIR] [--script FILE]\n", kName);
+  std::fprintf(code ? stderr : stdout, "usage: %s [--device-root DIR] [--script FILE]\n", hostName().c_str());
   return code;
 }
 
 }  // namespace
 
 int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& module) {
+  hostName() = std::string(module.name) + "-headless";
   std::optional<std::filesystem::path> root;
   std::optional<std::string> scriptFile;
   for (int i = 1; i < argc; ++i) {
@@ -308,7 +314,7 @@ int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& m
       scriptFile = argv[++i];
       continue;
     }
-    std::fprintf(stderr, "%s: unexpected argument %s\n", kName, a.c_str());
+    std::fprintf(stderr, "%s: unexpected argument %s\n", hostName().c_str(), a.c_str());
     return usage(2);
   }
 
@@ -316,7 +322,7 @@ int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& m
   if (scriptFile) {
     file.open(*scriptFile);
     if (!file) {
-      std::fprintf(stderr, "%s: cannot read the script %s\n", kName, scriptFile->c_str());
+      std::fprintf(stderr, "%s: cannot read the script %s\n", hostName().c_str(), scriptFile->c_str());
       return 2;
     }
   }
@@ -331,11 +337,11 @@ int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& m
     std::string error;
     std::optional<script::Command> c = reader.next(error);
     if (!error.empty()) {
-      std::fprintf(stderr, "%s: %s\n", kName, error.c_str());
+      std::fprintf(stderr, "%s: %s\n", hostName().c_str(), error.c_str());
       return 2;
     }
     if (!c) {
-      std::fprintf(stderr, "%s: the script ends before start\n", kName);
+      std::fprintf(stderr, "%s: the script ends before start\n", hostName().c_str());
       return 2;
     }
     if (c->op == script::Op::Start) break;
@@ -355,20 +361,25 @@ int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& m
   if (root) {
     std::filesystem::create_directories(*root, ec);
     if (ec || !std::filesystem::is_directory(*root, ec)) {
-      std::fprintf(stderr, "%s: cannot use %s as the device root\n", kName, root->c_str());
+      std::fprintf(stderr, "%s: cannot use %s as the device root\n", hostName().c_str(), root->c_str());
       return 2;
     }
     config.root = *root;
   } else {
-    std::string pattern = (std::filesystem::temp_directory_path(ec) / "fizzorbs-device-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path(ec) / (std::string(module.name) + "-device-XXXXXX")).string();
     if (ec || !mkdtemp(pattern.data())) {
-      std::fprintf(stderr, "%s: cannot make a temporary device root\n", kName);
+      std::fprintf(stderr, "%s: cannot make a temporary device root\n", hostName().c_str());
       return 2;
     }
     temporaryRoot() = pattern;
     config.root = pattern;
   }
 
+  if (std::string fault = deviceFault(); !fault.empty()) {
+    std::fprintf(stderr, "%s: %s\n", hostName().c_str(), fault.c_str());
+    removeTemporaryRoot();
+    return 1;
+  }
   HeadlessHost host(reader, std::move(early), config.bits < 8);
   host.setRandom(randoms);
   int code = runProgram(host, config, entry, module);
