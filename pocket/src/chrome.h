@@ -63,6 +63,13 @@ bool hasDoneButton(HWND hwnd);
 // Dialog base units for the dialog font: average character width and height.
 SIZE dialogBaseUnits();
 
+// ---- Input panel ----
+// Raises or lowers the panel above the menu bar; a change is sent to the program's
+// windows as WM_SETTINGCHANGE (SPI_SETSIPINFO).
+void setInputPanel(bool up);
+bool inputPanelUp();
+RECT inputPanelRect();  // screen rectangle, whether up or not
+
 // ---- Navigation bar ----
 HWND navigationBar();
 std::optional<RECT> navigationOkRect();  // screen rectangle of "ok" when shown

@@ -17,7 +17,6 @@
 #include "resource.h"
 #include "wm.h"
 
-extern const pk::ModuleImage pkLayerModule;
 
 namespace pk::chrome {
 namespace {
@@ -162,7 +161,7 @@ void drawImage(HDC dc, const MenuBar& bar, int index, int x, int y, bool greyed)
         uint32_t p = surf->row(py)[sx + px];
         if (p == 0xFF00FF) return false;
         if (!greyed) return true;
-        int luma = (int((p >> 16) & 0xFF) * 299 + int((p >> 8) & 0xFF) * 587 + int(p & 0xFF) * 114) / 1000;
+        int luma = lumaMilli(p) / 1000;
         return luma < 160;
       };
       for (int pass = greyed ? 0 : 1; pass < 2; ++pass) {
@@ -452,6 +451,12 @@ LRESULT CALLBACK barProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;
     case WM_LBUTTONDOWN: {
+      RECT rc;
+      GetClientRect(hwnd, &rc);
+      if (pointOf(lParam).x >= rc.right - kSipWidth) {
+        setInputPanel(!inputPanelUp());
+        return 0;
+      }
       // While a modal dialog holds the program, its menu bar takes no taps.
       if (!bar || (bar->owner && !wm::isEnabled(bar->owner))) return 0;
       int i = buttonAt(*bar, pointOf(lParam));

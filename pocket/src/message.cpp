@@ -94,6 +94,9 @@ void routeInput(const InputEvent& ev) {
     case InputEvent::Kind::CloseWindow:
       if (HWND m = automation::mainWindow()) q.posted.push_back(makeMsg(m, WM_CLOSE, 0, 0));
       return;
+    case InputEvent::Kind::ClockChanged:
+      shellActiveChanged();  // the navigation bar shows the clock
+      return;
   }
 }
 
@@ -239,8 +242,7 @@ void presentIfChanged() {
   int levels = 1 << std::max(1, d.config.bits);
   for (size_t i = 0; i < s.pixels.size(); ++i) {
     uint32_t p = s.pixels[i];
-    int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-    int luma = (r * 299 + g * 587 + b * 114) / 1000;
+    int luma = lumaMilli(p) / 1000;
     int level = (luma * (levels - 1) + 127) / 255;
     uint32_t v = uint32_t(level * 255 / (levels - 1));
     grey[i] = (v << 16) | (v << 8) | v;

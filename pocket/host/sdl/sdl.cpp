@@ -23,9 +23,10 @@
 
 #include <time.h>
 
+#include <pocket/icon.h>
+
 #include "audio.h"
 #include "quiet.h"
-#include "icon.h"
 #include "launch.h"
 
 namespace pk {
@@ -46,8 +47,8 @@ void printTiming(const char* what) {
   std::fflush(stderr);
 }
 
-std::string programName(const char* argv0) {
-  std::string s = argv0 ? argv0 : "fizzorbs";
+std::string programName(const char* argv0, const ModuleImage& module) {
+  std::string s = argv0 && *argv0 ? argv0 : module.name;
   size_t slash = s.find_last_of('/');
   return slash == std::string::npos ? s : s.substr(slash + 1);
 }
@@ -60,11 +61,19 @@ bool parseInt(const char* s, int& out) {
   return true;
 }
 
-std::filesystem::path deviceRoot() {
+// The program's data folder, named after its module.
+std::filesystem::path deviceRoot(const ModuleImage& module) {
   const char* data = std::getenv("XDG_DATA_HOME");
-  if (data && *data == '/') return std::filesystem::path(data) / "fizzorbs";
+  if (data && *data == '/') return std::filesystem::path(data) / module.name;
   const char* home = std::getenv("HOME");
-  return std::filesystem::path(home && *home ? home : "/tmp") / ".local/share/fizzorbs";
+  return std::filesystem::path(home && *home ? home : "/tmp") / ".local/share" / module.name;
+}
+
+// The window's title: the program's name as a person writes it.
+std::string windowTitle(const ModuleImage& module) {
+  std::string title = module.name;
+  if (!title.empty() && title[0] >= 'a' && title[0] <= 'z') title[0] = char(title[0] - 32);
+  return title;
 }
 
 class SdlHost final : public Host {
@@ -99,8 +108,13 @@ class SdlHost final : public Host {
     }
     uint64_t deadline = timeoutMs < 0 ? 0 : milliseconds() + uint64_t(timeoutMs);
     for (;;) {
-      int wait = -1;
-      if (timeoutMs >= 0) wait = int(deadline > milliseconds() ? deadline - milliseconds() : 0);
+      if (int minutes = clockMinutes(); minutes != shownMinutes_) {
+        shownMinutes_ = minutes;
+        out = InputEvent{InputEvent::Kind::ClockChanged};
+        return true;
+      }
+      int wait = msToNextMinute();
+      if (timeoutMs >= 0) wait = std::min(wait, int(deadline > milliseconds() ? deadline - milliseconds() : 0));
       int audioWait = audio_.msUntilTick();
       bool forAudio = audioWait >= 0 && (wait < 0 || audioWait < wait);
       if (forAudio) wait = audioWait;
@@ -134,6 +148,14 @@ class SdlHost final : public Host {
   }
 
   uint32_t random() override { return entropy_(); }
+
+  // Local time, for the navigation bar's clock.
+  int clockMinutes() override {
+    time_t now = time(nullptr);
+    tm local{};
+    localtime_r(&now, &local);
+    return local.tm_hour * 60 + local.tm_min;
+  }
   void playSound(std::vector<int16_t> samples, int rate) override { audio_.play(samples, rate); }
   void stopSound() override { audio_.stop(); }
 
@@ -148,6 +170,13 @@ class SdlHost final : public Host {
   }
 
  private:
+  // Until just after the wall clock's next minute.
+  static int msToNextMinute() {
+    timespec t{};
+    clock_gettime(CLOCK_REALTIME, &t);
+    return int(60000 - (t.tv_sec % 60) * 1000 - t.tv_nsec / 1000000) + 5;
+  }
+
   using Clock = std::chrono::steady_clock;
 
   // Where the screen lies in the window: the largest whole zoom that fits, centred.
@@ -252,6 +281,7 @@ class SdlHost final : public Host {
   Audio audio_;
   std::random_device entropy_;
   Clock::time_point start_;
+  int shownMinutes_ = clockMinutes();
 };
 
 // The largest whole zoom of the device screen that fits the desktop, 2x where it fits.
@@ -290,7 +320,8 @@ void setIcon(SDL_Window* window, const ModuleImage& module) {
 }  // namespace
 
 int sdlMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& module) {
-  std::string name = programName(argc > 0 ? argv[0] : nullptr);
+  std::string name = programName(argc > 0 ? argv[0] : nullptr, module);
+  std::string headless = std::string(module.name) + "-headless";
   Options options;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -313,16 +344,14 @@ int sdlMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& module
       continue;
     }
     std::fprintf(stderr, "usage: %s\n(%s takes no options; it keeps its files in %s)\n", name.c_str(),
-                 name.c_str(), deviceRoot().c_str());
+                 name.c_str(), deviceRoot(module).c_str());
     return 2;
   }
 
   DeviceConfig config;
-  config.root = deviceRoot();
-  std::error_code ec;
-  std::filesystem::create_directories(config.root, ec);
-  if (!std::filesystem::is_directory(config.root, ec)) {
-    std::fprintf(stderr, "%s: cannot create the folder %s\n", name.c_str(), config.root.c_str());
+  config.root = deviceRoot(module);  // made by the device, which says so when it cannot
+  if (std::string fault = deviceFault(); !fault.empty()) {
+    std::fprintf(stderr, "%s: %s\n", name.c_str(), fault.c_str());
     return 1;
   }
 
@@ -338,7 +367,7 @@ int sdlMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& module
     videoUp = SDL_Init(SDL_INIT_VIDEO) == 0;
   }
   if (!videoUp) {
-    std::fprintf(stderr, "%s: cannot open a window: %s; try fizzorbs-headless\n", name.c_str(), SDL_GetError());
+    std::fprintf(stderr, "%s: cannot open a window: %s; try %s\n", name.c_str(), SDL_GetError(), headless.c_str());
     return 1;
   }
   // With no display SDL falls back to drawing nowhere; nobody would see the game.
@@ -346,18 +375,18 @@ int sdlMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& module
   const char* asked = std::getenv("SDL_VIDEODRIVER");
   if (driver && (!asked || !*asked) &&
       (std::string(driver) == "offscreen" || std::string(driver) == "dummy")) {
-    std::fprintf(stderr, "%s: cannot open a window: no display found; try fizzorbs-headless\n", name.c_str());
+    std::fprintf(stderr, "%s: cannot open a window: no display found; try %s\n", name.c_str(), headless.c_str());
     SDL_Quit();
     return 1;
   }
   int zoom = fittingZoom(config.width, config.height);
   int ww = options.windowSize ? options.windowSize->x : config.width * zoom;
   int wh = options.windowSize ? options.windowSize->y : config.height * zoom;
-  SDL_Window* window = SDL_CreateWindow("Fizzorbs", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ww, wh,
+  SDL_Window* window = SDL_CreateWindow(windowTitle(module).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ww, wh,
                                         SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
   SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE) : nullptr;
   if (!renderer) {
-    std::fprintf(stderr, "%s: cannot open a window: %s; try fizzorbs-headless\n", name.c_str(), SDL_GetError());
+    std::fprintf(stderr, "%s: cannot open a window: %s; try %s\n", name.c_str(), SDL_GetError(), headless.c_str());
     if (window) SDL_DestroyWindow(window);
     SDL_Quit();
     return 1;

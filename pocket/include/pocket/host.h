@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -20,7 +21,8 @@ struct DeviceConfig {
 };
 
 struct InputEvent {
-  enum class Kind { StylusDown, StylusUp, StylusMove, KeyEscape, KeyEnter, KeyF1, CloseWindow };
+  // ClockChanged: the minute the device's clock shows has turned.
+  enum class Kind { StylusDown, StylusUp, StylusMove, KeyEscape, KeyEnter, KeyF1, CloseWindow, ClockChanged };
   Kind kind = Kind::StylusDown;
   int x = 0;  // device screen coordinates, for stylus events
   int y = 0;
@@ -49,6 +51,9 @@ class Host {
   // Mono signed 16-bit samples; replaces whatever is playing.
   virtual void playSound(std::vector<int16_t> samples, int rate) = 0;
   virtual void stopSound() = 0;
+  // The time of day the device's clock shows, in minutes after midnight. A virtual
+  // device's clock stands at noon.
+  virtual int clockMinutes() { return 12 * 60; }
   // Something worth a line in a log (sounds, message boxes, dialogs, processes).
   virtual void note(std::string_view line) {}
   // Another process asked for this program's window; may be called from another thread.
@@ -59,11 +64,16 @@ class Host {
 
 using ProgramEntry = int (*)(HINSTANCE, HINSTANCE, LPWSTR, int);
 
+// What keeps this machine from running any program (its fonts missing, with what to
+// install), or nothing. runProgram refuses to start while there is something.
+std::string deviceFault();
+
+// The process ends in the middle of the program's run (a power cut): other
+// processes stop finding its window. Nothing more reaches the program.
+void withdrawProgram();
+
 // Sets up the device (its root folder and shipped files, its screen), runs the program's
 // entry on this thread, and returns the program's exit code.
 int runProgram(Host& host, const DeviceConfig& config, ProgramEntry entry, const ModuleImage& module);
-
-// The files that ship on the device (help page, system sound), copied into a new root.
-std::filesystem::path shippedDeviceFiles();
 
 }  // namespace pk
