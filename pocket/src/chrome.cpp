@@ -38,6 +38,11 @@ void fillSolid(HDC dc, const RECT& r, COLORREF color) {
   DeleteObject(b);
 }
 
+void barGround(HDC dc, const RECT& r) {
+  fillSolid(dc, r, kBarGrey);
+  fillSolid(dc, RECT{r.left, r.top, r.right, r.top + 1}, kShadowGrey);
+}
+
 void frame(HDC dc, const RECT& r, COLORREF color, int thickness) {
   HBRUSH b = CreateSolidBrush(color);
   for (int i = 0; i < thickness; ++i) {

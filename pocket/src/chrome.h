@@ -39,6 +39,8 @@ class ScopedFont {
 };
 
 void fillSolid(HDC dc, const RECT& r, COLORREF color);
+// The ground of the menu bar and the input panel: grey under a shadow line.
+void barGround(HDC dc, const RECT& r);
 void frame(HDC dc, const RECT& r, COLORREF color, int thickness = 1);
 void line(HDC dc, int x0, int y0, int x1, int y1, bool white = false);
 // Text in `color` on a solid ground, with DrawTextW format flags.

@@ -31,8 +31,7 @@ LRESULT CALLBACK panelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       HDC dc = BeginPaint(hwnd, &ps);
       RECT rc;
       GetClientRect(hwnd, &rc);
-      fillSolid(dc, rc, kBarGrey);
-      fillSolid(dc, RECT{0, 0, rc.right, 1}, kShadowGrey);
+      barGround(dc, rc);
       EndPaint(hwnd, &ps);
       return 0;
     }

@@ -198,8 +198,7 @@ void paintBar(HWND hwnd) {
   HDC dc = BeginPaint(hwnd, &ps);
   RECT rc;
   GetClientRect(hwnd, &rc);
-  fillSolid(dc, rc, kBarGrey);
-  fillSolid(dc, RECT{0, 0, rc.right, 1}, kShadowGrey);
+  barGround(dc, rc);
   MenuBar* bar = barOf(hwnd);
   if (bar) {
     ScopedFont font(dc, 8, false);

@@ -26,5 +26,6 @@ printf 'random 1\nstart\n' > "$work/s.fzs"
 "$p/bin/fizzorbs-headless" --device-root "$work/root" --script "$work/s.fzs" > "$work/run.log" 2>&1
 check "installed program runs" 'grep -q "^sleep 250" "$work/run.log"'
 check "a new device gets the help page" 'cmp -s "$work/root/Windows/fizzorbs.htm" "$FZ_SOURCE/device/Windows/fizzorbs.htm"'
+check "no path of the build machine in the programs" '! grep -qF "$FZ_SOURCE" "$p/bin/fizzorbs" "$p/bin/fizzorbs-headless"'
 
 [ $failures -eq 0 ] && echo "all passed" || { echo "$failures failed"; exit 1; }

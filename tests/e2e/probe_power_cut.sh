@@ -14,16 +14,16 @@ if grep -q '^probe loop ended' "$OUT"; then fail "the program ended on its own";
 [ -d "$root" ] || fail "the named device root was removed"
 
 # Without --device-root the run uses a fresh temporary root and removes it again.
-before=$(ls -d "${TMPDIR:-/tmp}"/fizzorbs-device-* 2>/dev/null | sort)
+before=$(ls -d "${TMPDIR:-/tmp}"/probe-device-* 2>/dev/null | sort)
 run_probe "start"
 expect_code 0
 expect_line "probe waiting"
-after=$(ls -d "${TMPDIR:-/tmp}"/fizzorbs-device-* 2>/dev/null | sort)
+after=$(ls -d "${TMPDIR:-/tmp}"/probe-device-* 2>/dev/null | sort)
 [ "$before" = "$after" ] || fail "a temporary device root was left behind"
 
 run_probe "start
 close"
 expect_code 7
-after=$(ls -d "${TMPDIR:-/tmp}"/fizzorbs-device-* 2>/dev/null | sort)
+after=$(ls -d "${TMPDIR:-/tmp}"/probe-device-* 2>/dev/null | sort)
 [ "$before" = "$after" ] || fail "a temporary device root was left behind after a normal exit"
 echo "ok"

@@ -29,7 +29,8 @@ expect_order "probe down 100 100" "probe slept" "probe up 100 100" \
   "probe down 20 120" "probe slept" "probe up 20 120" "probe close" "probe loop ended with 7"
 [ "$(grep -c '^probe down' "$OUT")" -eq 2 ] || fail "the click on the bar reached the program"
 [ "$elapsed_ms" -ge 600 ] || fail "two Sleep(300) took only ${elapsed_ms} ms"
-[ -d "$XDG_DATA_HOME/fizzorbs" ] || fail "no device root under XDG_DATA_HOME"
+# Each program keeps its device under its own name, that of its module.
+[ -d "$XDG_DATA_HOME/probe" ] || fail "no device root named after the program under XDG_DATA_HOME"
 [ ! -s "$ERR" ] || fail "the window host printed to the terminal"
 
 # A program waiting for input uses no processor time: the host blocks, it does not poll.
@@ -55,7 +56,7 @@ CODE=0
 env -u DISPLAY -u WAYLAND_DISPLAY timeout 60 "$PROBE_SDL" >"$OUT" 2>"$ERR" || CODE=$?
 expect_code 1
 expect_stderr "cannot open a window"
-expect_stderr "fizzorbs-headless"
+expect_stderr "try probe-headless"  # the program's own name, from its module
 
 # The window host takes no options.
 CODE=0
