@@ -3,7 +3,9 @@
 # device shows each pixel as 2 x 2; on a narrow screen a dialog still closes with ok.
 source "$(dirname "$0")/game.bash"
 
+# Dealt through the menus of the doubled screen.
 run deal <<EOF
+device 480 640 16 192
 random 1234
 start
 menu "Game" "New Game"
