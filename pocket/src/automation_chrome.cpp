@@ -9,8 +9,10 @@
 namespace pk::automation {
 namespace {
 
-using chrome::centre;
 using chrome::ControlKind;
+
+// Where to touch the host's screen to hit the middle of a device rectangle.
+POINT centre(const RECT& r) { return toHost(chrome::centre(r)); }
 
 // The active dialog or message box, when one is active.
 HWND activeBox() {
@@ -113,11 +115,6 @@ std::string dump() {
 }  // namespace pk::automation
 
 namespace pk::automation {
-
-ScreenView screen() {
-  const Surface& s = device().screen;
-  return ScreenView{s.pixels.data(), s.width, s.height};
-}
 
 std::filesystem::path hostFile(std::u16string_view devicePath) { return hostPath(devicePath); }
 

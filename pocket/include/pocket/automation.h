@@ -15,7 +15,8 @@ namespace pk::automation {
 HWND mainWindow();
 HWND activeWindow();
 
-// Screen points (device coordinates) to tap, or nothing when the thing is not on screen.
+// Points of the host's screen to tap (what a stylus touches), or nothing when the thing
+// is not on screen.
 std::optional<POINT> menuBarButton(std::u16string_view text);  // by label
 std::optional<POINT> menuBarButtonById(int command);           // by command id
 std::optional<POINT> popupMenuItem(std::u16string_view text);  // in the open pop-up menu
@@ -28,9 +29,7 @@ std::optional<bool> checkState(int id);                        // of a check box
 // The active window and its state, in the script host's `dump` format.
 std::string dump();
 
-// The device screen as last drawn, and where a device file lies on the host
-// (empty when the path leaves the device).
-ScreenView screen();
+// Where a device file lies on the host (empty when the path leaves the device).
 std::filesystem::path hostFile(std::u16string_view devicePath);
 
 // Live GDI objects (bitmaps, brushes, fonts, pens made by the program) and device contexts.
