@@ -59,7 +59,7 @@ expect_no_line "probe start"
 
 run_probe "start" --no-such-option
 expect_code 2
-expect_stderr "usage"
+expect_stderr "unknown option --no-such-option"
 
 CODE=0
 timeout 60 "$PROBE" --script "$WORK/missing.txt" >"$OUT" 2>"$ERR" || CODE=$?

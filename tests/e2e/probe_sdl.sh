@@ -57,9 +57,22 @@ expect_code 1
 expect_stderr "cannot open a window"
 expect_stderr "fizzorbs-headless"
 
-# The window host takes no options.
-CODE=0
-timeout 60 "$PROBE_SDL" --level 3 >"$OUT" 2>"$ERR" || CODE=$?
-expect_code 2
-expect_stderr "usage"
+# Both hosts follow the command-line conventions: help and version on standard output
+# with exit 0, an unknown option named on standard error with a pointer to --help and exit 2.
+for program in "$PROBE_SDL" "$PROBE"; do
+  CODE=0
+  env -u DISPLAY "$program" --help >"$OUT" 2>"$ERR" || CODE=$?
+  expect_code 0
+  grep -q "^usage: $(basename "$program")" "$OUT" || fail "$program --help printed no usage"
+  CODE=0
+  env -u DISPLAY "$program" --version >"$OUT" 2>"$ERR" || CODE=$?
+  expect_code 0
+  grep -Eqx "$(basename "$program") [0-9]+\.[0-9]+\.[0-9]+" "$OUT" || fail "$program --version: $(cat "$OUT")"
+  CODE=0
+  timeout 60 "$program" --level 3 >"$OUT" 2>"$ERR" </dev/null || CODE=$?
+  expect_code 2
+  expect_stderr "unknown option --level"
+  expect_stderr "--help"
+  [ ! -s "$OUT" ] || fail "$program wrote to standard output for a wrong option"
+done
 echo "ok"

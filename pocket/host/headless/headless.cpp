@@ -157,8 +157,40 @@ class HeadlessHost final : public Host {
   }
 
   void tap(POINT p) {
+    stylus_.hide();
     pending_.push_back({InputEvent::Kind::StylusDown, int(p.x), int(p.y)});
     pending_.push_back({InputEvent::Kind::StylusUp, int(p.x), int(p.y)});
+  }
+
+  void key(script::Key k) {
+    using K = InputEvent::Kind;
+    using S = script::Key;
+    auto arrow = [&](int dx, int dy, K kind) {
+      if (!stylus_.arrow(dx, dy)) pending_.push_back({kind, 0, 0});
+    };
+    switch (k) {
+      case S::Escape: pending_.push_back({K::KeyEscape, 0, 0}); return;
+      case S::Enter: pending_.push_back({K::KeyEnter, 0, 0}); return;
+      case S::F1: pending_.push_back({K::KeyF1, 0, 0}); return;
+      case S::Up: arrow(0, -1, K::KeyUp); return;
+      case S::Down: arrow(0, 1, K::KeyDown); return;
+      case S::Left: arrow(-1, 0, K::KeyLeft); return;
+      case S::Right: arrow(1, 0, K::KeyRight); return;
+      case S::Space:
+      case S::Keypad5:
+        if (std::optional<POINT> p = stylus_.tapPoint()) {
+          pending_.push_back({K::StylusDown, int(p->x), int(p->y)});
+          pending_.push_back({K::StylusUp, int(p->x), int(p->y)});
+        } else {
+          stylus_.arrow(0, 0);
+        }
+        return;
+      case S::F10:
+      case S::Alt: pending_.push_back({K::KeyMenu, 0, 0}); return;
+      case S::CtrlN: pending_.push_back({K::ShortcutNew, 0, 0}); return;
+      case S::CtrlZ: pending_.push_back({K::ShortcutUndo, 0, 0}); return;
+      case S::CtrlQ: pending_.push_back({K::CloseWindow, 0, 0}); return;
+    }
   }
 
   POINT need(std::optional<POINT> p, int line, const std::string& what) {
@@ -206,10 +238,7 @@ class HeadlessHost final : public Host {
         tap(need(automation::navigationOk(), c.line, "the ok of the navigation bar"));
         return true;
       case Op::Key:
-        pending_.push_back({c.key == script::Key::Escape  ? InputEvent::Kind::KeyEscape
-                            : c.key == script::Key::Enter ? InputEvent::Kind::KeyEnter
-                                                          : InputEvent::Kind::KeyF1,
-                            0, 0});
+        key(c.key);
         return true;
       case Op::Click:
         if (c.id)
@@ -261,6 +290,12 @@ class HeadlessHost final : public Host {
     int w = shown_.empty() ? screen.width : shownWidth_;
     int h = shown_.empty() ? screen.height : shownHeight_;
     if (!pixels || w <= 0 || h <= 0) scriptError(c.line, "the device has no screen yet");
+    std::vector<uint32_t> withCursor;
+    if (std::optional<RECT> r = stylus_.outline()) {
+      withCursor.assign(pixels, pixels + size_t(w) * size_t(h));
+      drawStylusCursor(withCursor.data(), w, h, *r);
+      pixels = withCursor.data();
+    }
     std::string error = writePng(c.texts[0], pixels, w, h, grey_);
     if (!error.empty()) scriptError(c.line, error);
   }
@@ -283,13 +318,19 @@ class HeadlessHost final : public Host {
   std::vector<uint32_t> randoms_;
   size_t randomIndex_ = 0;
   std::vector<uint32_t> shown_;
+  KeyboardStylus stylus_;
   int shownWidth_ = 0;
   int shownHeight_ = 0;
 };
 
-int usage(int code) {
-  std::fprintf(code ? stderr : stdout, "usage: %s [--device-root DIR] [--script FILE]\n", kName);
-  return code;
+void usage(const std::string& name) {
+  std::printf(
+      "usage: %s [--device-root DIR] [--script FILE]\n"
+      "Runs the program on a virtual device driven by a script (standard input without\n"
+      "--script), one command a line, and logs what happens on standard output.\n"
+      "Without --device-root the device's files live in a temporary folder.\n"
+      "The commands and the log are described in the manual page %s(6).\n",
+      name.c_str(), name.c_str());
 }
 
 }  // namespace
@@ -297,9 +338,18 @@ int usage(int code) {
 int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& module) {
   std::optional<std::filesystem::path> root;
   std::optional<std::string> scriptFile;
+  std::string name = argc > 0 && argv[0] && *argv[0] ? argv[0] : kName;
+  name = name.substr(name.find_last_of('/') + 1);
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "-h" || a == "--help") return usage(0);
+    if (a == "-h" || a == "--help") {
+      usage(name);
+      return 0;
+    }
+    if (a == "--version") {
+      std::printf("%s %s\n", name.c_str(), PK_PROGRAM_VERSION);
+      return 0;
+    }
     if (a == "--device-root" && i + 1 < argc) {
       root = argv[++i];
       continue;
@@ -308,8 +358,10 @@ int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& m
       scriptFile = argv[++i];
       continue;
     }
-    std::fprintf(stderr, "%s: unexpected argument %s\n", kName, a.c_str());
-    return usage(2);
+    bool known = a == "--device-root" || a == "--script";
+    std::fprintf(stderr, "%s: %s %s\nTry '%s --help' for more information.\n", name.c_str(),
+                 known ? "missing value after" : "unknown option", a.c_str(), name.c_str());
+    return 2;
   }
 
   std::ifstream file;
