@@ -74,7 +74,7 @@ soak: build
 	FZ_SOAK_SECONDS=600 FZ_SOAK_MASTER=random FZ_BUILD=$(BUILD) FZ_SOURCE=. bash tests/e2e/soak.sh
 
 bench: build
-	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench
+	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench mapwatch
 	python3 bench/perf.py --build $(BUILD)
 
 install: build

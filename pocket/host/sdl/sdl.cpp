@@ -641,6 +641,9 @@ int sdlMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& module
   Atom protocols[] = {atoms.deleteWindow};
   XSetWMProtocols(display, window, protocols, 1);
   setIcon(display, window, atoms, module);
+  long pid = long(getpid());
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&pid), 1);
   // Held keys repeat as presses alone, so a repeat is told from a new press.
   XkbSetDetectableAutoRepeat(display, True, nullptr);
 
