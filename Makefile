@@ -9,9 +9,10 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
 
 # Debian packages the project builds, runs and tests with.
-PACKAGES = g++ make cmake pkg-config libsdl2-dev libfreetype-dev libpng-dev \
+PACKAGES = g++ make cmake pkg-config libx11-dev libsdl2-dev libfreetype-dev libpng-dev \
            fonts-wine googletest libgtest-dev libgmock-dev libbenchmark-dev \
-           xvfb xauth clang libclang-rt-14-dev python3 appstream
+           xvfb xauth xdotool clang libclang-rt-14-dev python3 \
+           appstream desktop-file-utils lintian dpkg-dev man-db
 
 .PHONY: all deps build run test unit-asan fuzz-build fuzz-short fuzz bench soak install package clean
 
