@@ -8,6 +8,8 @@ about it from the command line:
   fzstate.py FILE lone              print "X Y" of a bubble without a same-coloured
                                     neighbour, or nothing
   fzstate.py FILE check             check the game's invariants; exit 1 with the reason
+  fzstate.py FILE largest           print "COL ROW N" of the biggest group
+  fzstate.py FILE at COL ROW        print "X Y" of a tap on that cell
 """
 import struct
 import sys
@@ -113,6 +115,12 @@ def main():
         if best:
             x, y = state.tap_point(best[0], best[1])
             print(x, y, len(best[2]))
+    elif what == "largest":  # column, row and size of the largest group
+        groups = [(len(state.group(c, r)), -c, -r) for c in range(state.cols) for r in range(state.rows)]
+        size, c, r = max(groups)
+        print(-c, -r, size)
+    elif what == "at":  # the tap point of a cell
+        print(*state.tap_point(int(sys.argv[3]), int(sys.argv[4])))
     elif what == "lone":
         for c in range(state.cols):
             for r in range(state.rows):
