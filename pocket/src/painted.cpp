@@ -4,8 +4,8 @@
 #include "painted.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -20,7 +20,7 @@ namespace {
 struct Tracker {
   HWND window = nullptr;  // the main window whose paint is under way
   HDC dc = nullptr;
-  std::map<int, std::set<std::pair<int, int>>> bySize;  // cell size -> top-left corners
+  std::vector<std::array<int, 3>> pictures;  // size, x, y: cheap to note while painting
   HWND gridWindow = nullptr;
   std::optional<CellGrid> grid;
 };
@@ -32,7 +32,11 @@ Tracker& tracker() {
 
 // The most common size wins (a board outnumbers other square pictures); its corners
 // must fill a whole lattice, or there is no board.
-std::optional<CellGrid> latticeOf(const std::map<int, std::set<std::pair<int, int>>>& bySize) {
+std::optional<CellGrid> latticeOf(std::vector<std::array<int, 3>>& pictures) {
+  std::sort(pictures.begin(), pictures.end());
+  pictures.erase(std::unique(pictures.begin(), pictures.end()), pictures.end());
+  std::map<int, std::vector<std::pair<int, int>>> bySize;  // cell size -> top-left corners
+  for (const auto& [s, x, y] : pictures) bySize[s].push_back({x, y});
   int size = 0;
   size_t most = 0;
   for (const auto& [s, corners] : bySize)
@@ -63,22 +67,22 @@ void paintBegins(HWND window, HDC dc) {
   if (!window || window != automation::mainWindow()) return;
   t.window = window;
   t.dc = dc;
-  t.bySize.clear();
+  t.pictures.clear();
 }
 
 void paintEnds(HDC dc) {
   Tracker& t = tracker();
   if (!dc || dc != t.dc) return;
   t.gridWindow = t.window;
-  t.grid = latticeOf(t.bySize);
+  t.grid = latticeOf(t.pictures);
   t.window = nullptr;
   t.dc = nullptr;
-  t.bySize.clear();
+  t.pictures.clear();
 }
 
 void squarePicture(HDC dc, int x, int y, int size) {
   Tracker& t = tracker();
-  if (dc && dc == t.dc && size > 1) t.bySize[size].insert({x, y});
+  if (dc && dc == t.dc && size > 1) t.pictures.push_back({size, x, y});
 }
 
 }  // namespace pk::painted
