@@ -12,6 +12,7 @@
 #include <pocket/automation.h>
 #include <pocket/host.h>
 
+#include "device.h"
 #include "wm.h"
 
 namespace pk::painted {
@@ -97,6 +98,12 @@ std::optional<CellGrid> paintedCells() {
   // Cells whose centre lies off the window cannot be tapped.
   CellGrid g = *t.grid;
   RECT w = wm::screenRect(main);
+  // In the host's pixels, which may show each device pixel as a square of them.
+  const int s = std::max(1, device().scale);
+  g.left *= s;
+  g.top *= s;
+  g.size *= s;
+  w = RECT{w.left * s, w.top * s, w.right * s, w.bottom * s};
   int half = g.size / 2;
   g.cols = std::min(g.cols, std::max(0, (int(w.right) - g.left - half + g.size - 1) / g.size));
   g.rows = std::min(g.rows, std::max(0, (int(w.bottom) - g.top - half + g.size - 1) / g.size));

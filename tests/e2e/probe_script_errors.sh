@@ -57,6 +57,11 @@ expect_code 2
 expect_stderr "start"
 expect_no_line "probe start"
 
+run_probe "device 480 640 16 120
+start"
+expect_code 2
+expect_stderr "dpi must be 96 or a whole multiple of it"
+
 run_probe "start" --no-such-option
 expect_code 2
 expect_stderr "unknown option --no-such-option"

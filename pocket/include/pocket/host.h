@@ -16,6 +16,8 @@ struct DeviceConfig {
   int width = 240;
   int height = 320;
   int bits = 16;  // colour bits; under 8 the screen shows grey levels
+  // 192, 288...: programs run on a 96-dpi screen of dpi/96 times fewer pixels each
+  // way, shown enlarged to fill this one.
   int dpi = 96;
   std::filesystem::path root;  // host folder that holds the device's file system
 };
@@ -27,11 +29,11 @@ struct InputEvent {
   enum class Kind { StylusDown, StylusUp, StylusMove, KeyEscape, KeyEnter, KeyF1, CloseWindow,
                     KeyUp, KeyDown, KeyLeft, KeyRight, KeyMenu, ShortcutNew, ShortcutUndo };
   Kind kind = Kind::StylusDown;
-  int x = 0;  // device screen coordinates, for stylus events
+  int x = 0;  // pixels of the screen the host shows, for stylus events
   int y = 0;
 };
 
-// Pixels are 0x00RRGGBB, row by row, width x height of the device screen.
+// Pixels are 0x00RRGGBB, row by row, width x height of the DeviceConfig.
 struct ScreenView {
   const uint32_t* pixels;
   int width;
@@ -69,7 +71,7 @@ using ProgramEntry = int (*)(HINSTANCE, HINSTANCE, LPWSTR, int);
 int runProgram(Host& host, const DeviceConfig& config, ProgramEntry entry, const ModuleImage& module);
 
 // The lattice of equal square pictures the main window's last paint put on screen (a
-// board of cells), in device screen coordinates; nothing while another window, a dialog
+// board of cells), in pixels of the screen the host shows; nothing while another window, a dialog
 // or a pop-up menu, has the user's attention, or when the last paint drew no such lattice.
 struct CellGrid {
   int left = 0;
@@ -90,7 +92,7 @@ class KeyboardStylus {
   // The point a tap at the cursor lands on; nothing while the cursor is hidden or has
   // no grid under it.
   std::optional<POINT> tapPoint() const;
-  // The outlined cell (device coordinates, right and bottom excluded), when shown.
+  // The outlined cell (host screen pixels, right and bottom excluded), when shown.
   std::optional<RECT> outline() const;
   // The mouse took over.
   void hide() { shown_ = false; }
