@@ -1,13 +1,10 @@
 // The dialogs run by the layer's dialog manager from the game's own templates:
 // what they show, what each command does to the records, and what they return.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,32 +20,6 @@
 #include "wm.h"
 
 namespace {
-
-std::string narrow(const std::u16string& s) { return pk::utf8(s); }
-
-std::filesystem::path freshRoot() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "fzdlg-XXXXXX").string();
-  return mkdtemp(pattern.data()) ? std::filesystem::path(pattern) : std::filesystem::path();
-}
-
-// A host that, whenever the program waits for input with nothing queued, runs
-// the next step of the test; a step that is not ready yet (its window is not
-// up) stays first in line.
-class StepHost : public test::FakeHost {
- public:
-  std::deque<std::function<bool(StepHost&)>> steps;
-
-  bool nextEvent(pk::InputEvent& out, int timeoutMs) override {
-    if (events.empty() && !steps.empty() && steps.front()(*this)) steps.pop_front();
-    return FakeHost::nextEvent(out, timeoutMs);
-  }
-  bool tapControl(std::u16string_view text) {
-    auto p = pk::automation::dialogControl(text);
-    if (!p) return false;
-    tap(p->x, p->y);
-    return true;
-  }
-};
 
 // What one run of a dialog showed and answered.
 struct DialogRun {
@@ -77,7 +48,7 @@ INT_PTR CALLBACK driver(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     for (int id : current->watched) {
       WCHAR text[128] = {};
       GetDlgItemTextW(dialog, id, text, 128);
-      current->shown[id] = narrow(text);
+      current->shown[id] = pk::utf8(text);
     }
     sendNext(dialog);
   } else if (message == WM_COMMAND) {
@@ -89,8 +60,8 @@ INT_PTR CALLBACK driver(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 
 class DialogFlow : public ::testing::Test {
  protected:
-  StepHost host;
-  std::filesystem::path root = freshRoot();
+  test::FakeHost host;
+  std::filesystem::path root = test::freshRoot();
 
   void SetUp() override {
     pk::DeviceConfig config;
@@ -325,26 +296,18 @@ TEST_F(DialogFlow, StatisticsShowEveryStyleAndCodesOpensOverIt) {
   options.decimalAverages = 1;
   std::map<int, std::string> codes;
   std::string codesTitle;
-  host.steps.push_back([&](StepHost& h) {
+  host.steps.push_back([&] {
     HWND active = pk::automation::activeWindow();
     if (!active || pk::wm::text(active) != u"Fizzorbs Codes!") return false;
     for (int id = 231; id <= 234; ++id) {
       WCHAR text[128] = {};
       GetDlgItemTextW(active, id, text, 128);
-      codes[id] = narrow(text);
+      codes[id] = pk::utf8(text);
     }
-    auto ok = pk::automation::navigationOk();
-    if (ok) h.tap(ok->x, ok->y);
+    host.tapAt(pk::automation::navigationOk());
     return true;
   });
-  // Only Standard draws a multiplier; pin it to 11.
-  for (unsigned seed = 1;; ++seed) {
-    std::srand(seed);
-    if (std::rand() % 8 == 0) {
-      std::srand(seed);
-      break;
-    }
-  }
+  std::srand(8);  // only Standard draws a multiplier: 11
   DialogRun run{statisticsDialogProc, {1077, IDOK}};
   for (int id = 1062; id <= 1073; ++id) run.watched.push_back(id);
   EXPECT_EQ(open(DLG_STATISTICS, run), 0);
@@ -363,9 +326,9 @@ TEST_F(DialogFlow, ResetAsksAndOnlyYesErasesTheWholeTable) {
   for (int i = 0; i < kStatisticsRecords; ++i) statistics.styles[i] = {5, 300, 1000, 90, 40, {1, 2, 3, 4, 5}};
   StatisticsTable before = statistics;
   HWND askedOver = nullptr;
-  host.steps.push_back([&](StepHost& h) {
+  host.steps.push_back([&] {
     askedOver = pk::wm::ownerOf(pk::automation::activeWindow());
-    return h.tapControl(u"No");
+    return host.tapControl(u"No");
   });
   DialogRun no{statisticsDialogProc, {1061, IDOK}};
   EXPECT_EQ(open(DLG_STATISTICS, no), 0);
@@ -376,7 +339,7 @@ TEST_F(DialogFlow, ResetAsksAndOnlyYesErasesTheWholeTable) {
   EXPECT_EQ(host.notes.front(),
             "messagebox \"Reset Statistics?\" \"Do you really want to reset your statistics?\" 0x124 -> 7");
 
-  host.steps.push_back([](StepHost& h) { return h.tapControl(u"Yes"); });
+  host.steps.push_back([&] { return host.tapControl(u"Yes"); });
   DialogRun yes{statisticsDialogProc, {1061, IDOK}};
   EXPECT_EQ(open(DLG_STATISTICS, yes), 0);
   EXPECT_EQ(yes.handled, (std::vector<INT_PTR>{TRUE})) << "Yes closes the dialog";

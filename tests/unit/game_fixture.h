@@ -2,7 +2,6 @@
 // by the game, and ways to lay out boards and read the screen back.
 #pragma once
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <deque>
@@ -34,11 +33,10 @@ using Rows = std::vector<std::string>;
 constexpr int kTop = pk::wm::kNavBarHeight;
 constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0, kBlue = 0x0000FF;
 
-// Runs scripted steps while the program waits for input; with none left, answers
-// any dialog with OK as a player would, so no test can hang on one.
+// With nothing left to do, answers any dialog with OK as a player would, so no
+// test can hang on one.
 class GameHost : public test::FakeHost {
  public:
-  std::deque<std::function<bool(GameHost&)>> steps;
   std::vector<pk::Surface> screens;  // the screen at every pause, when kept
   bool keepScreens = false;
   int dialogsClosed = 0;
@@ -49,19 +47,12 @@ class GameHost : public test::FakeHost {
   }
   bool nextEvent(pk::InputEvent& out, int timeoutMs) override {
     HWND active = pk::automation::activeWindow();
-    if (events.empty() && !steps.empty()) {
-      if (steps.front()(*this)) steps.pop_front();
-    } else if (events.empty() && active && active != mainWindow) {
+    if (events.empty() && steps.empty() && active && active != mainWindow) {
       PostMessageW(active, WM_COMMAND, IDOK, 0);
       ++dialogsClosed;
       return false;
     }
     return FakeHost::nextEvent(out, timeoutMs);
-  }
-  bool tapControl(std::u16string_view text) {
-    auto p = pk::automation::dialogControl(text);
-    if (p) tap(p->x, p->y);
-    return p.has_value();
   }
 };
 
@@ -88,10 +79,7 @@ class Game : public ::testing::Test {
   }
 
   void start(int bits) {
-    if (root.empty()) {
-      std::string pattern = (std::filesystem::temp_directory_path() / "fzgame-XXXXXX").string();
-      root = mkdtemp(pattern.data()) ? std::filesystem::path(pattern) : std::filesystem::path();
-    }
+    if (root.empty()) root = test::freshRoot();
     pk::wm::resetWindowSystem();
     pk::DeviceConfig config;
     config.root = root;
@@ -229,6 +217,7 @@ class Game : public ::testing::Test {
       for (int x = left; x < right; ++x) n += pixel(x, y) == value;
     return n;
   }
+  static std::tuple<LONG, LONG, LONG, LONG> rect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
   static std::vector<uint32_t> screen() { return pk::device().screen.pixels; }
 
   int countNotes(const std::string& part) const {

@@ -126,8 +126,7 @@ TEST_F(ValueBubble, ABoxUpAndLeftOfTheFirstCellInReadingOrder) {
   show(3, 6);
   const SIZE text = textExtent(u"20");
   const int d = text.cx + 13, x0 = cellAt(5, 4).x - d, y0 = cellAt(5, 4).y - (text.cy + 3);
-  EXPECT_EQ(valueBubbleRect.left * 1000 + valueBubbleRect.top, x0 * 1000 + y0);
-  EXPECT_EQ(valueBubbleRect.right * 1000 + valueBubbleRect.bottom, (x0 + d) * 1000 + y0 + d);
+  EXPECT_EQ(rect(valueBubbleRect), std::tuple(x0, y0, x0 + d, y0 + d));
   // The rim touches the box's bottom and sides; its top is under the text's opaque box.
   EXPECT_GT(countPixels(x0, y0 + d - 1, x0 + d, y0 + d, kBlack), 0);
   EXPECT_GT(countPixels(x0, y0, x0 + 1, y0 + d, kBlack), 0);
@@ -144,7 +143,7 @@ TEST_F(ValueBubble, ABoxUpAndLeftOfTheFirstCellInReadingOrder) {
   clearSelection();
   selectCells({{0, 0}, {1, 0}});
   show();
-  EXPECT_EQ(valueBubbleRect.left * 1000 + valueBubbleRect.top, 2 * 1000 + 22);
+  EXPECT_EQ(std::tuple(valueBubbleRect.left, valueBubbleRect.top), std::tuple(2, 22));
   EXPECT_EQ(valueBubbleRect.right - valueBubbleRect.left, textExtent(u"2").cx + 13);
 }
 
@@ -255,8 +254,9 @@ TEST_F(Game, TheDemoWritesHiBurstsItAndLeavesTheSplash) {
   gameState.scores[0] = 77;
   host.keepScreens = true;
   EXPECT_NO_GDI_LEAK(runStartupDemo());
-  EXPECT_EQ(gameState.cols * 100 + gameState.rows, 1112);
-  EXPECT_EQ(gameState.style + gameState.scores[0] + demoRunning + selectionShown + playStatus.gameInProgress, 0);
+  EXPECT_EQ(std::pair(gameState.cols, gameState.rows), std::pair(11, 12));
+  EXPECT_EQ(std::tuple(gameState.style, gameState.scores[0], demoRunning, selectionShown, playStatus.gameInProgress),
+            std::tuple(0, 0, 0, 0, 0u));
   EXPECT_EQ(splashShown, 1);
   // Figure, outline, burst for the underline, the I and the H.
   EXPECT_EQ(host.pauses, (std::vector<uint32_t>{250, 250, 200, 250, 250, 200, 250, 250, 200}));
@@ -295,11 +295,11 @@ TEST_F(Game, TheDemoWritesHiBurstsItAndLeavesTheSplash) {
 TEST_F(Game, TheDemoInASmallWindowBurstsOnlyWhatIsInPlay) {
   resizeClient(130, 150);
   EXPECT_NO_GDI_LEAK(runStartupDemo());
-  EXPECT_EQ(gameState.cols * 100 + gameState.rows, 506);
-  EXPECT_EQ(cellAt(2, 3).occupied + cellAt(4, 5).occupied, 0);
-  EXPECT_EQ(cellAt(7, 8).occupied + cellAt(2, 6).occupied, 2);
+  EXPECT_EQ(std::pair(gameState.cols, gameState.rows), std::pair(5, 6));
+  EXPECT_EQ(std::tuple(cellAt(2, 3).occupied, cellAt(4, 5).occupied, cellAt(7, 8).occupied, cellAt(2, 6).occupied),
+            std::tuple(0, 0, 1, 1));
   EXPECT_EQ(host.pauses.size(), 9u);
-  EXPECT_EQ(splashShown - demoRunning, 1);
+  EXPECT_EQ(std::pair(splashShown, demoRunning), std::pair(1, 0));
 }
 
 TEST_F(Game, TheFirstPaintMeasuresTheDisplayAndDrawsNothing) {
@@ -338,7 +338,7 @@ TEST_F(Game, ThePaintMessageRedrawsStripAndValueBubbleButNotOverTheSplash) {
   valueBubbleRect = {1, 2, 3, 4};
   InvalidateRect(window, nullptr, FALSE);
   UpdateWindow(window);
-  EXPECT_EQ(valueBubbleRect.left * 10 + valueBubbleRect.bottom, 14);
+  EXPECT_EQ(rect(valueBubbleRect), std::tuple(1, 2, 3, 4));
   EXPECT_TRUE(shows(22, 75, u"SPLASH"));
 }
 
