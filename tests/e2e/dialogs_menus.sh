@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The dialogs as a player reaches them from the menus: a first counted game
 # ending in High Score, Statistics with its codes and Reset, and Options.
-source "$(dirname "$0")/game.bash"
+source "$(dirname "$0")/lib.bash"
 
 run deal <<EOF
 random 1234

@@ -8,7 +8,6 @@
 namespace {
 
 const WCHAR kClassName[] = u"Probe";
-const WCHAR kTitle[] = u"Probe";
 
 // Messages the tests post or send.
 const UINT kSendProbe = WM_USER + 1;   // answers 42 + wParam
@@ -72,9 +71,6 @@ LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_PAINT:
       paint(window);
       return 0;
-    case WM_ACTIVATE:
-      logLine("activate %ld", long(LOWORD(wParam)));
-      return 0;
     case WM_LBUTTONDOWN:
       logLine("down %ld %ld", pointX(lParam), pointY(lParam));
       if (tapCount < kMaxTaps) taps[tapCount++] = POINT{pointX(lParam), pointY(lParam)};
@@ -122,12 +118,6 @@ LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int cmdShow) {
-  HWND running = FindWindowW(kClassName, kTitle);
-  if (running) {
-    SetForegroundWindow(running);
-    logLine("found a running probe");
-    return 0;
-  }
   logLine("start");
 
   WNDCLASSW wc = {};
@@ -137,7 +127,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int cmdShow) {
   wc.lpszClassName = kClassName;
   if (!RegisterClassW(&wc)) return 1;
 
-  HWND window = CreateWindowExW(0, kClassName, kTitle, WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+  HWND window = CreateWindowExW(0, kClassName, u"Probe", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
   if (!window) return 16;
   logLine(created ? "created after create" : "created without create");
