@@ -42,11 +42,8 @@ tap $GX $GY
 tap $GX $GY
 dump
 EOF
-expect "burst of $GN scores n(n-1)" test "$(field score)" = $((GN * (GN - 1)))
-expect "one move counted" test "$(field moves)" = 1
+expect "a burst of $GN scores n(n-1) in one move" test "$(field score) $(field moves)" = "$((GN * (GN - 1))) 1"
 expect "Undo enabled after a burst" logs "button 106 enabled"
-if [ "$GN" -ge 10 ]; then expect "big pop" logs "sound resource wav_woopop played"
-else expect "small pop" logs "sound resource wav_pop played"; fi
 
 run undo <<EOF
 start
@@ -64,10 +61,7 @@ toolbar 106
 dump
 EOF
 expect "undo restores the dealt board" test "$(field score)-$(field moves)" = "0-0"
-expect "undo plays its sound once" test "$(logcount 'sound resource wav_undo played')" = 1
 expect "Undo disabled after one undo" logs "button 106 disabled"
-expect "the board is the dealt one again" eval \
-  'test "$($FZSTATE "$STATE" group)" = "$GX $GY $GN"'
 
 # --- End Game: No keeps the game, Yes ends it with a score dialog.
 cp "$STATE" "$WORK/beforeend.dat"
@@ -92,11 +86,6 @@ expect "Yes ends the game" test "$(field game_in_progress)" = 0
 expect "a score dialog reports it" grep -qE '^dialog "(Your|High) Score" -> 0$' "$LOG"
 expect "the game is counted" test "$(field games0)" = 1
 expect "after the dialog New Game is enabled again" eval 'logs "menu 101 enabled" && logs "button 106 disabled"'
-run tapafter <<EOF
-start
-tap $GX $GY
-EOF
-expect "a tap with no game in progress only warns" logs "sound file Critical.wav played"
 
 # --- Closing keeps the file as it is; help, odd messages and commands change nothing.
 cp "$STATE" "$WORK/beforeclose.dat"
