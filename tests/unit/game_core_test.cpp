@@ -95,8 +95,9 @@ TEST_F(Game, BoardSizeFollowsTheWindowUpTo22By22) {
     resizeClient(c.w, c.h);
     newGame(window);
     EXPECT_EQ(playStatus.gameInProgress, c.cols > 0);
-    if (!c.cols) EXPECT_FALSE(std::filesystem::exists(stateFile()));  // those come first
-    if (c.cols) {
+    if (!c.cols) {
+      EXPECT_FALSE(std::filesystem::exists(stateFile()));  // those come first
+    } else {
       EXPECT_EQ(std::pair(gameState.cols, gameState.rows), std::pair(c.cols, c.rows));
       EXPECT_TRUE(anyMoveLeft());
     }
