@@ -251,12 +251,10 @@ TEST_F(Game, TheBestMoveOnlyGrowsAndGuestGamesRaiseItToo) {
 }
 
 // Bursts the cells marked 'x' and settles the board on the window's screen.
-void burst(HWND window, const Rows& marks) {
+void burst(Game& game, const Rows& marks) {
   for (int row = 0; row < int(marks.size()); ++row)
     for (int col = 0; col < int(marks[row].size()); ++col) cellAt(col, row).selected |= marks[row][col] == 'x';
-  HDC dc = GetDC(window);
-  EXPECT_NO_GDI_LEAK(removeSelected(dc); collapseBoard(dc));
-  ReleaseDC(window, dc);
+  game.draw([](HDC dc) { removeSelected(dc), collapseBoard(dc); });
 }
 // Queue column k holds `bottomUp`, entry 0 first.
 // Writes only the entries in play, as the game does.
@@ -298,7 +296,7 @@ TEST_F(Game, EachStyleSettlesAsItsRulesSay) {
     setIncoming(0, c.queue);
     setIncoming(3, "41");
     setIncoming(4, "333");
-    burst(window, c.marks);
+    burst(*this, c.marks);
     EXPECT_EQ(boardRows(), c.after);
     EXPECT_EQ(host.pauses, std::vector<uint32_t>(size_t(c.pauses), kSlidePause));
     EXPECT_EQ(gameState.incomingIndex, c.index);
@@ -312,7 +310,7 @@ TEST_F(Game, TheQueueWrapsAroundAtItsLastColumnAndTheDemoNeverRefills) {
     for (int32_t& entry : column) entry = 77;
   setIncoming(24, "2");
   gameState.incomingIndex = 24;
-  burst(window, {"xx", "xx"});
+  burst(*this, {"xx", "xx"});
   // Column 24 went right, the new queue's column 0 left.
   EXPECT_EQ(boardRows()[1][1], '2');
   EXPECT_EQ(gameState.incomingIndex, 1);
@@ -328,7 +326,7 @@ TEST_F(Game, TheQueueWrapsAroundAtItsLastColumnAndTheDemoNeverRefills) {
   setIncoming(0, "44");
   gameState.incomingIndex = 0;
   demoRunning = 1;
-  burst(window, {"x.", "x."});
+  burst(*this, {"x.", "x."});
   demoRunning = 0;
   EXPECT_EQ(boardRows(), (Rows{".0", ".1"}));
   EXPECT_EQ(gameState.incomingIndex, 0);

@@ -56,6 +56,16 @@ class GameHost : public test::FakeHost {
   }
 };
 
+// Fails when the drawing done by the arguments leaves a GDI object or device context behind.
+#define EXPECT_NO_GDI_LEAK(...)                                                 \
+  do {                                                                          \
+    size_t objects_ = pk::automation::liveGdiObjects();                         \
+    size_t dcs_ = pk::automation::liveDeviceContexts();                         \
+    __VA_ARGS__;                                                                \
+    EXPECT_EQ(pk::automation::liveGdiObjects(), objects_);                      \
+    EXPECT_EQ(pk::automation::liveDeviceContexts(), dcs_);                      \
+  } while (0)
+
 inline LRESULT CALLBACK gameWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   return m == WM_PAINT ? onPaint(w, m, wp, lp) : DefWindowProcW(w, m, wp, lp);
 }
@@ -137,10 +147,16 @@ class Game : public ::testing::Test {
     DeleteObject(brush);
     ReleaseDC(window, dc);
   }
-  void paint() {
+
+ public:
+  // Draws through a DC of the window, leaving no GDI object or DC behind.
+  void draw(const std::function<void(HDC)>& drawing) {
     HDC dc = GetDC(window);
-    paintBoard(window, dc);
+    EXPECT_NO_GDI_LEAK(drawing(dc));
     ReleaseDC(window, dc);
+  }
+  void paint() {
+    draw([&](HDC dc) { paintBoard(window, dc); });
   }
 
   // Rows from the top, a character a cell: '0'..'4' a bubble, '.' none. Sets up a
@@ -238,15 +254,5 @@ class Game : public ::testing::Test {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   }
 };
-
-// Fails when the drawing done by the arguments leaves a GDI object or device context behind.
-#define EXPECT_NO_GDI_LEAK(...)                                                 \
-  do {                                                                          \
-    size_t objects_ = pk::automation::liveGdiObjects();                         \
-    size_t dcs_ = pk::automation::liveDeviceContexts();                         \
-    __VA_ARGS__;                                                                \
-    EXPECT_EQ(pk::automation::liveGdiObjects(), objects_);                      \
-    EXPECT_EQ(pk::automation::liveDeviceContexts(), dcs_);                      \
-  } while (0)
 
 }  // namespace gametest
