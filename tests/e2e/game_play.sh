@@ -118,7 +118,7 @@ expect "without its page, help reports failure" logs 'process "peghelp.exe" "fil
 expect "and the game ends normally" logs "exit 0"
 
 # --- A second instance brings the first to the front and leaves.
-printf 'start\ndump\nwait 3000\nclose\n' > "$WORK/long.fzs"
+printf 'start\ndump\nwait 2000\nclose\n' > "$WORK/long.fzs"
 "$HEADLESS" --device-root "$ROOT" --script "$WORK/long.fzs" > "$WORK/first.log" 2>&1 &
 first=$!
 for _ in $(seq 100); do [ -s "$WORK/first.log" ] && break; sleep 0.05; done

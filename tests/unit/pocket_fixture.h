@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
