@@ -20,7 +20,7 @@ TEST_F(Game, PaintShowsEveryCellTheSeparatorAndNothingElse) {
   EXPECT_NO_GDI_LEAK(setBoard(rows));
   EXPECT_TRUE(boardOnScreen());
   EXPECT_EQ(countPixels(0, 20, 240, 21, kBlack), 240);
-  EXPECT_EQ(countPixels(0, 21, 10, 268, kWhite) + countPixels(0, 21, 240, 24, kWhite), 10 * 247 + 240 * 3);
+  EXPECT_EQ(std::pair(countPixels(0, 21, 10, 268, kWhite), countPixels(0, 21, 240, 24, kWhite)), std::pair(10 * 247, 240 * 3));
   EXPECT_GT(countPixels(20, 3, 66, 18, kBlue), 0);   // "Score:"
   EXPECT_GT(countPixels(112, 3, 220, 18, kBlue), 0);  // the style
 
@@ -164,8 +164,8 @@ TEST_F(Game, TheStripShowsTheNextColumnCentredFromItsBottomEntry) {
   const char16_t* names[] = {u"COLOR14A", u"COLOR14B", u"COLOR14C", u"COLOR14D", u"COLOR14E"};
   for (int i = 0; i < 5; ++i) EXPECT_TRUE(shows(85 + 14 * i, 251, names[i])) << i;
   EXPECT_EQ(countPixels(0, 248, 240, 249, kBlack), 240);
-  EXPECT_EQ(countPixels(0, 251, 85, 268, kWhite) + countPixels(155, 251, 240, 268, kWhite), 2 * 85 * 17);
-  EXPECT_EQ(countPixels(0, 0, 240, 248, kBlack) + countPixels(0, 249, 240, 251, kBlack), 240 * 250);
+  EXPECT_EQ(std::pair(countPixels(0, 251, 85, 268, kWhite), countPixels(155, 251, 240, 268, kWhite)), std::pair(85 * 17, 85 * 17));
+  EXPECT_EQ(std::pair(countPixels(0, 0, 240, 248, kBlack), countPixels(0, 249, 240, 251, kBlack)), std::pair(240 * 248, 240 * 2));
 
   // Gaps in a column and entries past the rows leave no gap; a colour not known stays blank.
   options.bubbleSet = BUBBLES_GRAYSCALE;
