@@ -113,6 +113,7 @@ TEST_F(End, OnlyCountedGamesEnterTheStatisticsOfTheirStyle) {
   runningScore() = 420;
   gameState.moves = 17;
   selectCells({{0, 1}});
+  canUndo = 1;
   finishGame();
   EXPECT_EQ(stats.gamesPlayed, 4u);
   EXPECT_EQ(stats.totalScore, 900u + 500u);
