@@ -105,6 +105,7 @@ start\ncheck #1041 on|line 2
 start\ncopy \\Windows\\Nothing.dat /nonexistent/x.dat|Nothing.dat
 start\nstart|line 2
 device 240 320 16 96|start
+device 480 640 16 120\nstart|dpi must be 96 or a whole multiple of it
 EOF
 run usage --no-such-option <<< start
 expect "an unknown option shows the usage" eval '[ "$CODE" = 2 ] && errs usage'

@@ -259,13 +259,11 @@ class HeadlessHost final : public Host {
     return true;
   }
 
+  // What the device's own screen shows: at 192 dpi every program pixel is 2 x 2 here.
   void screenshot(const script::Command& c) {
-    const Surface& screen = device().screen;
-    const uint32_t* pixels = shown_.empty() ? screen.pixels.data() : shown_.data();
-    int w = shown_.empty() ? screen.width : shownWidth_;
-    int h = shown_.empty() ? screen.height : shownHeight_;
-    if (!pixels || w <= 0 || h <= 0) scriptError(c.line, "the device has no screen yet");
-    std::string error = writePng(c.texts[0], pixels, w, h, grey_);
+    if (shown_.empty() || shownWidth_ <= 0 || shownHeight_ <= 0)
+      scriptError(c.line, "the device has shown nothing yet");
+    std::string error = writePng(c.texts[0], shown_.data(), shownWidth_, shownHeight_, grey_);
     if (!error.empty()) scriptError(c.line, error);
   }
 
