@@ -47,6 +47,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory unit-asan
 	$(MAKE) --no-print-directory fuzz-short
+	@bash tools/test_ratio.sh
 
 # The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 unit-asan: deps

@@ -134,7 +134,11 @@ class HeadlessHost final : public Host {
   void stopSound() override {}
   void note(std::string_view line) override { logLine(line); }
   void raise() override { logLine("foreground"); }
-  bool openDocument(const std::filesystem::path&) override { return true; }
+  // The headless viewer only reads the page: one it cannot read, or an empty one, is not shown.
+  bool openDocument(const std::filesystem::path& file) override {
+    std::ifstream page(file, std::ios::binary);
+    return page.peek() != std::ifstream::traits_type::eof();
+  }
 
  private:
   struct FollowUp {
