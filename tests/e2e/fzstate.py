@@ -63,7 +63,7 @@ class State:
     def field(self, name):
         table = {
             "score": self.scores[self.score_slot] if self.score_slot < 8 else None,
-            "moves": self.moves, "seed": self.seed, "game_in_progress": self.game_in_progress,
+            "moves": self.moves, "rows": self.rows, "seed": self.seed, "game_in_progress": self.game_in_progress,
             "game_style": self.options[4], "decimal_averages": self.options[7], "bubble_set": self.options[8],
         }
         for i in range(4):

@@ -2,7 +2,7 @@
 # The keyboard as the stylus: the cursor lands on the cells the game laid out, taps
 # there as the stylus does, keeps to the board as its layout changes, and gives way to
 # the mouse, to dialogs and to the menus; the desktop's shortcuts reach the commands.
-source "$(dirname "$0")/game.bash"
+source "$(dirname "$0")/lib.bash"
 ORANGE="255 127 0"
 # outlined COL ROW FILE: the cursor's outline runs along that cell's top-left corner.
 outlined() {

@@ -2,7 +2,7 @@
 # Real key events (XTEST) reach the window program on a 1280 x 1024 display: the
 # cursor keys and Space burst a group, Ctrl+Z takes it back, F11 fills the screen and
 # gives it back, Ctrl+Q ends the program.
-source "$(dirname "$0")/game.bash"
+source "$(dirname "$0")/lib.bash"
 command -v Xvfb >/dev/null || { fail "Xvfb is needed"; finish; }
 command -v xdotool >/dev/null || { fail "xdotool is needed"; finish; }
 unset WAYLAND_DISPLAY
