@@ -9,9 +9,10 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
 
 # Debian packages the project builds, runs and tests with.
-PACKAGES = g++ make cmake pkg-config libsdl2-dev libfreetype-dev libpng-dev \
+PACKAGES = g++ make cmake pkg-config libx11-dev libsdl2-dev libfreetype-dev libpng-dev \
            fonts-wine googletest libgtest-dev libgmock-dev libbenchmark-dev \
-           xvfb xauth clang libclang-rt-14-dev python3 appstream
+           xvfb xauth xdotool clang libclang-rt-14-dev python3 \
+           appstream desktop-file-utils lintian dpkg-dev man-db
 
 .PHONY: all deps build run test unit-asan fuzz-build fuzz-short fuzz bench soak install package clean
 
@@ -46,6 +47,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory unit-asan
 	$(MAKE) --no-print-directory fuzz-short
+	@bash tools/test_ratio.sh
 
 # The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 unit-asan: deps
@@ -74,7 +76,7 @@ soak: build
 	FZ_SOAK_SECONDS=600 FZ_SOAK_MASTER=random FZ_BUILD=$(BUILD) FZ_SOURCE=. bash tests/e2e/soak.sh
 
 bench: build
-	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench
+	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench mapwatch
 	python3 bench/perf.py --build $(BUILD)
 
 install: build

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <windows.h>
+#include <pocket/host.h>
 
 namespace pk::chrome {
 
@@ -101,6 +102,12 @@ struct MenuButtonState {
 HWND currentMenuBar();
 std::vector<MenuButtonState> menuBarButtons(HWND bar);
 std::vector<MenuItemState> menuBarItems(HWND bar);
+// Keys for the menus: KeyMenu opens the first menu; arrows, Enter and Escape work in an
+// open one. False when the key is not the menus' (no menu open).
+bool menuKey(InputEvent::Kind key);
+// Ctrl+N and Ctrl+Z: the command of the "New..." menu item or of the standard Undo
+// button, when enabled and no dialog holds the program.
+void shortcut(InputEvent::Kind key);
 // The open pop-up menu: its items with their screen rectangles (separators left out).
 std::vector<std::pair<std::u16string, RECT>> openPopupItems();
 // The open drop-down list of a combo box: item screen rectangles in index order.

@@ -7,6 +7,7 @@
 
 #include <pocket/automation.h>
 
+#include "chrome.h"
 #include "device.h"
 #include "window_internal.h"
 #include "wm.h"
@@ -81,6 +82,7 @@ void routeInput(const InputEvent& ev) {
     }
     case InputEvent::Kind::KeyEscape:
     case InputEvent::Kind::KeyEnter: {
+      if (chrome::menuKey(ev.kind)) return;
       HWND a = activeHandle();
       if (!a) return;
       WPARAM vk = ev.kind == InputEvent::Kind::KeyEscape ? VK_ESCAPE : VK_RETURN;
@@ -96,6 +98,17 @@ void routeInput(const InputEvent& ev) {
       return;
     case InputEvent::Kind::ClockChanged:
       shellActiveChanged();  // the navigation bar shows the clock
+      return;
+    case InputEvent::Kind::KeyUp:
+    case InputEvent::Kind::KeyDown:
+    case InputEvent::Kind::KeyLeft:
+    case InputEvent::Kind::KeyRight:
+    case InputEvent::Kind::KeyMenu:
+      chrome::menuKey(ev.kind);
+      return;
+    case InputEvent::Kind::ShortcutNew:
+    case InputEvent::Kind::ShortcutUndo:
+      chrome::shortcut(ev.kind);
       return;
   }
 }

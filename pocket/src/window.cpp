@@ -10,6 +10,7 @@
 
 #include "device.h"
 #include "gdi.h"
+#include "painted.h"
 #include "resource.h"
 #include "window_internal.h"
 #include "wm.h"
@@ -646,11 +647,14 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
   ps->rcPaint = update;
   ps->fErase = TRUE;
   if (erase && SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0)) ps->fErase = FALSE;
+  pk::painted::paintBegins(hwnd, dc);
   return dc;
 }
 
 BOOL EndPaint(HWND, const PAINTSTRUCT* ps) {
-  if (ps && ps->hdc) pk::gdi::destroyScreenDC(ps->hdc);
+  if (!ps || !ps->hdc) return TRUE;
+  pk::painted::paintEnds(ps->hdc);
+  pk::gdi::destroyScreenDC(ps->hdc);
   return TRUE;
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The game on other screens: at 192 dpi it runs on a 240 x 320 screen at 96 dpi and the
 # device shows each pixel as 2 x 2; on a narrow screen a dialog still closes with ok.
-source "$(dirname "$0")/game.bash"
+source "$(dirname "$0")/lib.bash"
 
 # Dealt through the menus of the doubled screen.
 run deal <<EOF

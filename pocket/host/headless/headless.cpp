@@ -139,7 +139,11 @@ class HeadlessHost final : public Host {
   void stopSound() override {}
   void note(std::string_view line) override { logLine(line); }
   void raise() override { logLine("foreground"); }
-  bool openDocument(const std::filesystem::path&) override { return true; }
+  // The headless viewer only reads the page: one it cannot read, or an empty one, is not shown.
+  bool openDocument(const std::filesystem::path& file) override {
+    std::ifstream page(file, std::ios::binary);
+    return page.peek() != std::ifstream::traits_type::eof();
+  }
 
  private:
   struct FollowUp {
@@ -162,8 +166,40 @@ class HeadlessHost final : public Host {
   }
 
   void tap(POINT p) {
+    stylus_.hide();
     pending_.push_back({InputEvent::Kind::StylusDown, int(p.x), int(p.y)});
     pending_.push_back({InputEvent::Kind::StylusUp, int(p.x), int(p.y)});
+  }
+
+  void key(script::Key k) {
+    using K = InputEvent::Kind;
+    using S = script::Key;
+    auto arrow = [&](int dx, int dy, K kind) {
+      if (!stylus_.arrow(dx, dy)) pending_.push_back({kind, 0, 0});
+    };
+    switch (k) {
+      case S::Escape: pending_.push_back({K::KeyEscape, 0, 0}); return;
+      case S::Enter: pending_.push_back({K::KeyEnter, 0, 0}); return;
+      case S::F1: pending_.push_back({K::KeyF1, 0, 0}); return;
+      case S::Up: arrow(0, -1, K::KeyUp); return;
+      case S::Down: arrow(0, 1, K::KeyDown); return;
+      case S::Left: arrow(-1, 0, K::KeyLeft); return;
+      case S::Right: arrow(1, 0, K::KeyRight); return;
+      case S::Space:
+      case S::Keypad5:
+        if (std::optional<POINT> p = stylus_.tapPoint()) {
+          pending_.push_back({K::StylusDown, int(p->x), int(p->y)});
+          pending_.push_back({K::StylusUp, int(p->x), int(p->y)});
+        } else {
+          stylus_.arrow(0, 0);
+        }
+        return;
+      case S::F10:
+      case S::Alt: pending_.push_back({K::KeyMenu, 0, 0}); return;
+      case S::CtrlN: pending_.push_back({K::ShortcutNew, 0, 0}); return;
+      case S::CtrlZ: pending_.push_back({K::ShortcutUndo, 0, 0}); return;
+      case S::CtrlQ: pending_.push_back({K::CloseWindow, 0, 0}); return;
+    }
   }
 
   POINT need(std::optional<POINT> p, int line, const std::string& what) {
@@ -211,10 +247,7 @@ class HeadlessHost final : public Host {
         tap(need(automation::navigationOk(), c.line, "the ok of the navigation bar"));
         return true;
       case Op::Key:
-        pending_.push_back({c.key == script::Key::Escape  ? InputEvent::Kind::KeyEscape
-                            : c.key == script::Key::Enter ? InputEvent::Kind::KeyEnter
-                                                          : InputEvent::Kind::KeyF1,
-                            0, 0});
+        key(c.key);
         return true;
       case Op::Click:
         if (c.id)
@@ -264,7 +297,14 @@ class HeadlessHost final : public Host {
   void screenshot(const script::Command& c) {
     if (shown_.empty() || shownWidth_ <= 0 || shownHeight_ <= 0)
       scriptError(c.line, "the device has shown nothing yet");
-    std::string error = writePng(c.texts[0], shown_.data(), shownWidth_, shownHeight_, grey_);
+    const uint32_t* pixels = shown_.data();
+    std::vector<uint32_t> withCursor;
+    if (std::optional<RECT> r = stylus_.outline()) {
+      withCursor = shown_;
+      drawStylusCursor(withCursor.data(), shownWidth_, shownHeight_, *r);
+      pixels = withCursor.data();
+    }
+    std::string error = writePng(c.texts[0], pixels, shownWidth_, shownHeight_, grey_);
     if (!error.empty()) scriptError(c.line, error);
   }
 
@@ -286,13 +326,19 @@ class HeadlessHost final : public Host {
   std::vector<uint32_t> randoms_;
   size_t randomIndex_ = 0;
   std::vector<uint32_t> shown_;
+  KeyboardStylus stylus_;
   int shownWidth_ = 0;
   int shownHeight_ = 0;
 };
 
-int usage(int code) {
-  std::fprintf(code ? stderr : stdout, "usage: %s [--device-root DIR] [--script FILE]\n", hostName().c_str());
-  return code;
+void usage(const std::string& name) {
+  std::printf(
+      "usage: %s [--device-root DIR] [--script FILE]\n"
+      "Runs the program on a virtual device driven by a script (standard input without\n"
+      "--script), one command a line, and logs what happens on standard output.\n"
+      "Without --device-root the device's files live in a temporary folder.\n"
+      "The commands and the log are described in the manual page %s(6).\n",
+      name.c_str(), name.c_str());
 }
 
 }  // namespace
@@ -301,9 +347,17 @@ int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& m
   hostName() = std::string(module.name) + "-headless";
   std::optional<std::filesystem::path> root;
   std::optional<std::string> scriptFile;
+  const std::string& name = hostName();
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "-h" || a == "--help") return usage(0);
+    if (a == "-h" || a == "--help") {
+      usage(name);
+      return 0;
+    }
+    if (a == "--version") {
+      std::printf("%s %s\n", name.c_str(), PK_PROGRAM_VERSION);
+      return 0;
+    }
     if (a == "--device-root" && i + 1 < argc) {
       root = argv[++i];
       continue;
@@ -312,8 +366,10 @@ int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& m
       scriptFile = argv[++i];
       continue;
     }
-    std::fprintf(stderr, "%s: unexpected argument %s\n", hostName().c_str(), a.c_str());
-    return usage(2);
+    bool known = a == "--device-root" || a == "--script";
+    std::fprintf(stderr, "%s: %s %s\nTry '%s --help' for more information.\n", name.c_str(),
+                 known ? "missing value after" : "unknown option", a.c_str(), name.c_str());
+    return 2;
   }
 
   std::ifstream file;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <limits>
+#include <utility>
 
 #include <pocket/basics.h>
 
@@ -51,6 +52,13 @@ constexpr Named kMessages[] = {
     {"wm_activate", 0x0006}, {"wm_paint", 0x000F},        {"wm_close", 0x0010},
     {"wm_settingchange", 0x001A}, {"wm_help", 0x0053},    {"wm_command", 0x0111},
     {"wm_timer", 0x0113},   {"wm_hibernate", 0x03FF},     {"wm_user", 0x0400},
+};
+
+constexpr std::pair<const char*, Key> kKeys[] = {
+    {"escape", Key::Escape}, {"enter", Key::Enter}, {"f1", Key::F1},       {"up", Key::Up},
+    {"down", Key::Down},     {"left", Key::Left},   {"right", Key::Right}, {"space", Key::Space},
+    {"kp5", Key::Keypad5},   {"f10", Key::F10},     {"alt", Key::Alt},     {"ctrl+n", Key::CtrlN},
+    {"ctrl+z", Key::CtrlZ},  {"ctrl+q", Key::CtrlQ},
 };
 
 class Args {
@@ -190,16 +198,16 @@ bool build(const std::vector<Token>& tokens, Command& c, std::string& error) {
   }
   if (name == "key") {
     c.op = Op::Key;
-    if (!a.count(1, "key escape|enter|f1")) return false;
+    if (!a.count(1, "key NAME")) return false;
     std::string k = a.at(1).kind == Token::Kind::Word ? lowerAscii(a.at(1).text) : "";
-    if (k == "escape") c.key = Key::Escape;
-    else if (k == "enter") c.key = Key::Enter;
-    else if (k == "f1") c.key = Key::F1;
-    else {
-      error = "key must be escape, enter or f1";
-      return false;
-    }
-    return true;
+    for (const auto& [keyName, key] : kKeys)
+      if (k == keyName) {
+        c.key = key;
+        return true;
+      }
+    error = "key must be one of";
+    for (const auto& [keyName, key] : kKeys) error += std::string(" ") + keyName;
+    return false;
   }
   if (name == "click") {
     c.op = Op::Click;
