@@ -11,8 +11,8 @@
 #include <pocket/module.h>
 
 #include "core/records.h"
-#include "device.h"
-#include "resource.h"
+#include "system/device.h"
+#include "system/resource.h"
 #include "shell/shell.h"
 
 namespace bench {

@@ -6,7 +6,7 @@
 #include <pocket/host.h>
 
 #include "bench_device.h"
-#include "gdi.h"
+#include "gdi/gdi.h"
 
 namespace {
 

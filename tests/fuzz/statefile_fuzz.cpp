@@ -14,7 +14,7 @@
 
 #include "core/records.h"
 #include "fake_host.h"
-#include "wm.h"
+#include "wm/wm.h"
 
 namespace {
 

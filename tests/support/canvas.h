@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "gdi.h"
+#include "gdi/gdi.h"
 
 namespace test {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/records.h"
-#include "device.h"
+#include "system/device.h"
 #include "dialogs/dialogs.h"
 
 namespace {

@@ -18,14 +18,14 @@
 #include "core/board.h"
 #include "core/records.h"
 #include "core/tap.h"
-#include "device.h"
+#include "system/device.h"
 #include "fake_host.h"
-#include "gdi.h"
-#include "resource.h"
+#include "gdi/gdi.h"
+#include "system/resource.h"
 #include "shell/shell.h"
 #include "store/statefile.h"
 #include "view/view.h"
-#include "wm.h"
+#include "wm/wm.h"
 
 namespace gametest {
 

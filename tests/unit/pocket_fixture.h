@@ -15,11 +15,11 @@
 #include <windows.h>
 #include <pocket/automation.h>
 
-#include "chrome.h"
-#include "device.h"
+#include "shell/chrome.h"
+#include "system/device.h"
 #include "fake_host.h"
-#include "resource.h"
-#include "wm.h"
+#include "system/resource.h"
+#include "wm/wm.h"
 
 namespace test {
 

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "canvas.h"
-#include "device.h"
+#include "system/device.h"
 #include "fake_host.h"
-#include "gdi.h"
+#include "gdi/gdi.h"
 #include <pocket/host.h>
-#include "resource.h"
+#include "system/resource.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "device.h"
+#include "system/device.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <set>
 #include <string>
 
-#include "device.h"
+#include "system/device.h"
 #include "fake_host.h"
-#include "gdi.h"
-#include "text.h"
+#include "gdi/gdi.h"
+#include "gdi/text.h"
 
 namespace {
 

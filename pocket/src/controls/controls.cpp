@@ -4,10 +4,10 @@
 #include <map>
 #include <memory>
 
-#include "chrome.h"
-#include "device.h"
-#include "gdi.h"
-#include "wm.h"
+#include "shell/chrome.h"
+#include "system/device.h"
+#include "gdi/gdi.h"
+#include "wm/wm.h"
 
 namespace pk::chrome {
 namespace {

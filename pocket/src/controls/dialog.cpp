@@ -5,10 +5,10 @@
 
 #include <aygshell.h>
 
-#include "chrome.h"
-#include "device.h"
-#include "resource.h"
-#include "wm.h"
+#include "shell/chrome.h"
+#include "system/device.h"
+#include "system/resource.h"
+#include "wm/wm.h"
 
 namespace pk::chrome {
 namespace {

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <map>
 
-#include "chrome.h"
-#include "device.h"
-#include "wm.h"
+#include "shell/chrome.h"
+#include "system/device.h"
+#include "wm/wm.h"
 
 namespace pk::chrome {
 namespace {

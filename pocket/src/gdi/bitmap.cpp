@@ -3,9 +3,9 @@
 
 #include <pocket/basics.h>
 
-#include "gdi.h"
-#include "gdi_internal.h"
-#include "resource.h"
+#include "gdi/gdi.h"
+#include "gdi/gdi_internal.h"
+#include "system/resource.h"
 
 namespace pk::gdi {
 namespace {

@@ -12,7 +12,7 @@
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
-#include "text.h"
+#include "gdi/text.h"
 
 #ifndef PK_FONT_DIR
 #define PK_FONT_DIR "/usr/share/wine/fonts"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include <windows.h>
-#include "surface.h"
+#include "gdi/surface.h"
 
 namespace pk::gdi {
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "device.h"
-#include "gdi_internal.h"
-#include "painted.h"
+#include "system/device.h"
+#include "gdi/gdi_internal.h"
+#include "gdi/painted.h"
 
 namespace pk::gdi {
 namespace {

@@ -1,7 +1,7 @@
 // The grid of cells a program painted, read from its square pictures: a host that
 // moves a cursor over the board learns the board's layout from what was drawn, not
 // from a second copy of the program's arithmetic.
-#include "painted.h"
+#include "gdi/painted.h"
 
 #include <algorithm>
 #include <array>
@@ -12,8 +12,8 @@
 #include <pocket/automation.h>
 #include <pocket/host.h>
 
-#include "device.h"
-#include "wm.h"
+#include "system/device.h"
+#include "wm/wm.h"
 
 namespace pk::painted {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "gdi_internal.h"
-#include "text.h"
+#include "gdi/gdi_internal.h"
+#include "gdi/text.h"
 
 namespace pk::gdi {
 namespace {

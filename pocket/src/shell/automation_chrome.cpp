@@ -2,9 +2,9 @@
 // the script host prints.
 #include <pocket/automation.h>
 
-#include "chrome.h"
-#include "device.h"
-#include "wm.h"
+#include "shell/chrome.h"
+#include "system/device.h"
+#include "wm/wm.h"
 
 namespace pk::automation {
 namespace {

@@ -1,16 +1,16 @@
 // The shell around the program: the navigation bar on top, and the drawing
 // helpers every shell window shares.
-#include "chrome.h"
+#include "shell/chrome.h"
 
 #include <algorithm>
 
 #include <aygshell.h>
 #include <commctrl.h>
 
-#include "device.h"
-#include "gdi.h"
-#include "resource.h"
-#include "wm.h"
+#include "system/device.h"
+#include "gdi/gdi.h"
+#include "system/resource.h"
+#include "wm/wm.h"
 
 namespace pk::chrome {
 

@@ -3,10 +3,10 @@
 // (SPI_SETSIPINFO), so a program that wants no panel can push it down again.
 #include <aygshell.h>
 
-#include "chrome.h"
-#include "device.h"
-#include "resource.h"
-#include "wm.h"
+#include "shell/chrome.h"
+#include "system/device.h"
+#include "system/resource.h"
+#include "wm/wm.h"
 
 namespace pk::chrome {
 namespace {

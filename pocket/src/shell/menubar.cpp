@@ -11,12 +11,12 @@
 
 #include <pocket/automation.h>
 
-#include "chrome.h"
-#include "device.h"
-#include "gdi.h"
-#include "painted.h"
-#include "resource.h"
-#include "wm.h"
+#include "shell/chrome.h"
+#include "system/device.h"
+#include "gdi/gdi.h"
+#include "gdi/painted.h"
+#include "system/resource.h"
+#include "wm/wm.h"
 
 
 namespace pk::chrome {

@@ -1,5 +1,5 @@
 // The one virtual device of this process: its host, screen and file system.
-#include "device.h"
+#include "system/device.h"
 
 #include <pocket/basics.h>
 

@@ -7,7 +7,7 @@
 #include <pocket/basics.h>
 #include <pocket/host.h>
 #include <pocket/unicode.h>
-#include "surface.h"
+#include "gdi/surface.h"
 
 namespace pk {
 

@@ -16,7 +16,7 @@
 
 #include <windows.h>
 
-#include "device.h"
+#include "system/device.h"
 
 namespace fs = std::filesystem;
 

@@ -1,6 +1,6 @@
 // Resources of the modules linked into the program: lookup, and the readers of
 // the layouts the resource compiler writes for dialogs, menus and strings.
-#include "resource.h"
+#include "system/resource.h"
 
 #include <cstring>
 #include <mutex>
@@ -8,7 +8,7 @@
 
 #include <pocket/resource_format.h>
 
-#include "device.h"
+#include "system/device.h"
 
 namespace pk {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "device.h"
+#include "system/device.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <mmsystem.h>
 #include <windows.h>
 
-#include "device.h"
-#include "resource.h"
+#include "system/device.h"
+#include "system/resource.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include <pocket/automation.h>
 
-#include "chrome.h"
-#include "device.h"
-#include "window_internal.h"
-#include "wm.h"
+#include "shell/chrome.h"
+#include "system/device.h"
+#include "wm/window_internal.h"
+#include "wm/wm.h"
 
 namespace pk::wm {
 namespace {

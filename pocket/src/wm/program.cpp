@@ -4,12 +4,12 @@
 #include <pocket/basics.h>
 #include <pocket/host.h>
 
-#include "device.h"
-#include "gdi.h"
-#include "resource.h"
-#include "text.h"
-#include "window_internal.h"
-#include "wm.h"
+#include "system/device.h"
+#include "gdi/gdi.h"
+#include "system/resource.h"
+#include "gdi/text.h"
+#include "wm/window_internal.h"
+#include "wm/wm.h"
 
 namespace pk::chrome {
 void startShell();

@@ -8,12 +8,12 @@
 #include <pocket/automation.h>
 #include <pocket/basics.h>
 
-#include "device.h"
-#include "gdi.h"
-#include "painted.h"
-#include "resource.h"
-#include "window_internal.h"
-#include "wm.h"
+#include "system/device.h"
+#include "gdi/gdi.h"
+#include "gdi/painted.h"
+#include "system/resource.h"
+#include "wm/window_internal.h"
+#include "wm/wm.h"
 
 namespace pk::wm {
 namespace {
