@@ -1,12 +1,11 @@
 // The dialog controls: static texts and pictures, push buttons, automatic
 // check boxes and drop-down list combo boxes with their drop lists.
 #include <algorithm>
-#include <map>
-#include <memory>
 
 #include "shell/chrome.h"
 #include "system/device.h"
 #include "gdi/gdi.h"
+#include "wm/window_table.h"
 #include "wm/wm.h"
 
 namespace pk::chrome {
@@ -28,8 +27,8 @@ struct OpenList {
   int itemHeight = 0;
 };
 
-std::map<HWND, std::unique_ptr<Control>>& controls() {
-  static std::map<HWND, std::unique_ptr<Control>> c;
+wm::WindowTable<Control>& controls() {
+  static wm::WindowTable<Control> c;
   return c;
 }
 
@@ -38,18 +37,12 @@ OpenList& openList() {
   return l;
 }
 
-Control* controlOf(HWND hwnd) {
-  auto it = controls().find(hwnd);
-  return it == controls().end() ? nullptr : it->second.get();
-}
+Control* controlOf(HWND hwnd) { return controls().find(hwnd); }
 
 Control& attach(HWND hwnd, ControlKind kind) {
-  for (auto it = controls().begin(); it != controls().end();)
-    it = IsWindow(it->first) ? std::next(it) : controls().erase(it);
-  auto& slot = controls()[hwnd];
-  slot = std::make_unique<Control>();
-  slot->kind = kind;
-  return *slot;
+  Control& c = controls().add(hwnd);
+  c.kind = kind;
+  return c;
 }
 
 RECT clientRect(HWND hwnd) {

@@ -1,13 +1,12 @@
 // The dialog manager: modal dialogs from templates, their default keys, the
 // shell's full-screen dialog initialisation, and the dialog item calls.
-#include <map>
-#include <memory>
 
 #include <aygshell.h>
 
 #include "shell/chrome.h"
 #include "system/device.h"
 #include "system/resource.h"
+#include "wm/window_table.h"
 #include "wm/wm.h"
 
 namespace pk::chrome {
@@ -27,15 +26,12 @@ struct Dialog {
   int contentLeft = 1;
 };
 
-std::map<HWND, std::unique_ptr<Dialog>>& dialogs() {
-  static std::map<HWND, std::unique_ptr<Dialog>> d;
+wm::WindowTable<Dialog>& dialogs() {
+  static wm::WindowTable<Dialog> d;
   return d;
 }
 
-Dialog* dialogOf(HWND hwnd) {
-  auto it = dialogs().find(hwnd);
-  return it == dialogs().end() ? nullptr : it->second.get();
-}
+Dialog* dialogOf(HWND hwnd) { return dialogs().find(hwnd); }
 
 HWND topLevel(HWND hwnd) {
   if (!IsWindow(hwnd)) return nullptr;
@@ -135,8 +131,6 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW tmpl, HWND o
   if (!tmpl) return -1;
   auto t = pk::parseDialogTemplate(tmpl);
   if (!t) return -1;
-  for (auto it = dialogs().begin(); it != dialogs().end();)
-    it = IsWindow(it->first) ? std::next(it) : dialogs().erase(it);
 
   registerClass(u"pk_dialog", dialogWndProc, WHITE_BRUSH);
   registerControlClasses();
@@ -151,10 +145,8 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW tmpl, HWND o
   HWND hwnd = CreateWindowExW(t->exStyle, u"pk_dialog", t->title.c_str(), WS_POPUP, x, y, w, h, ownerTop, nullptr,
                               instance, nullptr);
   if (!hwnd) return -1;
-  auto record = std::make_unique<Dialog>();
-  Dialog* d = record.get();
+  Dialog* d = &dialogs().add(hwnd);
   d->owner = ownerTop;
-  dialogs()[hwnd] = std::move(record);
 
   HWND first = nullptr;
   for (const pk::DialogItem& item : t->items) {
@@ -173,18 +165,9 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW tmpl, HWND o
 
   d->proc = proc;
   SendMessageW(hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param);
-  bool ownerWasEnabled = ownerTop && pk::wm::isEnabled(ownerTop);
-  if (!d->ended) {
-    if (ownerTop) pk::wm::enableWindow(ownerTop, false);
-    ShowWindow(hwnd, SW_SHOW);
-    pk::wm::runModalLoop(d->ended);
-  }
-  if (ownerTop && ownerWasEnabled) pk::wm::enableWindow(ownerTop, true);
+  pk::wm::runModal(hwnd, ownerTop, d->ended);
   INT_PTR result = d->ended ? d->result : 0;
-  DestroyWindow(hwnd);
   dialogs().erase(hwnd);
-  if (ownerTop && IsWindow(ownerTop) && pk::wm::isVisible(ownerTop) && pk::wm::isEnabled(ownerTop))
-    pk::wm::activate(ownerTop);
   pk::chrome::note("dialog " + pk::chrome::quoted(t->title) + " -> " + std::to_string(static_cast<long long>(result)));
   return result;
 }

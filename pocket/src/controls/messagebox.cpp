@@ -1,10 +1,10 @@
 // Message boxes in the style of the device: a centred box with a caption
 // strip, an optional question icon, the word-wrapped text and its buttons.
 #include <cstdio>
-#include <map>
 
 #include "shell/chrome.h"
 #include "system/device.h"
+#include "wm/window_table.h"
 #include "wm/wm.h"
 
 namespace pk::chrome {
@@ -23,15 +23,12 @@ struct Box {
   int result = 0;
 };
 
-std::map<HWND, Box>& boxes() {
-  static std::map<HWND, Box> b;
+wm::WindowTable<Box>& boxes() {
+  static wm::WindowTable<Box> b;
   return b;
 }
 
-Box* boxOf(HWND hwnd) {
-  auto it = boxes().find(hwnd);
-  return it == boxes().end() ? nullptr : &it->second;
-}
+Box* boxOf(HWND hwnd) { return boxes().find(hwnd); }
 
 bool yesNo(UINT type) { return (type & 0x0F) == MB_YESNO; }
 bool questionIcon(UINT type) { return (type & 0xF0) == MB_ICONQUESTION; }
@@ -117,8 +114,6 @@ bool isMessageBox(HWND hwnd) { return boxOf(hwnd) != nullptr && IsWindow(hwnd); 
 using namespace pk::chrome;
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-  for (auto it = boxes().begin(); it != boxes().end();)
-    it = IsWindow(it->first) ? std::next(it) : boxes().erase(it);
   registerClass(u"pk_messagebox", boxProc);
   registerControlClasses();
   std::u16string message = text ? text : u"";
@@ -149,7 +144,7 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   HWND hwnd = CreateWindowExW(0, u"pk_messagebox", title.c_str(), WS_POPUP, x, y, width, height, ownerTop, nullptr,
                               nullptr, nullptr);
   if (!hwnd) return 0;
-  Box& box = boxes()[hwnd];
+  Box& box = boxes().add(hwnd);
   box.type = type;
   box.message = message;
   box.textRect = textRect;
@@ -169,17 +164,9 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     bx += kButtonW + 8;
   }
 
-  bool ownerWasEnabled = ownerTop && pk::wm::isEnabled(ownerTop);
-  if (ownerTop) pk::wm::enableWindow(ownerTop, false);
-  ShowWindow(hwnd, SW_SHOW);
-  Box* b = &boxes()[hwnd];
-  pk::wm::runModalLoop(b->done);
-  int result = b->done ? b->result : escapeAnswer(type);
-  if (ownerTop && ownerWasEnabled) pk::wm::enableWindow(ownerTop, true);
-  DestroyWindow(hwnd);
+  pk::wm::runModal(hwnd, ownerTop, box.done);
+  int result = box.done ? box.result : escapeAnswer(type);
   boxes().erase(hwnd);
-  if (ownerTop && IsWindow(ownerTop) && pk::wm::isVisible(ownerTop) && pk::wm::isEnabled(ownerTop))
-    pk::wm::activate(ownerTop);
   if (pk::device().host)
     pk::device().host->note("messagebox " + pk::chrome::quoted(title) + " " + pk::chrome::quoted(message) + " " + hexFlags(type) + " -> " +
                             std::to_string(result));

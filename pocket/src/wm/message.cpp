@@ -171,6 +171,18 @@ bool runModalLoop(const bool& done) {
   return true;
 }
 
+void runModal(HWND hwnd, HWND owner, const bool& done) {
+  bool ownerWasEnabled = owner && isEnabled(owner);
+  if (!done) {
+    if (owner) enableWindow(owner, false);
+    ShowWindow(hwnd, SW_SHOW);
+    runModalLoop(done);
+  }
+  if (owner && ownerWasEnabled) enableWindow(owner, true);
+  DestroyWindow(hwnd);
+  if (owner && IsWindow(owner) && isVisible(owner) && isEnabled(owner)) activate(owner);
+}
+
 }  // namespace pk::wm
 
 using namespace pk::wm;

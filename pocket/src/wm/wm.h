@@ -36,6 +36,9 @@ RECT screenRect(HWND hwnd);  // the whole window in screen coordinates (client =
 // sends WM_SIZE when the size changed and repaints what it uncovers.
 void moveWindow(HWND hwnd, int x, int y, int width, int height);
 void bringToTop(HWND hwnd);
+// A new handle from the windows' table for a user object that is not a window (a menu):
+// never a window's, never given twice.
+uintptr_t newUserHandle();
 
 // Shell windows (navigation bar, menu bar, pop-ups, tool tips, drop lists) are never
 // activated: tapping them leaves the active window as it is.
@@ -57,6 +60,10 @@ void killTimer(HWND hwnd, UINT_PTR id);
 // Takes and dispatches messages until `done` turns true (dialogs, message boxes, menus).
 // Returns false if a WM_QUIT arrived meanwhile; it is posted again for the outer loop.
 bool runModalLoop(const bool& done);
+// Shows a modal window (dialog, message box) and runs the loop until `done`, its owner
+// taking no stylus input meanwhile; then destroys it and gives the owner back its input
+// and, when it can take it, the activation. Nothing is shown when `done` is already true.
+void runModal(HWND hwnd, HWND owner, const bool& done);
 
 // Note: WM_CREATE's lParam is the creation parameter (CreateWindowExW's last argument) itself.
 
