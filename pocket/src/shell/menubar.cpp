@@ -1,10 +1,7 @@
-// The menu bar at the bottom of the screen: drop-down menu buttons from the
-// program's tool-bar template, picture buttons with their tool tips, and the
-// pop-up menus the drop-down buttons open.
+// The menu bar at the bottom of the screen: the window of drop-down menu buttons
+// and picture buttons a program's tool-bar template describes, and the keys that
+// reach it. Its records, template, pictures, tool tip and pop-ups live beside it.
 #include <algorithm>
-#include <map>
-#include <memory>
-#include <set>
 
 #include <aygshell.h>
 #include <commctrl.h>
@@ -12,108 +9,23 @@
 #include <pocket/automation.h>
 
 #include "shell/chrome.h"
+#include "shell/menubar.h"
 #include "system/device.h"
-#include "gdi/gdi.h"
-#include "gdi/painted.h"
 #include "system/resource.h"
+#include "wm/window_table.h"
 #include "wm/wm.h"
-
 
 namespace pk::chrome {
 namespace {
 
-struct PopupMenu {
-  struct Entry {
-    std::u16string text;
-    int id = 0;
-    bool separator = false;
-    bool grayed = false;
-    bool submenu = false;  // nested pop-ups are shown but lead nowhere
-  };
-  std::vector<Entry> entries;
-};
-
-struct Button {
-  int image = I_IMAGENONE;
-  int command = 0;
-  BYTE state = 0;
-  BYTE style = 0;
-  std::u16string label;
-  int popup = -1;
-  RECT rect{};  // client coordinates of the bar
-  bool separator() const { return (style & TBSTYLE_SEP) != 0; }
-  bool enabled() const { return (state & TBSTATE_ENABLED) != 0; }
-  bool dropDown() const { return (style & TBSTYLE_DROPDOWN) != 0 && popup >= 0; }
-};
-
-struct ImageStrip {
-  HINSTANCE instance;
-  std::u16string name;  // empty: `number`
-  int number;
-  int first;
-  int count;
-  int width;
-};
-
-struct MenuBar {
-  HWND hwnd = nullptr;
-  HWND owner = nullptr;
-  std::vector<Button> buttons;
-  std::vector<std::unique_ptr<PopupMenu>> popups;
-  std::vector<ImageStrip> strips;
-  int imageCount = 0;
-  std::vector<std::u16string> tips;  // one per non-separator button
-  int pressed = -1;                  // picture button held by the stylus
-  int openButton = -1;               // drop-down button whose pop-up is open
-  HWND tip = nullptr;
-};
-
-struct OpenPopup {
-  HWND hwnd = nullptr;
-  HWND bar = nullptr;
-  PopupMenu* menu = nullptr;
-  int hot = -1;
-  std::vector<RECT> rects;  // per entry, client coordinates
-};
-
-std::map<HWND, std::unique_ptr<MenuBar>>& bars() {
-  static std::map<HWND, std::unique_ptr<MenuBar>> b;
+wm::WindowTable<MenuBar>& bars() {
+  static wm::WindowTable<MenuBar> b;
   return b;
-}
-
-std::set<const PopupMenu*>& liveMenus() {
-  static std::set<const PopupMenu*> m;
-  return m;
-}
-
-OpenPopup& openPopup() {
-  static OpenPopup p;
-  return p;
 }
 
 constexpr UINT_PTR kTipTimer = 1;
 constexpr uint32_t kTipDelayMs = 500;
-constexpr int kItemHeight = 19;
-constexpr int kSeparatorHeight = 7;
 constexpr int kSipWidth = 28;
-
-MenuBar* barOf(HWND hwnd) {
-  auto it = bars().find(hwnd);
-  return it == bars().end() ? nullptr : it->second.get();
-}
-
-// Windows can vanish without WM_DESTROY when the window system is reset.
-void forgetStaleBars() {
-  for (auto it = bars().begin(); it != bars().end();) {
-    if (IsWindow(it->first)) {
-      ++it;
-      continue;
-    }
-    for (auto& p : it->second->popups) liveMenus().erase(p.get());
-    it = bars().erase(it);
-  }
-  if (openPopup().hwnd && !IsWindow(openPopup().hwnd)) openPopup() = OpenPopup{};
-}
 
 void layoutButtons(MenuBar& bar) {
   HDC dc = GetDC(nullptr);
@@ -131,60 +43,6 @@ void layoutButtons(MenuBar& bar) {
     x += w;
   }
   ReleaseDC(nullptr, dc);
-}
-
-std::u16string tipFor(const MenuBar& bar, int buttonIndex) {
-  int ordinal = 0;
-  for (int i = 0; i < buttonIndex; ++i)
-    if (!bar.buttons[size_t(i)].separator()) ++ordinal;
-  return size_t(ordinal) < bar.tips.size() ? bar.tips[size_t(ordinal)] : std::u16string{};
-}
-
-// ---- Pictures ----
-
-HBITMAP loadStrip(const ImageStrip& s) {
-  LPCWSTR name = s.name.empty() ? MAKEINTRESOURCEW(s.number) : s.name.c_str();
-  return LoadBitmapW(s.instance, name);
-}
-
-// Draws one image of a strip with its magenta key colour left out; a greyed image is
-// the embossed outline of its darker pixels.
-void drawImage(HDC dc, const MenuBar& bar, int index, int x, int y, bool greyed) {
-  for (const ImageStrip& s : bar.strips) {
-    if (index < s.first || index >= s.first + s.count) continue;
-    HBITMAP bmp = loadStrip(s);
-    const Surface* surf = bmp ? gdi::bitmapSurface(bmp) : nullptr;
-    if (surf) {
-      int sx = (index - s.first) * s.width;
-      int h = std::min(surf->height, 16);
-      auto isInk = [&](int px, int py) {
-        if (sx + px >= surf->width) return false;
-        uint32_t p = surf->row(py)[sx + px];
-        if (p == 0xFF00FF) return false;
-        if (!greyed) return true;
-        int luma = lumaMilli(p) / 1000;
-        return luma < 160;
-      };
-      for (int pass = greyed ? 0 : 1; pass < 2; ++pass) {
-        int off = (greyed && pass == 0) ? 1 : 0;
-        for (int py = 0; py < h; ++py) {
-          for (int px = 0; px < s.width;) {
-            if (!isInk(px, py)) {
-              ++px;
-              continue;
-            }
-            int start = px;
-            uint32_t colour = surf->row(py)[sx + px];
-            while (px < s.width && isInk(px, py) && (greyed || surf->row(py)[sx + px] == colour)) ++px;
-            COLORREF c = greyed ? (pass == 0 ? kWhite : kShadowGrey) : COLORREF(toColorref(colour));
-            fillSolid(dc, RECT{x + start + off, y + py + off, x + px + off, y + py + 1 + off}, c);
-          }
-        }
-      }
-    }
-    if (bmp) DeleteObject(bmp);
-    return;
-  }
 }
 
 void drawKeyboard(HDC dc, int x, int y) {
@@ -226,214 +84,6 @@ void paintBar(HWND hwnd) {
   }
   drawKeyboard(dc, rc.right - kSipWidth + 4, (rc.bottom - 13) / 2 + 1);
   EndPaint(hwnd, &ps);
-}
-
-// ---- Tool tip ----
-
-LRESULT CALLBACK tipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    fillSolid(dc, rc, kTipYellow);
-    frame(dc, rc, kBlack);
-    ScopedFont font(dc, 8, false);
-    text(dc, wm::text(hwnd), rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE, kBlack, kTipYellow);
-    EndPaint(hwnd, &ps);
-    return 0;
-  }
-  if (msg == WM_ERASEBKGND) return 1;
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-void hideTip(MenuBar& bar) {
-  if (bar.tip) DestroyWindow(bar.tip);
-  bar.tip = nullptr;
-}
-
-void showTip(MenuBar& bar, int index) {
-  std::u16string tip = tipFor(bar, index);
-  if (tip.empty()) return;
-  HDC dc = GetDC(nullptr);
-  SIZE sz;
-  {
-    ScopedFont font(dc, 8, false);
-    sz = textSize(dc, tip);
-  }
-  ReleaseDC(nullptr, dc);
-  RECT barScreen = wm::screenRect(bar.hwnd);
-  RECT b = bar.buttons[size_t(index)].rect;
-  int w = sz.cx + 8, h = sz.cy + 4;
-  int x = std::clamp<int>(barScreen.left + b.left, 0, std::max(0, device().screen.width - w));
-  int y = barScreen.top - h - 2;
-  registerClass(u"pk_tooltip", tipProc);
-  hideTip(bar);
-  bar.tip = createShellWindow(u"pk_tooltip", tip.c_str(), RECT{x, y, x + w, y + h}, bar.hwnd);
-}
-
-// ---- Pop-up menus ----
-
-void closePopup() {
-  OpenPopup& p = openPopup();
-  if (!p.hwnd) return;
-  HWND popup = p.hwnd;
-  HWND barHwnd = p.bar;
-  p = OpenPopup{};
-  if (wm::capture() == popup) wm::releaseCapture();
-  DestroyWindow(popup);
-  if (MenuBar* bar = barOf(barHwnd)) {
-    bar->openButton = -1;
-    InvalidateRect(barHwnd, nullptr, FALSE);
-  }
-}
-
-int entryAt(POINT p) {
-  const OpenPopup& o = openPopup();
-  for (size_t i = 0; i < o.rects.size(); ++i)
-    if (contains(o.rects[i], p)) return int(i);
-  return -1;
-}
-
-bool choosable(int index) {
-  const OpenPopup& o = openPopup();
-  if (index < 0 || !o.menu || size_t(index) >= o.menu->entries.size()) return false;
-  const auto& e = o.menu->entries[size_t(index)];
-  return !e.separator && !e.grayed && !e.submenu;
-}
-
-// Closes the menu and sends its owner the entry's command.
-void choose(int index) {
-  const OpenPopup& o = openPopup();
-  int id = o.menu->entries[size_t(index)].id;
-  HWND owner = nullptr;
-  if (MenuBar* bar = barOf(o.bar)) owner = bar->owner;
-  closePopup();
-  if (owner) PostMessageW(owner, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-}
-
-void paintPopup(HWND hwnd) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  RECT rc;
-  GetClientRect(hwnd, &rc);
-  fillSolid(dc, rc, kWhite);
-  frame(dc, rc, kBlack);
-  const OpenPopup& o = openPopup();
-  if (o.hwnd == hwnd && o.menu) {
-    ScopedFont font(dc, 8, false);
-    for (size_t i = 0; i < o.menu->entries.size(); ++i) {
-      const auto& e = o.menu->entries[i];
-      RECT r = o.rects[i];
-      if (e.separator) {
-        int y = (r.top + r.bottom) / 2;
-        fillSolid(dc, RECT{r.left + 2, y, r.right - 2, y + 1}, kShadowGrey);
-        continue;
-      }
-      bool hot = o.hot == int(i) && choosable(int(i));
-      COLORREF ground = hot ? kHighlight : kWhite;
-      if (hot) fillSolid(dc, r, ground);
-      COLORREF ink = e.grayed ? kShadowGrey : (hot ? kWhite : kBlack);
-      RECT tr{r.left + 12, r.top, r.right - 6, r.bottom};
-      text(dc, displayText(e.text), tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE, ink, ground);
-    }
-  }
-  EndPaint(hwnd, &ps);
-}
-
-LRESULT CALLBACK popupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  OpenPopup& o = openPopup();
-  switch (msg) {
-    case WM_PAINT:
-      paintPopup(hwnd);
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_LBUTTONDOWN: {
-      if (o.hwnd != hwnd) return 0;
-      POINT p = pointOf(lParam);
-      RECT rc;
-      GetClientRect(hwnd, &rc);
-      if (!contains(rc, p)) {
-        closePopup();  // the tap only closes the menu
-        return 0;
-      }
-      o.hot = entryAt(p);
-      InvalidateRect(hwnd, nullptr, FALSE);
-      return 0;
-    }
-    case WM_DESTROY:
-      if (o.hwnd == hwnd) {
-        HWND barHwnd = o.bar;
-        o = OpenPopup{};
-        if (MenuBar* bar = barOf(barHwnd)) bar->openButton = -1;
-      }
-      return 0;
-    case WM_MOUSEMOVE: {
-      if (o.hwnd != hwnd) return 0;
-      int hot = entryAt(pointOf(lParam));
-      if (hot != o.hot) {
-        o.hot = hot;
-        InvalidateRect(hwnd, nullptr, FALSE);
-      }
-      return 0;
-    }
-    case WM_LBUTTONUP: {
-      if (o.hwnd != hwnd) return 0;
-      int index = entryAt(pointOf(lParam));
-      if (!choosable(index)) {
-        o.hot = -1;
-        InvalidateRect(hwnd, nullptr, FALSE);
-        return 0;
-      }
-      choose(index);
-      return 0;
-    }
-    default:
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-}
-
-void openPopupFor(MenuBar& bar, int buttonIndex) {
-  closePopup();
-  const Button& b = bar.buttons[size_t(buttonIndex)];
-  PopupMenu* menu = bar.popups[size_t(b.popup)].get();
-  HDC dc = GetDC(nullptr);
-  int width = 80;
-  {
-    ScopedFont font(dc, 8, false);
-    for (const auto& e : menu->entries)
-      if (!e.separator) width = std::max<int>(width, textSize(dc, displayText(e.text)).cx + 30);
-  }
-  ReleaseDC(nullptr, dc);
-  std::vector<RECT> rects;
-  int y = 2;
-  for (const auto& e : menu->entries) {
-    int h = e.separator ? kSeparatorHeight : kItemHeight;
-    rects.push_back(RECT{2, y, width - 2, y + h});
-    y += h;
-  }
-  int height = y + 2;
-  RECT barScreen = wm::screenRect(bar.hwnd);
-  int screenW = device().screen.width;
-  width = std::min(width, screenW);
-  int x = std::clamp<int>(barScreen.left + b.rect.left, 0, screenW - width);
-  int top = std::max<int>(0, barScreen.top - height);
-  registerClass(u"pk_popupmenu", popupProc);
-  OpenPopup& o = openPopup();
-  o.bar = bar.hwnd;
-  o.menu = menu;
-  o.rects = std::move(rects);
-  o.hot = -1;
-  bar.openButton = buttonIndex;
-  o.hwnd = createShellWindow(u"pk_popupmenu", u"", RECT{x, top, x + width, top + height}, bar.hwnd);
-  if (!o.hwnd) {
-    o = OpenPopup{};
-    bar.openButton = -1;
-    return;
-  }
-  wm::setCapture(o.hwnd);
-  InvalidateRect(bar.hwnd, nullptr, FALSE);
 }
 
 int buttonAt(const MenuBar& bar, POINT p) {
@@ -537,13 +187,12 @@ LRESULT CALLBACK barProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case SHCMBM_GETSUBMENU: {
       Button* b = bar ? buttonByCommand(*bar, int(lParam)) : nullptr;
       if (!b || b->popup < 0) return 0;
-      return reinterpret_cast<LRESULT>(bar->popups[size_t(b->popup)].get());
+      return reinterpret_cast<LRESULT>(bar->popups[size_t(b->popup)]->handle);
     }
     case WM_DESTROY:
-      if (openPopup().bar == hwnd) closePopup();
+      if (openPopupBar() == hwnd) closePopup();
       if (bar) {
         hideTip(*bar);
-        for (auto& p : bar->popups) liveMenus().erase(p.get());
         bars().erase(hwnd);
       }
       return 0;
@@ -552,89 +201,21 @@ LRESULT CALLBACK barProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-uint16_t wordAt(const ResourceData& r, size_t index) {
-  return uint16_t(r.data[index * 2] | (r.data[index * 2 + 1] << 8));
-}
+}  // namespace
 
-std::unique_ptr<PopupMenu> popupFrom(const MenuItem& item) {
-  auto menu = std::make_unique<PopupMenu>();
-  for (const MenuItem& m : item.popup) {
-    PopupMenu::Entry e;
-    e.text = m.text;
-    e.id = m.isPopup ? 0 : m.id;
-    e.separator = m.separator;
-    e.grayed = m.grayed;
-    e.submenu = m.isPopup;
-    menu->entries.push_back(std::move(e));
-  }
-  return menu;
-}
+MenuBar* barOf(HWND hwnd) { return bars().find(hwnd); }
 
-// Reads the tool-bar template and its menu; nothing when either is missing or malformed.
-std::unique_ptr<MenuBar> barFromResources(HINSTANCE inst, UINT toolBarId) {
-  auto data = findResourceData(inst, MAKEINTRESOURCEW(toolBarId), RT_RCDATA);
-  if (!data || data->size < 4) return nullptr;
-  size_t words = data->size / 2;
-  int menuId = wordAt(*data, 0);
-  int count = wordAt(*data, 1);
-  if (words < size_t(2 + count * 7)) return nullptr;
-  auto bar = std::make_unique<MenuBar>();
-  if (menuId != 0) {
-    auto menu = loadMenu(inst, UINT(menuId));
-    if (!menu) return nullptr;
-    for (const MenuItem& top : *menu) bar->popups.push_back(popupFrom(top));
-  }
-  for (int i = 0; i < count; ++i) {
-    size_t w = size_t(2 + i * 7);
-    Button b;
-    b.image = int16_t(wordAt(*data, w));
-    b.command = wordAt(*data, w + 1);
-    b.state = BYTE(wordAt(*data, w + 2));
-    b.style = BYTE(wordAt(*data, w + 3));
-    int stringId = wordAt(*data, w + 4);
-    int popup = wordAt(*data, w + 6);
-    if (stringId != 0) {
-      auto label = loadString(inst, UINT(stringId));
-      if (!label) return nullptr;
-      b.label = *label;
-    }
-    if (b.style & TBSTYLE_DROPDOWN) {
-      if (size_t(popup) >= bar->popups.size()) return nullptr;
-      b.popup = popup;
-    }
-    bar->buttons.push_back(std::move(b));
-  }
-  return bar;
+void forgetStaleMenus() {
+  bars().sweep();
+  forgetStalePopup();
 }
-
-// ---- Keys ----
 
 // A menu bar whose program is free to take a command (no modal dialog holds it).
 MenuBar* barTakingKeys() {
-  forgetStaleBars();
+  forgetStaleMenus();
   MenuBar* bar = barOf(currentMenuBar());
   if (!bar || !bar->owner || !IsWindow(bar->owner) || !wm::isEnabled(bar->owner)) return nullptr;
   return bar;
-}
-
-// The next choosable entry from `from` in direction `step` (wrapping), or -1.
-int nextChoosable(int from, int step) {
-  const OpenPopup& o = openPopup();
-  int n = o.menu ? int(o.menu->entries.size()) : 0;
-  for (int k = 1; k <= n; ++k) {
-    int i = ((from + step * k) % n + n) % n;
-    if (choosable(i)) return i;
-  }
-  return -1;
-}
-
-// Opens the pop-up of a drop-down button with its first choosable entry marked.
-void openByKey(MenuBar& bar, int buttonIndex) {
-  openPopupFor(bar, buttonIndex);
-  OpenPopup& o = openPopup();
-  if (!o.hwnd) return;
-  o.hot = nextChoosable(-1, 1);
-  InvalidateRect(o.hwnd, nullptr, FALSE);
 }
 
 // The drop-down button after (or before) `from`, wrapping; -1 when there is none.
@@ -645,48 +226,6 @@ int nextDropDown(const MenuBar& bar, int from, int step) {
     if (bar.buttons[size_t(i)].dropDown() && bar.buttons[size_t(i)].enabled()) return i;
   }
   return -1;
-}
-
-}  // namespace
-
-bool menuKey(InputEvent::Kind key) {
-  using K = InputEvent::Kind;
-  forgetStaleBars();
-  OpenPopup& o = openPopup();
-  if (!o.hwnd) {
-    if (key != K::KeyMenu) return false;
-    MenuBar* bar = barTakingKeys();
-    int first = bar ? nextDropDown(*bar, -1, 1) : -1;
-    if (first >= 0) openByKey(*bar, first);
-    return true;
-  }
-  MenuBar* bar = barOf(o.bar);
-  switch (key) {
-    case K::KeyMenu:
-    case K::KeyEscape:
-      closePopup();
-      return true;
-    case K::KeyUp:
-    case K::KeyDown: {
-      int hot = nextChoosable(o.hot < 0 && key == K::KeyUp ? 0 : o.hot, key == K::KeyUp ? -1 : 1);
-      if (hot >= 0 && hot != o.hot) {
-        o.hot = hot;
-        InvalidateRect(o.hwnd, nullptr, FALSE);
-      }
-      return true;
-    }
-    case K::KeyLeft:
-    case K::KeyRight: {
-      int next = bar ? nextDropDown(*bar, bar->openButton, key == K::KeyLeft ? -1 : 1) : -1;
-      if (next >= 0 && next != bar->openButton) openByKey(*bar, next);
-      return true;
-    }
-    case K::KeyEnter:
-      if (choosable(o.hot)) choose(o.hot);
-      return true;
-    default:
-      return false;
-  }
 }
 
 void shortcut(InputEvent::Kind key) {
@@ -712,7 +251,7 @@ void shortcut(InputEvent::Kind key) {
 }
 
 HWND currentMenuBar() {
-  forgetStaleBars();
+  forgetStaleMenus();
   HWND main = automation::mainWindow();
   HWND best = nullptr;
   for (HWND h : wm::topLevels()) {
@@ -746,35 +285,14 @@ std::vector<MenuItemState> menuBarItems(HWND hwnd) {
   return out;
 }
 
-std::vector<std::pair<std::u16string, RECT>> openPopupItems() {
-  std::vector<std::pair<std::u16string, RECT>> out;
-  const OpenPopup& o = openPopup();
-  if (!o.hwnd || !IsWindow(o.hwnd) || !o.menu) return out;
-  RECT s = wm::screenRect(o.hwnd);
-  for (size_t i = 0; i < o.menu->entries.size(); ++i) {
-    const auto& e = o.menu->entries[i];
-    if (e.separator) continue;
-    RECT r = o.rects[i];
-    out.emplace_back(displayText(e.text), RECT{s.left + r.left, s.top + r.top, s.left + r.right, s.top + r.bottom});
-  }
-  return out;
-}
-
 }  // namespace pk::chrome
-
-namespace pk::painted {
-bool menuOpen() {
-  const auto& o = pk::chrome::openPopup();
-  return o.hwnd && IsWindow(o.hwnd);
-}
-}  // namespace pk::painted
 
 using namespace pk::chrome;
 
 BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
   if (!info) return FALSE;
   info->hwndMB = nullptr;
-  forgetStaleBars();
+  forgetStaleMenus();
   auto bar = barFromResources(info->hInstRes, info->nToolBarId);
   if (!bar) return FALSE;
   registerClass(u"pk_menubar", barProc);
@@ -785,9 +303,8 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
   pk::wm::setNoActivate(hwnd);
   bar->hwnd = hwnd;
   bar->owner = info->hwndParent;
-  for (auto& p : bar->popups) liveMenus().insert(p.get());
   layoutButtons(*bar);
-  bars()[hwnd] = std::move(bar);
+  bars().add(hwnd, std::move(bar));
   ShowWindow(hwnd, SW_SHOW);
   info->hwndMB = hwnd;
   return TRUE;
@@ -796,7 +313,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
 int CommandBar_AddBitmap(HWND hwnd, HINSTANCE instance, int bitmapId, int imageCount, int imageWidth, int) {
   MenuBar* bar = barOf(hwnd);
   if (!bar || imageCount <= 0) return -1;
-  ImageStrip strip{instance, {}, bitmapId, bar->imageCount, imageCount, imageWidth > 0 ? imageWidth : 16};
+  ImageStrip strip{instance, {}, bitmapId, bar->imageCount, imageCount, imageWidth > 0 ? imageWidth : 16, nullptr};
   if (instance == HINST_COMMCTRL) {
     if (bitmapId != IDB_STD_SMALL_COLOR) return -1;
     strip.instance = pk::instanceOf(pkLayerModule);
@@ -816,18 +333,4 @@ int CommandBar_Height(HWND bar) {
   RECT r;
   GetClientRect(bar, &r);
   return r.bottom - r.top;
-}
-
-BOOL EnableMenuItem(HMENU handle, UINT idItem, UINT enable) {
-  auto* menu = reinterpret_cast<const PopupMenu*>(handle);
-  if (!menu || !liveMenus().count(menu)) return -1;
-  auto* m = const_cast<PopupMenu*>(menu);
-  for (auto& e : m->entries) {
-    if (e.separator || e.submenu || e.id != int(LOWORD(idItem))) continue;
-    BOOL before = e.grayed ? MF_GRAYED : MF_ENABLED;
-    e.grayed = (enable & (MF_GRAYED | MF_DISABLED)) != 0;
-    if (openPopup().menu == m && openPopup().hwnd) InvalidateRect(openPopup().hwnd, nullptr, FALSE);
-    return before;
-  }
-  return -1;
 }
