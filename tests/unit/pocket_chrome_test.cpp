@@ -70,6 +70,7 @@ TEST_F(Chrome, MenuItemsPostTheirCommandUnlessGrayed) {
   EXPECT_EQ(EnableMenuItem(game, 102, MF_BYCOMMAND | MF_ENABLED), MF_GRAYED);
   EXPECT_EQ(EnableMenuItem(game, 101, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
   EXPECT_EQ(EnableMenuItem(game, 555, MF_BYCOMMAND | MF_GRAYED), -1);
+  EXPECT_EQ(EnableMenuItem(reinterpret_cast<HMENU>(record.menuBar), 102, MF_GRAYED), -1);  // a window is no menu
   host.script({
       [&] { host.tapAt(automation::menuBarButton(u"Game")); },
       [&] { host.tapAt(automation::popupMenuItem(u"New Game")); },
