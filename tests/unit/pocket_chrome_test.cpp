@@ -1,4 +1,5 @@
 // The shell's menu bar and pop-up menus, modal dialogs from templates, and message boxes.
+#include "controls/controls.h"
 #include "pocket_fixture.h"
 
 namespace {

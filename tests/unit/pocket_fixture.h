@@ -15,7 +15,7 @@
 #include <windows.h>
 #include <pocket/automation.h>
 
-#include "shell/chrome.h"
+#include "shell/shell.h"
 #include "system/device.h"
 #include "fake_host.h"
 #include "system/resource.h"

@@ -2,7 +2,8 @@
 // check boxes and drop-down list combo boxes with their drop lists.
 #include <algorithm>
 
-#include "shell/chrome.h"
+#include "controls/controls.h"
+#include "shell/look.h"
 #include "system/device.h"
 #include "gdi/gdi.h"
 #include "wm/window_table.h"

@@ -3,7 +3,8 @@
 
 #include <aygshell.h>
 
-#include "shell/chrome.h"
+#include "controls/controls.h"
+#include "shell/look.h"
 #include "system/device.h"
 #include "system/resource.h"
 #include "wm/window_table.h"
@@ -117,6 +118,21 @@ void note(const std::string& line) {
 }  // namespace
 
 bool isDialog(HWND hwnd) { return dialogOf(hwnd) != nullptr && IsWindow(hwnd); }
+
+SIZE dialogBaseUnits() {
+  static const std::u16string letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  HDC dc = GetDC(nullptr);
+  SIZE base{4, 8};
+  if (!dc) return base;
+  {
+    ScopedFont font(dc, 8, false);
+    SIZE sz = textSize(dc, letters);
+    if (sz.cx > 0) base.cx = (sz.cx + 26) / 52;
+    if (sz.cy > 0) base.cy = sz.cy;
+  }
+  ReleaseDC(nullptr, dc);
+  return base;
+}
 
 bool hasDoneButton(HWND hwnd) {
   Dialog* d = dialogOf(hwnd);

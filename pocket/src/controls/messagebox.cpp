@@ -2,7 +2,8 @@
 // strip, an optional question icon, the word-wrapped text and its buttons.
 #include <cstdio>
 
-#include "shell/chrome.h"
+#include "controls/controls.h"
+#include "shell/look.h"
 #include "system/device.h"
 #include "wm/window_table.h"
 #include "wm/wm.h"

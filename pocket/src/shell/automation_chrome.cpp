@@ -2,7 +2,9 @@
 // the script host prints.
 #include <pocket/automation.h>
 
-#include "shell/chrome.h"
+#include "controls/controls.h"
+#include "shell/look.h"
+#include "shell/shell.h"
 #include "system/device.h"
 #include "wm/wm.h"
 

@@ -3,7 +3,8 @@
 // (SPI_SETSIPINFO), so a program that wants no panel can push it down again.
 #include <aygshell.h>
 
-#include "shell/chrome.h"
+#include "shell/look.h"
+#include "shell/shell.h"
 #include "system/device.h"
 #include "system/resource.h"
 #include "wm/wm.h"

@@ -1,19 +1,13 @@
-// The shell chrome (navigation bar, menu bar, pop-up menus) and the dialog
-// manager: their shared drawing helpers and what automation reads of them.
+// The look of the device, shared by the shell and the dialog manager: its
+// colours, its Tahoma text, and small drawing and window helpers.
 #pragma once
-#include <optional>
 #include <string>
 #include <vector>
 
 #include <windows.h>
-#include <pocket/host.h>
 
 namespace pk::chrome {
 
-// Creates the navigation bar; called once a device exists, before the program runs.
-void startShell();
-
-// ---- Look of the device ----
 constexpr COLORREF kNavBlue = RGB(0, 40, 132);
 constexpr COLORREF kTitleBlue = RGB(0, 0, 156);
 constexpr COLORREF kBarGrey = RGB(214, 211, 206);
@@ -58,67 +52,5 @@ bool contains(const RECT& r, POINT p);
 POINT pointOf(LPARAM lParam);
 POINT centre(const RECT& r);
 std::string quoted(const std::u16string& s);
-
-// ---- What the navigation bar and automation need of the dialog manager ----
-bool isDialog(HWND hwnd);
-bool isMessageBox(HWND hwnd);
-bool hasDoneButton(HWND hwnd);
-// Dialog base units for the dialog font: average character width and height.
-SIZE dialogBaseUnits();
-
-// ---- Input panel ----
-// Raises or lowers the panel above the menu bar; a change is sent to the program's
-// windows as WM_SETTINGCHANGE (SPI_SETSIPINFO).
-void setInputPanel(bool up);
-bool inputPanelUp();
-RECT inputPanelRect();  // screen rectangle, whether up or not
-
-// ---- Navigation bar ----
-HWND navigationBar();
-std::optional<RECT> navigationOkRect();  // screen rectangle of "ok" when shown
-// Where the bar of `width` puts a title and a clock of the given text widths, and the
-// ok of a dialog; a part left out has no rectangle.
-struct NavLayout {
-  RECT title;
-  std::optional<RECT> clock;
-  std::optional<RECT> ok;
-};
-NavLayout navigationLayout(int width, int titleWidth, int clockWidth, bool ok);
-
-// ---- Menu bar, for automation ----
-struct MenuItemState {
-  int id;
-  std::u16string text;
-  bool grayed;
-};
-struct MenuButtonState {
-  int command;
-  std::u16string label;
-  bool enabled;
-  bool separator;
-  RECT screen;
-};
-// The menu bar of the main window (or the topmost one shown); null when none.
-HWND currentMenuBar();
-std::vector<MenuButtonState> menuBarButtons(HWND bar);
-std::vector<MenuItemState> menuBarItems(HWND bar);
-// Keys for the menus: KeyMenu opens the first menu; arrows, Enter and Escape work in an
-// open one. False when the key is not the menus' (no menu open).
-bool menuKey(InputEvent::Kind key);
-// Ctrl+N and Ctrl+Z: the command of the "New..." menu item or of the standard Undo
-// button, when enabled and no dialog holds the program.
-void shortcut(InputEvent::Kind key);
-// The open pop-up menu: its items with their screen rectangles (separators left out).
-std::vector<std::pair<std::u16string, RECT>> openPopupItems();
-// The open drop-down list of a combo box: item screen rectangles in index order.
-std::vector<RECT> openDropListItems();
-
-// ---- Controls, for automation and the dialog manager ----
-enum class ControlKind { Other, Static, Picture, PushButton, DefaultButton, CheckBox, DropList };
-ControlKind controlKind(HWND hwnd);
-// What a control shows: its text, or a drop-down list's chosen item.
-std::u16string controlText(HWND hwnd);
-// "STATIC", "BUTTON" and "COMBOBOX", for dialogs and message boxes.
-void registerControlClasses();
 
 }  // namespace pk::chrome

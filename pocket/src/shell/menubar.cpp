@@ -8,7 +8,8 @@
 
 #include <pocket/automation.h>
 
-#include "shell/chrome.h"
+#include "shell/look.h"
+#include "shell/shell.h"
 #include "shell/menubar.h"
 #include "system/device.h"
 #include "system/resource.h"

@@ -6,7 +6,8 @@
 #include <aygshell.h>
 
 #include "gdi/painted.h"
-#include "shell/chrome.h"
+#include "shell/look.h"
+#include "shell/shell.h"
 #include "shell/menubar.h"
 #include "system/device.h"
 #include "wm/wm.h"

@@ -9,7 +9,7 @@
 
 #include "gdi/gdi.h"
 #include "gdi/surface.h"
-#include "shell/chrome.h"
+#include "shell/look.h"
 #include "shell/menubar.h"
 
 namespace pk::chrome {

@@ -2,7 +2,7 @@
 // the button, while the stylus holds it.
 #include <algorithm>
 
-#include "shell/chrome.h"
+#include "shell/look.h"
 #include "shell/menubar.h"
 #include "system/device.h"
 #include "wm/wm.h"

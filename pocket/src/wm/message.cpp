@@ -7,7 +7,7 @@
 
 #include <pocket/automation.h>
 
-#include "shell/chrome.h"
+#include "shell/shell.h"
 #include "system/device.h"
 #include "wm/window_internal.h"
 #include "wm/wm.h"
