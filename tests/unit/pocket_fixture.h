@@ -15,9 +15,9 @@
 #include <windows.h>
 #include <pocket/automation.h>
 
-#include "shell/shell.h"
-#include "system/device.h"
+#include "chrome/shell.h"
 #include "fake_host.h"
+#include "system/device.h"
 #include "system/resource.h"
 #include "wm/wm.h"
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "canvas.h"
-#include "system/device.h"
 #include "fake_host.h"
 #include "gdi/gdi.h"
+#include "system/device.h"
 #include <pocket/host.h>
 #include "system/resource.h"
 

@@ -5,10 +5,10 @@
 #include <set>
 #include <string>
 
-#include "system/device.h"
 #include "fake_host.h"
 #include "gdi/gdi.h"
 #include "gdi/text.h"
+#include "system/device.h"
 
 namespace {
 

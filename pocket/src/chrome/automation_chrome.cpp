@@ -2,9 +2,9 @@
 // the script host prints.
 #include <pocket/automation.h>
 
+#include "chrome/look.h"
+#include "chrome/shell.h"
 #include "controls/controls.h"
-#include "shell/look.h"
-#include "shell/shell.h"
 #include "system/device.h"
 #include "wm/wm.h"
 

@@ -3,8 +3,8 @@
 // (SPI_SETSIPINFO), so a program that wants no panel can push it down again.
 #include <aygshell.h>
 
-#include "shell/look.h"
-#include "shell/shell.h"
+#include "chrome/look.h"
+#include "chrome/shell.h"
 #include "system/device.h"
 #include "system/resource.h"
 #include "wm/wm.h"

@@ -1,6 +1,6 @@
 // The look every shell window and dialog shares: the device's colours, its
 // Tahoma text, and the small drawing and window helpers built on the platform calls.
-#include "shell/look.h"
+#include "chrome/look.h"
 
 #include <algorithm>
 

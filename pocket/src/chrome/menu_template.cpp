@@ -4,7 +4,7 @@
 
 #include <pocket/basics.h>
 
-#include "shell/menubar.h"
+#include "chrome/menubar.h"
 #include "system/resource.h"
 
 namespace pk::chrome {

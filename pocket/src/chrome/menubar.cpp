@@ -8,9 +8,9 @@
 
 #include <pocket/automation.h>
 
-#include "shell/look.h"
-#include "shell/shell.h"
-#include "shell/menubar.h"
+#include "chrome/look.h"
+#include "chrome/menubar.h"
+#include "chrome/shell.h"
 #include "system/device.h"
 #include "system/resource.h"
 #include "wm/window_table.h"

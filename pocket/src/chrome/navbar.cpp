@@ -5,12 +5,12 @@
 #include <aygshell.h>
 #include <commctrl.h>
 
-#include "system/device.h"
-#include "gdi/gdi.h"
-#include "system/resource.h"
+#include "chrome/look.h"
+#include "chrome/shell.h"
 #include "controls/controls.h"
-#include "shell/look.h"
-#include "shell/shell.h"
+#include "gdi/gdi.h"
+#include "system/device.h"
+#include "system/resource.h"
 #include "wm/wm.h"
 
 namespace pk::chrome {

@@ -5,10 +5,10 @@
 
 #include <aygshell.h>
 
+#include "chrome/look.h"
+#include "chrome/menubar.h"
+#include "chrome/shell.h"
 #include "gdi/painted.h"
-#include "shell/look.h"
-#include "shell/shell.h"
-#include "shell/menubar.h"
 #include "system/device.h"
 #include "wm/wm.h"
 

@@ -7,10 +7,10 @@
 
 #include <pocket/basics.h>
 
+#include "chrome/look.h"
+#include "chrome/menubar.h"
 #include "gdi/gdi.h"
 #include "gdi/surface.h"
-#include "shell/look.h"
-#include "shell/menubar.h"
 
 namespace pk::chrome {
 

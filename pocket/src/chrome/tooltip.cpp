@@ -2,8 +2,8 @@
 // the button, while the stylus holds it.
 #include <algorithm>
 
-#include "shell/look.h"
-#include "shell/menubar.h"
+#include "chrome/look.h"
+#include "chrome/menubar.h"
 #include "system/device.h"
 #include "wm/wm.h"
 

@@ -2,10 +2,10 @@
 // check boxes and drop-down list combo boxes with their drop lists.
 #include <algorithm>
 
+#include "chrome/look.h"
 #include "controls/controls.h"
-#include "shell/look.h"
-#include "system/device.h"
 #include "gdi/gdi.h"
+#include "system/device.h"
 #include "wm/window_table.h"
 #include "wm/wm.h"
 

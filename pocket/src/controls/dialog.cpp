@@ -3,8 +3,8 @@
 
 #include <aygshell.h>
 
+#include "chrome/look.h"
 #include "controls/controls.h"
-#include "shell/look.h"
 #include "system/device.h"
 #include "system/resource.h"
 #include "wm/window_table.h"

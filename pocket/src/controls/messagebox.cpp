@@ -2,8 +2,8 @@
 // strip, an optional question icon, the word-wrapped text and its buttons.
 #include <cstdio>
 
+#include "chrome/look.h"
 #include "controls/controls.h"
-#include "shell/look.h"
 #include "system/device.h"
 #include "wm/window_table.h"
 #include "wm/wm.h"

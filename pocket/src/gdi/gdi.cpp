@@ -7,10 +7,10 @@
 
 #include <pocket/automation.h>
 
-#include "system/device.h"
 #include "gdi/gdi.h"
 #include "gdi/gdi_internal.h"
 #include "gdi/text.h"
+#include "system/device.h"
 
 namespace pk::gdi {
 namespace {

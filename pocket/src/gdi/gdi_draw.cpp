@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "system/device.h"
 #include "gdi/gdi_internal.h"
 #include "gdi/painted.h"
+#include "system/device.h"
 
 namespace pk::gdi {
 namespace {

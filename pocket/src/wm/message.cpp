@@ -7,7 +7,7 @@
 
 #include <pocket/automation.h>
 
-#include "shell/shell.h"
+#include "chrome/shell.h"
 #include "system/device.h"
 #include "wm/window_internal.h"
 #include "wm/wm.h"

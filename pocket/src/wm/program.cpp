@@ -4,16 +4,13 @@
 #include <pocket/basics.h>
 #include <pocket/host.h>
 
-#include "system/device.h"
+#include "chrome/shell.h"
 #include "gdi/gdi.h"
-#include "system/resource.h"
 #include "gdi/text.h"
+#include "system/device.h"
+#include "system/resource.h"
 #include "wm/window_internal.h"
 #include "wm/wm.h"
-
-namespace pk::chrome {
-void startShell();
-}
 
 namespace pk {
 
