@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include <pocket/host.h>
+#include <pocket/unicode.h>
 #include "surface.h"
 
 namespace pk {
@@ -28,8 +29,5 @@ std::filesystem::path hostPath(std::u16string_view devicePath);
 // Shows the screen through the host if anything was drawn since it was last shown
 // (grey levels on a device with under 8 colour bits). The program waits after this.
 void presentIfChanged();
-
-std::string utf8(std::u16string_view text);
-std::u16string utf16(std::string_view text);
 
 }  // namespace pk
