@@ -4,6 +4,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WEB_BUILD  ?= build-web
 FUZZ_SECONDS ?= 20
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
@@ -11,9 +12,14 @@ PREFIX     ?= /usr/local
 # Debian packages the project builds, runs and tests with.
 PACKAGES = g++ make cmake pkg-config libsdl2-dev libfreetype-dev libpng-dev \
            fonts-wine googletest libgtest-dev libgmock-dev libbenchmark-dev \
-           xvfb xauth clang libclang-rt-14-dev python3 appstream
+           xvfb xauth clang libclang-rt-14-dev python3 appstream emscripten chromium
+# Debian's emscripten runs offline with its own JavaScript modules.
+EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs
+EMSCRIPTEN_TOOLCHAIN = /usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
+# npm packages for the browser test, kept inside the project.
+NODE_DIR = tests/web
 
-.PHONY: all deps build run test unit-asan fuzz-build fuzz-short fuzz bench soak install package clean
+.PHONY: all deps node-deps web serve web-test build run test unit-asan fuzz-build fuzz-short fuzz bench soak install package clean
 
 all: build
 
@@ -44,8 +50,33 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory web-test
 	$(MAKE) --no-print-directory unit-asan
 	$(MAKE) --no-print-directory fuzz-short
+
+# The same program for the browser: a static site in $(WEB_BUILD)/site.
+$(WEB_BUILD)/CMakeCache.txt:
+	$(EMSCRIPTEN_ENV) cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(EMSCRIPTEN_TOOLCHAIN) -DFZ_NATIVE_BUILD=$(abspath $(BUILD))
+
+web: build $(WEB_BUILD)/CMakeCache.txt
+	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+	@echo "The site is in $(WEB_BUILD)/site/"
+
+serve: web
+	node tools/serve.js $(WEB_BUILD)/site 8000
+
+node-deps:
+	@command -v npm >/dev/null 2>&1 || { \
+	  if [ "$$(id -u)" = 0 ]; then SUDO=""; else SUDO="sudo"; fi; \
+	  $$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq npm || { \
+	    echo "error: npm is missing: apt-get install npm"; exit 1; }; }
+	@[ -d $(NODE_DIR)/node_modules/puppeteer-core ] || \
+	  npm install --prefix $(NODE_DIR) --no-audit --no-fund --loglevel=error
+
+# The browser build against the headless device, in headless Chromium.
+web-test: web node-deps
+	node tests/web/e2e.js --site $(WEB_BUILD)/site --build $(BUILD)
 
 # The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 unit-asan: deps
@@ -84,4 +115,4 @@ package: build
 	cd $(BUILD) && cpack
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

@@ -211,5 +211,7 @@ BOOL CloseHandle(HANDLE handle) {
   if (it == files.end()) return FALSE;
   std::unique_ptr<OpenFile> f = std::move(it->second);
   files.erase(it);
-  return f->commit() ? TRUE : FALSE;
+  if (!f->commit()) return FALSE;
+  if ((f->access() & GENERIC_WRITE) && pk::device().host) pk::device().host->filesChanged();
+  return TRUE;
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <windows.h>
@@ -57,6 +58,10 @@ void forgetWindow(HWND hwnd);
 // Lets other processes on this device find the main window (FindWindowW), and stops that.
 void announceInstance(HWND hwnd);
 void withdrawInstance();  // message queue and timers drop what was meant for it
+// Whether another program on this device has a main window of that class and title, and
+// bringing the one found to the front.
+bool findNeighbour(std::u16string_view cls, std::u16string_view title);
+bool raiseNeighbour();
 
 // Rectangle arithmetic on lists of rectangles.
 bool intersect(RECT& out, const RECT& a, const RECT& b);

@@ -1,5 +1,5 @@
 // What a host gives the platform layer: a screen to show, input, a clock,
-// randomness and a sound output. Two hosts exist: a window and a script.
+// randomness and a sound output. Hosts: a window, a script, and a browser page.
 #pragma once
 #include <cstdint>
 #include <filesystem>
@@ -16,7 +16,8 @@ struct DeviceConfig {
   int height = 320;
   int bits = 16;  // colour bits; under 8 the screen shows grey levels
   int dpi = 96;
-  std::filesystem::path root;  // host folder that holds the device's file system
+  std::filesystem::path root;     // host folder that holds the device's file system
+  std::filesystem::path shipped;  // files that ship on the device; empty: shippedDeviceFiles()
 };
 
 struct InputEvent {
@@ -53,6 +54,9 @@ class Host {
   virtual void note(std::string_view line) {}
   // Another process asked for this program's window; may be called from another thread.
   virtual void raise() {}
+  // A file of the device was written and closed. A host that keeps the files somewhere
+  // slower stores them before it hands over the next input.
+  virtual void filesChanged() {}
   // Opens a device document with the desktop's viewer; false when that is impossible.
   virtual bool openDocument(const std::filesystem::path& file) = 0;
 };
