@@ -162,15 +162,16 @@ mergeInto(LibraryManager.library, {
   },
 
   pk_web_wait__deps: ['$PK'],
+  // Always through handleSleep, even when it answers at once: resuming the program passes
+  // through here again and must end there.
   pk_web_wait: function(timeoutMs) {
-    if (PK.takenAt >= 0) {
-      PK.work.push(performance.now() - PK.takenAt - PK.sleptSince);
-      if (PK.work.length > 100) PK.work.shift();
-      PK.takenAt = -1;
-    }
-    if (PK.events.length) return 1;
-    if (timeoutMs === 0) return 0;
     return Asyncify.handleSleep(function(wakeUp) {
+      if (PK.takenAt >= 0) {
+        PK.work.push(performance.now() - PK.takenAt - PK.sleptSince);
+        if (PK.work.length > 100) PK.work.shift();
+        PK.takenAt = -1;
+      }
+      if (PK.events.length || timeoutMs === 0) { wakeUp(PK.events.length ? 1 : 0); return; }
       var timer = null;
       PK.wake = function(got) {
         PK.wake = null;
