@@ -56,7 +56,7 @@ test: build
 
 # The same program for the browser: a static site in $(WEB_BUILD)/site.
 $(WEB_BUILD)/CMakeCache.txt:
-	$(EMSCRIPTEN_ENV) cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	$(EMSCRIPTEN_ENV) cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=MinSizeRel \
 	  -DCMAKE_TOOLCHAIN_FILE=$(EMSCRIPTEN_TOOLCHAIN) -DFZ_NATIVE_BUILD=$(abspath $(BUILD))
 
 web: build $(WEB_BUILD)/CMakeCache.txt
@@ -104,9 +104,9 @@ fuzz: fuzz-build
 soak: build
 	FZ_SOAK_SECONDS=600 FZ_SOAK_MASTER=random FZ_BUILD=$(BUILD) FZ_SOURCE=. bash tests/e2e/soak.sh
 
-bench: build
+bench: build web node-deps
 	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench
-	python3 bench/perf.py --build $(BUILD)
+	python3 bench/perf.py --build $(BUILD) --site $(WEB_BUILD)/site
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)

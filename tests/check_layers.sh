@@ -13,5 +13,17 @@ bad=$(grep -rlE '#\s*include\s*[<"](ft2build|freetype)' --include='*.cpp' --incl
 bad=$(grep -rliE 'headless|pocket/host|[<"]pocket/' --include='*.cpp' --include='*.h' \
       core view shell store dialogs 2>/dev/null || true)
 [ -n "$bad" ] && { echo "game code that knows its host:"; echo "$bad"; fail=1; }
+bad=$(grep -rlE 'emscripten|EMSCRIPTEN' --include='*.cpp' --include='*.h' --include='*.c' . \
+      | grep -v -E '^\./(pocket/host/web/|build)' || true)
+[ -n "$bad" ] && { echo "browser code outside pocket/host/web/:"; echo "$bad"; fail=1; }
+# The browser host and the script runner see the layer only through pocket/include/.
+for dir in pocket/host/web pocket/host/script; do
+  for f in "$dir"/*.cpp "$dir"/*.h; do
+    [ -e "$f" ] || continue
+    for inc in $(sed -n 's/^#\s*include\s*"\([^"]*\)".*/\1/p' "$f"); do
+      [ -e "$dir/$inc" ] || { echo "$f reaches inside the layer: $inc"; fail=1; }
+    done
+  done
+done
 [ $fail = 0 ] && echo "layers ok"
 exit $fail

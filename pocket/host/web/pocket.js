@@ -93,10 +93,10 @@ mergeInto(LibraryManager.library, {
   // Before the program starts: the script to run, or the lock of this browser profile and
   // the files kept from the last visit.
   $PK_setup__deps: ['$PK', '$FS', '$IDBFS'],
-  $PK_setup__postset: 'addOnPreRun(PK_setup);',
+  // Starts while the program's code is still being fetched and compiled.
+  $PK_setup__postset: 'addRunDependency("pk-setup"); Promise.resolve().then(PK_setup);',
   $PK_setup: function() {
     var script = new URLSearchParams(location.search).get('script');
-    addRunDependency('pk-setup');
     if (script) {
       PK.scriptName = script;
       fetch(script, {cache: 'no-store'}).then(function(r) { return r.ok ? r.text() : null; })

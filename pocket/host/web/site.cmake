@@ -17,7 +17,7 @@ function(pk_add_web_site target)
   # Only the page's waiting calls may suspend the program: a short list keeps the .wasm small.
   set(waits pk_web_wait,pk_web_sleep,pk_web_persist,pk_web_halt)
   target_link_options(${target} PRIVATE
-    -sASYNCIFY "-sASYNCIFY_IMPORTS=[${waits}]" -sASYNCIFY_STACK_SIZE=65536
+    -sASYNCIFY "-sASYNCIFY_IMPORTS=[${waits}]" -sASYNCIFY_STACK_SIZE=65536 -Oz
     # Nothing of the program below 64 KB: the platform tells integer resource names from
     # pointers by that.
     -sGLOBAL_BASE=65536
@@ -29,9 +29,10 @@ function(pk_add_web_site target)
   set(PK_WEB_NAME ${W_NAME})
   set(PK_WEB_DESCRIPTION ${W_DESCRIPTION})
   set(PK_WEB_THEME ${W_THEME})
+  # The page's own script goes inside the page: one request fewer before the program loads.
+  file(READ ${PK_WEB_DIR}/page.js PK_WEB_PAGE_SCRIPT)
   configure_file(${PK_WEB_DIR}/index.html ${site}/index.html @ONLY)
   configure_file(${PK_WEB_DIR}/manifest.webmanifest.in ${site}/manifest.webmanifest @ONLY)
-  configure_file(${PK_WEB_DIR}/page.js ${site}/page.js COPYONLY)
   file(GLOB pages ${shipped}/*.htm)
   foreach(page ${pages})
     get_filename_component(n ${page} NAME)
