@@ -53,6 +53,7 @@ test: build
 	$(MAKE) --no-print-directory web-test
 	$(MAKE) --no-print-directory unit-asan
 	$(MAKE) --no-print-directory fuzz-short
+	@bash tools/test_ratio.sh
 
 # The same program for the browser: a static site in $(WEB_BUILD)/site.
 $(WEB_BUILD)/CMakeCache.txt:

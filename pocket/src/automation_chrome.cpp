@@ -3,13 +3,16 @@
 #include <pocket/automation.h>
 
 #include "chrome.h"
+#include "device.h"
 #include "wm.h"
 
 namespace pk::automation {
 namespace {
 
-using chrome::centre;
 using chrome::ControlKind;
+
+// Where to touch the host's screen to hit the middle of a device rectangle.
+POINT centre(const RECT& r) { return toHost(chrome::centre(r)); }
 
 // The active dialog or message box, when one is active.
 HWND activeBox() {

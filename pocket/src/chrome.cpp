@@ -2,6 +2,8 @@
 // queries, and the drawing helpers every shell window shares.
 #include "chrome.h"
 
+#include <algorithm>
+
 #include <aygshell.h>
 #include <commctrl.h>
 
@@ -151,7 +153,14 @@ NavBar& nav() {
   return n;
 }
 
-constexpr RECT kOkRect{214, 2, 238, 24};
+// The ok keeps its place at the right edge, whatever the width of the screen.
+RECT okRect(int barWidth) { return RECT{barWidth - 26, 2, barWidth - 2, 24}; }
+
+RECT okRect(HWND bar) {
+  RECT rc;
+  GetClientRect(bar, &rc);
+  return okRect(int(rc.right));
+}
 
 HWND dialogWithOk() {
   HWND a = GetActiveWindow();
@@ -183,6 +192,27 @@ void drawStartMark(HDC dc, int x, int y) {
   SelectObject(dc, oldPen);
 }
 
+}  // namespace
+
+NavLayout navigationLayout(int width, int titleWidth, int clockWidth, bool ok) {
+  constexpr int kGap = 6, kTitleLeft = 26;
+  NavLayout l;
+  int right = width - kGap;
+  if (ok) {
+    l.ok = okRect(width);
+    right = l.ok->left - kGap;
+  }
+  // When the title and the clock do not both fit, the clock goes; then the title is cut.
+  if (kTitleLeft + titleWidth + kGap + clockWidth <= right) {
+    l.clock = RECT{right - clockWidth, 0, right, wm::kNavBarHeight};
+    right = l.clock->left - kGap;
+  }
+  l.title = RECT{kTitleLeft, 0, std::max(kTitleLeft, right), wm::kNavBarHeight};
+  return l;
+}
+
+namespace {
+
 void paintNav(HWND hwnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
@@ -190,32 +220,38 @@ void paintNav(HWND hwnd) {
   GetClientRect(hwnd, &rc);
   fillSolid(dc, rc, kNavBlue);
   drawStartMark(dc, 4, 5);
-  bool ok = dialogWithOk() != nullptr;
-  int right = ok ? kOkRect.left - 6 : rc.right - 6;
+  const std::u16string title = activeTitle(), clock = u"12:00";
+  int titleWidth, clockWidth;
+  {
+    ScopedFont font(dc, 9, true);
+    titleWidth = textSize(dc, title).cx;
+  }
   {
     ScopedFont font(dc, 8, false);
-    SIZE clock = textSize(dc, u"12:00");
-    RECT cr{right - clock.cx, 0, right, rc.bottom};
-    text(dc, u"12:00", cr, DT_RIGHT | DT_VCENTER | DT_SINGLELINE, kWhite, kNavBlue);
-    right = cr.left - 6;
+    clockWidth = textSize(dc, clock).cx;
+  }
+  NavLayout l = navigationLayout(int(rc.right), titleWidth, clockWidth, dialogWithOk() != nullptr);
+  if (l.clock) {
+    ScopedFont font(dc, 8, false);
+    text(dc, clock, *l.clock, DT_RIGHT | DT_VCENTER | DT_SINGLELINE, kWhite, kNavBlue);
   }
   {
     ScopedFont font(dc, 9, true);
-    RECT tr{26, 0, right, rc.bottom};
-    text(dc, activeTitle(), tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE, kWhite, kNavBlue);
+    text(dc, title, l.title, DT_LEFT | DT_VCENTER | DT_SINGLELINE, kWhite, kNavBlue);
   }
-  if (ok) {
+  if (l.ok) {
+    const RECT& ok = *l.ok;
     bool pressed = nav().okPressed;
     COLORREF face = pressed ? kWhite : kNavBlue;
     HBRUSH brush = CreateSolidBrush(face);
     HGDIOBJ oldBrush = SelectObject(dc, brush);
     HGDIOBJ oldPen = SelectObject(dc, GetStockObject(WHITE_PEN));
-    Ellipse(dc, kOkRect.left, kOkRect.top, kOkRect.right, kOkRect.bottom);
+    Ellipse(dc, ok.left, ok.top, ok.right, ok.bottom);
     SelectObject(dc, oldPen);
     SelectObject(dc, oldBrush);
     DeleteObject(brush);
     ScopedFont font(dc, 8, true);
-    RECT inner{kOkRect.left + 3, kOkRect.top + 3, kOkRect.right - 3, kOkRect.bottom - 3};
+    RECT inner{ok.left + 3, ok.top + 3, ok.right - 3, ok.bottom - 3};
     text(dc, u"ok", inner, DT_CENTER | DT_VCENTER | DT_SINGLELINE, pressed ? kNavBlue : kWhite, face);
   }
   EndPaint(hwnd, &ps);
@@ -230,19 +266,21 @@ LRESULT CALLBACK navProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;
     case WM_LBUTTONDOWN:
-      if (dialogWithOk() && contains(kOkRect, pointOf(lParam))) {
+      if (dialogWithOk() && contains(okRect(hwnd), pointOf(lParam))) {
         n.okPressed = true;
         wm::setCapture(hwnd);
-        InvalidateRect(hwnd, &kOkRect, FALSE);
+        RECT ok = okRect(hwnd);
+        InvalidateRect(hwnd, &ok, FALSE);
       }
       return 0;
     case WM_LBUTTONUP:
       if (n.okPressed) {
         n.okPressed = false;
         wm::releaseCapture();
-        InvalidateRect(hwnd, &kOkRect, FALSE);
+        RECT ok = okRect(hwnd);
+        InvalidateRect(hwnd, &ok, FALSE);
         HWND dlg = dialogWithOk();
-        if (dlg && contains(kOkRect, pointOf(lParam)))
+        if (dlg && contains(ok, pointOf(lParam)))
           PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
       }
       return 0;
@@ -269,8 +307,8 @@ HWND navigationBar() { return IsWindow(nav().hwnd) ? nav().hwnd : nullptr; }
 std::optional<RECT> navigationOkRect() {
   HWND bar = navigationBar();
   if (!bar || !wm::isVisible(bar) || !dialogWithOk()) return std::nullopt;
-  RECT s = wm::screenRect(bar);
-  return RECT{s.left + kOkRect.left, s.top + kOkRect.top, s.left + kOkRect.right, s.top + kOkRect.bottom};
+  RECT s = wm::screenRect(bar), ok = okRect(bar);
+  return RECT{s.left + ok.left, s.top + ok.top, s.left + ok.right, s.top + ok.bottom};
 }
 
 }  // namespace pk::chrome

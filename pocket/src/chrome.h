@@ -66,6 +66,14 @@ SIZE dialogBaseUnits();
 // ---- Navigation bar ----
 HWND navigationBar();
 std::optional<RECT> navigationOkRect();  // screen rectangle of "ok" when shown
+// Where the bar of `width` puts a title and a clock of the given text widths, and the
+// ok of a dialog; a part left out has no rectangle.
+struct NavLayout {
+  RECT title;
+  std::optional<RECT> clock;
+  std::optional<RECT> ok;
+};
+NavLayout navigationLayout(int width, int titleWidth, int clockWidth, bool ok);
 
 // ---- Menu bar, for automation ----
 struct MenuItemState {

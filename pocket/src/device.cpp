@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <system_error>
 
@@ -72,7 +73,16 @@ void setUpDevice(Host& host, const DeviceConfig& config, const ModuleImage* modu
   Device& d = device();
   d.host = &host;
   d.config = config;
-  d.screen = Surface(config.width > 0 ? config.width : 0, config.height > 0 ? config.height : 0, 0xFFFFFF);
+  d.hostWidth = std::max(0, config.width);
+  d.hostHeight = std::max(0, config.height);
+  // Other dpi values have no whole scale: the program runs on the host's pixels as they are.
+  d.scale = config.dpi > 96 && config.dpi % 96 == 0 ? config.dpi / 96 : 1;
+  if (d.scale > 1) {
+    d.config.width = d.hostWidth / d.scale;
+    d.config.height = d.hostHeight / d.scale;
+    d.config.dpi = 96;
+  }
+  d.screen = Surface(std::max(0, d.config.width), std::max(0, d.config.height), 0xFFFFFF);
   d.module = module;
   d.screenChanged = true;
   if (config.root.empty()) return;
@@ -83,6 +93,17 @@ void setUpDevice(Host& host, const DeviceConfig& config, const ModuleImage* modu
   fs::create_directories(windows, ec);
   sweepAbandonedWrites(windows);
   copyShippedFiles(windows, config.shipped);
+}
+
+POINT fromHost(int x, int y) {
+  // Rounded down, so a touch left of or above the screen stays off it.
+  auto down = [s = std::max(1, device().scale)](int v) { return v >= 0 ? v / s : -((s - 1 - v) / s); };
+  return POINT{down(x), down(y)};
+}
+
+POINT toHost(POINT p) {
+  int s = std::max(1, device().scale);
+  return POINT{p.x * s + s / 2, p.y * s + s / 2};
 }
 
 fs::path hostPath(std::u16string_view devicePath) {

@@ -12,7 +12,13 @@ namespace pk {
 
 struct Device {
   Host* host = nullptr;
+  // The screen as programs see it. A program that does not declare itself aware of high
+  // resolution (none does) runs on a screen of dpi/96 times fewer pixels each way, at
+  // 96 dpi, and the host shows each of its pixels as a square of `scale` host pixels.
   DeviceConfig config;
+  int scale = 1;
+  int hostWidth = 0;  // the host's screen, as the host configured it
+  int hostHeight = 0;
   Surface screen;
   const ModuleImage* module = nullptr;
   bool screenChanged = true;  // something was drawn since the host last showed the screen
@@ -26,8 +32,14 @@ void setUpDevice(Host& host, const DeviceConfig& config, const ModuleImage* modu
 // "\Windows\Fizzorbs.dat" -> <root>/Windows/Fizzorbs.dat; empty when the path leaves the root.
 std::filesystem::path hostPath(std::u16string_view devicePath);
 
+// A point of the host's screen (where the stylus touched) on the device screen, and the
+// host point in the middle of the pixels that show a device point.
+POINT fromHost(int x, int y);
+POINT toHost(POINT p);
+
 // Shows the screen through the host if anything was drawn since it was last shown
-// (grey levels on a device with under 8 colour bits). The program waits after this.
+// (grey levels on a device with under 8 colour bits, each pixel `scale` times each way).
+// The program waits after this.
 void presentIfChanged();
 
 }  // namespace pk

@@ -58,7 +58,7 @@ void routeInput(const InputEvent& ev) {
       if (ev.kind == InputEvent::Kind::StylusMove && !q.stylusDown) return;
       if (ev.kind == InputEvent::Kind::StylusDown) q.stylusDown = true;
       if (ev.kind == InputEvent::Kind::StylusUp) q.stylusDown = false;
-      POINT p{ev.x, ev.y};
+      POINT p = fromHost(ev.x, ev.y);
       HWND target = capture();
       if (!target) target = windowAt(p);
       Window* w = find(target);
@@ -229,23 +229,31 @@ void presentIfChanged() {
   if (!d.host || !d.screenChanged) return;
   d.screenChanged = false;
   const Surface& s = d.screen;
-  if (d.config.bits >= 8) {
+  const bool grey = d.config.bits < 8;
+  if (!grey && d.scale == 1) {
     d.host->present(ScreenView{s.pixels.data(), s.width, s.height});
     return;
   }
   // A device with few colour bits shows grey levels.
-  static std::vector<uint32_t> grey;
-  grey.resize(s.pixels.size());
-  int levels = 1 << std::max(1, d.config.bits);
-  for (size_t i = 0; i < s.pixels.size(); ++i) {
-    uint32_t p = s.pixels[i];
+  const int levels = 1 << std::max(1, d.config.bits);
+  auto look = [&](uint32_t p) {
+    if (!grey) return p;
     int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
     int luma = (r * 299 + g * 587 + b * 114) / 1000;
     int level = (luma * (levels - 1) + 127) / 255;
     uint32_t v = uint32_t(level * 255 / (levels - 1));
-    grey[i] = (v << 16) | (v << 8) | v;
+    return (v << 16) | (v << 8) | v;
+  };
+  // Host pixels past the last whole device pixel stay black, like a bezel.
+  static std::vector<uint32_t> shown;
+  const int w = d.hostWidth, h = d.hostHeight, scale = d.scale;
+  shown.assign(size_t(w) * size_t(h), 0);
+  for (int y = 0; y < h && y / scale < s.height; ++y) {
+    const uint32_t* from = s.row(y / scale);
+    uint32_t* to = shown.data() + size_t(y) * size_t(w);
+    for (int x = 0; x < w && x / scale < s.width; ++x) to[x] = look(from[x / scale]);
   }
-  d.host->present(ScreenView{grey.data(), s.width, s.height});
+  d.host->present(ScreenView{shown.data(), w, h});
 }
 
 }  // namespace pk

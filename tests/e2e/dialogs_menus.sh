@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The dialogs as a player reaches them from the menus: a first counted game
-# ending in High Score, Statistics with its codes and Reset, and Options.
-source "$(dirname "$0")/game.bash"
+# The dialogs as a player reaches them from the menus of the running program: a first
+# counted game ending in High Score, Statistics with its codes and Reset, and Options
+# stored in the state file.
+source "$(dirname "$0")/lib.bash"
 
 run deal <<EOF
 random 1234
@@ -11,7 +12,6 @@ EOF
 read -r GX GY GN <<< "$($FZSTATE "$STATE" group)"
 SCORE=$((GN * (GN - 1)))
 
-# --- One burst, then End Game: the first counted game with a score sets the high score.
 run end <<EOF
 start
 tap $GX $GY
@@ -25,68 +25,31 @@ dump
 click "Codes"
 dump
 ok
-ok
-EOF
-expect "a first game above 0 shows High Score" logs 'active "High Score"'
-expect "its game score and total" eval "logs 'control 1012 \"$SCORE\"' && logs 'control 1014 \"$SCORE\"'"
-expect "average equals the score, one game" eval "logs 'control 1015 \"$SCORE\"' && logs 'control 1016 \"1\"'"
-expect "OK closes it with 0" logs 'dialog "High Score" -> 0'
-expect "Statistics: 1 game, average and high the score" \
-  eval "logs 'control 1062 \"1\"' && logs 'control 1063 \"$SCORE\"' && logs 'control 1064 \"$SCORE\"'"
-code=$(sed -n 's/^control 231 "\(.*\)"$/\1/p' "$LOG")
-expect "Standard's code starts with its multiplier and has no O ($code)" \
-  eval '[[ "$code" =~ ^(L|M|N|1[4-8])[0-9A-NP-Y-]*$ ]]'
-expect "styles without games show ten zeros" \
-  eval "logs 'control 232 \"0000000000\"' && logs 'control 234 \"0000000000\"'"
-expect "Codes returns to Statistics" \
-  eval 'logs "dialog \"Fizzorbs Codes!\" -> 0" && logs "dialog \"Fizzorbs Statistics\" -> 0"'
-cp "$STATE" "$WORK/ended.dat"
-
-# --- Options: Escape keeps everything; OK stores it and writes the file.
-run cancel <<EOF
-start
-menu "Game" "Options..."
-check #1047 on
-check #1044 on
-select #1046 2
-key escape
-EOF
-expect "cancelled Options end with 0" logs 'dialog "Options" -> 0'
-expect "cancelled Options write nothing" cmp -s "$STATE" "$WORK/ended.dat"
-
-run options <<EOF
-start
+click "Reset"
+click "Yes"
 menu "Game" "Options..."
 check #1047 on
 select #1046 2
 select #1048 1
 ok
-menu "Info" "Statistics..."
-dump
-ok
 EOF
+expect "a first game above 0 ends in High Score with its score" \
+  eval "logs 'active \"High Score\"' && logs 'control 1012 \"$SCORE\"' && logs 'dialog \"High Score\" -> 0'"
+expect "Statistics shows the game" eval "logs 'control 1062 \"1\"' && logs 'control 1064 \"$SCORE\"'"
+expect "Codes opens over Statistics and returns to it" \
+  eval 'logs "active \"Fizzorbs Codes!\"" && logs "dialog \"Fizzorbs Codes!\" -> 0"'
+expect "Reset asks and Yes closes Statistics" eval 'logs "messagebox \"Reset Statistics?\" \"Do you really want to reset your statistics?\" 0x124 -> 6" && logs "dialog \"Fizzorbs Statistics\" -> 0"'
 expect "OK ends Options with 1" logs 'dialog "Options" -> 1'
-expect "options stored" \
-  eval '[ "$(field decimal_averages)" = 1 ] && [ "$(field game_style)" = 2 ] && [ "$(field bubble_set)" = 1 ]'
-expect "decimal averages reach Statistics" eval "logs 'control 1063 \"$SCORE.00\"' && logs 'control 1066 \"0.00\"'"
+expect "options and the reset reach the file" eval \
+  '[ "$(field decimal_averages) $(field game_style) $(field bubble_set) $(field games0)" = "1 2 1 0" ]'
+
 cp "$STATE" "$WORK/options.dat"
-
-# --- Reset: No keeps the dialog; Yes zeroes the figures, in memory only.
-ASK='messagebox "Reset Statistics?" "Do you really want to reset your statistics?" 0x124'
-run reset <<EOF
+run cancel <<EOF
 start
-menu "Info" "Statistics..."
-click "Reset"
-click "No"
-click "Reset"
-click "Yes"
-menu "Info" "Statistics..."
-dump
-ok
+menu "Game" "Options..."
+check #1047 off
+select #1046 0
+key escape
 EOF
-expect "No leaves the dialog open for a second Reset" eval 'logs "$ASK -> 7" && logs "$ASK -> 6"'
-expect "reopened Statistics shows zeros" \
-  eval "logs 'control 1062 \"0\"' && logs 'control 1063 \"0.00\"' && logs 'control 1064 \"0\"'"
-expect "the reset is not written by itself" cmp -s "$STATE" "$WORK/options.dat"
-
+expect "Escape cancels Options and writes nothing" eval 'logs "dialog \"Options\" -> 0" && cmp -s "$STATE" "$WORK/options.dat"'
 finish

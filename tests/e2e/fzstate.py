@@ -1,13 +1,10 @@
 #!/usr/bin/env python3
 """Reads a Fizzorbs state file for the end-to-end tests and answers questions
-about it from the command line:
+about it from the command line (the soak reads it as a module):
 
   fzstate.py FILE field NAME        print a record field (score, moves, style, ...)
   fzstate.py FILE group             print "X Y N" for a tap on the biggest group
                                     (screen point) and its size
-  fzstate.py FILE lone              print "X Y" of a bubble without a same-coloured
-                                    neighbour, or nothing
-  fzstate.py FILE check             check the game's invariants; exit 1 with the reason
 """
 import struct
 import sys
@@ -64,18 +61,11 @@ class State:
     def field(self, name):
         table = {
             "score": self.scores[self.score_slot] if self.score_slot < 8 else None,
-            "moves": self.moves, "style": self.style, "cols": self.cols, "rows": self.rows,
-            "seed": self.seed, "incoming_index": self.incoming_index,
-            "counts_for_stats": self.counts_for_stats, "game_in_progress": self.game_in_progress,
-            "guest_game": self.guest_game, "bubbles": self.bubbles(),
-            "play_sounds": self.options[0], "show_demo": self.options[1], "confirm_end": self.options[2],
-            "guest_mode": self.options[3], "game_style": self.options[4], "decimal_averages": self.options[7],
-            "bubble_set": self.options[8],
+            "moves": self.moves, "seed": self.seed, "game_in_progress": self.game_in_progress,
+            "game_style": self.options[4], "decimal_averages": self.options[7], "bubble_set": self.options[8],
         }
         for i in range(4):
-            games, high, total, best, moves = self.stats[i]
-            table.update({f"games{i}": games, f"high{i}": high, f"total{i}": total, f"best{i}": best,
-                          f"totalmoves{i}": moves})
+            table.update({f"games{i}": self.stats[i][0], f"total{i}": self.stats[i][2]})
         return table[name]
 
     def bubbles(self):
@@ -113,17 +103,6 @@ def main():
         if best:
             x, y = state.tap_point(best[0], best[1])
             print(x, y, len(best[2]))
-    elif what == "lone":
-        for c in range(state.cols):
-            for r in range(state.rows):
-                if state.color(c, r) >= 0 and len(state.group(c, r)) == 1:
-                    print(*state.tap_point(c, r))
-                    return
-    elif what == "check":
-        problem = state.check()
-        if problem:
-            print(problem)
-            sys.exit(1)
     else:
         sys.exit(f"unknown question {what}")
 

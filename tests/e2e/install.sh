@@ -1,30 +1,25 @@
 #!/usr/bin/env bash
 # Installing puts the programs, desktop entry, icons, metadata and device files
 # where a desktop expects them, and the installed program finds its device files.
-set -u
-: "${FZ_BUILD:?}" "${FZ_SOURCE:?}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi; }
+source "$(dirname "$0")/lib.bash"
 
-cmake --install "$FZ_BUILD" --prefix "$work/usr" > "$work/install.log" || { cat "$work/install.log"; exit 1; }
-p="$work/usr"
-check "both programs" '[ -x "$p/bin/fizzorbs" ] && [ -x "$p/bin/fizzorbs-headless" ]'
-check "desktop entry in Game;LogicGame" 'grep -qx "Categories=Game;LogicGame;" "$p/share/applications/fizzorbs.desktop"'
+p="$WORK/usr"
+cmake --install "$FZ_BUILD" --prefix "$p" > "$WORK/install.log" || { cat "$WORK/install.log"; exit 1; }
+expect "both programs" eval '[ -x "$p/bin/fizzorbs" ] && [ -x "$p/bin/fizzorbs-headless" ]'
+expect "desktop entry in Game;LogicGame" grep -qx "Categories=Game;LogicGame;" "$p/share/applications/fizzorbs.desktop"
 for size in 16 32 48 64 128; do
-  check "icon ${size}x${size}" '[ -s "$p/share/icons/hicolor/${size}x${size}/apps/fizzorbs.png" ]'
+  expect "icon ${size}x${size}" test -s "$p/share/icons/hicolor/${size}x${size}/apps/fizzorbs.png"
 done
-check "metadata" '[ -s "$p/share/metainfo/io.github.fizzorbs.Fizzorbs.metainfo.xml" ]'
+metainfo="$p/share/metainfo/io.github.fizzorbs.Fizzorbs.metainfo.xml"
+expect "metadata" test -s "$metainfo"
 if command -v appstreamcli > /dev/null; then
-  check "metadata validates" 'appstreamcli validate --no-net "$p/share/metainfo/io.github.fizzorbs.Fizzorbs.metainfo.xml" > "$work/as.log" 2>&1'
+  expect "metadata validates" eval 'appstreamcli validate --no-net "$metainfo" > "$WORK/as.log" 2>&1'
 fi
-check "device files" '[ -s "$p/share/fizzorbs/device/Windows/fizzorbs.htm" ] && [ -s "$p/share/fizzorbs/device/Windows/Critical.wav" ]'
+expect "device files" eval '[ -s "$p/share/fizzorbs/device/Windows/fizzorbs.htm" ] &&
+  [ -s "$p/share/fizzorbs/device/Windows/Critical.wav" ]'
 
 # The installed program, moved away from the source tree, still ships its files to a new device.
-printf 'random 1\nstart\n' > "$work/s.fzs"
-"$p/bin/fizzorbs-headless" --device-root "$work/root" --script "$work/s.fzs" > "$work/run.log" 2>&1
-check "installed program runs" 'grep -q "^sleep 250" "$work/run.log"'
-check "a new device gets the help page" 'cmp -s "$work/root/Windows/fizzorbs.htm" "$FZ_SOURCE/device/Windows/fizzorbs.htm"'
-
-[ $failures -eq 0 ] && echo "all passed" || { echo "$failures failed"; exit 1; }
+PROGRAM="$p/bin/fizzorbs-headless" run installed <<< $'random 1\nstart'
+expect "installed program runs" grep -q "^sleep 250" "$LOG"
+expect "a new device gets the help page" cmp -s "$ROOT/Windows/fizzorbs.htm" "$FZ_SOURCE/device/Windows/fizzorbs.htm"
+finish

@@ -8,10 +8,8 @@
 namespace {
 
 const WCHAR kClassName[] = u"Probe";
-const WCHAR kTitle[] = u"Probe";
 
 // Messages the tests post or send.
-const UINT kSendProbe = WM_USER + 1;   // answers 42 + wParam
 const UINT kPostProbe = WM_USER + 2;   // logged when it is taken from the queue
 const UINT kQuitWith = WM_USER + 3;    // ends the message loop with wParam as exit code
 const UINT kLogRandom = WM_USER + 4;   // logs wParam values of Random()
@@ -21,7 +19,6 @@ const int kMaxTaps = 64;
 POINT taps[kMaxTaps];
 int tapCount = 0;
 int paintCount = 0;
-bool created = false;
 
 void logLine(const char* format, long a = 0, long b = 0) {
   char line[160];
@@ -41,15 +38,11 @@ void paint(HWND window) {
   GetClientRect(window, &client);
   FillRect(dc, &client, (HBRUSH)GetStockObject(WHITE_BRUSH));
 
-  // A blue box in the top-left corner, a black diagonal under it, a line of text.
+  // A blue box in the top-left corner.
   HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
   RECT box = {10, 10, 50, 50};
   FillRect(dc, &box, blue);
   DeleteObject(blue);
-  POINT line[2] = {{10, 60}, {50, 100}};
-  Polyline(dc, line, 2);
-  SetTextColor(dc, RGB(0, 128, 0));
-  ExtTextOutW(dc, 60, 10, 0, nullptr, u"Probe", 5, nullptr);
 
   // A red 5 x 5 marker centred on every tap so far.
   HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
@@ -65,15 +58,8 @@ void paint(HWND window) {
 
 LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE:
-      created = true;
-      logLine("create");
-      return 0;
     case WM_PAINT:
       paint(window);
-      return 0;
-    case WM_ACTIVATE:
-      logLine("activate %ld", long(LOWORD(wParam)));
       return 0;
     case WM_LBUTTONDOWN:
       logLine("down %ld %ld", pointX(lParam), pointY(lParam));
@@ -86,18 +72,12 @@ LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_LBUTTONUP:
       logLine("up %ld %ld", pointX(lParam), pointY(lParam));
       return 0;
-    case WM_MOUSEMOVE:
-      logLine("move %ld %ld", pointX(lParam), pointY(lParam));
-      return 0;
     case WM_KEYDOWN:
       logLine("key 0x%lx", long(wParam));
       return 0;
     case WM_HELP:
       logLine("help");
       return 0;
-    case kSendProbe:
-      logLine("sent %ld", long(wParam));
-      return LRESULT(42 + wParam);
     case kPostProbe:
       logLine("posted %ld", long(wParam));
       return 0;
@@ -122,12 +102,6 @@ LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int cmdShow) {
-  HWND running = FindWindowW(kClassName, kTitle);
-  if (running) {
-    SetForegroundWindow(running);
-    logLine("found a running probe");
-    return 0;
-  }
   logLine("start");
 
   WNDCLASSW wc = {};
@@ -137,14 +111,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int cmdShow) {
   wc.lpszClassName = kClassName;
   if (!RegisterClassW(&wc)) return 1;
 
-  HWND window = CreateWindowExW(0, kClassName, kTitle, WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+  HWND window = CreateWindowExW(0, kClassName, u"Probe", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
   if (!window) return 16;
-  logLine(created ? "created after create" : "created without create");
-
-  LRESULT answer = SendMessageW(window, kSendProbe, 5, 0);
-  logLine("send returned %ld", long(answer));
-
   ShowWindow(window, cmdShow);
   UpdateWindow(window);
   // A repaint is wanted and two messages wait: the messages come first.

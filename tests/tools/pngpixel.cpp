@@ -1,42 +1,77 @@
 // pngpixel FILE            prints "WIDTH HEIGHT grey|colour"
 // pngpixel FILE X Y ...    prints "R G B" for each point, one line each
+// pngpixel --scaled N SMALL BIG   exits 0 when BIG is SMALL with every pixel N x N
 // For end-to-end tests that check screenshots.
 #include <png.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
-int main(int argc, char** argv) {
-  if (argc < 2 || argc % 2 != 0) {
-    std::fprintf(stderr, "usage: pngpixel FILE [X Y]...\n");
-    return 2;
-  }
+namespace {
+
+struct Picture {
+  unsigned width = 0, height = 0;
+  bool grey = false;
+  std::vector<png_byte> rgb;
+  const png_byte* at(unsigned x, unsigned y) const { return &rgb[(size_t(y) * width + x) * 3]; }
+};
+
+bool load(const char* file, Picture& out) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, argv[1])) {
-    std::fprintf(stderr, "pngpixel: %s: %s\n", argv[1], image.message);
+  if (png_image_begin_read_from_file(&image, file)) {
+    out.grey = (image.format & PNG_FORMAT_FLAG_COLOR) == 0;
+    image.format = PNG_FORMAT_RGB;
+    out.rgb.resize(PNG_IMAGE_SIZE(image));
+    out.width = image.width;
+    out.height = image.height;
+    if (png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr)) return true;
+  }
+  std::fprintf(stderr, "pngpixel: %s: %s\n", file, image.message);
+  return false;
+}
+
+int compareScaled(unsigned n, const char* smallFile, const char* bigFile) {
+  Picture small, big;
+  if (n == 0 || !load(smallFile, small) || !load(bigFile, big)) return 2;
+  if (big.width != small.width * n || big.height != small.height * n) {
+    std::printf("%ux%u is not %ux%u times %u\n", big.width, big.height, small.width, small.height, n);
     return 1;
   }
-  bool grey = (image.format & PNG_FORMAT_FLAG_COLOR) == 0;
-  image.format = PNG_FORMAT_RGB;
-  std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
-    std::fprintf(stderr, "pngpixel: %s: %s\n", argv[1], image.message);
-    return 1;
+  for (unsigned y = 0; y < big.height; ++y)
+    for (unsigned x = 0; x < big.width; ++x)
+      if (std::memcmp(big.at(x, y), small.at(x / n, y / n), 3) != 0) {
+        std::printf("pixel (%u, %u) differs from (%u, %u)\n", x, y, x / n, y / n);
+        return 1;
+      }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 5 && std::strcmp(argv[1], "--scaled") == 0)
+    return compareScaled(unsigned(std::strtoul(argv[2], nullptr, 10)), argv[3], argv[4]);
+  if (argc < 2 || argc % 2 != 0) {
+    std::fprintf(stderr, "usage: pngpixel FILE [X Y]... | pngpixel --scaled N SMALL BIG\n");
+    return 2;
   }
+  Picture p;
+  if (!load(argv[1], p)) return 1;
   if (argc == 2) {
-    std::printf("%u %u %s\n", image.width, image.height, grey ? "grey" : "colour");
+    std::printf("%u %u %s\n", p.width, p.height, p.grey ? "grey" : "colour");
     return 0;
   }
   for (int i = 2; i + 1 < argc; i += 2) {
     long x = std::strtol(argv[i], nullptr, 10), y = std::strtol(argv[i + 1], nullptr, 10);
-    if (x < 0 || y < 0 || x >= long(image.width) || y >= long(image.height)) {
-      std::fprintf(stderr, "pngpixel: (%ld, %ld) is outside the %ux%u picture\n", x, y, image.width, image.height);
+    if (x < 0 || y < 0 || x >= long(p.width) || y >= long(p.height)) {
+      std::fprintf(stderr, "pngpixel: (%ld, %ld) is outside the %ux%u picture\n", x, y, p.width, p.height);
       return 1;
     }
-    const png_byte* p = &pixels[(size_t(y) * image.width + size_t(x)) * 3];
-    std::printf("%d %d %d\n", p[0], p[1], p[2]);
+    const png_byte* px = p.at(unsigned(x), unsigned(y));
+    std::printf("%d %d %d\n", px[0], px[1], px[2]);
   }
   return 0;
 }

@@ -2,7 +2,6 @@
 // by the game, and ways to lay out boards and read the screen back.
 #pragma once
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <deque>
@@ -34,11 +33,10 @@ using Rows = std::vector<std::string>;
 constexpr int kTop = pk::wm::kNavBarHeight;
 constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0, kBlue = 0x0000FF;
 
-// Runs scripted steps while the program waits for input; with none left, answers
-// any dialog with OK as a player would, so no test can hang on one.
+// With nothing left to do, answers any dialog with OK as a player would, so no
+// test can hang on one.
 class GameHost : public test::FakeHost {
  public:
-  std::deque<std::function<bool(GameHost&)>> steps;
   std::vector<pk::Surface> screens;  // the screen at every pause, when kept
   bool keepScreens = false;
   int dialogsClosed = 0;
@@ -49,21 +47,24 @@ class GameHost : public test::FakeHost {
   }
   bool nextEvent(pk::InputEvent& out, int timeoutMs) override {
     HWND active = pk::automation::activeWindow();
-    if (events.empty() && !steps.empty()) {
-      if (steps.front()(*this)) steps.pop_front();
-    } else if (events.empty() && active && active != mainWindow) {
+    if (events.empty() && steps.empty() && active && active != mainWindow) {
       PostMessageW(active, WM_COMMAND, IDOK, 0);
       ++dialogsClosed;
       return false;
     }
     return FakeHost::nextEvent(out, timeoutMs);
   }
-  bool tapControl(std::u16string_view text) {
-    auto p = pk::automation::dialogControl(text);
-    if (p) tap(p->x, p->y);
-    return p.has_value();
-  }
 };
+
+// Fails when the drawing done by the arguments leaves a GDI object or device context behind.
+#define EXPECT_NO_GDI_LEAK(...)                                                 \
+  do {                                                                          \
+    size_t objects_ = pk::automation::liveGdiObjects();                         \
+    size_t dcs_ = pk::automation::liveDeviceContexts();                         \
+    __VA_ARGS__;                                                                \
+    EXPECT_EQ(pk::automation::liveGdiObjects(), objects_);                      \
+    EXPECT_EQ(pk::automation::liveDeviceContexts(), dcs_);                      \
+  } while (0)
 
 inline LRESULT CALLBACK gameWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   return m == WM_PAINT ? onPaint(w, m, wp, lp) : DefWindowProcW(w, m, wp, lp);
@@ -88,10 +89,7 @@ class Game : public ::testing::Test {
   }
 
   void start(int bits) {
-    if (root.empty()) {
-      std::string pattern = (std::filesystem::temp_directory_path() / "fzgame-XXXXXX").string();
-      root = mkdtemp(pattern.data()) ? std::filesystem::path(pattern) : std::filesystem::path();
-    }
+    if (root.empty()) root = test::freshRoot();
     pk::wm::resetWindowSystem();
     pk::DeviceConfig config;
     config.root = root;
@@ -149,10 +147,16 @@ class Game : public ::testing::Test {
     DeleteObject(brush);
     ReleaseDC(window, dc);
   }
-  void paint() {
+
+ public:
+  // Draws through a DC of the window, leaving no GDI object or DC behind.
+  void draw(const std::function<void(HDC)>& drawing) {
     HDC dc = GetDC(window);
-    paintBoard(window, dc);
+    EXPECT_NO_GDI_LEAK(drawing(dc));
     ReleaseDC(window, dc);
+  }
+  void paint() {
+    draw([&](HDC dc) { paintBoard(window, dc); });
   }
 
   // Rows from the top, a character a cell: '0'..'4' a bubble, '.' none. Sets up a
@@ -229,6 +233,7 @@ class Game : public ::testing::Test {
       for (int x = left; x < right; ++x) n += pixel(x, y) == value;
     return n;
   }
+  static std::tuple<LONG, LONG, LONG, LONG> rect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
   static std::vector<uint32_t> screen() { return pk::device().screen.pixels; }
 
   int countNotes(const std::string& part) const {
@@ -249,15 +254,5 @@ class Game : public ::testing::Test {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   }
 };
-
-// Fails when the drawing done by the arguments leaves a GDI object or device context behind.
-#define EXPECT_NO_GDI_LEAK(...)                                                 \
-  do {                                                                          \
-    size_t objects_ = pk::automation::liveGdiObjects();                         \
-    size_t dcs_ = pk::automation::liveDeviceContexts();                         \
-    __VA_ARGS__;                                                                \
-    EXPECT_EQ(pk::automation::liveGdiObjects(), objects_);                      \
-    EXPECT_EQ(pk::automation::liveDeviceContexts(), dcs_);                      \
-  } while (0)
 
 }  // namespace gametest

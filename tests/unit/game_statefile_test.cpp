@@ -120,7 +120,7 @@ TEST_F(StateFile, ShortAndLongFiles) {
   restart();
   EXPECT_EQ(playStatus.gameInProgress, 1);
   EXPECT_EQ(std::memcmp(&board, saved.data(), sizeof board), 0);
-  EXPECT_EQ(options.playSounds + statistics.styles[2].highScore, 0u);
+  EXPECT_EQ(std::pair(options.playSounds, statistics.styles[2].highScore), std::pair(0, 0u));
   // Cut inside the options: what is there arrives.
   writeFile(saved.substr(0, kOptionsAt + 6));
   restart();
@@ -179,7 +179,7 @@ TEST_F(StateFile, AGameBeyondTheLimitsLoadsAsNoGameAndTheRestStillCounts) {
   playStatus.gameInProgress = 5;  // any non-zero word is a game in progress
   saveStateFile();
   restart();
-  EXPECT_EQ(options.gameStyle + options.bubbleSet, 0);
+  EXPECT_EQ(std::pair(options.gameStyle, options.bubbleSet), std::pair(0, 0));
   EXPECT_EQ(statistics.styles[1].gamesPlayed, 0xFFFFFFFFu);
   EXPECT_EQ(statistics.styles[1].bestMove, -40);
   EXPECT_EQ(playStatus.gameInProgress, 1);

@@ -20,7 +20,7 @@ TEST_F(Game, PaintShowsEveryCellTheSeparatorAndNothingElse) {
   EXPECT_NO_GDI_LEAK(setBoard(rows));
   EXPECT_TRUE(boardOnScreen());
   EXPECT_EQ(countPixels(0, 20, 240, 21, kBlack), 240);
-  EXPECT_EQ(countPixels(0, 21, 10, 268, kWhite) + countPixels(0, 21, 240, 24, kWhite), 10 * 247 + 240 * 3);
+  EXPECT_EQ(std::pair(countPixels(0, 21, 10, 268, kWhite), countPixels(0, 21, 240, 24, kWhite)), std::pair(10 * 247, 240 * 3));
   EXPECT_GT(countPixels(20, 3, 66, 18, kBlue), 0);   // "Score:"
   EXPECT_GT(countPixels(112, 3, 220, 18, kBlue), 0);  // the style
 
@@ -36,24 +36,20 @@ TEST_F(Game, PaintShowsEveryCellTheSeparatorAndNothingElse) {
   // Without its pictures nothing is drawn and nothing leaks.
   clearClient();
   appInstance = nullptr;
-  EXPECT_NO_GDI_LEAK(paint(); HDC dc = GetDC(window); drawSplash(dc); ReleaseDC(window, dc));
+  paint();
+  draw(drawSplash);
   EXPECT_EQ(countPixels(0, 21, 240, 268, kWhite), 240 * 247);
 }
 
 TEST_F(Game, PaintDrawsTheOutlineAsSelectingDid) {
   setBoard({"1111", "1001", "1011", "1111", "0022"});
-  HDC dc = GetDC(window);
-  selectGroup(dc, 1, 1);
-  selectGroup(dc, 3, 4);  // a second group at the board's last column and row
-  ReleaseDC(window, dc);
+  draw([](HDC dc) { selectGroup(dc, 1, 1), selectGroup(dc, 3, 4); });  // the second at the last column and row
   cellAt(4, 0).selected = 1;  // flags outside the board in play are never looked at
   auto selected = screen();
   paint();
   EXPECT_EQ(screen(), selected);
   // Repainting the selected cells takes the outline away and nothing else.
-  dc = GetDC(window);
-  EXPECT_NO_GDI_LEAK(repaintSelectedCells(dc));
-  ReleaseDC(window, dc);
+  draw(repaintSelectedCells);
   EXPECT_TRUE(boardOnScreen());
   selectionShown = 0;
   paint();
@@ -68,54 +64,35 @@ TEST_F(Game, HeaderTextsStandInTheirBoxes) {
         if (pixel(x, y) == value) out = {out.first < 0 ? x : out.first, x};
     return out;
   };
-  auto draw = [&](int32_t score, bool game, int style) {
+  auto header = [&](int32_t score, bool game, int style) {
     clearClient();
     gameState.scores[0] = score;
     playStatus.gameInProgress = game;
     gameState.style = style;
-    HDC dc = GetDC(window);
-    EXPECT_NO_GDI_LEAK(drawScoreHeader(window, dc); drawStyleHeader(window, dc));
-    ReleaseDC(window, dc);
+    draw([&](HDC dc) { drawScoreHeader(window, dc), drawStyleHeader(window, dc); });
   };
-  draw(4321, true, STYLE_CONTINUOUS);
+  header(4321, true, STYLE_CONTINUOUS);
   EXPECT_EQ(span(0, 66, kBlue).first, 20);
   EXPECT_GE(span(66, 240, kBlack).first, 66);
   EXPECT_LT(span(66, 240, kBlack).second, 105);
   EXPECT_GE(span(66, 240, kBlue).first, 112);
   EXPECT_TRUE(span(66, 240, kBlue).second >= 214 && span(66, 240, kBlue).second < 220);
   const int continuous = span(66, 240, kBlue).first;
-  draw(-5, false, STYLE_CONTINUOUS);  // without a game, the options' style
+  header(-5, false, STYLE_CONTINUOUS);  // without a game, the options' style
   EXPECT_GT(span(66, 240, kBlue).first, continuous);
-  draw(2000000000, true, 9);  // too wide for its box runs past it; a damaged style reads as Standard
+  header(2000000000, true, 9);  // too wide for its box runs past it; a damaged style reads as Standard
   EXPECT_GE(span(66, 240, kBlack).second, 105);
   const int damaged = span(66, 240, kBlue).first;
-  draw(0, false, STYLE_STANDARD);
+  header(0, false, STYLE_STANDARD);
   EXPECT_EQ(span(66, 240, kBlue).first, damaged);
 }
 
 struct ValueBubble : Game {
-  SIZE textExtent(const char16_t* text) {
-    HDC dc = GetDC(window);
-    LOGFONTW lf = {};
-    lf.lfHeight = -10;
-    std::memcpy(lf.lfFaceName, u"Tahoma", 7 * sizeof(char16_t));
-    HFONT font = CreateFontIndirectW(&lf);
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentExPointW(dc, text, int(std::char_traits<char16_t>::length(text)), 0, nullptr, nullptr, &size);
-    DeleteObject(SelectObject(dc, old));
-    ReleaseDC(window, dc);
-    return size;
-  }
   void show(int col = -1, int row = -1) {
-    HDC dc = GetDC(window);
-    EXPECT_NO_GDI_LEAK(showValueBubble(window, dc, col, row));
-    ReleaseDC(window, dc);
+    draw([&](HDC dc) { showValueBubble(window, dc, col, row); });
   }
   void hide() {
-    HDC dc = GetDC(window);
-    hideValueBubble(window, dc);
-    ReleaseDC(window, dc);
+    draw([&](HDC dc) { hideValueBubble(window, dc); });
   }
 };
 
@@ -124,10 +101,9 @@ TEST_F(ValueBubble, ABoxUpAndLeftOfTheFirstCellInReadingOrder) {
   // Column 3 comes first column by column, (5, 4) row by row.
   selectCells({{3, 6}, {3, 5}, {4, 5}, {5, 5}, {5, 4}});
   show(3, 6);
-  const SIZE text = textExtent(u"20");
-  const int d = text.cx + 13, x0 = cellAt(5, 4).x - d, y0 = cellAt(5, 4).y - (text.cy + 3);
-  EXPECT_EQ(valueBubbleRect.left * 1000 + valueBubbleRect.top, x0 * 1000 + y0);
-  EXPECT_EQ(valueBubbleRect.right * 1000 + valueBubbleRect.bottom, (x0 + d) * 1000 + y0 + d);
+  // "20" is 10 x 12 pixels in 10-pixel Tahoma: a box 13 wider than the text, raised by its height and 3.
+  const int d = 10 + 13, x0 = cellAt(5, 4).x - d, y0 = cellAt(5, 4).y - (12 + 3);
+  EXPECT_EQ(rect(valueBubbleRect), std::tuple(x0, y0, x0 + d, y0 + d));
   // The rim touches the box's bottom and sides; its top is under the text's opaque box.
   EXPECT_GT(countPixels(x0, y0 + d - 1, x0 + d, y0 + d, kBlack), 0);
   EXPECT_GT(countPixels(x0, y0, x0 + 1, y0 + d, kBlack), 0);
@@ -144,8 +120,8 @@ TEST_F(ValueBubble, ABoxUpAndLeftOfTheFirstCellInReadingOrder) {
   clearSelection();
   selectCells({{0, 0}, {1, 0}});
   show();
-  EXPECT_EQ(valueBubbleRect.left * 1000 + valueBubbleRect.top, 2 * 1000 + 22);
-  EXPECT_EQ(valueBubbleRect.right - valueBubbleRect.left, textExtent(u"2").cx + 13);
+  EXPECT_EQ(std::tuple(valueBubbleRect.left, valueBubbleRect.top), std::tuple(2, 22));
+  EXPECT_EQ(valueBubbleRect.right - valueBubbleRect.left, 5 + 13);
 }
 
 TEST_F(ValueBubble, HidingRestoresTheBoardPixelForPixel) {
@@ -179,21 +155,17 @@ TEST_F(Game, TheStripShowsTheNextColumnCentredFromItsBottomEntry) {
   incomingShown = 1;
   for (auto& column : gameState.incomingColumns)
     for (auto& entry : column) entry = kNoColor;
-  auto draw = [&] {
-    HDC dc = GetDC(window);
-    EXPECT_NO_GDI_LEAK(drawIncomingStrip(dc));
-    ReleaseDC(window, dc);
-  };
+  auto strip = [&] { draw(drawIncomingStrip); };
   gameState.incomingIndex = 7;
   for (int i = 0; i < 5; ++i) gameState.incomingColumns[7][i] = i;
   gameState.incomingColumns[6][0] = 3;
   clearClient(RGB(0, 0, 0));
-  draw();
+  strip();
   const char16_t* names[] = {u"COLOR14A", u"COLOR14B", u"COLOR14C", u"COLOR14D", u"COLOR14E"};
   for (int i = 0; i < 5; ++i) EXPECT_TRUE(shows(85 + 14 * i, 251, names[i])) << i;
   EXPECT_EQ(countPixels(0, 248, 240, 249, kBlack), 240);
-  EXPECT_EQ(countPixels(0, 251, 85, 268, kWhite) + countPixels(155, 251, 240, 268, kWhite), 2 * 85 * 17);
-  EXPECT_EQ(countPixels(0, 0, 240, 248, kBlack) + countPixels(0, 249, 240, 251, kBlack), 240 * 250);
+  EXPECT_EQ(std::pair(countPixels(0, 251, 85, 268, kWhite), countPixels(155, 251, 240, 268, kWhite)), std::pair(85 * 17, 85 * 17));
+  EXPECT_EQ(std::pair(countPixels(0, 0, 240, 248, kBlack), countPixels(0, 249, 240, 251, kBlack)), std::pair(240 * 248, 240 * 2));
 
   // Gaps in a column and entries past the rows leave no gap; a colour not known stays blank.
   options.bubbleSet = BUBBLES_GRAYSCALE;
@@ -202,7 +174,7 @@ TEST_F(Game, TheStripShowsTheNextColumnCentredFromItsBottomEntry) {
   gameState.incomingColumns[0][3] = 40;
   gameState.incomingColumns[0][4] = 2;
   gameState.incomingColumns[0][11] = 3;
-  draw();
+  strip();
   EXPECT_TRUE(shows(99, 251, u"GRAY14B"));
   EXPECT_EQ(countPixels(113, 251, 127, 268, kWhite), 14 * 17);
   EXPECT_TRUE(shows(127, 251, u"GRAY14C"));
@@ -210,11 +182,11 @@ TEST_F(Game, TheStripShowsTheNextColumnCentredFromItsBottomEntry) {
 
   // Without the strip, or with a damaged index, no bubble at all.
   gameState.incomingIndex = 25;
-  draw();
+  strip();
   EXPECT_EQ(countPixels(0, 251, 240, 268, kWhite), 240 * 17);
   clearClient(RGB(0, 0, 0));
   incomingShown = 0;
-  draw();
+  strip();
   EXPECT_EQ(countPixels(0, 0, 240, 268, kBlack), 240 * 268);
 }
 
@@ -238,9 +210,7 @@ TEST_F(Game, BurstsPickTheirPictureAndSoundByGroupSize) {
     for (int j = 0; j < 12; ++j) cellAt(0, j).selected = j < c.count;
     cellAt(1, 0).selected = c.count > 11;
     selectionCount = c.count;
-    HDC dc = GetDC(window);
-    EXPECT_NO_GDI_LEAK(playBurst(window, dc, c.color));
-    ReleaseDC(window, dc);
+    draw([&](HDC dc) { playBurst(window, dc, c.color); });
     for (int j = 0; j < std::min(c.count, 12); ++j) EXPECT_TRUE(cellShows(0, j, c.picture));
     if (c.count < 12) {
       EXPECT_FALSE(cellShows(0, c.count, c.picture));
@@ -255,8 +225,9 @@ TEST_F(Game, TheDemoWritesHiBurstsItAndLeavesTheSplash) {
   gameState.scores[0] = 77;
   host.keepScreens = true;
   EXPECT_NO_GDI_LEAK(runStartupDemo());
-  EXPECT_EQ(gameState.cols * 100 + gameState.rows, 1112);
-  EXPECT_EQ(gameState.style + gameState.scores[0] + demoRunning + selectionShown + playStatus.gameInProgress, 0);
+  EXPECT_EQ(std::pair(gameState.cols, gameState.rows), std::pair(11, 12));
+  EXPECT_EQ(std::tuple(gameState.style, gameState.scores[0], demoRunning, selectionShown, playStatus.gameInProgress),
+            std::tuple(0, 0, 0, 0, 0u));
   EXPECT_EQ(splashShown, 1);
   // Figure, outline, burst for the underline, the I and the H.
   EXPECT_EQ(host.pauses, (std::vector<uint32_t>{250, 250, 200, 250, 250, 200, 250, 250, 200}));
@@ -295,11 +266,11 @@ TEST_F(Game, TheDemoWritesHiBurstsItAndLeavesTheSplash) {
 TEST_F(Game, TheDemoInASmallWindowBurstsOnlyWhatIsInPlay) {
   resizeClient(130, 150);
   EXPECT_NO_GDI_LEAK(runStartupDemo());
-  EXPECT_EQ(gameState.cols * 100 + gameState.rows, 506);
-  EXPECT_EQ(cellAt(2, 3).occupied + cellAt(4, 5).occupied, 0);
-  EXPECT_EQ(cellAt(7, 8).occupied + cellAt(2, 6).occupied, 2);
+  EXPECT_EQ(std::pair(gameState.cols, gameState.rows), std::pair(5, 6));
+  EXPECT_EQ(std::tuple(cellAt(2, 3).occupied, cellAt(4, 5).occupied, cellAt(7, 8).occupied, cellAt(2, 6).occupied),
+            std::tuple(0, 0, 1, 1));
   EXPECT_EQ(host.pauses.size(), 9u);
-  EXPECT_EQ(splashShown - demoRunning, 1);
+  EXPECT_EQ(std::pair(splashShown, demoRunning), std::pair(1, 0));
 }
 
 TEST_F(Game, TheFirstPaintMeasuresTheDisplayAndDrawsNothing) {
@@ -338,7 +309,7 @@ TEST_F(Game, ThePaintMessageRedrawsStripAndValueBubbleButNotOverTheSplash) {
   valueBubbleRect = {1, 2, 3, 4};
   InvalidateRect(window, nullptr, FALSE);
   UpdateWindow(window);
-  EXPECT_EQ(valueBubbleRect.left * 10 + valueBubbleRect.bottom, 14);
+  EXPECT_EQ(rect(valueBubbleRect), std::tuple(1, 2, 3, 4));
   EXPECT_TRUE(shows(22, 75, u"SPLASH"));
 }
 

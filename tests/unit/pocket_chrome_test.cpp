@@ -34,8 +34,8 @@ class Chrome : public test::Shell {
     behaviour = standard;
     commands.clear();
   }
-  INT_PTR run() {
-    HRSRC r = FindResourceW(test::testInstance(), MAKEINTRESOURCEW(2000), RT_DIALOG);
+  INT_PTR run(int dialog = 2000) {
+    HRSRC r = FindResourceW(test::testInstance(), MAKEINTRESOURCEW(dialog), RT_DIALOG);
     auto tmpl = static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(test::testInstance(), r)));
     return DialogBoxIndirectParamW(test::testInstance(), tmpl, main, testDialogProc, 0);
   }
@@ -156,6 +156,38 @@ TEST_F(Chrome, CheckBoxAndListKeepTheirStateUntilOk) {
   });
   EXPECT_EQ(run(), 12);
   EXPECT_EQ(commands, (std::vector<std::pair<int, int>>{{2003, BN_CLICKED}, {2004, CBN_SELCHANGE}, {IDOK, BN_CLICKED}}));
+}
+
+// The ok keeps its place at the right edge on every width; when the title and the clock
+// do not both fit, the clock goes first, then the title is cut.
+TEST_F(Chrome, NavigationBarKeepsItsOk) {
+  const int clock = 28;
+  for (int width : {120, 200, 240, 480}) {
+    for (int title = 0; title <= 300; title += 4) {
+      auto l = pk::chrome::navigationLayout(width, title, clock, true);
+      ASSERT_TRUE(l.ok);
+      EXPECT_EQ(l.ok->right, width - 2);
+      EXPECT_EQ(l.ok->right - l.ok->left, 24);
+      EXPECT_LT(l.title.right, l.clock ? l.clock->left : l.ok->left);
+      if (l.clock) {
+        EXPECT_EQ(l.clock->right - l.clock->left, clock);
+        EXPECT_LT(l.clock->right, l.ok->left);
+        EXPECT_GE(l.title.right - l.title.left, title) << width;
+      } else {
+        EXPECT_GT(l.title.left + title + clock, l.ok->left - 12) << width << " " << title;
+      }
+    }
+  }
+  // A caption far too long for the bar: the ok stays at the right, clear of the text.
+  host.script({[&] {
+    auto ok = automation::navigationOk();
+    ASSERT_TRUE(ok.has_value());
+    EXPECT_EQ(ok->x, 226);
+    for (int y = 0; y < pk::wm::kNavBarHeight; ++y)
+      for (int x = 208; x < 214; ++x) ASSERT_EQ(pixel(x, y), 0x002884u) << x << "," << y;
+    host.tapAt(ok);
+  }});
+  EXPECT_EQ(run(2400), 1);
 }
 
 TEST_F(Chrome, OwnerRefusesTapsWhileADialogIsUp) {

@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,12 +22,6 @@
 #include "wm.h"
 
 namespace test {
-
-inline std::filesystem::path freshRoot() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "pkdev-XXXXXX").string();
-  char* made = mkdtemp(pattern.data());
-  return made ? std::filesystem::path(made) : std::filesystem::path();
-}
 
 struct TempDevice {
   FakeHost host;
@@ -52,33 +44,6 @@ struct TempDevice {
     std::ifstream in(root / relative, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   }
-};
-
-// Steps run when the program waits with nothing queued, so a step sees the screen just
-// drawn before it taps. A step that queues nothing lets time pass.
-class ScriptedHost : public FakeHost {
- public:
-  std::vector<std::function<void()>> steps;
-  size_t next = 0;
-  bool nextEvent(pk::InputEvent& out, int timeoutMs) override {
-    while (events.empty() && next < steps.size()) {
-      steps[next++]();
-      if (events.empty() && timeoutMs >= 0) {
-        clock += uint64_t(timeoutMs);
-        return false;
-      }
-    }
-    return FakeHost::nextEvent(out, timeoutMs);
-  }
-  void script(std::vector<std::function<void()>> s) {
-    steps = std::move(s);
-    next = 0;
-  }
-  void tapAt(std::optional<POINT> p) {
-    ASSERT_TRUE(p.has_value()) << "nothing to tap";
-    tap(p->x, p->y);
-  }
-  void key(pk::InputEvent::Kind k) { events.push_back({k, 0, 0}); }
 };
 
 struct MainRecord {
@@ -124,7 +89,7 @@ inline LRESULT CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
 
 class Shell : public ::testing::Test {
  protected:
-  ScriptedHost host;
+  FakeHost host;
   HWND main = nullptr;
 
   void SetUp() override {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas.h"
 #include "device.h"
 #include "fake_host.h"
 #include "gdi.h"
@@ -31,36 +32,7 @@ class Gdi : public ::testing::Test {
   }
 };
 
-// A colour memory DC of w x h with its bitmap selected.
-struct Canvas {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap;
-  HGDIOBJ old;
-  Canvas(int w, int h, uint32_t fill = kWhite) : bitmap(CreateCompatibleBitmap(nullptr, w, h)) {
-    old = SelectObject(dc, bitmap);
-    HBRUSH b = CreateSolidBrush(pk::toColorref(fill));
-    RECT all{0, 0, w, h};
-    FillRect(dc, &all, b);
-    DeleteObject(b);
-  }
-  ~Canvas() {
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  pk::Surface& s() const { return *const_cast<pk::Surface*>(pk::gdi::bitmapSurface(bitmap)); }
-  uint32_t at(int x, int y) const { return s().row(y)[x]; }
-  // '#' where the pixel is `ink`, one text line per row.
-  std::string mask(uint32_t ink) const {
-    std::string out;
-    for (int y = 0; y < s().height; ++y) {
-      for (int x = 0; x < s().width; ++x) out += at(x, y) == ink ? '#' : '.';
-      out += '\n';
-    }
-    return out;
-  }
-  size_t count(uint32_t c) const { return size_t(std::count(s().pixels.begin(), s().pixels.end(), c)); }
-};
+using test::Canvas;
 
 TEST_F(Gdi, ObjectsSelectionAndDeletion) {
   HDC a = CreateCompatibleDC(nullptr), b = CreateCompatibleDC(nullptr);

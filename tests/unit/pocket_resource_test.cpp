@@ -73,18 +73,6 @@ class Pkrc : public ::testing::Test {
   }
 };
 
-TEST_F(Pkrc, EachKindCompilesWithItsType) {
-  file("s.wav", std::string("RIFF\4\0\0\0WAVE", 12));
-  ASSERT_EQ(compile("snd wave \"s.wav\"\nSTRINGTABLE { 7, \"a\" }\n5 RCDATA { 1, -1 }\n"
-                    "9 MENU { POPUP \"P\" { MENUITEM \"I\", 3, GRAYED } }\n8 DIALOG 0, 0, 10, 10 { }\n"),
-            0)
-      << errors;
-  for (const char* entry : {"{{0, \"WAVE\"}, {0, \"SND\"}", "{{6, nullptr}, {7, nullptr}, r1, 2u}",
-                            "{{10, nullptr}, {5, nullptr}, r2, 4u}", "{{4, nullptr}, {9, nullptr}",
-                            "{{5, nullptr}, {8, nullptr}", "r2[] = {\n  1,0,255,255,}"})
-    EXPECT_NE(output.find(entry), std::string::npos) << entry << "\n" << output;
-}
-
 TEST_F(Pkrc, MalformedScriptsReportFileAndLine) {
   const char* cases[][3] = {
       {"\n\n1 MENU { POPUP \"G\" { MENUITEM \"x\" 101 } }", "3", "expected ',' and a command id"},

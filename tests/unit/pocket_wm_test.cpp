@@ -87,11 +87,14 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   RECT all{0, 0, 100, 100};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   ReleaseDC(below, dc);
+  dc = GetDC(above);
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  ReleaseDC(above, dc);
   EXPECT_EQ(pixel(10, 30), 0x000000u);
-  EXPECT_EQ(pixel(60, 60), 0xFFFFFFu) << "covered by the window above";
-  EXPECT_EQ(pixel(79, 79), 0xFFFFFFu);
+  EXPECT_EQ(pixel(60, 60), 0x808080u) << "covered by the window above";
+  EXPECT_EQ(pixel(79, 79), 0x808080u);
   EXPECT_EQ(pixel(80, 79), 0x000000u);
-  // Once the upper window goes, the one below repaints the uncovered part.
+  // Once the upper window goes, the one below repaints the uncovered part with its white.
   DestroyWindow(above);
   seen.clear();
   pump();

@@ -1,6 +1,7 @@
 #include "runner.h"
 
 #include <algorithm>
+#include <fstream>
 
 #include <pocket/automation.h>
 #include <pocket/unicode.h>
@@ -70,6 +71,11 @@ bool ScriptedHost::nextEvent(InputEvent& out, int) {
 void ScriptedHost::pause(uint32_t ms) {
   clock_ += ms;
   log("sleep " + std::to_string(ms));
+}
+
+bool ScriptedHost::openDocument(const std::filesystem::path& file) {
+  std::ifstream page(file, std::ios::binary);
+  return page.peek() != std::ifstream::traits_type::eof();
 }
 
 uint32_t ScriptedHost::random() {
@@ -171,7 +177,7 @@ bool ScriptedHost::carryOut(const Command& c) {
       PostMessageW(mainWindowFor(c.line), WM_CLOSE, 0, 0);
       return false;
     case Op::Screenshot: {
-      if (shown_.empty()) stop(2, c.line, "the device has no screen yet");
+      if (shown_.empty() || shownWidth_ <= 0 || shownHeight_ <= 0) stop(2, c.line, "the device has shown nothing yet");
       std::string error = screenshot(c.texts[0], ScreenView{shown_.data(), shownWidth_, shownHeight_});
       if (!error.empty()) stop(2, c.line, error);
       return true;

@@ -42,7 +42,8 @@ class ScriptedHost : public Host {
   void stopSound() override {}
   void note(std::string_view line) override { log(line); }
   void raise() override { log("foreground"); }
-  bool openDocument(const std::filesystem::path&) override { return true; }
+  // The scripted viewer only reads the page: one it cannot read, or an empty one, is not shown.
+  bool openDocument(const std::filesystem::path& file) override;
 
   // Runs the program to its end and logs its exit code.
   int run(ProgramEntry entry, const ModuleImage& module);

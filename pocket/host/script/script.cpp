@@ -143,11 +143,23 @@ bool build(const std::vector<Token>& tokens, Command& c, std::string& error) {
     c.op = Op::Device;
     if (!a.count(4, "device W H BITS DPI")) return false;
     if (!push(1, 16, 4096, "width") || !push(2, 16, 4096, "height") || !push(3, 1, 32, "bits") ||
-        !push(4, 24, 1200, "dpi"))
+        !push(4, 1, 1152, "dpi"))
       return false;
     int64_t bits = c.values[2];
     if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
       error = "bits must be 1, 2, 4, 8, 16, 24 or 32";
+      return false;
+    }
+    // Programs see dpi/96 times fewer pixels each way, at 96 dpi.
+    int64_t dpi = c.values[3], scale = dpi / 96;
+    if (dpi % 96 != 0) {
+      error = "dpi must be 96 or a whole multiple of it (192 on a VGA screen), not " + std::to_string(dpi);
+      return false;
+    }
+    if (c.values[0] % scale != 0 || c.values[1] % scale != 0 || c.values[0] / scale < 16 ||
+        c.values[1] / scale < 16) {
+      error = "at " + std::to_string(dpi) + " dpi, width and height must be multiples of " +
+              std::to_string(scale) + " and at least " + std::to_string(16 * scale);
       return false;
     }
     return true;

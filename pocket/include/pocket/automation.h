@@ -13,7 +13,8 @@ namespace pk::automation {
 HWND mainWindow();
 HWND activeWindow();
 
-// Screen points (device coordinates) to tap, or nothing when the thing is not on screen.
+// Points of the host's screen to tap (what a stylus touches), or nothing when the thing
+// is not on screen.
 std::optional<POINT> menuBarButton(std::u16string_view text);  // by label
 std::optional<POINT> menuBarButtonById(int command);           // by command id
 std::optional<POINT> popupMenuItem(std::u16string_view text);  // in the open pop-up menu

@@ -15,6 +15,8 @@ struct DeviceConfig {
   int width = 240;
   int height = 320;
   int bits = 16;  // colour bits; under 8 the screen shows grey levels
+  // 192, 288...: programs run on a 96-dpi screen of dpi/96 times fewer pixels each
+  // way, shown enlarged to fill this one.
   int dpi = 96;
   std::filesystem::path root;     // host folder that holds the device's file system
   std::filesystem::path shipped;  // files that ship on the device; empty: shippedDeviceFiles()
@@ -23,11 +25,11 @@ struct DeviceConfig {
 struct InputEvent {
   enum class Kind { StylusDown, StylusUp, StylusMove, KeyEscape, KeyEnter, KeyF1, CloseWindow };
   Kind kind = Kind::StylusDown;
-  int x = 0;  // device screen coordinates, for stylus events
+  int x = 0;  // pixels of the screen the host shows, for stylus events
   int y = 0;
 };
 
-// Pixels are 0x00RRGGBB, row by row, width x height of the device screen.
+// Pixels are 0x00RRGGBB, row by row, width x height of the DeviceConfig.
 struct ScreenView {
   const uint32_t* pixels;
   int width;

@@ -1,0 +1,58 @@
+# Shared by the end-to-end scripts: runs a program on the headless device and
+# looks at its log, state file and screenshots.
+set -u
+: "${FZ_BUILD:?FZ_BUILD must name the build directory}"
+: "${FZ_SOURCE:?FZ_SOURCE must name the source directory}"
+HEADLESS="$FZ_BUILD/fizzorbs-headless"
+PROBE="$FZ_BUILD/tests/probe-headless"
+PROBE_SDL="$FZ_BUILD/tests/probe-sdl"
+PNGPIXEL="$FZ_BUILD/tests/pngpixel"
+FZSTATE="python3 $FZ_SOURCE/tests/e2e/fzstate.py"
+WORK=$(mktemp -d)
+ROOT="$WORK/device"
+STATE="$ROOT/Windows/Fizzorbs.dat"
+mkdir -p "$ROOT"
+trap 'rm -rf "$WORK"' EXIT
+failures=0
+LOG=/dev/null
+ERR=/dev/null
+
+# run NAME [ARGS...] <<script — runs $PROGRAM (the game unless set) on $ROOT (a fresh
+# temporary root when empty); log in $LOG, standard error in $ERR, exit code in $CODE.
+run() {
+  local name=$1 root=()
+  shift
+  cat > "$WORK/$name.fzs"
+  [ -n "$ROOT" ] && root=(--device-root "$ROOT")
+  LOG="$WORK/$name.log" ERR="$WORK/$name.err" CODE=0
+  timeout 60 "${PROGRAM:-$HEADLESS}" "${root[@]}" --script "$WORK/$name.fzs" "$@" > "$LOG" 2> "$ERR" || CODE=$?
+  [ "$CODE" -ne 124 ] || fail "$name hung"
+}
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+expect() { # expect DESCRIPTION COMMAND...
+  local what=$1; shift
+  if "$@"; then echo "ok: $what"; else fail "$what"; fi
+}
+logs() { grep -qxF -- "$1" "$LOG"; }
+nologs() { ! grep -qxF -- "$1" "$LOG"; }
+logcount() { grep -cxF -- "$1" "$LOG"; }
+errs() { grep -qF -- "$1" "$ERR"; }
+# inorder LINE...: each line is logged, after the one before it.
+inorder() {
+  local after=0 n line
+  for line in "$@"; do
+    n=$(awk -v want="$line" -v after="$after" 'NR > after && $0 == want { print NR; exit }' "$LOG")
+    [ -n "$n" ] || return 1
+    after=$n
+  done
+}
+field() { $FZSTATE "$STATE" field "$1"; }
+pixel() { "$PNGPIXEL" "$1" "$2" "$3"; }   # prints "R G B"
+finish() {
+  if [ "$failures" -ne 0 ]; then
+    echo "--- last log ($LOG):"; cat "$LOG"; echo "--- stderr:"; cat "$ERR"
+    echo "$failures failed"; exit 1
+  fi
+  echo "all passed"
+}
