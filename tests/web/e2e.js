@@ -37,8 +37,8 @@ function readmeExample() {
 
 const SCRIPTS = {
   first: scriptOf('tests/e2e/game_play.sh', 'first'),
-  newgame: scriptOf('tests/e2e/game_play.sh', 'newgame2'),
-  deal: scriptOf('tests/e2e/dialogs_menus.sh', 'deal'),
+  newgame: scriptOf('tests/e2e/game_play.sh', 'newgame'),
+  doubled: scriptOf('tests/e2e/screens.sh', 'deal'),
   example: readmeExample(),
 };
 
