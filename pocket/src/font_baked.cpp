@@ -7,6 +7,7 @@
 #include <string>
 
 #include "font_source.h"
+#include "resource.h"
 
 extern const unsigned char pkBakedFonts[];
 extern const size_t pkBakedFontsSize;
@@ -29,61 +30,35 @@ struct Baked {
   std::vector<Strike> strikes;
 };
 
-class Cursor {
- public:
-  Cursor(const unsigned char* data, size_t size) : data_(data), size_(size) {}
-  bool has(size_t n) const { return at_ + n <= size_; }
-  int u16() {
-    int v = data_[at_] | data_[at_ + 1] << 8;
-    at_ += 2;
-    return v;
-  }
-  int s16() { return int(int16_t(uint16_t(u16()))); }
-  uint32_t u32() {
-    uint32_t lo = uint32_t(u16());
-    return lo | uint32_t(u16()) << 16;
-  }
-  int u8() { return data_[at_++]; }
-  size_t at() const { return at_; }
-  void skip(size_t n) { at_ += n; }
-
- private:
-  const unsigned char* data_;
-  size_t size_;
-  size_t at_ = 0;
-};
-
 size_t bitBytes(int width, int rows) { return (size_t(width) * size_t(rows) + 7) / 8; }
 
 std::string parse(Baked& b) {
-  Cursor c(pkBakedFonts, pkBakedFontsSize);
-  if (!c.has(4 + 24 + 2) || std::string(reinterpret_cast<const char*>(pkBakedFonts), 4) != "PKF1")
-    return "no font data";
-  c.skip(4);
+  Reader c{pkBakedFonts, pkBakedFontsSize};
+  if (!c.need(4) || std::string(reinterpret_cast<const char*>(pkBakedFonts), 4) != "PKF1") return "no font data";
+  c.at = 4;
   for (auto& f : b.faces) {
     f.unitsPerEm = int(c.u32());
     f.ascent = int(c.u32());
     f.descent = int(c.u32());
   }
-  int count = c.u16();
+  int count = int(c.u16());
   for (int s = 0; s < count; ++s) {
-    if (!c.has(6)) return "a size is cut short";
     Strike k;
-    k.pixels = c.u16();
-    k.bold = c.u8() != 0;
-    k.bitmap = c.u8() != 0;
-    int glyphs = c.u16();
-    for (int g = 0; g < glyphs; ++g) {
-      if (!c.has(14)) return "a glyph is cut short";
-      size_t at = c.at();
+    k.pixels = int(c.u16());
+    int flags = int(c.u16());  // the bold face, then a hand-tuned strike of it
+    k.bold = (flags & 0xFF) != 0;
+    k.bitmap = (flags >> 8) != 0;
+    int glyphs = int(c.u16());
+    for (int g = 0; g < glyphs && c.ok; ++g) {
+      size_t at = c.at;
       char32_t code = c.u32();
-      c.skip(4);
-      int width = c.u16(), rows = c.u16();
-      c.skip(2);
-      if (!c.has(bitBytes(width, rows))) return "a glyph is cut short";
-      c.skip(bitBytes(width, rows));
+      c.at += 4;
+      int width = int(c.u16()), rows = int(c.u16());
+      c.u16();
+      if (c.need(bitBytes(width, rows))) c.at += bitBytes(width, rows);
       k.glyphs.emplace_back(code, at);
     }
+    if (!c.ok) return "it is cut short";
     if (k.glyphs.empty() || k.glyphs.back().first != kMissing) return "a size has no missing-glyph shape";
     b.strikes.push_back(std::move(k));
   }
@@ -135,16 +110,15 @@ Glyph render(int pixels, bool bold, char32_t c) {
   auto it = std::lower_bound(s.glyphs.begin(), s.glyphs.end() - 1, c,
                              [](const auto& g, char32_t code) { return g.first < code; });
   if (it->first != c) it = s.glyphs.end() - 1;
-  Cursor cur(pkBakedFonts, pkBakedFontsSize);
-  cur.skip(it->second + 4);
+  Reader cur{pkBakedFonts, pkBakedFontsSize, it->second + 4};
   Glyph g;
   g.left = cur.s16();
   g.top = cur.s16();
-  g.width = cur.u16();
-  g.rows = cur.u16();
+  g.width = int(cur.u16());
+  g.rows = int(cur.u16());
   g.advance = cur.s16();
   g.bits.resize(size_t(g.width) * size_t(g.rows));
-  const unsigned char* bits = pkBakedFonts + cur.at();
+  const unsigned char* bits = pkBakedFonts + cur.at;
   for (size_t i = 0; i < g.bits.size(); ++i) g.bits[i] = (bits[i / 8] >> (7 - i % 8)) & 1;
   return g;
 }
