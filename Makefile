@@ -10,9 +10,10 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
 
 # Debian packages the project builds, runs and tests with.
-PACKAGES = g++ make cmake pkg-config libsdl2-dev libfreetype-dev libpng-dev \
+PACKAGES = g++ make cmake pkg-config libx11-dev libsdl2-dev libfreetype-dev libpng-dev \
            fonts-wine googletest libgtest-dev libgmock-dev libbenchmark-dev \
-           xvfb xauth clang libclang-rt-14-dev python3 appstream emscripten chromium
+           xvfb xauth xdotool clang libclang-rt-14-dev python3 \
+           appstream desktop-file-utils lintian dpkg-dev man-db emscripten chromium
 # Debian's emscripten runs offline with its own JavaScript modules.
 EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs
 EMSCRIPTEN_TOOLCHAIN = /usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
@@ -106,7 +107,7 @@ soak: build
 	FZ_SOAK_SECONDS=600 FZ_SOAK_MASTER=random FZ_BUILD=$(BUILD) FZ_SOURCE=. bash tests/e2e/soak.sh
 
 bench: build web node-deps
-	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench
+	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench mapwatch
 	python3 bench/perf.py --build $(BUILD) --site $(WEB_BUILD)/site
 
 install: build

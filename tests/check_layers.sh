@@ -16,14 +16,18 @@ bad=$(grep -rliE 'headless|pocket/host|[<"]pocket/' --include='*.cpp' --include=
 bad=$(grep -rlE 'emscripten|EMSCRIPTEN' --include='*.cpp' --include='*.h' --include='*.c' . \
       | grep -v -E '^\./(pocket/host/web/|build)' || true)
 [ -n "$bad" ] && { echo "browser code outside pocket/host/web/:"; echo "$bad"; fail=1; }
-# The browser host and the script runner see the layer only through pocket/include/.
-for dir in pocket/host/web pocket/host/script; do
-  for f in "$dir"/*.cpp "$dir"/*.h; do
-    [ -e "$f" ] || continue
-    for inc in $(sed -n 's/^#\s*include\s*"\([^"]*\)".*/\1/p' "$f"); do
-      [ -e "$dir/$inc" ] || { echo "$f reaches inside the layer: $inc"; fail=1; }
-    done
-  done
+# Hosts see the layer only through pocket/include/pocket/: a quoted include names a
+# file of the host's own folder.
+while IFS=: read -r file _ inc; do
+  name=$(sed -E 's/.*"([^"]+)".*/\1/' <<<"$inc")
+  [[ $name != *..* && -f "$(dirname "$file")/$name" ]] || { echo "host reaches into the layer: $file includes \"$name\""; fail=1; }
+done < <(grep -rnE '#\s*include\s*"' --include='*.cpp' --include='*.h' pocket/host 2>/dev/null)
+# The layer is a device that could run any program: the game's name (its resource
+# script's) appears nowhere in it.
+for rc in res/*.rc; do
+  game=$(basename "$rc" .rc)
+  bad=$(grep -rIliw -- "$game" pocket 2>/dev/null || true)
+  [ -n "$bad" ] && { echo "the layer knows the program \"$game\":"; echo "$bad"; fail=1; }
 done
 [ $fail = 0 ] && echo "layers ok"
 exit $fail

@@ -113,3 +113,9 @@ std::string dump() {
 }
 
 }  // namespace pk::automation
+
+namespace pk::automation {
+
+std::filesystem::path hostFile(std::u16string_view devicePath) { return hostPath(devicePath); }
+
+}  // namespace pk::automation

@@ -1,6 +1,8 @@
 // Device-independent bitmaps (1, 4, 8 and 24 bits, uncompressed) into bitmap objects.
 #include <cstring>
 
+#include <pocket/basics.h>
+
 #include "gdi.h"
 #include "gdi_internal.h"
 #include "resource.h"
@@ -10,21 +12,18 @@ namespace {
 
 constexpr int64_t kMaxPixels = int64_t(1) << 26;
 
-uint32_t readU32(const unsigned char* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-uint16_t readU16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
-
 // `header` starts the BITMAPINFOHEADER; `bitsOffset` (from the header) is where the
 // pixels start, or 0 when they follow the palette.
 HBITMAP decode(const unsigned char* header, size_t size, size_t bitsOffset) {
   if (!header || size < 40) return nullptr;
-  uint32_t headerSize = readU32(header);
+  uint32_t headerSize = le32(header);
   if (headerSize < 40 || headerSize > size) return nullptr;
-  int32_t width = int32_t(readU32(header + 4));
-  int32_t height = int32_t(readU32(header + 8));
-  uint16_t planes = readU16(header + 12);
-  uint16_t bits = readU16(header + 14);
-  uint32_t compression = readU32(header + 16);
-  uint32_t colorsUsed = readU32(header + 32);
+  int32_t width = int32_t(le32(header + 4));
+  int32_t height = int32_t(le32(header + 8));
+  uint16_t planes = le16(header + 12);
+  uint16_t bits = le16(header + 14);
+  uint32_t compression = le32(header + 16);
+  uint32_t colorsUsed = le32(header + 32);
   if (planes != 1 || compression != 0) return nullptr;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24) return nullptr;
   if (width <= 0 || height == 0 || height == INT32_MIN) return nullptr;
@@ -91,7 +90,7 @@ HBITMAP createBitmapFromDib(const unsigned char* dib, size_t size) { return deco
 
 HBITMAP createBitmapFromBmpFile(const unsigned char* file, size_t size) {
   if (!file || size < 14 + 40 || file[0] != 'B' || file[1] != 'M') return nullptr;
-  uint32_t offBits = readU32(file + 10);
+  uint32_t offBits = le32(file + 10);
   // A bits offset inside the headers is nonsense; fall back to "after the palette".
   size_t bitsOffset = offBits > 14 + 40 ? offBits - 14 : 0;
   return decode(file + 14, size - 14, bitsOffset);

@@ -1,5 +1,5 @@
-// The shell around the program: the navigation bar on top, the input panel
-// queries, and the drawing helpers every shell window shares.
+// The shell around the program: the navigation bar on top, and the drawing
+// helpers every shell window shares.
 #include "chrome.h"
 
 #include <algorithm>
@@ -8,6 +8,8 @@
 #include <commctrl.h>
 
 #include "device.h"
+#include "gdi.h"
+#include "resource.h"
 #include "wm.h"
 
 namespace pk::chrome {
@@ -36,6 +38,11 @@ void fillSolid(HDC dc, const RECT& r, COLORREF color) {
   HBRUSH b = CreateSolidBrush(color);
   FillRect(dc, &r, b);
   DeleteObject(b);
+}
+
+void barGround(HDC dc, const RECT& r) {
+  fillSolid(dc, r, kBarGrey);
+  fillSolid(dc, RECT{r.left, r.top, r.right, r.top + 1}, kShadowGrey);
 }
 
 void frame(HDC dc, const RECT& r, COLORREF color, int thickness) {
@@ -174,22 +181,26 @@ std::u16string activeTitle() {
   return a ? wm::text(a) : std::u16string{};
 }
 
-// The start mark: a little cluster of three bubbles.
+// "h:mm" of the host's clock, as the device's own clock shows it.
+std::u16string clockText() {
+  int minutes = device().host ? device().host->clockMinutes() : 12 * 60;
+  minutes = ((minutes % 1440) + 1440) % 1440;
+  int hour = minutes / 60 % 12;
+  std::string s = std::to_string(hour == 0 ? 12 : hour) + ":" + char('0' + minutes % 60 / 10) + char('0' + minutes % 10);
+  return utf16(s);
+}
+
+// The device's start mark, a picture of the layer's own.
 void drawStartMark(HDC dc, int x, int y) {
-  struct Dot {
-    int dx, dy, d;
-    COLORREF color;
-  };
-  const Dot dots[3] = {{0, 6, 9, RGB(232, 64, 48)}, {7, 0, 9, RGB(64, 200, 88)}, {8, 7, 8, RGB(255, 208, 48)}};
-  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(WHITE_PEN));
-  for (const Dot& d : dots) {
-    HBRUSH brush = CreateSolidBrush(d.color);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    Ellipse(dc, x + d.dx, y + d.dy, x + d.dx + d.d, y + d.dy + d.d);
-    SelectObject(dc, oldBrush);
-    DeleteObject(brush);
-  }
-  SelectObject(dc, oldPen);
+  HBITMAP mark = LoadBitmapW(instanceOf(pkLayerModule), u"STARTMARK");
+  if (!mark) return;
+  const Surface* pixels = gdi::bitmapSurface(mark);
+  HDC src = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(src, mark);
+  BitBlt(dc, x, y, pixels->width, pixels->height, src, 0, 0, SRCCOPY);
+  SelectObject(src, old);
+  DeleteDC(src);
+  DeleteObject(mark);
 }
 
 }  // namespace
@@ -219,8 +230,8 @@ void paintNav(HWND hwnd) {
   RECT rc;
   GetClientRect(hwnd, &rc);
   fillSolid(dc, rc, kNavBlue);
-  drawStartMark(dc, 4, 5);
-  const std::u16string title = activeTitle(), clock = u"12:00";
+  drawStartMark(dc, 3, 4);
+  const std::u16string title = activeTitle(), clock = clockText();
   int titleWidth, clockWidth;
   {
     ScopedFont font(dc, 9, true);
@@ -321,24 +332,6 @@ void shellActiveChanged() {
 
 }  // namespace pk::wm
 
-// ---- Input panel and common controls: the device has no panel to raise ----
-
-BOOL SHSipInfo(UINT action, UINT, PVOID data, UINT) {
-  if (action != SPI_GETSIPINFO || !data) return FALSE;
-  auto* info = static_cast<SIPINFO*>(data);
-  const int w = pk::device().screen.width, h = pk::device().screen.height;
-  const int panelHeight = 80;
-  int panelBottom = h - pk::wm::kMenuBarHeight;
-  info->fdwFlags = SIPF_OFF;
-  info->rcVisibleDesktop = RECT{0, pk::wm::kNavBarHeight, w, h};
-  info->rcSipRect = RECT{0, panelBottom - panelHeight, w, panelBottom};
-  info->dwImDataSize = 0;
-  info->pvImData = nullptr;
-  return TRUE;
-}
-
-BOOL SHSipPreference(HWND, SIPSTATE) { return TRUE; }
-
-BOOL SHHandleWMSettingChange(HWND, WPARAM, LPARAM, SHACTIVATEINFO*) { return TRUE; }
+// ---- Common controls: nothing to load ----
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* icc) { return icc ? TRUE : FALSE; }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <windows.h>
+#include <pocket/host.h>
 
 namespace pk::chrome {
 
@@ -39,6 +40,8 @@ class ScopedFont {
 };
 
 void fillSolid(HDC dc, const RECT& r, COLORREF color);
+// The ground of the menu bar and the input panel: grey under a shadow line.
+void barGround(HDC dc, const RECT& r);
 void frame(HDC dc, const RECT& r, COLORREF color, int thickness = 1);
 void line(HDC dc, int x0, int y0, int x1, int y1, bool white = false);
 // Text in `color` on a solid ground, with DrawTextW format flags.
@@ -62,6 +65,13 @@ bool isMessageBox(HWND hwnd);
 bool hasDoneButton(HWND hwnd);
 // Dialog base units for the dialog font: average character width and height.
 SIZE dialogBaseUnits();
+
+// ---- Input panel ----
+// Raises or lowers the panel above the menu bar; a change is sent to the program's
+// windows as WM_SETTINGCHANGE (SPI_SETSIPINFO).
+void setInputPanel(bool up);
+bool inputPanelUp();
+RECT inputPanelRect();  // screen rectangle, whether up or not
 
 // ---- Navigation bar ----
 HWND navigationBar();
@@ -92,6 +102,12 @@ struct MenuButtonState {
 HWND currentMenuBar();
 std::vector<MenuButtonState> menuBarButtons(HWND bar);
 std::vector<MenuItemState> menuBarItems(HWND bar);
+// Keys for the menus: KeyMenu opens the first menu; arrows, Enter and Escape work in an
+// open one. False when the key is not the menus' (no menu open).
+bool menuKey(InputEvent::Kind key);
+// Ctrl+N and Ctrl+Z: the command of the "New..." menu item or of the standard Undo
+// button, when enabled and no dialog holds the program.
+void shortcut(InputEvent::Kind key);
 // The open pop-up menu: its items with their screen rectangles (separators left out).
 std::vector<std::pair<std::u16string, RECT>> openPopupItems();
 // The open drop-down list of a combo box: item screen rectangles in index order.

@@ -1,36 +1,29 @@
 // The one virtual device of this process: its host, screen and file system.
 #include "device.h"
 
+#include <pocket/basics.h>
+
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <system_error>
-
-#ifndef FZ_SOURCE_DIR
-#define FZ_SOURCE_DIR "."
-#endif
 
 namespace fs = std::filesystem;
 
 namespace pk {
 namespace {
 
-std::string foldCase(std::string s) {
-  for (auto& c : s)
-    if (c >= 'A' && c <= 'Z') c = char(c + 32);
-  return s;
-}
-
 // The entry of `folder` that names `component` on a case-insensitive device;
 // the component itself when there is none yet (a file about to be created).
 fs::path matchEntry(const fs::path& folder, const std::string& component) {
   std::error_code ec;
   if (fs::exists(folder / component, ec)) return folder / component;
-  std::string want = foldCase(component);
+  std::string want = lowerAscii(component);
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::string name = it->path().filename().string();
-    if (foldCase(name) == want) return it->path();
+    if (lowerAscii(name) == want) return it->path();
   }
   return folder / component;
 }
@@ -88,6 +81,12 @@ void setUpDevice(Host& host, const DeviceConfig& config, const ModuleImage* modu
   if (config.root.empty()) return;
   std::error_code ec;
   fs::create_directories(config.root, ec);
+  if (ec || !fs::is_directory(config.root, ec)) {
+    warn("cannot create the device folder " + config.root.string() + ": " +
+         (ec ? ec.message() : std::string("a file is in the way")) + "; nothing will be saved");
+    d.config.root.clear();  // a device without files: every open fails quietly
+    return;
+  }
   fs::path windows = hostPath(u"\\Windows");
   if (windows.empty()) return;
   fs::create_directories(windows, ec);
@@ -125,6 +124,20 @@ fs::path hostPath(std::u16string_view devicePath) {
     out = matchEntry(out, utf8(part));
   }
   return out;
+}
+
+std::string_view programName() {
+  const ModuleImage* m = device().module;
+  return m && m->name && *m->name ? std::string_view(m->name) : std::string_view("program");
+}
+
+void warn(std::string_view text) {
+  std::string line(programName());
+  line += ": ";
+  line += text;
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
 }
 
 std::string utf8(std::u16string_view text) {
@@ -205,11 +218,11 @@ std::u16string utf16(std::string_view text) {
 fs::path shippedDeviceFiles() {
   std::error_code ec;
   fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    fs::path installed = exe.parent_path() / ".." / "share" / "fizzorbs" / "device" / "Windows";
-    if (fs::is_directory(installed, ec)) return installed.lexically_normal();
-  }
-  return fs::path(FZ_SOURCE_DIR) / "device" / "Windows";
+  if (ec) return {};
+  fs::path files = fs::path("share") / programName() / "device" / "Windows";
+  for (fs::path folder : {exe.parent_path().parent_path(), exe.parent_path()})
+    if (fs::is_directory(folder / files, ec)) return (folder / files).lexically_normal();
+  return {};
 }
 
 }  // namespace pk

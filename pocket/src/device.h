@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include <pocket/basics.h>
 #include <pocket/host.h>
 #include <pocket/unicode.h>
 #include "surface.h"
@@ -29,7 +30,7 @@ Device& device();
 // Prepares the device for a program or a test: screen of the configured size, root folder.
 void setUpDevice(Host& host, const DeviceConfig& config, const ModuleImage* module);
 
-// "\Windows\Fizzorbs.dat" -> <root>/Windows/Fizzorbs.dat; empty when the path leaves the root.
+// "\Windows\Game.dat" -> <root>/Windows/Game.dat; empty when the path leaves the root.
 std::filesystem::path hostPath(std::u16string_view devicePath);
 
 // A point of the host's screen (where the stylus touched) on the device screen, and the
@@ -41,5 +42,16 @@ POINT toHost(POINT p);
 // (grey levels on a device with under 8 colour bits, each pixel `scale` times each way).
 // The program waits after this.
 void presentIfChanged();
+
+// The files that ship on the device (help page, system sound), copied into a new root:
+// share/<program>/device/Windows beside the program's folder when installed, or
+// beside the program itself in its build folder.
+std::filesystem::path shippedDeviceFiles();
+
+// The running program's name, as its module image carries it.
+std::string_view programName();
+// Tells the person at the machine something they must act on, as "<program>: text"
+// on standard error. The program plays on.
+void warn(std::string_view text);
 
 }  // namespace pk

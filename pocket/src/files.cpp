@@ -2,13 +2,14 @@
 //
 // A file created with CREATE_ALWAYS or TRUNCATE_EXISTING is written to a
 // temporary file beside it and renamed over the old one when its handle is
-// closed, so a crash or power cut leaves either the old file or the new one,
-// never half of one.
+// closed, and only when every write, the flush and the rename succeeded: a
+// crash, a power cut or a full disk leaves the old file, never half of one.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,6 +21,52 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+DWORD lastError = 0;
+
+DWORD errorFor(int e, DWORD otherwise) {
+  switch (e) {
+    case ENOSPC:
+    case EFBIG:
+    case EDQUOT:
+      return ERROR_DISK_FULL;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      return ERROR_ACCESS_DENIED;
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
+    case EEXIST:
+      return ERROR_FILE_EXISTS;
+    default:
+      return otherwise;
+  }
+}
+
+BOOL fail(DWORD error) {
+  lastError = error;
+  return FALSE;
+}
+
+HANDLE failOpen(DWORD error) {
+  lastError = error;
+  return INVALID_HANDLE_VALUE;
+}
+
+// The program is not told when a save fails (it would only ignore it), so the
+// person is, once, and again only after a save has succeeded in between.
+void noteSave(const std::string& path, int error) {
+  static bool failing = false;
+  if (error == 0) {
+    failing = false;
+  } else if (!failing) {
+    failing = true;
+    pk::warn("cannot save " + path + ": " + std::strerror(error) + "; the last saved game is kept");
+  }
+}
 
 class OpenFile {
  public:
@@ -37,16 +84,21 @@ class OpenFile {
   const std::string& path() const { return path_; }
   DWORD access() const { return access_; }
   DWORD share() const { return share_; }
+  // The first write that failed spoils the replacement: it is never committed.
+  void writeFailed(int error) {
+    if (!writeError_) writeError_ = error;
+  }
 
-  // Makes the written file the file of its name; false leaves the old one.
+  // Makes the written file the file of its name; false (with the reason in
+  // errno) leaves the old one exactly as it was.
   bool commit() {
-    bool ok = true;
-    if (!temp_.empty()) ok = ::fsync(fd_) == 0;
-    ok = ::close(fd_) == 0 && ok;
+    int error = writeError_;
+    if (!temp_.empty() && !error && ::fsync(fd_) != 0) error = errno;
+    if (::close(fd_) != 0 && !error) error = errno;
     fd_ = -1;
-    if (temp_.empty()) return ok;
-    if (ok) ok = ::rename(temp_.c_str(), path_.c_str()) == 0;
-    if (!ok) {
+    if (temp_.empty()) return finish(error);
+    if (!error && ::rename(temp_.c_str(), path_.c_str()) != 0) error = errno;
+    if (error) {
       ::unlink(temp_.c_str());
     } else {
       std::string folder = fs::path(path_).parent_path().string();
@@ -57,15 +109,22 @@ class OpenFile {
       }
     }
     temp_.clear();
-    return ok;
+    noteSave(path_, error);
+    return finish(error);
   }
 
  private:
+  static bool finish(int error) {
+    errno = error;
+    return error == 0;
+  }
+
   int fd_;
   std::string path_;
   DWORD access_;
   DWORD share_;
   std::string temp_;
+  int writeError_ = 0;
 };
 
 constexpr DWORD kDataAccess = GENERIC_READ | GENERIC_WRITE;
@@ -122,54 +181,83 @@ int makeTemp(const std::string& path, std::string& tempPath) {
   return fd;
 }
 
+// Opens what is there now, and only a regular file: checking before opening
+// would let a folder or a pipe slip in between (and a pipe would block).
+int openRegular(const std::string& path, int mode) {
+  int fd = ::open(path.c_str(), mode | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return -1;
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    errno = EACCES;
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
 }  // namespace
+
+DWORD GetLastError() { return lastError; }
 
 HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD,
                    HANDLE) {
-  if (!name) return INVALID_HANDLE_VALUE;
+  if (!name) return failOpen(ERROR_INVALID_PARAMETER);
   fs::path hostFile = pk::hostPath(name);
-  if (hostFile.empty()) return INVALID_HANDLE_VALUE;
+  if (hostFile.empty()) return failOpen(ERROR_PATH_NOT_FOUND);
   std::string path = hostFile.lexically_normal().string();
-  if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) return INVALID_HANDLE_VALUE;
-  if (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE)) return INVALID_HANDLE_VALUE;
+  if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) return failOpen(ERROR_INVALID_PARAMETER);
+  if (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE)) return failOpen(ERROR_INVALID_PARAMETER);
+  bool replace = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+  // A replacement that cannot even start is a failed save like any other.
+  auto failReplace = [&](int error) {
+    noteSave(path, error);
+    return failOpen(errorFor(error, ERROR_WRITE_FAULT));
+  };
 
   struct stat st{};
   bool exists = ::stat(path.c_str(), &st) == 0;
-  if (exists && !S_ISREG(st.st_mode)) return INVALID_HANDLE_VALUE;
-  if (!exists && (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING)) return INVALID_HANDLE_VALUE;
-  if (exists && disposition == CREATE_NEW) return INVALID_HANDLE_VALUE;
-  if (!table().sharingAllows(path, access, share)) return INVALID_HANDLE_VALUE;
+  if (exists && !S_ISREG(st.st_mode)) return replace ? failReplace(EISDIR) : failOpen(ERROR_ACCESS_DENIED);
+  if (!exists && (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING))
+    return failOpen(errorFor(errno, ERROR_FILE_NOT_FOUND));
+  if (exists && disposition == CREATE_NEW) return failOpen(ERROR_FILE_EXISTS);
+  if (!table().sharingAllows(path, access, share)) return failOpen(ERROR_SHARING_VIOLATION);
 
   bool reading = access & GENERIC_READ, writing = access & GENERIC_WRITE;
   int mode = reading && writing ? O_RDWR : writing ? O_WRONLY : O_RDONLY;
   int fd = -1;
   std::string temp;
-  bool replace = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
   if (replace) {
     struct stat folder{};
     if (::stat(hostFile.parent_path().c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))
-      return INVALID_HANDLE_VALUE;
+      return failReplace(ENOENT);
     fd = makeTemp(path, temp);
+    if (fd < 0) return failReplace(errno);
     // A file that will hold nothing still needs read access through this handle.
-    if (fd >= 0 && !writing) {
+    if (!writing) {
       int again = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+      int error = errno;
       ::close(fd);
       fd = again;
-      if (fd < 0) ::unlink(temp.c_str());
+      if (fd < 0) {
+        ::unlink(temp.c_str());
+        return failReplace(error);
+      }
     }
-  } else if (exists) {
-    fd = ::open(path.c_str(), mode | O_CLOEXEC);
   } else {
-    fd = ::open(path.c_str(), mode | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    fd = exists ? openRegular(path, mode) : ::open(path.c_str(), mode | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return failOpen(errorFor(errno, ERROR_ACCESS_DENIED));
   }
-  if (fd < 0) return INVALID_HANDLE_VALUE;
+  lastError = 0;
   return table().add(std::make_unique<OpenFile>(fd, path, access, share, temp));
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
   if (read) *read = 0;
   OpenFile* f = table().find(file);
-  if (!f || !(f->access() & GENERIC_READ) || (!buffer && toRead)) return FALSE;
+  if (!f) return fail(ERROR_INVALID_HANDLE);
+  if (!(f->access() & GENERIC_READ)) return fail(ERROR_ACCESS_DENIED);
+  if (!buffer && toRead) return fail(ERROR_INVALID_PARAMETER);
   auto out = static_cast<unsigned char*>(buffer);
   DWORD done = 0;
   while (done < toRead) {
@@ -177,7 +265,7 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       if (read) *read = done;
-      return FALSE;
+      return fail(errorFor(errno, ERROR_READ_FAULT));
     }
     if (n == 0) break;  // the end: what was read counts, and the call succeeds
     done += DWORD(n);
@@ -189,15 +277,19 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
   if (written) *written = 0;
   OpenFile* f = table().find(file);
-  if (!f || !(f->access() & GENERIC_WRITE) || (!buffer && toWrite)) return FALSE;
+  if (!f) return fail(ERROR_INVALID_HANDLE);
+  if (!(f->access() & GENERIC_WRITE)) return fail(ERROR_ACCESS_DENIED);
+  if (!buffer && toWrite) return fail(ERROR_INVALID_PARAMETER);
   auto in = static_cast<const unsigned char*>(buffer);
   DWORD done = 0;
   while (done < toWrite) {
     ssize_t n = ::write(f->fd(), in + done, toWrite - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
+      int error = n < 0 ? errno : EIO;
+      f->writeFailed(error);
       if (written) *written = done;
-      return FALSE;
+      return fail(errorFor(error, ERROR_WRITE_FAULT));
     }
     done += DWORD(n);
   }
@@ -208,10 +300,10 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
 BOOL CloseHandle(HANDLE handle) {
   auto& files = table().files;
   auto it = files.find(reinterpret_cast<uintptr_t>(handle));
-  if (it == files.end()) return FALSE;
+  if (it == files.end()) return fail(ERROR_INVALID_HANDLE);
   std::unique_ptr<OpenFile> f = std::move(it->second);
   files.erase(it);
-  if (!f->commit()) return FALSE;
+  if (!f->commit()) return fail(errorFor(errno, ERROR_WRITE_FAULT));
   if ((f->access() & GENERIC_WRITE) && pk::device().host) pk::device().host->filesChanged();
   return TRUE;
 }

@@ -1,8 +1,6 @@
 // Metrics and the glyph cache per size and weight, over whichever glyph source is linked.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <unordered_map>
 
@@ -39,9 +37,10 @@ Size& sizeFor(int pixels, bool bold) {
   auto key = std::make_pair(pixels, bold);
   auto it = sizes().find(key);
   if (it == sizes().end()) {
-    requireFaces();
+    // Without fonts text has no size and draws nothing (a host checks the device before it
+    // runs a program, so a person is told).
     Size s;
-    s.metrics = computeMetrics(source::face(bold), pixels);
+    if (requireFaces().empty()) s.metrics = computeMetrics(source::face(bold), pixels);
     it = sizes().emplace(key, std::move(s)).first;
   }
   return it->second;
@@ -51,15 +50,10 @@ Size& sizeFor(int pixels, bool bold) {
 
 void forgetSizes() { sizes().clear(); }
 
-void stopForMissingFonts(const std::string& error) {
-  std::fprintf(stderr, "fizzorbs: %s\n", error.c_str());
-  std::exit(1);
-}
-
 int pixelSizeForHeight(LONG logicalHeight) {
   if (logicalHeight < 0) return clampPixels(-int64_t(logicalHeight));
   // A positive height is the whole cell: the largest em size whose cell fits in it.
-  requireFaces();
+  if (!requireFaces().empty()) return clampPixels(logicalHeight);
   source::Face face = source::face(false);
   Metrics unit = computeMetrics(face, 1000);
   int px = clampPixels(unit.height ? std::llround(double(logicalHeight) * 1000.0 / unit.height) : logicalHeight);
@@ -74,13 +68,13 @@ const Glyph& glyph(int pixelSize, bool bold, char32_t c) {
   int px = clampPixels(pixelSize);
   Size& s = sizeFor(px, bold);
   auto it = s.glyphs.find(c);
-  if (it == s.glyphs.end()) it = s.glyphs.emplace(c, source::render(px, bold, c)).first;
+  if (it == s.glyphs.end())
+    it = s.glyphs.emplace(c, requireFaces().empty() ? source::render(px, bold, c) : Glyph{}).first;
   return it->second;
 }
 
 bool hasStrike(int pixelSize, bool bold) {
-  requireFaces();
-  return source::hasStrike(clampPixels(pixelSize), bold);
+  return requireFaces().empty() && source::hasStrike(clampPixels(pixelSize), bold);
 }
 
 }  // namespace pk::text

@@ -6,14 +6,17 @@
 #include <set>
 #include <string>
 
+#include <pocket/resource_format.h>
+
 #include "font_source.h"
-#include "resource.h"
 
 extern const unsigned char pkBakedFonts[];
 extern const size_t pkBakedFontsSize;
 
 namespace pk::text {
 namespace {
+
+using resfmt::Reader;
 
 constexpr char32_t kMissing = 0xFFFFFFFF;
 
@@ -25,7 +28,6 @@ struct Strike {
 };
 
 struct Baked {
-  bool read = false;
   source::Face faces[2];
   std::vector<Strike> strikes;
 };
@@ -74,7 +76,6 @@ Baked& baked() {
 // The baked size for a request; another size of the weight (the nearest) when that one
 // was not baked, so text stays readable, said once.
 const Strike& strikeFor(int pixels, bool bold) {
-  requireFaces();
   const Strike* best = nullptr;
   for (const Strike& s : baked().strikes) {
     if (s.pixels == pixels && s.bold == bold) return s;
@@ -90,18 +91,17 @@ const Strike& strikeFor(int pixels, bool bold) {
 
 }  // namespace
 
-void requireFaces() {
-  Baked& b = baked();
-  if (b.read) return;
-  std::string error = parse(b);
-  if (!error.empty()) stopForMissingFonts("the built-in fonts are damaged (" + error + ")");
-  b.read = true;
+std::string requireFaces() {
+  static std::string error = [] {
+    std::string why = parse(baked());
+    return why.empty() ? why : "the built-in fonts are damaged (" + why + ")";
+  }();
+  return error;
 }
 
 namespace source {
 
 Face face(bool bold) {
-  requireFaces();
   return baked().faces[bold ? 1 : 0];
 }
 
@@ -126,7 +126,6 @@ Glyph render(int pixels, bool bold, char32_t c) {
 bool hasStrike(int pixels, bool bold) { return strikeFor(pixels, bold).bitmap; }
 
 std::vector<char32_t> characters(bool bold) {
-  requireFaces();
   std::vector<char32_t> out;
   for (const Strike& s : baked().strikes) {
     if (s.bold != bold) continue;

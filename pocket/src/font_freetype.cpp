@@ -10,8 +10,8 @@
 
 #include "font_source.h"
 
-#ifndef FZ_FONT_DIR
-#define FZ_FONT_DIR "/usr/share/wine/fonts"
+#ifndef PK_FONT_DIR
+#define PK_FONT_DIR "/usr/share/wine/fonts"
 #endif
 
 namespace pk::text {
@@ -38,8 +38,8 @@ Fonts& fonts() {
   return f;
 }
 
+// The faces are open: the text calls ask requireFaces() first.
 FT_Face faceFor(bool bold) {
-  requireFaces();
   Fonts& f = fonts();
   return bold && f.bold ? f.bold.get() : f.regular.get();
 }
@@ -76,10 +76,10 @@ std::string openFaces(const std::filesystem::path& folder) {
   return {};
 }
 
-void requireFaces() {
-  if (fonts().regular) return;
-  std::string error = openFaces(FZ_FONT_DIR);
-  if (!error.empty()) stopForMissingFonts(error);
+std::string requireFaces() {
+  if (fonts().regular) return {};
+  static std::string error = openFaces(PK_FONT_DIR);
+  return error;
 }
 
 namespace source {

@@ -201,8 +201,7 @@ bool targetOf(DC& dc, Target& out) {
 }
 
 uint32_t monoPixel(uint32_t p) {
-  uint32_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-  return (r * 299 + g * 587 + b * 114) >= 128 * 1000 ? 0xFFFFFF : 0;
+  return lumaMilli(p) >= 128 * 1000 ? 0xFFFFFF : 0;
 }
 
 uint32_t pixelFor(const Target& t, COLORREF color) {

@@ -5,6 +5,7 @@
 
 #include "device.h"
 #include "gdi_internal.h"
+#include "painted.h"
 
 namespace pk::gdi {
 namespace {
@@ -49,6 +50,7 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, in
     Bitmap* b = findBitmap(s->bitmap);
     if (!b) return FALSE;
     from = &b->surface;
+    if (d->screen && width == height) pk::painted::squarePicture(dest, x + d->origin.x, y + d->origin.y, width);
   }
   Target t;
   if (!targetOf(*d, t)) return TRUE;

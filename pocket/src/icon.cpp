@@ -1,10 +1,9 @@
-#include "icon.h"
+#include <pocket/icon.h>
+
+#include <pocket/basics.h>
 
 namespace pk {
 namespace {
-
-uint32_t le16(const unsigned char* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
-uint32_t le32(const unsigned char* p) { return le16(p) | le16(p + 2) << 16; }
 
 size_t rowBytes(uint32_t width, uint32_t bits) { return ((size_t(width) * bits + 31) / 32) * 4; }
 

@@ -13,6 +13,8 @@
 #include <string>
 #include <thread>
 
+#include <pocket/basics.h>
+
 #include "device.h"
 #include "window_internal.h"
 #include "wm.h"
@@ -20,19 +22,13 @@
 namespace pk::wm {
 namespace {
 
-std::u16string upper(std::u16string s) {
-  for (auto& c : s)
-    if (c >= u'a' && c <= u'z') c = char16_t(c - 32);
-  return s;
-}
-
 // A folder only this user can reach.
 std::string socketFolder() {
   if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run) {
     struct stat st{};
     if (stat(run, &st) == 0 && st.st_uid == getuid() && (st.st_mode & 077) == 0) return run;
   }
-  std::string dir = "/tmp/fizzorbs-" + std::to_string(getuid());
+  std::string dir = "/tmp/" + std::string(programName()) + "-" + std::to_string(getuid());
   mkdir(dir.c_str(), 0700);
   struct stat st{};
   if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()) return {};
@@ -45,10 +41,10 @@ std::string socketPath(std::u16string_view cls, std::u16string_view title) {
   if (folder.empty()) return {};
   std::error_code ec;
   auto root = std::filesystem::weakly_canonical(device().config.root, ec);
-  std::string key = root.string() + '\n' + utf8(upper(std::u16string(cls))) + '\n' + utf8(title);
-  char name[40];
-  snprintf(name, sizeof name, "/fizzorbs-%016zx.sock", std::hash<std::string>{}(key));
-  return folder + name;
+  std::string key = root.string() + '\n' + utf8(upperAscii(std::u16string(cls))) + '\n' + utf8(title);
+  char hash[24];
+  snprintf(hash, sizeof hash, "-%016zx.sock", std::hash<std::string>{}(key));
+  return folder + "/" + std::string(programName()) + hash;
 }
 
 bool fillAddress(sockaddr_un& addr, const std::string& path) {

@@ -14,10 +14,10 @@
 #include "chrome.h"
 #include "device.h"
 #include "gdi.h"
+#include "painted.h"
 #include "resource.h"
 #include "wm.h"
 
-extern const pk::ModuleImage pkLayerModule;
 
 namespace pk::chrome {
 namespace {
@@ -162,7 +162,7 @@ void drawImage(HDC dc, const MenuBar& bar, int index, int x, int y, bool greyed)
         uint32_t p = surf->row(py)[sx + px];
         if (p == 0xFF00FF) return false;
         if (!greyed) return true;
-        int luma = (int((p >> 16) & 0xFF) * 299 + int((p >> 8) & 0xFF) * 587 + int(p & 0xFF) * 114) / 1000;
+        int luma = lumaMilli(p) / 1000;
         return luma < 160;
       };
       for (int pass = greyed ? 0 : 1; pass < 2; ++pass) {
@@ -199,8 +199,7 @@ void paintBar(HWND hwnd) {
   HDC dc = BeginPaint(hwnd, &ps);
   RECT rc;
   GetClientRect(hwnd, &rc);
-  fillSolid(dc, rc, kBarGrey);
-  fillSolid(dc, RECT{0, 0, rc.right, 1}, kShadowGrey);
+  barGround(dc, rc);
   MenuBar* bar = barOf(hwnd);
   if (bar) {
     ScopedFont font(dc, 8, false);
@@ -303,6 +302,16 @@ bool choosable(int index) {
   return !e.separator && !e.grayed && !e.submenu;
 }
 
+// Closes the menu and sends its owner the entry's command.
+void choose(int index) {
+  const OpenPopup& o = openPopup();
+  int id = o.menu->entries[size_t(index)].id;
+  HWND owner = nullptr;
+  if (MenuBar* bar = barOf(o.bar)) owner = bar->owner;
+  closePopup();
+  if (owner) PostMessageW(owner, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
 void paintPopup(HWND hwnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
@@ -377,11 +386,7 @@ LRESULT CALLBACK popupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
       }
-      int id = o.menu->entries[size_t(index)].id;
-      HWND owner = nullptr;
-      if (MenuBar* bar = barOf(o.bar)) owner = bar->owner;
-      closePopup();
-      if (owner) PostMessageW(owner, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+      choose(index);
       return 0;
     }
     default:
@@ -452,6 +457,12 @@ LRESULT CALLBACK barProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;
     case WM_LBUTTONDOWN: {
+      RECT rc;
+      GetClientRect(hwnd, &rc);
+      if (pointOf(lParam).x >= rc.right - kSipWidth) {
+        setInputPanel(!inputPanelUp());
+        return 0;
+      }
       // While a modal dialog holds the program, its menu bar takes no taps.
       if (!bar || (bar->owner && !wm::isEnabled(bar->owner))) return 0;
       int i = buttonAt(*bar, pointOf(lParam));
@@ -596,7 +607,109 @@ std::unique_ptr<MenuBar> barFromResources(HINSTANCE inst, UINT toolBarId) {
   return bar;
 }
 
+// ---- Keys ----
+
+// A menu bar whose program is free to take a command (no modal dialog holds it).
+MenuBar* barTakingKeys() {
+  forgetStaleBars();
+  MenuBar* bar = barOf(currentMenuBar());
+  if (!bar || !bar->owner || !IsWindow(bar->owner) || !wm::isEnabled(bar->owner)) return nullptr;
+  return bar;
+}
+
+// The next choosable entry from `from` in direction `step` (wrapping), or -1.
+int nextChoosable(int from, int step) {
+  const OpenPopup& o = openPopup();
+  int n = o.menu ? int(o.menu->entries.size()) : 0;
+  for (int k = 1; k <= n; ++k) {
+    int i = ((from + step * k) % n + n) % n;
+    if (choosable(i)) return i;
+  }
+  return -1;
+}
+
+// Opens the pop-up of a drop-down button with its first choosable entry marked.
+void openByKey(MenuBar& bar, int buttonIndex) {
+  openPopupFor(bar, buttonIndex);
+  OpenPopup& o = openPopup();
+  if (!o.hwnd) return;
+  o.hot = nextChoosable(-1, 1);
+  InvalidateRect(o.hwnd, nullptr, FALSE);
+}
+
+// The drop-down button after (or before) `from`, wrapping; -1 when there is none.
+int nextDropDown(const MenuBar& bar, int from, int step) {
+  int n = int(bar.buttons.size());
+  for (int k = 1; k <= n; ++k) {
+    int i = ((from + step * k) % n + n) % n;
+    if (bar.buttons[size_t(i)].dropDown() && bar.buttons[size_t(i)].enabled()) return i;
+  }
+  return -1;
+}
+
 }  // namespace
+
+bool menuKey(InputEvent::Kind key) {
+  using K = InputEvent::Kind;
+  forgetStaleBars();
+  OpenPopup& o = openPopup();
+  if (!o.hwnd) {
+    if (key != K::KeyMenu) return false;
+    MenuBar* bar = barTakingKeys();
+    int first = bar ? nextDropDown(*bar, -1, 1) : -1;
+    if (first >= 0) openByKey(*bar, first);
+    return true;
+  }
+  MenuBar* bar = barOf(o.bar);
+  switch (key) {
+    case K::KeyMenu:
+    case K::KeyEscape:
+      closePopup();
+      return true;
+    case K::KeyUp:
+    case K::KeyDown: {
+      int hot = nextChoosable(o.hot < 0 && key == K::KeyUp ? 0 : o.hot, key == K::KeyUp ? -1 : 1);
+      if (hot >= 0 && hot != o.hot) {
+        o.hot = hot;
+        InvalidateRect(o.hwnd, nullptr, FALSE);
+      }
+      return true;
+    }
+    case K::KeyLeft:
+    case K::KeyRight: {
+      int next = bar ? nextDropDown(*bar, bar->openButton, key == K::KeyLeft ? -1 : 1) : -1;
+      if (next >= 0 && next != bar->openButton) openByKey(*bar, next);
+      return true;
+    }
+    case K::KeyEnter:
+      if (choosable(o.hot)) choose(o.hot);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void shortcut(InputEvent::Kind key) {
+  MenuBar* bar = barTakingKeys();
+  if (!bar) return;
+  int command = -1;
+  if (key == InputEvent::Kind::ShortcutNew) {
+    // The first menu item that starts something new.
+    for (const auto& p : bar->popups)
+      for (const auto& e : p->entries)
+        if (command < 0 && !e.separator && !e.submenu && !e.grayed && displayText(e.text).rfind(u"New", 0) == 0)
+          command = e.id;
+  } else if (key == InputEvent::Kind::ShortcutUndo) {
+    // The button showing the standard Undo picture.
+    for (const ImageStrip& s : bar->strips)
+      for (const Button& b : bar->buttons)
+        if (command < 0 && s.name == u"TOOLBAR_STD" && !b.separator() && b.enabled() && b.image == s.first + STD_UNDO)
+          command = b.command;
+  }
+  if (command < 0) return;
+  closePopup();
+  PostMessageW(bar->owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
 
 HWND currentMenuBar() {
   forgetStaleBars();
@@ -648,6 +761,13 @@ std::vector<std::pair<std::u16string, RECT>> openPopupItems() {
 }
 
 }  // namespace pk::chrome
+
+namespace pk::painted {
+bool menuOpen() {
+  const auto& o = pk::chrome::openPopup();
+  return o.hwnd && IsWindow(o.hwnd);
+}
+}  // namespace pk::painted
 
 using namespace pk::chrome;
 

@@ -7,6 +7,7 @@
 
 #include <pocket/automation.h>
 
+#include "chrome.h"
 #include "device.h"
 #include "window_internal.h"
 #include "wm.h"
@@ -81,6 +82,7 @@ void routeInput(const InputEvent& ev) {
     }
     case InputEvent::Kind::KeyEscape:
     case InputEvent::Kind::KeyEnter: {
+      if (chrome::menuKey(ev.kind)) return;
       HWND a = activeHandle();
       if (!a) return;
       WPARAM vk = ev.kind == InputEvent::Kind::KeyEscape ? VK_ESCAPE : VK_RETURN;
@@ -93,6 +95,20 @@ void routeInput(const InputEvent& ev) {
       return;
     case InputEvent::Kind::CloseWindow:
       if (HWND m = automation::mainWindow()) q.posted.push_back(makeMsg(m, WM_CLOSE, 0, 0));
+      return;
+    case InputEvent::Kind::ClockChanged:
+      shellActiveChanged();  // the navigation bar shows the clock
+      return;
+    case InputEvent::Kind::KeyUp:
+    case InputEvent::Kind::KeyDown:
+    case InputEvent::Kind::KeyLeft:
+    case InputEvent::Kind::KeyRight:
+    case InputEvent::Kind::KeyMenu:
+      chrome::menuKey(ev.kind);
+      return;
+    case InputEvent::Kind::ShortcutNew:
+    case InputEvent::Kind::ShortcutUndo:
+      chrome::shortcut(ev.kind);
       return;
   }
 }
@@ -238,8 +254,7 @@ void presentIfChanged() {
   const int levels = 1 << std::max(1, d.config.bits);
   auto look = [&](uint32_t p) {
     if (!grey) return p;
-    int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-    int luma = (r * 299 + g * 587 + b * 114) / 1000;
+    int luma = lumaMilli(p) / 1000;
     int level = (luma * (levels - 1) + 127) / 255;
     uint32_t v = uint32_t(level * 255 / (levels - 1));
     return (v << 16) | (v << 8) | v;

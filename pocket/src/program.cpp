@@ -1,11 +1,13 @@
 // Running a program on the device, and the programs it may start.
 #include <string>
 
+#include <pocket/basics.h>
 #include <pocket/host.h>
 
 #include "device.h"
 #include "gdi.h"
 #include "resource.h"
+#include "text.h"
 #include "window_internal.h"
 #include "wm.h"
 
@@ -15,7 +17,12 @@ void startShell();
 
 namespace pk {
 
+std::string deviceFault() { return text::requireFaces(); }
+
+void withdrawProgram() { wm::withdrawInstance(); }
+
 int runProgram(Host& host, const DeviceConfig& config, ProgramEntry entry, const ModuleImage& module) {
+  if (!deviceFault().empty()) return 1;
   setUpDevice(host, config, &module);
   chrome::startShell();
   WCHAR commandLine[1] = {0};
@@ -29,12 +36,6 @@ int runProgram(Host& host, const DeviceConfig& config, ProgramEntry entry, const
 }  // namespace pk
 
 namespace {
-
-std::u16string lower(std::u16string s) {
-  for (auto& c : s)
-    if (c >= u'A' && c <= u'Z') c = char16_t(c + 32);
-  return s;
-}
 
 std::u16string baseName(std::u16string path) {
   size_t slash = path.find_last_of(u"\\/");
@@ -50,7 +51,7 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
   std::u16string app = application ? application : u"";
   std::u16string cmd = commandLine ? commandLine : u"";
   bool started = false;
-  if (lower(baseName(app)) == u"peghelp.exe" && lower(cmd).rfind(u"file:", 0) == 0) {
+  if (pk::lowerAscii(baseName(app)) == u"peghelp.exe" && pk::lowerAscii(cmd).rfind(u"file:", 0) == 0) {
     std::u16string page = cmd.substr(5);
     auto file = pk::hostPath(u"\\Windows\\" + baseName(page));
     std::error_code ec;

@@ -6,9 +6,9 @@
 #include <mutex>
 #include <set>
 
-#include "device.h"
+#include <pocket/resource_format.h>
 
-extern const pk::ModuleImage pkLayerModule;
+#include "device.h"
 
 namespace pk {
 namespace {
@@ -19,19 +19,8 @@ std::set<const ModuleImage*>& knownModules() {
   return modules;
 }
 
-// The magic and total length that open a dialog or menu block.
-std::optional<Reader> openBlock(const void* p, const char magic[4], size_t limit = SIZE_MAX) {
-  if (!p) return std::nullopt;
-  auto b = static_cast<const unsigned char*>(p);
-  if (limit < 8 || std::memcmp(b, magic, 4) != 0) return std::nullopt;
-  uint32_t total = uint32_t(b[4]) | (uint32_t(b[5]) << 8) | (uint32_t(b[6]) << 16) | (uint32_t(b[7]) << 24);
-  if (total < 8 || total > limit) return std::nullopt;
-  Reader r{b, total};
-  r.at = 8;
-  return r;
-}
-
-char upperAscii(char16_t c) { return c >= u'a' && c <= u'z' ? char(c - 32) : char(c); }
+using resfmt::openBlock;
+using resfmt::Reader;
 
 bool matches(const ResourceId& id, LPCWSTR want) {
   if (IS_INTRESOURCE(want)) return !id.name && id.number == uint16_t(reinterpret_cast<uintptr_t>(want));
@@ -46,7 +35,7 @@ bool matches(const ResourceId& id, LPCWSTR want) {
   std::string name = utf8(want);
   if (name.size() != std::strlen(id.name)) return false;
   for (size_t i = 0; i < name.size(); ++i)
-    if (upperAscii(char16_t(static_cast<unsigned char>(name[i]))) != id.name[i]) return false;
+    if (upperAscii(name[i]) != id.name[i]) return false;
   return true;
 }
 
@@ -80,9 +69,9 @@ bool readMenuItems(Reader& r, std::vector<MenuItem>& out, int depth) {
     uint32_t flags = r.u16();
     item.id = int32_t(r.u32());
     item.text = r.text();
-    item.isPopup = flags & 1;
-    item.separator = flags & 2;
-    item.grayed = flags & 4;
+    item.isPopup = flags & resfmt::kPopup;
+    item.separator = flags & resfmt::kSeparator;
+    item.grayed = flags & resfmt::kGrayed;
     if (!r.ok) return false;
     if (item.isPopup && !readMenuItems(r, item.popup, depth + 1)) return false;
     out.push_back(std::move(item));
@@ -119,12 +108,12 @@ std::optional<std::u16string> loadString(HINSTANCE instance, UINT id) {
   if (!d || id > 0xFFFF) return std::nullopt;
   std::u16string s;
   s.reserve(d->size / 2);
-  for (size_t i = 0; i + 1 < d->size; i += 2) s += char16_t(d->data[i] | (d->data[i + 1] << 8));
+  for (size_t i = 0; i + 1 < d->size; i += 2) s += char16_t(le16(d->data + i));
   return s;
 }
 
 std::optional<DialogTemplate> parseDialogTemplate(LPCDLGTEMPLATEW tmpl) {
-  auto opened = openBlock(tmpl, "PKDL");
+  auto opened = openBlock(tmpl, resfmt::kDialogMagic);
   if (!opened) return std::nullopt;
   Reader& r = *opened;
   DialogTemplate t;
@@ -158,7 +147,7 @@ std::optional<std::vector<MenuItem>> loadMenu(HINSTANCE instance, UINT id) {
   if (id > 0xFFFF) return std::nullopt;
   auto d = findResourceData(instance, MAKEINTRESOURCEW(id), RT_MENU);
   if (!d) return std::nullopt;
-  auto opened = openBlock(d->data, "PKMN", d->size);
+  auto opened = openBlock(d->data, resfmt::kMenuMagic, d->size);
   if (!opened) return std::nullopt;
   std::vector<MenuItem> items;
   if (!readMenuItems(*opened, items, 0)) return std::nullopt;

@@ -10,39 +10,10 @@
 #include <windows.h>
 #include <pocket/module.h>
 
+// The layer's own resources (its pictures), linked into every program.
+extern const pk::ModuleImage pkLayerModule;
+
 namespace pk {
-
-// Little-endian reader that refuses to step outside its block.
-struct Reader {
-  const unsigned char* data;
-  size_t size;
-  size_t at = 0;
-  bool ok = true;
-
-  bool need(size_t n) {
-    if (!ok || size - at < n) ok = false;
-    return ok;
-  }
-  uint32_t u16() {
-    if (!need(2)) return 0;
-    uint32_t v = uint32_t(data[at]) | (uint32_t(data[at + 1]) << 8);
-    at += 2;
-    return v;
-  }
-  uint32_t u32() {
-    uint32_t lo = u16();
-    return lo | (u16() << 16);
-  }
-  int s16() { return int(int16_t(uint16_t(u16()))); }
-  std::u16string text() {
-    uint32_t n = u16();
-    std::u16string s;
-    if (!need(size_t(n) * 2)) return s;
-    s.reserve(n);
-    for (uint32_t i = 0; i < n; ++i) s += char16_t(u16());
-    return s;
-  }
-};
 
 HINSTANCE instanceOf(const ModuleImage& module);
 const ModuleImage* moduleOf(HINSTANCE instance);  // null for anything that is no module

@@ -15,13 +15,13 @@
 
 namespace {
 
+using pk::le16;
+using pk::le32;
+
 struct Wave {
   std::vector<int16_t> samples;  // mono
   int rate = 0;
 };
-
-uint32_t le16(const unsigned char* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8); }
-uint32_t le32(const unsigned char* p) { return le16(p) | (le16(p + 2) << 16); }
 
 // A RIFF WAVE of PCM samples, 8 or 16 bits, one or two channels, any rate.
 std::optional<Wave> decode(const unsigned char* data, size_t size) {

@@ -28,10 +28,8 @@ struct Glyph {
 // Opens tahoma.ttf (and tahomabd.ttf when there) from a folder; an error message
 // naming what to install when the regular face is missing.
 std::string openFaces(const std::filesystem::path& folder);
-// The same from the layer's font folder; a missing font stops the program.
-void requireFaces();
-// Prints the error with what to install and ends the process with exit code 1.
-[[noreturn]] void stopForMissingFonts(const std::string& error);
+// The same from the layer's font folder, tried once; empty when the faces are open.
+std::string requireFaces();
 
 int pixelSizeForHeight(LONG logicalHeight);
 Metrics metrics(int pixelSize, bool bold);

@@ -6,22 +6,17 @@
 #include <string>
 
 #include <pocket/automation.h>
+#include <pocket/basics.h>
 
 #include "device.h"
 #include "gdi.h"
+#include "painted.h"
 #include "resource.h"
 #include "window_internal.h"
 #include "wm.h"
 
 namespace pk::wm {
 namespace {
-
-std::u16string upper(std::u16string_view s) {
-  std::u16string out(s);
-  for (auto& c : out)
-    if (c >= u'a' && c <= u'z') c = char16_t(c - 32);
-  return out;
-}
 
 struct Registry {
   std::map<std::u16string, std::unique_ptr<WindowClass>> classes;  // by upper-case name
@@ -445,7 +440,7 @@ using namespace pk::wm;
 ATOM RegisterClassW(const WNDCLASSW* wc) {
   if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
   auto& r = registry();
-  std::u16string key = upper(view(wc->lpszClassName));
+  std::u16string key = pk::upperAscii(std::u16string(view(wc->lpszClassName)));
   if (key.empty() || r.classes.count(key)) return 0;
   auto cls = std::make_unique<WindowClass>();
   cls->name = std::u16string(view(wc->lpszClassName));
@@ -460,7 +455,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   auto& r = registry();
   if (!className || IS_INTRESOURCE(className)) return nullptr;
-  auto it = r.classes.find(upper(view(className)));
+  auto it = r.classes.find(pk::upperAscii(std::u16string(view(className))));
   if (it == r.classes.end()) return nullptr;
   bool child = (style & WS_CHILD) != 0;
   if (child && !find(parent)) return nullptr;
@@ -652,11 +647,14 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
   ps->rcPaint = update;
   ps->fErase = TRUE;
   if (erase && SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0)) ps->fErase = FALSE;
+  pk::painted::paintBegins(hwnd, dc);
   return dc;
 }
 
 BOOL EndPaint(HWND, const PAINTSTRUCT* ps) {
-  if (ps && ps->hdc) pk::gdi::destroyScreenDC(ps->hdc);
+  if (!ps || !ps->hdc) return TRUE;
+  pk::painted::paintEnds(ps->hdc);
+  pk::gdi::destroyScreenDC(ps->hdc);
   return TRUE;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "icon.h"
+#include <pocket/icon.h>
 
 int main(int argc, char** argv) {
   if (argc < 3) {

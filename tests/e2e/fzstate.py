@@ -5,6 +5,8 @@ about it from the command line (the soak reads it as a module):
   fzstate.py FILE field NAME        print a record field (score, moves, style, ...)
   fzstate.py FILE group             print "X Y N" for a tap on the biggest group
                                     (screen point) and its size
+  fzstate.py FILE largest           print "COL ROW N" of the biggest group
+  fzstate.py FILE at COL ROW        print "X Y" of a tap on that cell
 """
 import struct
 import sys
@@ -61,7 +63,7 @@ class State:
     def field(self, name):
         table = {
             "score": self.scores[self.score_slot] if self.score_slot < 8 else None,
-            "moves": self.moves, "seed": self.seed, "game_in_progress": self.game_in_progress,
+            "moves": self.moves, "rows": self.rows, "seed": self.seed, "game_in_progress": self.game_in_progress,
             "game_style": self.options[4], "decimal_averages": self.options[7], "bubble_set": self.options[8],
         }
         for i in range(4):
@@ -103,6 +105,12 @@ def main():
         if best:
             x, y = state.tap_point(best[0], best[1])
             print(x, y, len(best[2]))
+    elif what == "largest":  # column, row and size of the largest group
+        groups = [(len(state.group(c, r)), -c, -r) for c in range(state.cols) for r in range(state.rows)]
+        size, c, r = max(groups)
+        print(-c, -r, size)
+    elif what == "at":  # the tap point of a cell
+        print(*state.tap_point(int(sys.argv[3]), int(sys.argv[4])))
     else:
         sys.exit(f"unknown question {what}")
 

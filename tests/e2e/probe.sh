@@ -108,7 +108,7 @@ device 240 320 16 96|start
 device 480 640 16 120\nstart|dpi must be 96 or a whole multiple of it
 EOF
 run usage --no-such-option <<< start
-expect "an unknown option shows the usage" eval '[ "$CODE" = 2 ] && errs usage'
+expect "an unknown option is named, with a pointer to --help" eval '[ "$CODE" = 2 ] && errs "unknown option --no-such-option" && errs "--help"'
 CODE=0
 "$PROBE" --script "$WORK/missing.txt" > /dev/null 2> "$WORK/missing.err" || CODE=$?
 expect "a missing script is named" eval '[ "$CODE" = 2 ] && grep -q missing.txt "$WORK/missing.err"'

@@ -35,7 +35,7 @@ expect "clicks reach the program as taps at device points, in turn" \
   "probe down 20 120" "probe slept" "probe up 20 120" "probe close" "probe loop ended with 7"
 expect "the click on the bar does not" test "$(grep -c '^probe down' "$LOG")" = 2
 expect "two Sleep(300) take real time (${elapsed_ms} ms)" test "$elapsed_ms" -ge 600
-expect "the device root is under XDG_DATA_HOME" test -d "$XDG_DATA_HOME/fizzorbs"
+expect "the device root is under XDG_DATA_HOME, named after the program" test -d "$XDG_DATA_HOME/probe"
 expect "the window host prints nothing to the terminal" test ! -s "$ERR"
 
 # The window's close, here from SIGTERM, reaches the program. (Idle processor use is
@@ -49,9 +49,23 @@ CODE=0
 wait "$probe" || CODE=$?
 expect "SIGTERM closes the window and the program ends with its code" eval '[ "$CODE" = 7 ] && logs "probe close"'
 
-sdl nodisplay --level 3
-expect "the window host takes no options" eval '[ "$CODE" = 2 ] && errs usage'
 DISPLAY="" sdl nodisplay
 expect "without a display: a clear message and code 1" \
-  eval '[ "$CODE" = 1 ] && errs "cannot open a window" && errs "fizzorbs-headless"'
+  eval '[ "$CODE" = 1 ] && errs "cannot open a window" && errs "try probe-headless"'
+
+# Both hosts follow the command-line conventions: help and version on standard output
+# with exit 0, an unknown option named on standard error with a pointer to --help and exit 2.
+for program in "$PROBE_SDL" "$PROBE"; do
+  name=$(basename "$program")
+  LOG="$WORK/help.log" ERR="$WORK/help.err" CODE=0
+  env -u DISPLAY "$program" --help > "$LOG" 2> "$ERR" || CODE=$?
+  expect "$name --help" eval '[ "$CODE" = 0 ] && grep -q "^usage: $name" "$LOG"'
+  CODE=0
+  env -u DISPLAY "$program" --version > "$LOG" 2> "$ERR" || CODE=$?
+  expect "$name --version" eval '[ "$CODE" = 0 ] && grep -Eqx "$name [0-9]+\.[0-9]+\.[0-9]+" "$LOG"'
+  CODE=0
+  timeout 60 "$program" --level 3 > "$LOG" 2> "$ERR" < /dev/null || CODE=$?
+  expect "$name names a wrong option and points at --help" \
+    eval '[ "$CODE" = 2 ] && errs "unknown option --level" && errs "--help" && [ ! -s "$LOG" ]'
+done
 finish

@@ -234,4 +234,59 @@ TEST_F(Chrome, MessageBoxAnswersByKeysAndTaps) {
   EXPECT_TRUE(hasNote("messagebox \"Reset\" \"Reset your statistics?\" 0x124 -> 7"));
 }
 
+TEST_F(Chrome, KeyboardKeyRaisesThePanelAndTellsTheProgram) {
+  const int keyX = 240 - 10, keyY = 320 - 13;
+  const uint32_t underPanel = pixel(100, 320 - 26 - 40);
+  host.script({[&] { host.tap(keyX, keyY); }});
+  pump();
+  ASSERT_EQ(record.panelUpAtChange, std::vector<bool>{true});
+  SIPINFO sip{};
+  ASSERT_TRUE(SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0));
+  EXPECT_TRUE(sip.fdwFlags & SIPF_ON);
+  // The program keeps the height it had: the visible desktop lost what the panel took.
+  EXPECT_EQ(sip.rcVisibleDesktop.bottom, sip.rcSipRect.top);
+  EXPECT_EQ(sip.rcSipRect.bottom, 320 - 26);
+  EXPECT_NE(pixel(100, 320 - 26 - 40), underPanel);
+  // A second tap lowers it; the screen under it comes back.
+  host.script({[&] { host.tap(keyX, keyY); }});
+  pump();
+  EXPECT_EQ(record.panelUpAtChange, (std::vector<bool>{true, false}));
+  EXPECT_EQ(pixel(100, 320 - 26 - 40), underPanel);
+  // A program that forces it down at once is told twice and leaves no panel behind.
+  record.panelUpAtChange.clear();
+  record.forceDownOnChange = true;
+  host.script({[&] { host.tap(keyX, keyY); }});
+  pump();
+  EXPECT_EQ(record.panelUpAtChange, (std::vector<bool>{true, false}));
+  ASSERT_TRUE(SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0));
+  EXPECT_FALSE(sip.fdwFlags & SIPF_ON);
+  EXPECT_EQ(pixel(100, 320 - 26 - 40), underPanel);
+}
+
+TEST_F(Chrome, TheClockShowsTheHostsTime) {
+  struct Clocked : test::FakeHost {
+    int minutes = 12 * 60;
+    int clockMinutes() override { return minutes; }
+  };
+  auto strip = [&] {
+    std::vector<uint32_t> px;
+    for (int y = 0; y < 26; ++y)
+      for (int x = 150; x < 240; ++x) px.push_back(pixel(x, y));
+    return px;
+  };
+  auto noon = strip();
+  Clocked clocked;
+  pk::device().host = &clocked;
+  clocked.minutes = 13 * 60 + 47;
+  clocked.events.push_back({Kind::ClockChanged, 0, 0});
+  pump();
+  auto later = strip();
+  EXPECT_NE(later, noon);
+  clocked.minutes = 12 * 60;
+  clocked.events.push_back({Kind::ClockChanged, 0, 0});
+  pump();
+  EXPECT_EQ(strip(), noon);
+  pk::device().host = &host;
+}
+
 }  // namespace

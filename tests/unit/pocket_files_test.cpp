@@ -1,8 +1,14 @@
-// Files on the device: dispositions, sharing, whole-file replacement and bad handles.
+// Files on the device: dispositions, sharing, whole-file replacement, bad handles,
+// and real faults of the host's disk (a size limit, a read-only folder, a folder in the way).
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 
 #include "pocket_fixture.h"
@@ -117,6 +123,150 @@ TEST(Files, SharingConflictsAndBadHandles) {
   EXPECT_FALSE(ReadFile(w, buf, 4, &n, nullptr));
   EXPECT_EQ(n, 0u);
   EXPECT_EQ(dev.read("Windows/a.dat"), "x");
+}
+
+// Runs `body` in a child process, so limits and lowered rights stay there, with its
+// standard error in `errFile`; returns what the body found wrong.
+std::string inChild(const std::filesystem::path& errFile, const std::function<std::string()>& body) {
+  int fds[2];
+  if (pipe(fds) != 0) return "no pipe";
+  pid_t child = fork();
+  if (child < 0) return "no fork";
+  if (child == 0) {
+    close(fds[0]);
+    int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    dup2(err, 2);
+    std::string wrong = body();
+    ssize_t ignored = write(fds[1], wrong.data(), wrong.size());
+    (void)ignored;
+    _exit(0);
+  }
+  close(fds[1]);
+  std::string wrong;
+  char buf[256];
+  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) wrong.append(buf, size_t(n));
+  close(fds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (!WIFEXITED(status)) wrong += "the child died";
+  return wrong;
+}
+
+// A save as the program makes one: the results are looked at here, not by the program.
+struct Save {
+  BOOL opened, wrote, closed;
+  DWORD written, error;
+};
+Save save(const std::string& bytes) {
+  Save s{};
+  HANDLE h = open(kState, GENERIC_WRITE, 0, CREATE_ALWAYS);
+  s.opened = h != INVALID_HANDLE_VALUE;
+  s.error = GetLastError();
+  if (!s.opened) return s;
+  s.wrote = WriteFile(h, bytes.data(), DWORD(bytes.size()), &s.written, nullptr);
+  s.error = GetLastError();
+  s.closed = CloseHandle(h);
+  if (!s.closed) s.error = GetLastError();
+  return s;
+}
+
+size_t count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST(FileFaults, AFullDiskKeepsTheLastGoodFileAndSaysSoOncePerRunOfFailures) {
+  test::TempDevice dev;
+  const std::string old(12792, 'o');
+  dev.write("Windows/Fizzorbs.dat", old);
+  std::string wrong = inChild(dev.root / "err.txt", [&]() -> std::string {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{8192, RLIM_INFINITY};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::string out;
+    Save s = save(std::string(12792, 'n'));
+    if (!s.opened || s.wrote || s.written != 8192 || s.closed || s.error != ERROR_DISK_FULL)
+      out += "the cut-off save did not fail as the platform fails; ";
+    if (dev.read("Windows/Fizzorbs.dat") != old) out += "the old file was touched; ";
+    save(std::string(9000, 'n'));
+    limit.rlim_cur = RLIM_INFINITY;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    if (!save("whole").closed || dev.read("Windows/Fizzorbs.dat") != "whole") out += "the next save was lost; ";
+    limit.rlim_cur = 8192;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    save(std::string(9000, 'n'));
+    return out;
+  });
+  EXPECT_EQ(wrong, "");
+  std::string err = dev.read("err.txt");
+  EXPECT_EQ(count(err, ": cannot save "), 2u) << err;
+  EXPECT_EQ(err.rfind("test: cannot save " + (dev.root / "Windows" / "Fizzorbs.dat").string() + ": ", 0), 0u)
+      << err;
+  EXPECT_NE(err.find("; the last saved game is kept\n"), std::string::npos) << err;
+  EXPECT_EQ(dev.read("Windows/Fizzorbs.dat"), "whole");
+  for (auto& e : std::filesystem::directory_iterator(dev.root / "Windows"))
+    EXPECT_NE(e.path().filename().string()[0], '.') << "temporary left: " << e.path();
+}
+
+TEST(FileFaults, ReadOnlyFolderAndUnreadableFileFailWithoutHarm) {
+  test::TempDevice dev;
+  dev.write("Windows/Fizzorbs.dat", "kept");
+  dev.write("Windows/secret.dat", "x");
+  chmod(dev.root.c_str(), 0755);
+  chmod((dev.root / "Windows").c_str(), 0555);
+  chmod((dev.root / "Windows" / "secret.dat").c_str(), 0);
+  std::string wrong = inChild(dev.root / "err.txt", [&]() -> std::string {
+    // Root passes every permission check: the faults need an ordinary user.
+    if (getuid() == 0 && setresuid(65534, 65534, 65534) != 0) return "cannot become an ordinary user";
+    std::string out;
+    Save s = save("new");
+    if (s.opened || s.error != ERROR_ACCESS_DENIED) out += "a save into a read-only folder opened; ";
+    HANDLE h = open(u"\\Windows\\secret.dat", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_ACCESS_DENIED) out += "an unreadable file opened; ";
+    h = open(kState, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    if (readAll(h) != "kept" || !CloseHandle(h)) out += "the readable file did not read; ";
+    return out;
+  });
+  chmod((dev.root / "Windows").c_str(), 0755);
+  EXPECT_EQ(wrong, "");
+  EXPECT_EQ(dev.read("Windows/Fizzorbs.dat"), "kept");
+  EXPECT_EQ(count(dev.read("err.txt"), "cannot save"), 1u);
+}
+
+TEST(FileFaults, AFolderInTheWayIsNeitherReadNorReplaced) {
+  test::TempDevice dev;
+  std::filesystem::create_directories(dev.root / "Windows" / "Fizzorbs.dat" / "inside");
+  EXPECT_EQ(open(kState, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(save("new").opened);
+  // A pipe must not make a reader wait for a writer that never comes.
+  ASSERT_EQ(mkfifo((dev.root / "Windows" / "pipe.dat").c_str(), 0644), 0);
+  EXPECT_EQ(open(u"\\Windows\\pipe.dat", GENERIC_READ, FILE_SHARE_READ, OPEN_ALWAYS), INVALID_HANDLE_VALUE);
+  // A folder that appears while the new contents are written stops only the rename.
+  std::filesystem::remove_all(dev.root / "Windows" / "Fizzorbs.dat");
+  HANDLE h = open(kState, GENERIC_WRITE, 0, CREATE_ALWAYS);
+  EXPECT_TRUE(writeAll(h, "new"));
+  std::filesystem::create_directories(dev.root / "Windows" / "Fizzorbs.dat" / "inside");
+  EXPECT_FALSE(CloseHandle(h));
+  EXPECT_TRUE(std::filesystem::is_directory(dev.root / "Windows" / "Fizzorbs.dat" / "inside"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dev.root / "Windows"), {}), 2);
+}
+
+TEST(FileFaults, ADeviceFolderThatCannotBeMadeLeavesADeviceWithoutFiles) {
+  test::TempDevice dev;
+  dev.write("blocker", "a file where a folder should be");
+  test::FakeHost host;
+  pk::DeviceConfig config;
+  config.root = dev.root / "blocker" / "device";
+  std::string wrong = inChild(dev.root / "err.txt", [&]() -> std::string {
+    pk::setUpDevice(host, config, &pkProgramModule);
+    return save("x").opened ? "a file opened on a device without files" : "";
+  });
+  EXPECT_EQ(wrong, "");
+  std::string err = dev.read("err.txt");
+  EXPECT_EQ(err.rfind("test: cannot create the device folder " + config.root.string() + ": ", 0), 0u) << err;
+  EXPECT_EQ(count(err, "\n"), 1u) << err;
 }
 
 }  // namespace

@@ -49,6 +49,8 @@ struct TempDevice {
 struct MainRecord {
   std::vector<int> commands;
   int taps = 0, paints = 0;
+  std::vector<bool> panelUpAtChange;  // the input panel's state at each WM_SETTINGCHANGE
+  bool forceDownOnChange = false;      // as a program that wants no input panel
   HWND menuBar = nullptr;
 };
 inline MainRecord record;
@@ -69,6 +71,14 @@ inline LRESULT CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
       return 0;
     }
     case WM_COMMAND: record.commands.push_back(LOWORD(wParam)); return 0;
+    case WM_SETTINGCHANGE: {
+      if (wParam != SPI_SETSIPINFO) return 0;
+      SIPINFO sip{};
+      SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0);
+      record.panelUpAtChange.push_back(sip.fdwFlags & SIPF_ON);
+      if (record.forceDownOnChange) SHSipPreference(hwnd, SIP_FORCEDOWN);
+      return 0;
+    }
     case WM_LBUTTONDOWN: ++record.taps; return 0;
     case WM_PAINT: {
       ++record.paints;

@@ -1,7 +1,7 @@
 // The program icon: the largest image of an .ico file, its mask as alpha.
 #include <gtest/gtest.h>
 
-#include "icon.h"
+#include <pocket/icon.h>
 
 namespace {
 

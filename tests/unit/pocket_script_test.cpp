@@ -60,7 +60,7 @@ TEST(Script, CommandsAndTheirArguments) {
   EXPECT_EQ(c.op, Op::Copy);
   EXPECT_EQ(c.texts, (std::vector<std::string>{"\\Windows\\Fizzorbs.dat", "/tmp/my state.dat"}));
   for (const char* bad : {"device 240 320 3 96", "random -1", "random 4294967296", "start now", "tap 10",
-                          "menu Game \"New Game\"", "key space", "click OK", "check #1041 yes", "click #70000",
+                          "menu Game \"New Game\"", "key tab", "click OK", "check #1041 yes", "click #70000",
                           "send WM_NOTHING 0 0", "send 0x10000 0 0", "screenshot \"\"", "wait -1"}) {
     pk::script::Parsed p = pk::script::parseLine(bad, 17);
     EXPECT_FALSE(p.command.has_value()) << bad;

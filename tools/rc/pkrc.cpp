@@ -3,10 +3,8 @@
 //
 //   pkrc script.rc out.cpp SYMBOL
 //
-// Dialogs and menus get a binary layout of our own (read back by the layer's
-// resource code), self-delimiting because a dialog template travels as a bare
-// pointer: 4-byte magic, 32-bit total length, then the body. Everything is
-// little-endian.
+// Dialogs and menus get a binary layout of our own, written and read back through
+// one header (pocket/resource_format.h).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +16,9 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <pocket/basics.h>
+#include <pocket/resource_format.h>
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
@@ -169,16 +170,10 @@ class Lexer {
 
 // ---- Output helpers ----
 
-void put16(Bytes& b, uint32_t v) {
-  b.push_back(uint8_t(v));
-  b.push_back(uint8_t(v >> 8));
-}
-void put32(Bytes& b, uint32_t v) {
-  put16(b, v & 0xFFFF);
-  put16(b, v >> 16);
-}
-uint32_t get16(const Bytes& b, size_t at) { return uint32_t(b[at]) | (uint32_t(b[at + 1]) << 8); }
-uint32_t get32(const Bytes& b, size_t at) { return get16(b, at) | (get16(b, at + 2) << 16); }
+namespace resfmt = pk::resfmt;
+using resfmt::Writer;
+uint32_t get16(const Bytes& b, size_t at) { return pk::le16(b.data() + at); }
+uint32_t get32(const Bytes& b, size_t at) { return pk::le32(b.data() + at); }
 
 // UTF-8 to UTF-16 units; false on malformed UTF-8.
 bool toUtf16(const std::string& s, std::u16string& out) {
@@ -222,11 +217,7 @@ bool toUtf16(const std::string& s, std::u16string& out) {
   return true;
 }
 
-std::string upper(std::string s) {
-  for (auto& c : s)
-    if (c >= 'a' && c <= 'z') c = char(c - 32);
-  return s;
-}
+using pk::upperAscii;
 
 // ---- Resources ----
 
@@ -282,7 +273,7 @@ class Compiler {
     return "?";
   }
   bool isPunct(const char* p) const { return peek().kind == Token::Punct && peek().text == p; }
-  bool isWord(const char* w) const { return peek().kind == Token::Word && upper(peek().text) == w; }
+  bool isWord(const char* w) const { return peek().kind == Token::Word && upperAscii(peek().text) == w; }
   void expectPunct(const char* p, const char* what) {
     if (!isPunct(p)) fail(std::string("expected ") + what + ", found " + describe(peek()));
     next();
@@ -336,10 +327,9 @@ class Compiler {
     if (!toUtf16(t.text, w)) failAt(t.line, "text is not valid UTF-8");
     return w;
   }
-  void putText(Bytes& b, const std::u16string& s) {
+  void putText(Writer& b, const std::u16string& s) {
     if (s.size() > 0xFFFF) fail("text too long");
-    put16(b, uint32_t(s.size()));
-    for (char16_t c : s) put16(b, c);
+    b.text(s);
   }
 
   Id resourceName() {
@@ -350,7 +340,7 @@ class Compiler {
       id.number = uint16_t(t.number);
     } else if (t.kind == Token::Word) {
       id.isNumber = false;
-      id.name = upper(t.text);
+      id.name = upperAscii(t.text);
     } else {
       failAt(t.line, "expected a resource name, found " + describe(t));
     }
@@ -386,7 +376,7 @@ class Compiler {
     int line = peek().line;
     Id name = resourceName();
     if (peek().kind != Token::Word) fail("expected a resource type, found " + describe(peek()));
-    std::string type = upper(next().text);
+    std::string type = upperAscii(next().text);
     if (type == "BITMAP") {
       Token f = fileName();
       add(Id{true, kBitmap, {}}, name, bitmap(readFile(f), f), line);
@@ -422,9 +412,9 @@ class Compiler {
       if (id < 0 || id > 0xFFFF) failAt(line, "string id out of range");
       optionalComma();
       std::u16string s = text("string text");
-      Bytes b;
-      for (char16_t c : s) put16(b, c);
-      add(Id{true, kString, {}}, Id{true, uint16_t(id), {}}, std::move(b), line);
+      Writer b;
+      for (char16_t c : s) b.u16(c);
+      add(Id{true, kString, {}}, Id{true, uint16_t(id), {}}, std::move(b.bytes), line);
       if (peek().kind == Token::End) fail("missing '}' of STRINGTABLE");
     }
     next();
@@ -432,50 +422,47 @@ class Compiler {
 
   Bytes rcData() {
     expectOpen();
-    Bytes b;
+    Writer b;
     while (!isClose()) {
       if (peek().kind == Token::End) fail("missing '}' of RCDATA");
       int line = peek().line;
       int64_t v = number("a 16-bit number");
       if (v < -32768 || v > 0xFFFF) failAt(line, "value " + std::to_string(v) + " does not fit 16 bits");
-      put16(b, uint32_t(v) & 0xFFFF);
+      b.u16(uint32_t(v) & 0xFFFF);
       if (!isClose()) expectPunct(",", "',' or '}'");
     }
     next();
-    return b;
+    return b.bytes;
   }
 
-  // Menu: "PKMN", length, items. Item: u16 flags (1 pop-up, 2 separator, 4 grayed),
-  // i32 id, text, and for a pop-up u16 count and its items.
-  void menuItems(Bytes& b) {
+  void menuItems(Writer& b) {
     expectOpen();
-    size_t countAt = b.size();
-    put16(b, 0);
+    size_t countAt = b.placeholder16();
     uint32_t count = 0;
     while (!isClose()) {
       if (peek().kind == Token::End) fail("missing '}' of menu");
       if (isWord("POPUP")) {
         next();
         std::u16string t = text("pop-up text");
-        uint32_t flags = 1 | menuOptions();
-        put16(b, flags);
-        put32(b, 0);
+        uint32_t flags = resfmt::kPopup | menuOptions();
+        b.u16(flags);
+        b.u32(0);
         putText(b, t);
         menuItems(b);
       } else if (isWord("MENUITEM")) {
         next();
         if (isWord("SEPARATOR")) {
           next();
-          put16(b, 2);
-          put32(b, 0);
+          b.u16(resfmt::kSeparator);
+          b.u32(0);
           putText(b, u"");
         } else {
           std::u16string t = text("item text");
           expectPunct(",", "',' and a command id");
           int32_t id = int32("command id");
           uint32_t flags = menuOptions();
-          put16(b, flags);
-          put32(b, uint32_t(id));
+          b.u16(flags);
+          b.u32(uint32_t(id));
           putText(b, t);
         }
       } else {
@@ -484,8 +471,7 @@ class Compiler {
       ++count;
     }
     next();
-    b[countAt] = uint8_t(count);
-    b[countAt + 1] = uint8_t(count >> 8);
+    b.patch16(countAt, count);
   }
   uint32_t menuOptions() {
     uint32_t flags = 0;
@@ -495,22 +481,18 @@ class Compiler {
         if (!(isWord("GRAYED") || isWord("INACTIVE"))) fail("expected a menu option, found " + describe(peek()));
       }
       next();
-      flags |= 4;
+      flags |= resfmt::kGrayed;
     }
     return flags;
   }
   Bytes menu() {
-    Bytes b{'P', 'K', 'M', 'N'};
-    put32(b, 0);
+    Writer b;
+    b.beginBlock(resfmt::kMenuMagic);
     menuItems(b);
-    uint32_t n = uint32_t(b.size());
-    for (int k = 0; k < 4; ++k) b[4 + size_t(k)] = uint8_t(n >> (8 * k));
-    return b;
+    b.endBlock();
+    return b.bytes;
   }
 
-  // Dialog: "PKDL", length, u32 style, u32 exstyle, i16 x y cx cy, u16 font points,
-  // text title, text face, u16 item count, items. Item: u32 style, i32 id,
-  // i16 x y cx cy, text class, text text.
   Bytes dialog() {
     int16_t x = int16("x");
     expectPunct(",", "','");
@@ -550,7 +532,7 @@ class Compiler {
       }
     }
     expectOpen();
-    Bytes items;
+    Writer items;
     uint32_t count = 0;
     while (!isClose()) {
       if (peek().kind == Token::End) fail("missing '}' of dialog");
@@ -562,7 +544,7 @@ class Compiler {
         label = u"#";
         for (char c : std::to_string(next().number)) label += char16_t(c);
       } else if (peek().kind == Token::Word) {
-        for (char c : upper(next().text)) label += char16_t(c);
+        for (char c : upperAscii(next().text)) label += char16_t(c);
       } else {
         label = text("control text");
       }
@@ -570,8 +552,7 @@ class Compiler {
       int32_t id = int32("control id");
       expectPunct(",", "',' and a class");
       std::u16string cls = text("control class");
-      for (auto& c : cls)
-        if (c >= u'a' && c <= u'z') c = char16_t(c - 32);
+      cls = upperAscii(cls);
       expectPunct(",", "',' and a style");
       uint32_t cstyle = uint32_t(int32("control style"));
       int16_t r[4];
@@ -579,27 +560,26 @@ class Compiler {
         expectPunct(",", "',' and a coordinate");
         v = int16("coordinate");
       }
-      put32(items, cstyle);
-      put32(items, uint32_t(id));
-      for (auto v : r) put16(items, uint16_t(v));
+      items.u32(cstyle);
+      items.u32(uint32_t(id));
+      for (auto v : r) items.u16(uint16_t(v));
       putText(items, cls);
       putText(items, label);
       if (++count > 0xFFFF) fail("too many controls");
     }
     next();
-    Bytes b{'P', 'K', 'D', 'L'};
-    put32(b, 0);
-    put32(b, style);
-    put32(b, exStyle);
-    for (int16_t v : {x, y, cx, cy}) put16(b, uint16_t(v));
-    put16(b, points);
+    Writer b;
+    b.beginBlock(resfmt::kDialogMagic);
+    b.u32(style);
+    b.u32(exStyle);
+    for (int16_t v : {x, y, cx, cy}) b.u16(uint16_t(v));
+    b.u16(points);
     putText(b, caption);
     putText(b, face);
-    put16(b, count);
-    b.insert(b.end(), items.begin(), items.end());
-    uint32_t n = uint32_t(b.size());
-    for (int k = 0; k < 4; ++k) b[4 + size_t(k)] = uint8_t(n >> (8 * k));
-    return b;
+    b.u16(count);
+    b.append(items);
+    b.endBlock();
+    return b.bytes;
   }
 
   // A .bmp file becomes a packed DIB: 40-byte info header, colour table, pixels.

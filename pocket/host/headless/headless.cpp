@@ -14,16 +14,21 @@
 #include <string>
 #include <thread>
 
+#include <pocket/automation.h>
+#include <pocket/host.h>
+#include <pocket/unicode.h>
 #include <script/runner.h>
 
-#include "device.h"
 #include "screenshot.h"
-#include "window_internal.h"
 
 namespace pk {
 namespace {
 
-constexpr const char* kName = "fizzorbs-headless";
+// "<program>-headless", from the program's module image: the name people type.
+std::string& hostName() {
+  static std::string name = "headless";
+  return name;
+}
 
 std::mutex& outputLock() {
   static std::mutex m;
@@ -67,12 +72,12 @@ class HeadlessHost final : public script::ScriptedHost {
       std::lock_guard<std::mutex> lock(outputLock());
       std::fflush(stdout);
       if (line > 0)
-        std::fprintf(stderr, "%s: line %d: %s\n", kName, line, message.c_str());
+        std::fprintf(stderr, "%s: line %d: %s\n", hostName().c_str(), line, message.c_str());
       else if (!message.empty())
-        std::fprintf(stderr, "%s: %s\n", kName, message.c_str());
+        std::fprintf(stderr, "%s: %s\n", hostName().c_str(), message.c_str());
       std::fflush(stderr);
     }
-    wm::withdrawInstance();
+    withdrawProgram();
     removeTemporaryRoot();
     std::_Exit(code);
   }
@@ -83,7 +88,7 @@ class HeadlessHost final : public script::ScriptedHost {
   }
 
   std::string copyOut(const std::string& devicePath, const std::string& hostFile) override {
-    std::filesystem::path from = hostPath(utf16(devicePath));
+    std::filesystem::path from = automation::hostFile(utf16(devicePath));
     std::error_code ec;
     if (from.empty() || !std::filesystem::is_regular_file(from, ec)) return "no device file " + devicePath;
     std::filesystem::copy_file(from, hostFile, std::filesystem::copy_options::overwrite_existing, ec);
@@ -94,19 +99,33 @@ class HeadlessHost final : public script::ScriptedHost {
   void waitReal(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 };
 
-int usage(int code) {
-  std::fprintf(code ? stderr : stdout, "usage: %s [--device-root DIR] [--script FILE]\n", kName);
-  return code;
+void usage(const std::string& name) {
+  std::printf(
+      "usage: %s [--device-root DIR] [--script FILE]\n"
+      "Runs the program on a virtual device driven by a script (standard input without\n"
+      "--script), one command a line, and logs what happens on standard output.\n"
+      "Without --device-root the device's files live in a temporary folder.\n"
+      "The commands and the log are described in the manual page %s(6).\n",
+      name.c_str(), name.c_str());
 }
 
 }  // namespace
 
 int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& module) {
+  hostName() = std::string(module.name) + "-headless";
   std::optional<std::filesystem::path> root;
   std::optional<std::string> scriptFile;
+  const std::string& name = hostName();
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "-h" || a == "--help") return usage(0);
+    if (a == "-h" || a == "--help") {
+      usage(name);
+      return 0;
+    }
+    if (a == "--version") {
+      std::printf("%s %s\n", name.c_str(), PK_PROGRAM_VERSION);
+      return 0;
+    }
     if (a == "--device-root" && i + 1 < argc) {
       root = argv[++i];
       continue;
@@ -115,22 +134,24 @@ int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& m
       scriptFile = argv[++i];
       continue;
     }
-    std::fprintf(stderr, "%s: unexpected argument %s\n", kName, a.c_str());
-    return usage(2);
+    bool known = a == "--device-root" || a == "--script";
+    std::fprintf(stderr, "%s: %s %s\nTry '%s --help' for more information.\n", name.c_str(),
+                 known ? "missing value after" : "unknown option", a.c_str(), name.c_str());
+    return 2;
   }
 
   std::ifstream file;
   if (scriptFile) {
     file.open(*scriptFile);
     if (!file) {
-      std::fprintf(stderr, "%s: cannot read the script %s\n", kName, scriptFile->c_str());
+      std::fprintf(stderr, "%s: cannot read the script %s\n", name.c_str(), scriptFile->c_str());
       return 2;
     }
   }
   script::Reader reader(scriptFile ? static_cast<std::istream&>(file) : std::cin);
   script::Prelude prelude;
   if (std::string error = script::readPrelude(reader, prelude); !error.empty()) {
-    std::fprintf(stderr, "%s: %s\n", kName, error.c_str());
+    std::fprintf(stderr, "%s: %s\n", name.c_str(), error.c_str());
     return 2;
   }
 
@@ -138,18 +159,24 @@ int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& m
   if (root) {
     std::filesystem::create_directories(*root, ec);
     if (ec || !std::filesystem::is_directory(*root, ec)) {
-      std::fprintf(stderr, "%s: cannot use %s as the device root\n", kName, root->c_str());
+      std::fprintf(stderr, "%s: cannot use %s as the device root\n", name.c_str(), root->c_str());
       return 2;
     }
     prelude.config.root = *root;
   } else {
-    std::string pattern = (std::filesystem::temp_directory_path(ec) / "fizzorbs-device-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path(ec) / (std::string(module.name) + "-device-XXXXXX")).string();
     if (ec || !mkdtemp(pattern.data())) {
-      std::fprintf(stderr, "%s: cannot make a temporary device root\n", kName);
+      std::fprintf(stderr, "%s: cannot make a temporary device root\n", name.c_str());
       return 2;
     }
     temporaryRoot() = pattern;
     prelude.config.root = pattern;
+  }
+  if (std::string fault = deviceFault(); !fault.empty()) {
+    std::fprintf(stderr, "%s: %s\n", name.c_str(), fault.c_str());
+    removeTemporaryRoot();
+    return 1;
   }
 
   HeadlessHost host(reader, std::move(prelude));

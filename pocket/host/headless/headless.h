@@ -1,4 +1,4 @@
-// The scripted virtual device: `fizzorbs-headless [--device-root DIR] [--script FILE]`.
+// The scripted virtual device: `<program>-headless [--device-root DIR] [--script FILE]`.
 #pragma once
 #include <pocket/host.h>
 

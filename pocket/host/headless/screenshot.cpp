@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include <pocket/basics.h>
+
 namespace pk {
 
 std::string writePng(const std::filesystem::path& file, const uint32_t* pixels, int width, int height, bool grey) {
@@ -18,7 +20,7 @@ std::string writePng(const std::filesystem::path& file, const uint32_t* pixels, 
     uint32_t p = pixels[i];
     png_byte r = png_byte(p >> 16), g = png_byte(p >> 8), b = png_byte(p);
     if (grey) {
-      bytes[i] = png_byte((r * 299 + g * 587 + b * 114 + 500) / 1000);
+      bytes[i] = png_byte((lumaMilli(p) + 500) / 1000);
     } else {
       bytes[i * 3] = r;
       bytes[i * 3 + 1] = g;

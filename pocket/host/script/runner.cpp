@@ -98,8 +98,39 @@ std::optional<Command> ScriptedHost::nextCommand() {
 }
 
 void ScriptedHost::tap(POINT p) {
+  stylus_.hide();
   pending_.push_back({InputEvent::Kind::StylusDown, int(p.x), int(p.y)});
   pending_.push_back({InputEvent::Kind::StylusUp, int(p.x), int(p.y)});
+}
+
+void ScriptedHost::key(Key k) {
+  using K = InputEvent::Kind;
+  auto arrow = [&](int dx, int dy, K kind) {
+    if (!stylus_.arrow(dx, dy)) pending_.push_back({kind, 0, 0});
+  };
+  switch (k) {
+    case Key::Escape: pending_.push_back({K::KeyEscape, 0, 0}); return;
+    case Key::Enter: pending_.push_back({K::KeyEnter, 0, 0}); return;
+    case Key::F1: pending_.push_back({K::KeyF1, 0, 0}); return;
+    case Key::Up: arrow(0, -1, K::KeyUp); return;
+    case Key::Down: arrow(0, 1, K::KeyDown); return;
+    case Key::Left: arrow(-1, 0, K::KeyLeft); return;
+    case Key::Right: arrow(1, 0, K::KeyRight); return;
+    case Key::Space:
+    case Key::Keypad5:
+      if (std::optional<POINT> p = stylus_.tapPoint()) {
+        pending_.push_back({K::StylusDown, int(p->x), int(p->y)});
+        pending_.push_back({K::StylusUp, int(p->x), int(p->y)});
+      } else {
+        stylus_.arrow(0, 0);
+      }
+      return;
+    case Key::F10:
+    case Key::Alt: pending_.push_back({K::KeyMenu, 0, 0}); return;
+    case Key::CtrlN: pending_.push_back({K::ShortcutNew, 0, 0}); return;
+    case Key::CtrlZ: pending_.push_back({K::ShortcutUndo, 0, 0}); return;
+    case Key::CtrlQ: pending_.push_back({K::CloseWindow, 0, 0}); return;
+  }
 }
 
 POINT ScriptedHost::need(std::optional<POINT> p, int line, const std::string& what) {
@@ -147,10 +178,7 @@ bool ScriptedHost::carryOut(const Command& c) {
       tap(need(automation::navigationOk(), c.line, "the ok of the navigation bar"));
       return true;
     case Op::Key:
-      pending_.push_back({c.key == Key::Escape  ? InputEvent::Kind::KeyEscape
-                          : c.key == Key::Enter ? InputEvent::Kind::KeyEnter
-                                                : InputEvent::Kind::KeyF1,
-                          0, 0});
+      key(c.key);
       return true;
     case Op::Click:
       if (c.id)
@@ -178,7 +206,15 @@ bool ScriptedHost::carryOut(const Command& c) {
       return false;
     case Op::Screenshot: {
       if (shown_.empty() || shownWidth_ <= 0 || shownHeight_ <= 0) stop(2, c.line, "the device has shown nothing yet");
-      std::string error = screenshot(c.texts[0], ScreenView{shown_.data(), shownWidth_, shownHeight_});
+      // With the keyboard's stylus cursor where it stands, as the screen shows it.
+      const uint32_t* pixels = shown_.data();
+      std::vector<uint32_t> withCursor;
+      if (std::optional<RECT> r = stylus_.outline()) {
+        withCursor = shown_;
+        drawStylusCursor(withCursor.data(), shownWidth_, shownHeight_, *r);
+        pixels = withCursor.data();
+      }
+      std::string error = screenshot(c.texts[0], ScreenView{pixels, shownWidth_, shownHeight_});
       if (!error.empty()) stop(2, c.line, error);
       return true;
     }

@@ -72,6 +72,7 @@ class ScriptedHost : public Host {
 
   std::optional<Command> nextCommand();
   void tap(POINT p);
+  void key(Key k);
   POINT need(std::optional<POINT> p, int line, const std::string& what);
   HWND mainWindowFor(int line);
   void runFollowUp(const FollowUp& f);
@@ -85,6 +86,7 @@ class ScriptedHost : public Host {
   uint64_t clock_ = 0;
   std::vector<uint32_t> randoms_;
   size_t randomIndex_ = 0;
+  KeyboardStylus stylus_;
   std::vector<uint32_t> shown_;
   int shownWidth_ = 0;
   int shownHeight_ = 0;

@@ -3,6 +3,9 @@
 #include <cctype>
 #include <charconv>
 #include <limits>
+#include <utility>
+
+#include <pocket/basics.h>
 
 namespace pk::script {
 namespace {
@@ -10,11 +13,6 @@ namespace {
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string lowerCase(std::string s) {
-  for (auto& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 // Decimal or 0x hex, with an optional minus sign; the whole text must be the number.
 std::optional<int64_t> parseNumber(std::string_view s) {
@@ -54,6 +52,13 @@ constexpr Named kMessages[] = {
     {"wm_activate", 0x0006}, {"wm_paint", 0x000F},        {"wm_close", 0x0010},
     {"wm_settingchange", 0x001A}, {"wm_help", 0x0053},    {"wm_command", 0x0111},
     {"wm_timer", 0x0113},   {"wm_hibernate", 0x03FF},     {"wm_user", 0x0400},
+};
+
+constexpr std::pair<const char*, Key> kKeys[] = {
+    {"escape", Key::Escape}, {"enter", Key::Enter}, {"f1", Key::F1},       {"up", Key::Up},
+    {"down", Key::Down},     {"left", Key::Left},   {"right", Key::Right}, {"space", Key::Space},
+    {"kp5", Key::Keypad5},   {"f10", Key::F10},     {"alt", Key::Alt},     {"ctrl+n", Key::CtrlN},
+    {"ctrl+z", Key::CtrlZ},  {"ctrl+q", Key::CtrlQ},
 };
 
 class Args {
@@ -124,7 +129,7 @@ bool build(const std::vector<Token>& tokens, Command& c, std::string& error) {
     error = std::string("a command must start with a command name, not ") + describe(head.kind);
     return false;
   }
-  std::string name = lowerCase(head.text);
+  std::string name = lowerAscii(head.text);
   Args a(tokens, error);
   int64_t v = 0;
   auto push = [&](size_t i, int64_t lo, int64_t hi, const char* what) {
@@ -193,16 +198,16 @@ bool build(const std::vector<Token>& tokens, Command& c, std::string& error) {
   }
   if (name == "key") {
     c.op = Op::Key;
-    if (!a.count(1, "key escape|enter|f1")) return false;
-    std::string k = a.at(1).kind == Token::Kind::Word ? lowerCase(a.at(1).text) : "";
-    if (k == "escape") c.key = Key::Escape;
-    else if (k == "enter") c.key = Key::Enter;
-    else if (k == "f1") c.key = Key::F1;
-    else {
-      error = "key must be escape, enter or f1";
-      return false;
-    }
-    return true;
+    if (!a.count(1, "key NAME")) return false;
+    std::string k = a.at(1).kind == Token::Kind::Word ? lowerAscii(a.at(1).text) : "";
+    for (const auto& [keyName, key] : kKeys)
+      if (k == keyName) {
+        c.key = key;
+        return true;
+      }
+    error = "key must be one of";
+    for (const auto& [keyName, key] : kKeys) error += std::string(" ") + keyName;
+    return false;
   }
   if (name == "click") {
     c.op = Op::Click;
@@ -213,7 +218,7 @@ bool build(const std::vector<Token>& tokens, Command& c, std::string& error) {
   if (name == "check") {
     c.op = Op::Check;
     if (!a.count(2, "check #ID on|off") || !a.id(1, "check box", c.id)) return false;
-    std::string s = a.at(2).kind == Token::Kind::Word ? lowerCase(a.at(2).text) : "";
+    std::string s = a.at(2).kind == Token::Kind::Word ? lowerAscii(a.at(2).text) : "";
     if (s != "on" && s != "off") {
       error = "check state must be on or off";
       return false;
@@ -229,7 +234,7 @@ bool build(const std::vector<Token>& tokens, Command& c, std::string& error) {
     c.op = Op::Send;
     if (!a.count(3, "send MSG WPARAM LPARAM")) return false;
     if (a.at(1).kind == Token::Kind::Word) {
-      std::string m = lowerCase(a.at(1).text);
+      std::string m = lowerAscii(a.at(1).text);
       bool found = false;
       for (const auto& n : kMessages)
         if (m == n.name) {

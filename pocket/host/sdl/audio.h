@@ -1,5 +1,8 @@
-// One voice of sound through SDL: each sound replaces the one playing.
+// One voice of sound through SDL: each sound replaces the one playing. SDL and the
+// sound libraries it needs are loaded at the first sound, so a game played silently
+// never maps them.
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -23,13 +26,16 @@ class Audio {
   void tick();
 
  private:
+  struct Sdl;
   bool open();
   void close();
 
+  const Sdl* sdl_ = nullptr;  // loaded at the first sound
   SDL_AudioDeviceID device_ = 0;
   SDL_AudioSpec output_{};
-  bool unavailable_ = false;  // no driver or no device: sounds are silence
-  uint32_t quietSince_ = 0;
+  bool unavailable_ = false;  // no library, driver or device: sounds are silence
+  std::chrono::steady_clock::time_point quietSince_{};
+  bool quiet_ = false;
 };
 
 }  // namespace pk

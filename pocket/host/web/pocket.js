@@ -208,6 +208,16 @@ mergeInto(LibraryManager.library, {
 
   pk_web_now: function() { return performance.now(); },
 
+  pk_web_clock: function() {
+    var d = new Date();
+    return d.getHours() * 60 + d.getMinutes();
+  },
+
+  pk_web_minute_left: function() {
+    var d = new Date();
+    return 60000 - (d.getSeconds() * 1000 + d.getMilliseconds());
+  },
+
   pk_web_random: function() {
     var v = new Uint32Array(1);
     crypto.getRandomValues(v);

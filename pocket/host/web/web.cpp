@@ -24,6 +24,8 @@ int pk_web_take(int* event);                    // kind, x, y
 void pk_web_sleep(int ms);                      // waits
 void pk_web_halt();                             // waits for ever
 double pk_web_now();
+int pk_web_clock();        // local time of day, in minutes after midnight
+int pk_web_minute_left();  // milliseconds until the local clock's next minute
 uint32_t pk_web_random();
 void pk_web_present(const uint32_t* pixels, int width, int height);
 void pk_web_play(const int16_t* samples, int count, int rate);
@@ -44,14 +46,27 @@ class PageHost final : public Host {
   void present(ScreenView s) override { pk_web_present(s.pixels, s.width, s.height); }
 
   bool nextEvent(InputEvent& out, int timeoutMs) override {
-    if (take(out)) return true;
-    // Whatever was saved is in the browser's storage before the next input is handled.
-    if (filesChanged_) {
-      filesChanged_ = false;
-      pk_web_persist();
+    for (;;) {
+      if (take(out)) return true;
+      // Whatever was saved is in the browser's storage before the next input is handled.
+      if (filesChanged_) {
+        filesChanged_ = false;
+        pk_web_persist();
+      }
+      if (int minutes = clockMinutes(); minutes != shownMinutes_) {
+        shownMinutes_ = minutes;
+        out = InputEvent{InputEvent::Kind::ClockChanged};
+        return true;
+      }
+      // Awake once a minute at most, for the navigation bar's clock.
+      int wait = pk_web_minute_left();
+      if (timeoutMs >= 0 && timeoutMs <= wait) return pk_web_wait(timeoutMs) && take(out);
+      if (pk_web_wait(wait) && take(out)) return true;
+      if (timeoutMs >= 0) return false;
     }
-    return pk_web_wait(timeoutMs) && take(out);
   }
+
+  int clockMinutes() override { return pk_web_clock(); }
 
   void pause(uint32_t ms) override { pk_web_sleep(int(ms)); }
   uint64_t milliseconds() override { return uint64_t(pk_web_now()); }
@@ -74,6 +89,7 @@ class PageHost final : public Host {
   }
 
   bool filesChanged_ = false;
+  int shownMinutes_ = pk_web_clock();
 };
 
 // The headless device's script mode; the log goes to the console, and the run stops where

@@ -1,11 +1,13 @@
 // Read-only views of the device and ways to find things on its screen, for the
 // script host and for tests. The program itself never uses these.
 #pragma once
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include <windows.h>
+#include <pocket/host.h>
 
 namespace pk::automation {
 
@@ -26,6 +28,9 @@ std::optional<bool> checkState(int id);                        // of a check box
 
 // The active window and its state, in the script host's `dump` format.
 std::string dump();
+
+// Where a device file lies on the host (empty when the path leaves the device).
+std::filesystem::path hostFile(std::u16string_view devicePath);
 
 // Live GDI objects (bitmaps, brushes, fonts, pens made by the program) and device contexts.
 size_t liveGdiObjects();

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <string>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -23,7 +25,12 @@ struct DeviceConfig {
 };
 
 struct InputEvent {
-  enum class Kind { StylusDown, StylusUp, StylusMove, KeyEscape, KeyEnter, KeyF1, CloseWindow };
+  // Arrow keys reach the program only when the host's stylus cursor does not take them;
+  // KeyMenu opens the first menu of the menu bar (or closes the open one). The shortcuts
+  // carry out what the program's own menu item "New..." and its standard Undo button do.
+  // ClockChanged: the minute the device's clock shows has turned.
+  enum class Kind { StylusDown, StylusUp, StylusMove, KeyEscape, KeyEnter, KeyF1, CloseWindow,
+                    KeyUp, KeyDown, KeyLeft, KeyRight, KeyMenu, ShortcutNew, ShortcutUndo, ClockChanged };
   Kind kind = Kind::StylusDown;
   int x = 0;  // pixels of the screen the host shows, for stylus events
   int y = 0;
@@ -52,6 +59,9 @@ class Host {
   // Mono signed 16-bit samples; replaces whatever is playing.
   virtual void playSound(std::vector<int16_t> samples, int rate) = 0;
   virtual void stopSound() = 0;
+  // The time of day the device's clock shows, in minutes after midnight. A virtual
+  // device's clock stands at noon.
+  virtual int clockMinutes() { return 12 * 60; }
   // Something worth a line in a log (sounds, message boxes, dialogs, processes).
   virtual void note(std::string_view line) {}
   // Another process asked for this program's window; may be called from another thread.
@@ -65,11 +75,53 @@ class Host {
 
 using ProgramEntry = int (*)(HINSTANCE, HINSTANCE, LPWSTR, int);
 
+// What keeps this machine from running any program (its fonts missing, with what to
+// install), or nothing. runProgram refuses to start while there is something.
+std::string deviceFault();
+
+// The process ends in the middle of the program's run (a power cut): other
+// processes stop finding its window. Nothing more reaches the program.
+void withdrawProgram();
+
 // Sets up the device (its root folder and shipped files, its screen), runs the program's
 // entry on this thread, and returns the program's exit code.
 int runProgram(Host& host, const DeviceConfig& config, ProgramEntry entry, const ModuleImage& module);
 
-// The files that ship on the device (help page, system sound), copied into a new root.
-std::filesystem::path shippedDeviceFiles();
+// The lattice of equal square pictures the main window's last paint put on screen (a
+// board of cells), in pixels of the screen the host shows; nothing while another window, a dialog
+// or a pop-up menu, has the user's attention, or when the last paint drew no such lattice.
+struct CellGrid {
+  int left = 0;
+  int top = 0;
+  int size = 0;  // of one cell, in pixels
+  int cols = 0;
+  int rows = 0;
+};
+std::optional<CellGrid> paintedCells();
+
+// The stylus of a keyboard: a cell of the painted grid that arrow keys move and that a
+// key taps at its centre. Hosts draw its outline over the screen, never into it.
+class KeyboardStylus {
+ public:
+  // An arrow: the first one shows the cursor, the next ones move it a cell, stopping at
+  // the edges. False when no grid is on screen; the key is then the program's.
+  bool arrow(int dx, int dy);
+  // The point a tap at the cursor lands on; nothing while the cursor is hidden or has
+  // no grid under it.
+  std::optional<POINT> tapPoint() const;
+  // The outlined cell (host screen pixels, right and bottom excluded), when shown.
+  std::optional<RECT> outline() const;
+  // The mouse took over.
+  void hide() { shown_ = false; }
+
+ private:
+  bool shown_ = false;
+  int col_ = 0;
+  int row_ = 0;
+};
+
+// Draws the cursor's outline, `thickness` pixels wide inside `outline`, into an image
+// of `width` columns of which `pixels` holds `rows` rows from row `firstRow` on.
+void drawStylusCursor(uint32_t* pixels, int width, int rows, RECT outline, int thickness = 1, int firstRow = 0);
 
 }  // namespace pk
