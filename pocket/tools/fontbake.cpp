@@ -15,9 +15,10 @@
 
 namespace {
 
-// Characters worth carrying: Latin letters and the usual punctuation and signs.
+// Characters worth carrying (every byte is downloaded): Western European letters and the
+// usual punctuation and signs; others draw as the missing-glyph shape.
 bool wanted(char32_t c) {
-  return (c >= 0x20 && c <= 0x7E) || (c >= 0xA0 && c <= 0x17F) || (c >= 0x2013 && c <= 0x2026) ||
+  return (c >= 0x20 && c <= 0x7E) || (c >= 0xA0 && c <= 0xFF) || (c >= 0x2013 && c <= 0x2026) ||
          c == 0x20AC || c == 0x2122;
 }
 

@@ -39,12 +39,12 @@ function(pk_add_web_site target)
     configure_file(${page} ${site}/${n} COPYONLY)
   endforeach()
 
-  add_custom_command(OUTPUT ${site}/icon-180.png ${site}/icon-192.png ${site}/icon-512.png
-    COMMAND ${W_ICONS} ${site} 180 192 512
+  add_custom_command(OUTPUT ${site}/icon-192.png ${site}/icon-512.png
+    COMMAND ${W_ICONS} ${site} 192 512
     DEPENDS ${W_ICONS} COMMENT "Making the site's icons" VERBATIM)
   # The service worker's list and version follow every file of the site.
   add_custom_target(${target}-site ALL
     COMMAND ${CMAKE_COMMAND} -DSITE=${site} -DTEMPLATE=${PK_WEB_DIR}/sw.js.in -P ${PK_WEB_DIR}/worker.cmake
-    DEPENDS ${target} ${site}/icon-180.png ${site}/icon-192.png ${site}/icon-512.png
+    DEPENDS ${target} ${site}/icon-192.png ${site}/icon-512.png
     COMMENT "Writing the service worker" VERBATIM)
 endfunction()
