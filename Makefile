@@ -4,6 +4,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WEB_BUILD  ?= build-web
 FUZZ_SECONDS ?= 20
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
@@ -12,9 +13,14 @@ PREFIX     ?= /usr/local
 PACKAGES = g++ make cmake pkg-config libx11-dev libsdl2-dev libfreetype-dev libpng-dev \
            fonts-wine googletest libgtest-dev libgmock-dev libbenchmark-dev \
            xvfb xauth xdotool clang libclang-rt-14-dev python3 \
-           appstream desktop-file-utils lintian dpkg-dev man-db
+           appstream desktop-file-utils lintian dpkg-dev man-db emscripten chromium
+# Debian's emscripten runs offline with its own JavaScript modules.
+EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs
+EMSCRIPTEN_TOOLCHAIN = /usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
+# npm packages for the browser test, kept inside the project.
+NODE_DIR = tests/web
 
-.PHONY: all deps build run test unit-asan fuzz-build fuzz-short fuzz bench soak install package clean
+.PHONY: all deps node-deps web serve web-test build run test unit-asan fuzz-build fuzz-short fuzz bench soak install package clean
 
 all: build
 
@@ -45,9 +51,34 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory web-test
 	$(MAKE) --no-print-directory unit-asan
 	$(MAKE) --no-print-directory fuzz-short
 	@bash tools/test_ratio.sh
+
+# The same program for the browser: a static site in $(WEB_BUILD)/site.
+$(WEB_BUILD)/CMakeCache.txt:
+	$(EMSCRIPTEN_ENV) cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DCMAKE_TOOLCHAIN_FILE=$(EMSCRIPTEN_TOOLCHAIN) -DFZ_NATIVE_BUILD=$(abspath $(BUILD))
+
+web: build $(WEB_BUILD)/CMakeCache.txt
+	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+	@echo "The site is in $(WEB_BUILD)/site/"
+
+serve: web
+	node tools/serve.js $(WEB_BUILD)/site 8000
+
+node-deps:
+	@command -v npm >/dev/null 2>&1 || { \
+	  if [ "$$(id -u)" = 0 ]; then SUDO=""; else SUDO="sudo"; fi; \
+	  $$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq npm || { \
+	    echo "error: npm is missing: apt-get install npm"; exit 1; }; }
+	@[ -d $(NODE_DIR)/node_modules/puppeteer-core ] || \
+	  npm install --prefix $(NODE_DIR) --no-audit --no-fund --loglevel=error
+
+# The browser build against the headless device, in headless Chromium.
+web-test: web node-deps
+	node tests/web/e2e.js --site $(WEB_BUILD)/site --build $(BUILD)
 
 # The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 unit-asan: deps
@@ -75,9 +106,9 @@ fuzz: fuzz-build
 soak: build
 	FZ_SOAK_SECONDS=600 FZ_SOAK_MASTER=random FZ_BUILD=$(BUILD) FZ_SOURCE=. bash tests/e2e/soak.sh
 
-bench: build
+bench: build web node-deps
 	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench mapwatch
-	python3 bench/perf.py --build $(BUILD)
+	python3 bench/perf.py --build $(BUILD) --site $(WEB_BUILD)/site
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
@@ -86,4 +117,4 @@ package: build
 	cd $(BUILD) && cpack
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

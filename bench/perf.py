@@ -387,17 +387,43 @@ def micro(build, table):
         table.add(f"micro: `{name}`", value, target, ok)
 
 
+def web(site, runs, idle, table):
+    """The browser build: what a first visit transfers, the first frame, a tap's work, idling."""
+    import gzip
+    total = 0
+    for name in sorted(os.listdir(site)):
+        with open(os.path.join(site, name), "rb") as f:
+            total += len(gzip.compress(f.read(), compresslevel=9))
+    table.add("web: the whole site, gzip -9 (a first visit's transfer)", f"{total / 1024:.1f} KB", "≤ 300 KB",
+              total <= 300 * 1024)
+    out = subprocess.run(["node", os.path.join(HERE, "web.js"), "--site", site, "--runs", str(runs),
+                          "--idle", str(idle)], capture_output=True, text=True, timeout=600)
+    if out.returncode != 0:
+        table.add("web: headless Chromium", "did not run: " + out.stderr.strip().splitlines()[-1], "", False)
+        return
+    r = json.loads(out.stdout)
+    table.add(f"web: navigation start to the first frame on the canvas (median of {runs})",
+              f"{r['firstFrameMs']:.1f} ms", "≤ 150 ms", r["firstFrameMs"] <= 150)
+    table.add(f"web: a tap's work, select or burst, pauses excluded (median of {r['taps']} inputs; "
+              f"max {r['tapWorkMaxMs']:.2f} ms)", f"{r['tapWorkMs']:.2f} ms", "≤ 2 ms", r["tapWorkMs"] <= 2)
+    table.add(f"web: script run while idle for {idle} s", f"{r['idleScriptMs']:.1f} ms "
+              f"(tasks {r['idleTaskMs']:.1f} ms)", "0 ms", r["idleScriptMs"] < 1)
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--build", default="build")
     ap.add_argument("--runs", type=int, default=5)
     ap.add_argument("--idle", type=int, default=10)
+    ap.add_argument("--site", help="the browser build's site (make web)")
     a = ap.parse_args()
     table = Table()
     breakdown = window_program(a.build, a.runs, a.idle, table)
     headless_start(a.build, a.runs, table)
     headless_games(a.build, table)
     micro(a.build, table)
+    if a.site:
+        web(a.site, a.runs, a.idle, table)
     print(f"Measured on {machine()}, {time.strftime('%Y-%m-%d')}:\n")
     table.print()
     if breakdown:

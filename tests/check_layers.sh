@@ -13,6 +13,9 @@ bad=$(grep -rlE '#\s*include\s*[<"](ft2build|freetype)' --include='*.cpp' --incl
 bad=$(grep -rliE 'headless|pocket/host|[<"]pocket/' --include='*.cpp' --include='*.h' \
       core view shell store dialogs 2>/dev/null || true)
 [ -n "$bad" ] && { echo "game code that knows its host:"; echo "$bad"; fail=1; }
+bad=$(grep -rlE 'emscripten|EMSCRIPTEN' --include='*.cpp' --include='*.h' --include='*.c' . \
+      | grep -v -E '^\./(pocket/host/web/|build)' || true)
+[ -n "$bad" ] && { echo "browser code outside pocket/host/web/:"; echo "$bad"; fail=1; }
 # Hosts see the layer only through pocket/include/pocket/: a quoted include names a
 # file of the host's own folder.
 while IFS=: read -r file _ inc; do

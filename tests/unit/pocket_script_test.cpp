@@ -3,7 +3,7 @@
 
 #include <sstream>
 
-#include <headless/script.h>
+#include <script/script.h>
 
 using pk::script::Command;
 using pk::script::Op;

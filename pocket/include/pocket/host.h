@@ -1,5 +1,5 @@
 // What a host gives the platform layer: a screen to show, input, a clock,
-// randomness and a sound output. Two hosts exist: a window and a script.
+// randomness and a sound output. Hosts: a window, a script, and a browser page.
 #pragma once
 #include <cstdint>
 #include <filesystem>
@@ -20,7 +20,8 @@ struct DeviceConfig {
   // 192, 288...: programs run on a 96-dpi screen of dpi/96 times fewer pixels each
   // way, shown enlarged to fill this one.
   int dpi = 96;
-  std::filesystem::path root;  // host folder that holds the device's file system
+  std::filesystem::path root;     // host folder that holds the device's file system
+  std::filesystem::path shipped;  // files that ship on the device; empty: shippedDeviceFiles()
 };
 
 struct InputEvent {
@@ -65,6 +66,9 @@ class Host {
   virtual void note(std::string_view line) {}
   // Another process asked for this program's window; may be called from another thread.
   virtual void raise() {}
+  // A file of the device was written and closed. A host that keeps the files somewhere
+  // slower stores them before it hands over the next input.
+  virtual void filesChanged() {}
   // Opens a device document with the desktop's viewer; false when that is impossible.
   virtual bool openDocument(const std::filesystem::path& file) = 0;
 };

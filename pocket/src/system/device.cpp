@@ -42,8 +42,8 @@ void sweepAbandonedWrites(const fs::path& folder) {
   }
 }
 
-void copyShippedFiles(const fs::path& windowsFolder) {
-  fs::path shipped = shippedDeviceFiles();
+void copyShippedFiles(const fs::path& windowsFolder, fs::path shipped) {
+  if (shipped.empty()) shipped = shippedDeviceFiles();
   std::error_code ec;
   if (shipped.empty() || !fs::is_directory(shipped, ec)) return;
   for (fs::directory_iterator it(shipped, ec), end; !ec && it != end; it.increment(ec)) {
@@ -91,7 +91,7 @@ void setUpDevice(Host& host, const DeviceConfig& config, const ModuleImage* modu
   if (windows.empty()) return;
   fs::create_directories(windows, ec);
   sweepAbandonedWrites(windows);
-  copyShippedFiles(windows);
+  copyShippedFiles(windows, config.shipped);
 }
 
 POINT fromHost(int x, int y) {

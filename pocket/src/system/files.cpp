@@ -303,5 +303,7 @@ BOOL CloseHandle(HANDLE handle) {
   if (it == files.end()) return fail(ERROR_INVALID_HANDLE);
   std::unique_ptr<OpenFile> f = std::move(it->second);
   files.erase(it);
-  return f->commit() ? TRUE : fail(errorFor(errno, ERROR_WRITE_FAULT));
+  if (!f->commit()) return fail(errorFor(errno, ERROR_WRITE_FAULT));
+  if ((f->access() & GENERIC_WRITE) && pk::device().host) pk::device().host->filesChanged();
+  return TRUE;
 }

@@ -82,6 +82,10 @@ void announceInstance(HWND hwnd);
 void withdrawInstance();  // message queue and timers drop what was meant for it
 void clearQueue();        // every posted message and timer goes
 std::u16string_view textOf(LPCWSTR s);  // empty for null
+// Whether another program on this device has a main window of that class and title, and
+// bringing the one found to the front.
+bool findNeighbour(std::u16string_view cls, std::u16string_view title);
+bool raiseNeighbour();
 
 // Rectangle arithmetic on lists of rectangles.
 bool intersect(RECT& out, const RECT& a, const RECT& b);

@@ -1,0 +1,69 @@
+// The browser build's figures for `make bench`, in headless Chromium on localhost; prints
+// JSON for perf.py: node bench/web.js --site DIR [--runs 5] [--idle 10]
+'use strict';
+const {launch, start, idle, tap} = require('../tests/web/harness.js');
+
+const arg = (name, fallback) => {
+  const i = process.argv.indexOf(name);
+  return i > 0 ? process.argv[i + 1] : fallback;
+};
+const SITE = arg('--site'), RUNS = Number(arg('--runs', 5)), IDLE = Number(arg('--idle', 10));
+const median = (v) => [...v].sort((a, b) => a - b)[Math.floor(v.length / 2)];
+
+async function firstFrames(browser, origin) {
+  const times = [];
+  for (let i = 0; i < RUNS; ++i) {
+    const context = await browser.createBrowserContext();
+    const page = await context.newPage();
+    await page.goto(`${origin}/`);
+    await page.waitForFunction(() => performance.getEntriesByName('pocket-first-frame').length > 0, {polling: 10});
+    times.push(await page.evaluate(() => performance.getEntriesByName('pocket-first-frame')[0].startTime));
+    await context.close();
+  }
+  return times;
+}
+
+// Deals a game, then selects and bursts groups with real taps; the page counts each input's
+// work without the pauses of the burst's animation.
+async function taps(browser, origin) {
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.goto(`${origin}/`);
+  await idle(page);
+  await tap(page, 18, 306);
+  await tap(page, 35, 238);
+  await page.evaluate(() => { Module.pocket.work.length = 0; });
+  for (let r = 0; r < 12; r += 2)
+    for (let c = 0; c < 12; c += 3) {
+      const x = 19 + Math.round(c * 18.3), y = 59 + Math.round(r * 18.3);
+      await tap(page, x, y);
+      await tap(page, x, y);
+    }
+  const work = await page.evaluate(() => Module.pocket.work.slice());
+  // Idle: the program waits for input with no timer and no frame loop.
+  const cdp = await page.createCDPSession();
+  await cdp.send('Performance.enable');
+  const script = async () => (await cdp.send('Performance.getMetrics')).metrics
+    .filter((m) => m.name === 'ScriptDuration' || m.name === 'TaskDuration')
+    .reduce((o, m) => ({...o, [m.name]: m.value}), {});
+  const before = await script();
+  await new Promise((r) => setTimeout(r, IDLE * 1000));
+  const after = await script();
+  await context.close();
+  return {work, idleScriptMs: (after.ScriptDuration - before.ScriptDuration) * 1000,
+          idleTaskMs: (after.TaskDuration - before.TaskDuration) * 1000};
+}
+
+(async () => {
+  const browser = await launch();
+  const served = await start(SITE);
+  try {
+    const frames = await firstFrames(browser, served.origin);
+    const t = await taps(browser, served.origin);
+    console.log(JSON.stringify({firstFrameMs: median(frames), tapWorkMs: median(t.work), tapWorkMaxMs: Math.max(...t.work),
+                                taps: t.work.length, idleScriptMs: t.idleScriptMs, idleTaskMs: t.idleTaskMs}));
+  } finally {
+    await browser.close();
+    served.server.close();
+  }
+})().catch((e) => { console.error(e.stack || String(e)); process.exit(1); });

@@ -1,0 +1,3 @@
+#include <web/web.h>
+
+int main() { return pk::webMain(WinMain, pkProgramModule); }

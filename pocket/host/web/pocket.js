@@ -1,0 +1,292 @@
+// The page's side of the browser host, linked into the program's JavaScript. Calls that
+// wait (pk_web_wait, _sleep, _persist, _halt) suspend the
+// program with its stack (Asyncify) and resume it when the page has something for it.
+mergeInto(LibraryManager.library, {
+  $PK__postset: 'PK.attach();',
+  $PK: {
+    events: [],      // [kind, x, y]: the host's input event kinds, in order
+    wake: null,      // resumes a program waiting for input
+    down: null,      // the pointer that is the stylus while it touches
+    last: [0, 0],
+    audio: null,
+    playing: null,
+    image: null,
+    shown: false,
+    saveWarned: false,
+    sleptSince: 0,   // pauses since the last input was taken, for the work figure
+    takenAt: -1,
+    work: [],        // milliseconds of work per input, pauses excluded (bench)
+    root: '/device', // where the browser's storage holds the device's files
+    scriptName: null,
+    script: null,
+
+    canvas: function() { return document.getElementById('screen'); },
+
+    message: function(text) {
+      var m = document.getElementById('message');
+      if (m) { m.textContent = text; m.hidden = false; }
+    },
+
+    push: function(kind, x, y) {
+      PK.events.push([kind, x, y]);
+      if (PK.wake) PK.wake(1);
+    },
+
+    // Page point -> device point; null off the screen unless clamped.
+    toDevice: function(e, clamp) {
+      var c = PK.canvas(), r = c.getBoundingClientRect();
+      if (r.width <= 0 || r.height <= 0) return null;
+      var x = Math.floor((e.clientX - r.left) * c.width / r.width);
+      var y = Math.floor((e.clientY - r.top) * c.height / r.height);
+      if (clamp) return [Math.min(Math.max(x, 0), c.width - 1), Math.min(Math.max(y, 0), c.height - 1)];
+      return x < 0 || y < 0 || x >= c.width || y >= c.height ? null : [x, y];
+    },
+
+    // Browsers play nothing before a gesture: the first tap or key starts the audio.
+    startAudio: function() {
+      if (PK.audio) { if (PK.audio.state === 'suspended') PK.audio.resume(); return; }
+      var Context = window.AudioContext || window.webkitAudioContext;
+      if (!Context) return;
+      try { PK.audio = new Context(); } catch (e) { PK.audio = null; }
+    },
+
+    attach: function() {
+      Module['pocket'] = PK;  // for the browser test and the benchmarks
+      var c = PK.canvas();
+      if (!c) return;
+      c.addEventListener('pointerdown', function(e) {
+        PK.startAudio();
+        if (PK.down !== null || !e.isPrimary || (e.pointerType === 'mouse' && e.button !== 0)) return;
+        var p = PK.toDevice(e, false);
+        if (!p) return;
+        e.preventDefault();
+        PK.down = e.pointerId;
+        try { c.setPointerCapture(e.pointerId); } catch (err) {}
+        PK.last = p;
+        PK.push(0, p[0], p[1]);
+      });
+      c.addEventListener('pointermove', function(e) {
+        if (e.pointerId !== PK.down) return;
+        var p = PK.toDevice(e, true);
+        if (p[0] === PK.last[0] && p[1] === PK.last[1]) return;
+        PK.last = p;
+        PK.push(2, p[0], p[1]);
+      });
+      var up = function(e) {
+        if (e.pointerId !== PK.down) return;
+        PK.down = null;
+        var p = e.type === 'pointerup' ? PK.toDevice(e, true) : PK.last;
+        PK.push(1, p[0], p[1]);
+      };
+      c.addEventListener('pointerup', up);
+      c.addEventListener('pointercancel', up);
+      window.addEventListener('keydown', function(e) {
+        var kind = e.key === 'Escape' ? 3 : e.key === 'Enter' ? 4 : e.key === 'F1' ? 5 : -1;
+        if (kind < 0) return;
+        e.preventDefault();
+        PK.startAudio();
+        if (!e.repeat) PK.push(kind, 0, 0);
+      });
+    },
+  },
+
+  // Before the program starts: the script to run, or the lock of this browser profile and
+  // the files kept from the last visit.
+  $PK_setup__deps: ['$PK', '$FS', '$IDBFS'],
+  // Starts while the program's code is still being fetched and compiled.
+  $PK_setup__postset: 'addRunDependency("pk-setup"); Promise.resolve().then(PK_setup);',
+  $PK_setup: function() {
+    var script = new URLSearchParams(location.search).get('script');
+    if (script) {
+      PK.scriptName = script;
+      fetch(script, {cache: 'no-store'}).then(function(r) { return r.ok ? r.text() : null; })
+        .catch(function() { return null; })
+        .then(function(text) { PK.script = text; removeRunDependency('pk-setup'); });
+      return;
+    }
+    var mount = function() {
+      try {
+        FS.mkdir(PK.root);
+        FS.mount(IDBFS, {}, PK.root);
+      } catch (e) {
+        removeRunDependency('pk-setup');
+        return;
+      }
+      FS.syncfs(true, function(err) {
+        if (err) {
+          PK.saveWarned = true;
+          console.warn('cannot keep the game in this browser (its storage is refused): playing on without saving');
+        }
+        removeRunDependency('pk-setup');
+      });
+    };
+    // One program per browser profile, as on the device.
+    if (!navigator.locks) { mount(); return; }
+    navigator.locks.request(document.title || 'program', {ifAvailable: true}, function(lock) {
+      if (!lock) {
+        PK.message('The game is already open in another tab of this browser. ' +
+                   'Play it there, or close that tab and reload this page.');
+        console.log('refused: the game is open in another tab');
+        return;  // the program never starts here
+      }
+      mount();
+      return new Promise(function() {});  // held while the page lives
+    });
+  },
+
+  pk_web_script__deps: ['$PK', '$PK_setup', 'malloc'],
+  pk_web_script: function(name, size) {
+    if (!PK.scriptName) return -1;
+    stringToUTF8(PK.scriptName, name, size);
+    if (PK.script === null) return 0;
+    var n = lengthBytesUTF8(PK.script) + 1, p = _malloc(n);
+    stringToUTF8(PK.script, p, n);
+    return p;
+  },
+
+  pk_web_root__deps: ['$PK', '$PK_setup'],
+  pk_web_root: function(buf, size) { stringToUTF8(PK.root, buf, size); },
+
+  pk_web_persist__deps: ['$PK', '$FS'],
+  pk_web_persist: function() {
+    return Asyncify.handleSleep(function(wakeUp) {
+      FS.syncfs(false, function(err) {
+        if (err && !PK.saveWarned) {
+          PK.saveWarned = true;
+          console.warn('cannot save the game in this browser (' + (err.message || err.name || err) +
+                       '): playing on; the last saved game is kept');
+        }
+        wakeUp();
+      });
+    });
+  },
+
+  pk_web_wait__deps: ['$PK'],
+  // Always through handleSleep, even when it answers at once: resuming the program passes
+  // through here again and must end there.
+  pk_web_wait: function(timeoutMs) {
+    return Asyncify.handleSleep(function(wakeUp) {
+      if (PK.takenAt >= 0) {
+        PK.work.push(performance.now() - PK.takenAt - PK.sleptSince);
+        if (PK.work.length > 100) PK.work.shift();
+        PK.takenAt = -1;
+      }
+      if (PK.events.length || timeoutMs === 0) { wakeUp(PK.events.length ? 1 : 0); return; }
+      var timer = null;
+      PK.wake = function(got) {
+        PK.wake = null;
+        if (timer !== null) clearTimeout(timer);
+        wakeUp(got);
+      };
+      // Waiting for ever sets no timer: an idle program costs nothing.
+      if (timeoutMs > 0) timer = setTimeout(function() { timer = null; PK.wake(0); }, timeoutMs);
+    });
+  },
+
+  pk_web_take__deps: ['$PK'],
+  pk_web_take: function(out) {
+    var e = PK.events.shift();
+    if (!e) return 0;
+    HEAP32[out >> 2] = e[0];
+    HEAP32[(out >> 2) + 1] = e[1];
+    HEAP32[(out >> 2) + 2] = e[2];
+    if (PK.takenAt < 0) { PK.takenAt = performance.now(); PK.sleptSince = 0; }
+    return 1;
+  },
+
+  pk_web_sleep__deps: ['$PK'],
+  pk_web_sleep: function(ms) {
+    var start = performance.now();
+    return Asyncify.handleSleep(function(wakeUp) {
+      setTimeout(function() { PK.sleptSince += performance.now() - start; wakeUp(); }, ms);
+    });
+  },
+
+  pk_web_halt: function() {
+    return Asyncify.handleSleep(function() {});
+  },
+
+  pk_web_now: function() { return performance.now(); },
+
+  pk_web_clock: function() {
+    var d = new Date();
+    return d.getHours() * 60 + d.getMinutes();
+  },
+
+  pk_web_minute_left: function() {
+    var d = new Date();
+    return 60000 - (d.getSeconds() * 1000 + d.getMilliseconds());
+  },
+
+  pk_web_random: function() {
+    var v = new Uint32Array(1);
+    crypto.getRandomValues(v);
+    return v[0] | 0;
+  },
+
+  pk_web_present__deps: ['$PK'],
+  pk_web_present: function(pixels, width, height) {
+    var c = PK.canvas();
+    if (!c) return;
+    if (c.width !== width || c.height !== height) {
+      c.width = width;
+      c.height = height;
+      PK.image = null;
+      window.dispatchEvent(new Event('resize'));
+    }
+    var g = c.getContext('2d');
+    if (!PK.image) PK.image = g.createImageData(width, height);
+    var d = PK.image.data, from = pixels >> 2;
+    for (var i = 0, n = width * height; i < n; ++i) {
+      var p = HEAPU32[from + i], o = i * 4;
+      d[o] = (p >> 16) & 255;
+      d[o + 1] = (p >> 8) & 255;
+      d[o + 2] = p & 255;
+      d[o + 3] = 255;
+    }
+    g.putImageData(PK.image, 0, 0);
+    if (!PK.shown) {
+      PK.shown = true;
+      performance.mark('pocket-first-frame');
+    }
+  },
+
+  pk_web_play__deps: ['$PK'],
+  pk_web_play: function(samples, count, rate) {
+    var a = PK.audio;
+    if (!a || count <= 0) return;
+    try {
+      var buffer = a.createBuffer(1, count, rate), data = buffer.getChannelData(0), from = samples >> 1;
+      for (var i = 0; i < count; ++i) data[i] = HEAP16[from + i] / 32768;
+      if (PK.playing) PK.playing.stop();
+      var s = a.createBufferSource();
+      s.buffer = buffer;
+      s.connect(a.destination);
+      s.start();
+      PK.playing = s;
+    } catch (e) {
+      PK.playing = null;  // no sound this time; the game goes on
+    }
+  },
+
+  pk_web_stop__deps: ['$PK'],
+  pk_web_stop: function() {
+    if (PK.playing) { try { PK.playing.stop(); } catch (e) {} PK.playing = null; }
+  },
+
+  pk_web_open: function(name) {
+    return window.open(UTF8ToString(name), '_blank') ? 1 : 0;
+  },
+
+  pk_web_log: function(line) { console.log(UTF8ToString(line)); },
+
+  pk_web_show__deps: ['$PK'],
+  pk_web_show: function(text) { PK.message(UTF8ToString(text)); },
+
+  pk_web_fail__deps: ['$PK'],
+  pk_web_fail: function(message) {
+    var text = UTF8ToString(message);
+    console.error(text);
+    PK.message(text);
+  },
+});

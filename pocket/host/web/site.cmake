@@ -1,0 +1,50 @@
+# pk_add_web_site(TARGET NAME <name> DESCRIPTION <text> THEME <#colour> ICONS <tool>
+#                 LIBRARIES <program libraries>)
+# Builds a program for the browser host into a static site in ${CMAKE_BINARY_DIR}/site:
+# the page, program.js and program.wasm, the help pages that ship on the device, icons made
+# by ICONS (a native tool that writes the program's icon as icon-SIZE.png), a web app
+# manifest, and a service worker that keeps every file for offline play.
+function(pk_add_web_site target)
+  set(PK_WEB_DIR ${CMAKE_CURRENT_FUNCTION_LIST_DIR})
+  cmake_parse_arguments(W "" "NAME;DESCRIPTION;THEME;ICONS" "LIBRARIES" ${ARGN})
+  set(site ${CMAKE_BINARY_DIR}/site)
+  set(shipped ${CMAKE_SOURCE_DIR}/device/Windows)
+  file(MAKE_DIRECTORY ${site})
+
+  add_executable(${target} ${PK_WEB_DIR}/main.cpp)
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME program SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${site})
+  target_link_libraries(${target} PRIVATE pocket-host-web ${W_LIBRARIES})
+  # Only the page's waiting calls may suspend the program: a short list keeps the .wasm small.
+  set(waits pk_web_wait,pk_web_sleep,pk_web_persist,pk_web_halt)
+  target_link_options(${target} PRIVATE
+    -sASYNCIFY "-sASYNCIFY_IMPORTS=[${waits}]" -sASYNCIFY_STACK_SIZE=65536 -Oz
+    # Nothing of the program below 64 KB: the platform tells integer resource names from
+    # pointers by that.
+    -sGLOBAL_BASE=65536
+    -sALLOW_MEMORY_GROWTH -sENVIRONMENT=web -sMINIFY_HTML=0 -sEXIT_RUNTIME=0
+    -lidbfs.js --js-library ${PK_WEB_DIR}/pocket.js
+    --embed-file ${shipped}@/shipped/Windows)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${PK_WEB_DIR}/pocket.js)
+
+  set(PK_WEB_NAME ${W_NAME})
+  set(PK_WEB_DESCRIPTION ${W_DESCRIPTION})
+  set(PK_WEB_THEME ${W_THEME})
+  # The page's own script goes inside the page: one request fewer before the program loads.
+  file(READ ${PK_WEB_DIR}/page.js PK_WEB_PAGE_SCRIPT)
+  configure_file(${PK_WEB_DIR}/index.html ${site}/index.html @ONLY)
+  configure_file(${PK_WEB_DIR}/manifest.webmanifest.in ${site}/manifest.webmanifest @ONLY)
+  file(GLOB pages ${shipped}/*.htm)
+  foreach(page ${pages})
+    get_filename_component(n ${page} NAME)
+    configure_file(${page} ${site}/${n} COPYONLY)
+  endforeach()
+
+  add_custom_command(OUTPUT ${site}/icon-192.png ${site}/icon-512.png
+    COMMAND ${W_ICONS} ${site} 192 512
+    DEPENDS ${W_ICONS} COMMENT "Making the site's icons" VERBATIM)
+  # The service worker's list and version follow every file of the site.
+  add_custom_target(${target}-site ALL
+    COMMAND ${CMAKE_COMMAND} -DSITE=${site} -DTEMPLATE=${PK_WEB_DIR}/sw.js.in -P ${PK_WEB_DIR}/worker.cmake
+    DEPENDS ${target} ${site}/icon-192.png ${site}/icon-512.png
+    COMMENT "Writing the service worker" VERBATIM)
+endfunction()

@@ -1,0 +1,165 @@
+#include "web.h"
+
+#include <stdlib.h>
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include <script/runner.h>
+
+// The page's side (pocket.js). Those that wait return to the program only when the page
+// has something for it; the program's stack is kept meanwhile (Asyncify).
+// The page starts the program once it has the script to run, or holds this browser
+// profile's lock and has read the files kept from the last visit.
+extern "C" {
+// With ?script=NAME: its name, and its text (malloc'd) or 0 when it could not be read.
+// Without: -1.
+intptr_t pk_web_script(char* name, int size);
+void pk_web_root(char* folder, int size);       // where the kept files are
+void pk_web_persist();                          // waits until the files are stored
+int pk_web_wait(int timeoutMs);                 // waits; 1 when input is there
+int pk_web_take(int* event);                    // kind, x, y
+void pk_web_sleep(int ms);                      // waits
+void pk_web_halt();                             // waits for ever
+double pk_web_now();
+int pk_web_clock();        // local time of day, in minutes after midnight
+int pk_web_minute_left();  // milliseconds until the local clock's next minute
+uint32_t pk_web_random();
+void pk_web_present(const uint32_t* pixels, int width, int height);
+void pk_web_play(const int16_t* samples, int count, int rate);
+void pk_web_stop();
+int pk_web_open(const char* name);
+void pk_web_log(const char* line);
+void pk_web_fail(const char* message);  // on the console and the page
+void pk_web_show(const char* text);     // on the page
+}
+
+namespace pk {
+namespace {
+
+constexpr const char* kShipped = "/shipped/Windows";
+
+class PageHost final : public Host {
+ public:
+  void present(ScreenView s) override { pk_web_present(s.pixels, s.width, s.height); }
+
+  bool nextEvent(InputEvent& out, int timeoutMs) override {
+    for (;;) {
+      if (take(out)) return true;
+      // Whatever was saved is in the browser's storage before the next input is handled.
+      if (filesChanged_) {
+        filesChanged_ = false;
+        pk_web_persist();
+      }
+      if (int minutes = clockMinutes(); minutes != shownMinutes_) {
+        shownMinutes_ = minutes;
+        out = InputEvent{InputEvent::Kind::ClockChanged};
+        return true;
+      }
+      // Awake once a minute at most, for the navigation bar's clock.
+      int wait = pk_web_minute_left();
+      if (timeoutMs >= 0 && timeoutMs <= wait) return pk_web_wait(timeoutMs) && take(out);
+      if (pk_web_wait(wait) && take(out)) return true;
+      if (timeoutMs >= 0) return false;
+    }
+  }
+
+  int clockMinutes() override { return pk_web_clock(); }
+
+  void pause(uint32_t ms) override { pk_web_sleep(int(ms)); }
+  uint64_t milliseconds() override { return uint64_t(pk_web_now()); }
+  uint32_t random() override { return pk_web_random(); }
+  void playSound(std::vector<int16_t> samples, int rate) override {
+    pk_web_play(samples.data(), int(samples.size()), rate);
+  }
+  void stopSound() override { pk_web_stop(); }
+  void filesChanged() override { filesChanged_ = true; }
+  bool openDocument(const std::filesystem::path& file) override {
+    return pk_web_open(file.filename().string().c_str()) != 0;
+  }
+
+ private:
+  static bool take(InputEvent& out) {
+    int e[3];
+    if (!pk_web_take(e)) return false;
+    out = InputEvent{InputEvent::Kind(e[0]), e[1], e[2]};
+    return true;
+  }
+
+  bool filesChanged_ = false;
+  int shownMinutes_ = pk_web_clock();
+};
+
+// The headless device's script mode; the log goes to the console, and the run stops where
+// it stands (the page stays as it is).
+class ScriptPageHost final : public script::ScriptedHost {
+ public:
+  using ScriptedHost::ScriptedHost;
+
+  void present(ScreenView s) override {
+    ScriptedHost::present(s);
+    pk_web_present(s.pixels, s.width, s.height);
+  }
+
+ protected:
+  void log(std::string_view line) override { pk_web_log(std::string(line).c_str()); }
+
+  [[noreturn]] void stop(int code, int line, const std::string& message) override {
+    if (code == 0)
+      pk_web_log("end of script");
+    else
+      pk_web_fail((line > 0 ? "line " + std::to_string(line) + ": " + message : message).c_str());
+    for (;;) pk_web_halt();
+  }
+
+  // The browser keeps no host files: accepted, and nothing is written.
+  std::string screenshot(const std::string&, ScreenView) override { return {}; }
+  std::string copyOut(const std::string&, const std::string&) override { return {}; }
+  void waitReal(uint32_t ms) override { pk_web_sleep(int(ms)); }
+};
+
+int runScript(const std::string& name, char* script, ProgramEntry entry, const ModuleImage& module) {
+  std::unique_ptr<char, decltype(&free)> text(script, free);
+  if (!text) {
+    pk_web_fail(("cannot read the script " + name).c_str());
+    return 2;
+  }
+  std::istringstream in(text.get());
+  script::Reader reader(in);
+  script::Prelude prelude;
+  if (std::string error = script::readPrelude(reader, prelude); !error.empty()) {
+    pk_web_fail(error.c_str());
+    return 2;
+  }
+  char root[] = "/tmp/device-XXXXXX";
+  if (!mkdtemp(root)) {
+    pk_web_fail("cannot make a temporary device root");
+    return 2;
+  }
+  prelude.config.root = root;
+  prelude.config.shipped = kShipped;
+  ScriptPageHost host(reader, std::move(prelude));
+  return host.run(entry, module);
+}
+
+}  // namespace
+
+int webMain(ProgramEntry entry, const ModuleImage& module) {
+  char name[256];
+  intptr_t script = pk_web_script(name, sizeof name);
+  if (script >= 0) return runScript(name, reinterpret_cast<char*>(script), entry, module);
+
+  char root[256];
+  pk_web_root(root, sizeof root);
+  DeviceConfig config;
+  config.root = root;
+  config.shipped = kShipped;
+  PageHost host;
+  int code = runProgram(host, config, entry, module);
+  pk_web_show("The game has closed. Reload the page to start it again.");
+  return code;
+}
+
+}  // namespace pk

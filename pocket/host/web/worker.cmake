@@ -1,0 +1,16 @@
+# Writes SITE/sw.js from TEMPLATE: the list of the site's files, and a version that
+# changes whenever any of them does.
+file(GLOB files RELATIVE ${SITE} ${SITE}/*)
+list(REMOVE_ITEM files sw.js)
+list(SORT files)
+set(all "")
+set(quoted "")
+foreach(f ${files})
+  file(SHA256 ${SITE}/${f} h)
+  string(APPEND all "${f}:${h}\n")
+  list(APPEND quoted "'${f}'")
+endforeach()
+string(SHA256 version "${all}")
+string(SUBSTRING ${version} 0 16 PK_WEB_VERSION)
+list(JOIN quoted ", " PK_WEB_FILES)
+configure_file(${TEMPLATE} ${SITE}/sw.js @ONLY)

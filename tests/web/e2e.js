@@ -1,0 +1,175 @@
+// The browser build against the headless device, in headless Chromium: existing end-to-end
+// scripts give the same log and the same pixels; then real taps deal and burst, a reload
+// resumes the board, a reload without the server still plays, and a second tab is refused.
+'use strict';
+const {spawnSync} = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const {launch, start, canvasRgb, pngRgb, idle, tap} = require('./harness.js');
+
+const arg = (name) => process.argv[process.argv.indexOf(name) + 1];
+const SITE = arg('--site'), BUILD = arg('--build');
+const SOURCE = path.resolve(__dirname, '../..');
+const WORK = fs.mkdtempSync(path.join(os.tmpdir(), 'web-e2e-'));
+let failures = 0;
+const check = (what, ok, detail = '') => {
+  console.log(`${ok ? 'ok' : 'FAIL'}: ${what}${ok || !detail ? '' : '\n' + detail}`);
+  if (!ok) failures += 1;
+};
+
+// `run NAME <<EOF ... EOF` of an end-to-end test, with $WORK pointing at our folder.
+function scriptOf(file, name) {
+  const text = fs.readFileSync(path.join(SOURCE, file), 'utf8');
+  const m = text.match(new RegExp(`^run ${name} <<EOF\\n([\\s\\S]*?)\\nEOF$`, 'm'));
+  if (!m) throw new Error(`no script ${name} in ${file}`);
+  const body = m[1].replaceAll('$WORK', WORK);
+  if (body.includes('$')) throw new Error(`script ${name} of ${file} needs its test's variables`);
+  return body + '\n';
+}
+// The README's example, between "An example" and the end of its code block.
+function readmeExample() {
+  const text = fs.readFileSync(path.join(SOURCE, 'README.md'), 'utf8');
+  const m = text.match(/An example[^\n]*\n+```\n([\s\S]*?)```/);
+  if (!m) throw new Error('no example script in README.md');
+  return m[1].replaceAll(/(screenshot|copy "[^"]*") (\S+)/g, (all, cmd, file) => `${cmd} ${WORK}/${file}`);
+}
+
+const SCRIPTS = {
+  first: scriptOf('tests/e2e/game_play.sh', 'first'),
+  newgame: scriptOf('tests/e2e/game_play.sh', 'newgame'),
+  doubled: scriptOf('tests/e2e/screens.sh', 'deal'),
+  example: readmeExample(),
+};
+
+// Where two screens differ: how many pixels, within which box, and the first one.
+function differences(png, rgb) {
+  if (rgb.length !== png.rgb.length) return `${rgb.length} bytes against ${png.rgb.length}`;
+  let n = 0, box = null, first = '';
+  for (let i = 0; i < rgb.length; i += 3) {
+    if (rgb[i] === png.rgb[i] && rgb[i + 1] === png.rgb[i + 1] && rgb[i + 2] === png.rgb[i + 2]) continue;
+    const x = (i / 3) % png.width, y = Math.floor(i / 3 / png.width);
+    if (!n) first = `(${x}, ${y}): ${rgb.subarray(i, i + 3).join(' ')} against ${png.rgb.subarray(i, i + 3).join(' ')}`;
+    n += 1;
+    box = box ? [Math.min(box[0], x), Math.min(box[1], y), Math.max(box[2], x), Math.max(box[3], y)] : [x, y, x, y];
+  }
+  return `${n} pixels differ, within ${box}; first ${first}`;
+}
+
+async function sameAsHeadless(browser, origin, name) {
+  const file = path.join(WORK, `${name}.fzs`), shot = path.join(WORK, `${name}-end.png`);
+  fs.writeFileSync(file, SCRIPTS[name] + `screenshot ${shot}\n`);
+  const headless = spawnSync(path.join(BUILD, 'fizzorbs-headless'), ['--script', file], {encoding: 'utf8'});
+  const expected = headless.stdout.replace(/\n$/, '').split('\n');
+  if (!/^exit /.test(expected[expected.length - 1])) expected.push('end of script');
+
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  const lines = [];
+  page.on('console', (m) => { if (m.type() === 'log') lines.push(...m.text().split('\n')); });
+  await page.goto(`${origin}/?script=${name}.fzs`);
+  const ended = () => /^(end of script|exit -?\d+)$/.test(lines[lines.length - 1] || '');
+  for (const deadline = Date.now() + 30000; Date.now() < deadline && !ended();)
+    await new Promise((r) => setTimeout(r, 50));
+  check(`${name}: the console log is the headless log, line for line`,
+        JSON.stringify(lines) === JSON.stringify(expected),
+        `headless:\n  ${expected.join('\n  ')}\nbrowser:\n  ${lines.join('\n  ')}`);
+  const png = pngRgb(shot), rgb = await canvasRgb(page);
+  check(`${name}: the canvas is the headless screenshot, byte for byte`, png.rgb.equals(rgb), differences(png, rgb));
+  await context.close();
+}
+
+async function badInput(browser, origin) {
+  fs.writeFileSync(path.join(WORK, 'bad.fzs'), 'start\nfrobnicate 3\n');
+  fs.writeFileSync(path.join(WORK, 'nothing.fzs'), 'start\nclick "No such button"\n');
+  for (const [script, want] of [['missing.fzs', 'cannot read the script missing.fzs'],
+                                ['bad.fzs', 'line 2: unknown command frobnicate'],
+                                ['nothing.fzs', 'line 2: not on screen: control "No such button"']]) {
+    const context = await browser.createBrowserContext();
+    const page = await context.newPage();
+    const errors = [];
+    page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
+    await page.goto(`${origin}/?script=${script}`);
+    await page.waitForFunction(() => !document.getElementById('message').hidden, {timeout: 20000}).catch(() => {});
+    const shown = await page.$eval('#message', (e) => (e.hidden ? '' : e.textContent));
+    check(`${script}: says "${want}" on the page and the console`, shown === want && errors.includes(want),
+          `page: ${shown}\nconsole: ${errors.join(' | ')}`);
+    await context.close();
+  }
+}
+
+// Bubbles sit on a grid of about 18 pixels from (10, 50); a tap that changes the screen
+// selected a group, and a second tap there bursts it, which changes the score.
+async function dealAndBurst(page) {
+  await tap(page, 18, 306);   // Game
+  await tap(page, 35, 238);   // New Game
+  const dealt = await canvasRgb(page);
+  const header = (rgb) => rgb.subarray(26 * 240 * 3, 46 * 240 * 3);
+  for (let r = 0; r < 12; ++r)
+    for (let c = 0; c < 12; ++c) {
+      const x = 19 + Math.round(c * 18.3), y = 59 + Math.round(r * 18.3);
+      await tap(page, x, y, c % 2 === 1);
+      const selected = await canvasRgb(page);
+      if (selected.equals(dealt)) continue;
+      await tap(page, x, y);
+      const burst = await canvasRgb(page);
+      return {dealt, burst, scored: !header(burst).equals(header(dealt))};
+    }
+  return {dealt, burst: dealt, scored: false};
+}
+
+// The header and the board, above the menu bar (whose Undo a new start does not offer).
+const board = (rgb) => rgb.subarray(26 * 240 * 3, 290 * 240 * 3);
+
+async function played(browser, origin, server) {
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.goto(`${origin}/`);
+  await idle(page);
+  const {dealt, burst, scored} = await dealAndBurst(page);
+  check('real taps deal a new game and burst a group (the score changes)', scored && !burst.equals(dealt));
+
+  await page.reload();
+  await idle(page);
+  let now = await canvasRgb(page);
+  check('a reload resumes the same board and score', board(now).equals(board(burst)),
+        differences({width: 240, rgb: burst}, now));
+
+  const second = await context.newPage();
+  const logs = [];
+  second.on('console', (m) => logs.push(m.text()));
+  await second.goto(`${origin}/`);
+  await second.waitForFunction(() => !document.getElementById('message').hidden, {timeout: 20000}).catch(() => {});
+  const said = await second.$eval('#message', (e) => (e.hidden ? '' : e.textContent));
+  check('a second tab is refused while the first is open', /open in another tab/.test(said), said);
+  await second.close();
+
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await new Promise((r) => server.close(r));
+  server.closeAllConnections();
+  await page.reload();
+  await idle(page);
+  now = await canvasRgb(page);
+  check('with the server stopped, a reload still loads the game and its board', board(now).equals(board(burst)),
+        differences({width: 240, rgb: burst}, now));
+  await context.close();
+}
+
+(async () => {
+  let browser, served;
+  try {
+    browser = await launch();
+    served = await start(SITE, WORK);
+    for (const name of Object.keys(SCRIPTS)) await sameAsHeadless(browser, served.origin, name);
+    await badInput(browser, served.origin);
+    await played(browser, served.origin, served.server);
+  } catch (e) {
+    check('the browser test ran', false, e.stack || String(e));
+  } finally {
+    if (browser) await browser.close();
+    if (served) served.server.close();
+    fs.rmSync(WORK, {recursive: true, force: true});
+  }
+  console.log(failures ? `${failures} failed` : 'all passed');
+  process.exit(failures ? 1 : 0);
+})();
