@@ -11,7 +11,7 @@
 
 #include <pocket/resource_format.h>
 
-#include "font_source.h"
+#include "gdi/font_source.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <unordered_map>
 
-#include "font_source.h"
+#include "gdi/font_source.h"
 
 namespace pk::text {
 namespace {

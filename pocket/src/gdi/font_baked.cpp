@@ -8,7 +8,7 @@
 
 #include <pocket/resource_format.h>
 
-#include "font_source.h"
+#include "gdi/font_source.h"
 
 extern const unsigned char pkBakedFonts[];
 extern const size_t pkBakedFontsSize;

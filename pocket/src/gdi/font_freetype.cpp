@@ -8,7 +8,7 @@
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
-#include "font_source.h"
+#include "gdi/font_source.h"
 
 #ifndef PK_FONT_DIR
 #define PK_FONT_DIR "/usr/share/wine/fonts"

@@ -4,7 +4,7 @@
 #pragma once
 #include <vector>
 
-#include "text.h"
+#include "gdi/text.h"
 
 namespace pk::text::source {
 

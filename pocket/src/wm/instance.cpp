@@ -2,8 +2,8 @@
 // same device (instance_socket.cpp; instance_alone.cpp where only one program can run).
 #include <pocket/basics.h>
 
-#include "window_internal.h"
-#include "wm.h"
+#include "wm/window_internal.h"
+#include "wm/wm.h"
 
 using namespace pk::wm;
 

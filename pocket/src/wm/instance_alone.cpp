@@ -1,6 +1,6 @@
 // Where the host lets only one program run at a time (the browser holds a lock for it),
 // there is no other program to find.
-#include "window_internal.h"
+#include "wm/window_internal.h"
 
 namespace pk::wm {
 

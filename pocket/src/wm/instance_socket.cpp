@@ -15,9 +15,9 @@
 
 #include <pocket/basics.h>
 
-#include "device.h"
-#include "window_internal.h"
-#include "wm.h"
+#include "system/device.h"
+#include "wm/window_internal.h"
+#include "wm/wm.h"
 
 namespace pk::wm {
 namespace {
