@@ -9,18 +9,20 @@ FUZZ_SECONDS ?= 20
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
 
-# Debian packages the project builds, runs and tests with.
-PACKAGES = g++ make cmake pkg-config libx11-dev libsdl2-dev libfreetype-dev libpng-dev \
-           fonts-wine googletest libgtest-dev libgmock-dev libbenchmark-dev \
-           xvfb xauth xdotool clang libclang-rt-14-dev python3 \
-           appstream desktop-file-utils lintian dpkg-dev man-db emscripten chromium
+# Debian packages: what the window needs, what the browser build adds, what the tests add.
+RUN_PACKAGES  = g++ make cmake pkg-config libx11-dev libsdl2-dev libfreetype-dev libpng-dev fonts-wine
+WEB_PACKAGES  = $(RUN_PACKAGES) emscripten chromium
+TEST_PACKAGES = $(WEB_PACKAGES) googletest libgtest-dev libgmock-dev libbenchmark-dev \
+                xvfb xauth xdotool clang libclang-rt-14-dev python3 \
+                appstream desktop-file-utils lintian dpkg-dev man-db
+PACKAGES ?= $(RUN_PACKAGES)
 # Debian's emscripten runs offline with its own JavaScript modules.
 EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs
 EMSCRIPTEN_TOOLCHAIN = /usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
 # npm packages for the browser test, kept inside the project.
 NODE_DIR = tests/web
 
-.PHONY: all deps node-deps web serve web-test build run test unit-asan fuzz-build fuzz-short fuzz bench soak install package clean
+.PHONY: all deps web-deps test-deps node-deps web serve web-test build test-build run test unit-asan fuzz-build fuzz-short fuzz bench soak install package clean
 
 all: build
 
@@ -40,6 +42,12 @@ deps:
 	    echo "error: could not install:$$missing"; exit 1; }; \
 	fi
 
+web-deps:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(WEB_PACKAGES)"
+
+test-deps:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(TEST_PACKAGES)"
+
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 
@@ -49,7 +57,12 @@ build: deps $(BUILD)/CMakeCache.txt
 run: build
 	./$(BUILD)/fizzorbs
 
-test: build
+# The tests are built once googletest is there (a build made by `make run` may predate it).
+test-build: test-deps $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) -DFZ_TESTS=ON > /dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: test-build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory web-test
 	$(MAKE) --no-print-directory unit-asan
@@ -61,18 +74,16 @@ $(WEB_BUILD)/CMakeCache.txt:
 	$(EMSCRIPTEN_ENV) cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=MinSizeRel \
 	  -DCMAKE_TOOLCHAIN_FILE=$(EMSCRIPTEN_TOOLCHAIN) -DFZ_NATIVE_BUILD=$(abspath $(BUILD))
 
-web: build $(WEB_BUILD)/CMakeCache.txt
+web: web-deps build $(WEB_BUILD)/CMakeCache.txt
 	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
 	@echo "The site is in $(WEB_BUILD)/site/"
 
 serve: web
 	node tools/serve.js $(WEB_BUILD)/site 8000
 
-node-deps:
-	@command -v npm >/dev/null 2>&1 || { \
-	  if [ "$$(id -u)" = 0 ]; then SUDO=""; else SUDO="sudo"; fi; \
-	  $$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq npm || { \
-	    echo "error: npm is missing: apt-get install npm"; exit 1; }; }
+# npm comes with some builds of node; Debian's own is a package of its own.
+node-deps: web-deps
+	@command -v npm >/dev/null 2>&1 || $(MAKE) --no-print-directory deps PACKAGES="npm"
 	@[ -d $(NODE_DIR)/node_modules/puppeteer-core ] || \
 	  npm install --prefix $(NODE_DIR) --no-audit --no-fund --loglevel=error
 
@@ -81,7 +92,7 @@ web-test: web node-deps
 	node tests/web/e2e.js --site $(WEB_BUILD)/site --build $(BUILD)
 
 # The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
-unit-asan: deps
+unit-asan: test-deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DFZ_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
@@ -90,7 +101,7 @@ unit-asan: deps
 $(FUZZ_BUILD)/CMakeCache.txt:
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DFZ_FUZZ=ON -DFZ_WERROR=OFF
 
-fuzz-build: deps $(FUZZ_BUILD)/CMakeCache.txt
+fuzz-build: test-deps $(FUZZ_BUILD)/CMakeCache.txt
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target statefile-fuzz
 
 fuzz-short: fuzz-build
@@ -103,10 +114,10 @@ fuzz: fuzz-build
 	./$(FUZZ_BUILD)/tests/statefile-fuzz $(FUZZ_BUILD)/corpus tests/fuzz/corpus
 
 # Ten minutes of random play on the headless device, for people.
-soak: build
+soak: test-build
 	FZ_SOAK_SECONDS=600 FZ_SOAK_MASTER=random FZ_BUILD=$(BUILD) FZ_SOURCE=. bash tests/e2e/soak.sh
 
-bench: build web node-deps
+bench: test-build web node-deps
 	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench mapwatch
 	python3 bench/perf.py --build $(BUILD) --site $(WEB_BUILD)/site
 
@@ -114,6 +125,7 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 package: build
+	@$(MAKE) --no-print-directory deps PACKAGES="dpkg-dev"
 	cd $(BUILD) && cpack
 
 clean:

@@ -17,10 +17,14 @@ function serve(folders, port, host = '127.0.0.1') {
     if (name.endsWith('/')) name += 'index.html';
     for (const folder of folders) {
       const file = path.join(folder, path.normalize(name).replace(/^(\.\.[/\\])+/, ''));
-      if (!file.startsWith(path.resolve(folder)) || !fs.existsSync(file) || !fs.statSync(file).isFile()) continue;
+      if (!file.startsWith(path.resolve(folder))) continue;
+      let body;
+      try { body = fs.readFileSync(file); } catch (e) { continue; }  // missing, or a folder
+      // Whole, with its length: the browser compiles the program as it arrives and is not
+      // held up by many small pieces.
       res.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream',
-                          'Cache-Control': 'no-cache'});
-      fs.createReadStream(file).pipe(res);
+                          'Content-Length': body.length, 'Cache-Control': 'no-cache'});
+      res.end(req.method === 'HEAD' ? undefined : body);
       return;
     }
     res.writeHead(404, {'Content-Type': 'text/plain'});

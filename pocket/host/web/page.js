@@ -34,11 +34,41 @@
     say(document.title + ' needs a browser that runs WebAssembly; please open this page in a current browser.');
     return;
   }
+  // The worker copies every file: only once the game shows, not to slow its first start.
   if ('serviceWorker' in navigator) {
-    navigator.serviceWorker.register('sw.js').catch(function () { /* plays on without working offline */ });
+    var registered = false;
+    var register = function () {
+      if (registered) return;
+      registered = true;
+      navigator.serviceWorker.register('sw.js').catch(function () { /* plays on without working offline */ });
+    };
+    if (typeof PerformanceObserver === 'function') {
+      new PerformanceObserver(function (list) {
+        if (list.getEntriesByName('pocket-first-frame').length) register();
+      }).observe({entryTypes: ['mark']});
+    }
+    // However the start went (a refused tab, a failed load), the site still works offline.
+    window.addEventListener('load', function () { setTimeout(register, 3000); });
   }
+  // The program's code is fetched and compiled while its script still loads and starts.
+  var failed = function () { say('The game could not be loaded; check the connection and reload.'); };
+  var whole = function () {
+    return fetch('program.wasm', {credentials: 'same-origin'}).then(function (r) {
+      if (!r.ok) throw new Error(r.status);
+      return r.arrayBuffer();
+    }).then(WebAssembly.compile);
+  };
+  // A server that does not send the code's type gets no streaming compile: then in one piece.
+  var compiled = WebAssembly.compileStreaming ?
+    WebAssembly.compileStreaming(fetch('program.wasm', {credentials: 'same-origin'})).catch(whole) : whole();
+  window.Module = {instantiateWasm: function (imports, done) {
+    compiled.then(function (code) {
+      return WebAssembly.instantiate(code, imports).then(function (instance) { done(instance, code); });
+    }).catch(failed);
+    return {};
+  }};
   var program = document.createElement('script');
   program.src = 'program.js';
-  program.onerror = function () { say('The game could not be loaded; check the connection and reload.'); };
+  program.onerror = failed;
   document.body.appendChild(program);
 })();

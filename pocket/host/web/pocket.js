@@ -104,24 +104,25 @@ mergeInto(LibraryManager.library, {
         .then(function(text) { PK.script = text; removeRunDependency('pk-setup'); });
       return;
     }
-    var mount = function() {
-      try {
-        FS.mkdir(PK.root);
-        FS.mount(IDBFS, {}, PK.root);
-      } catch (e) {
-        removeRunDependency('pk-setup');
-        return;
-      }
+    // The kept files are read while the lock is asked for: reading changes nothing, and a
+    // refused tab never starts the program.
+    var waiting = navigator.locks ? 2 : 1;
+    var ready = function() { if (--waiting === 0) removeRunDependency('pk-setup'); };
+    try {
+      FS.mkdir(PK.root);
+      FS.mount(IDBFS, {}, PK.root);
       FS.syncfs(true, function(err) {
         if (err) {
           PK.saveWarned = true;
           console.warn('cannot keep the game in this browser (its storage is refused): playing on without saving');
         }
-        removeRunDependency('pk-setup');
+        ready();
       });
-    };
+    } catch (e) {
+      ready();
+    }
     // One program per browser profile, as on the device.
-    if (!navigator.locks) { mount(); return; }
+    if (!navigator.locks) return;
     navigator.locks.request(document.title || 'program', {ifAvailable: true}, function(lock) {
       if (!lock) {
         PK.message('The game is already open in another tab of this browser. ' +
@@ -129,7 +130,7 @@ mergeInto(LibraryManager.library, {
         console.log('refused: the game is open in another tab');
         return;  // the program never starts here
       }
-      mount();
+      ready();
       return new Promise(function() {});  // held while the page lives
     });
   },
