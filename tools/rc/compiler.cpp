@@ -24,41 +24,10 @@ using resfmt::Writer;
 // UTF-8 to UTF-16 units; false on malformed UTF-8.
 bool toUtf16(const std::string& s, std::u16string& out) {
   out.clear();
+  char32_t cp = 0;
   for (size_t i = 0; i < s.size();) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    uint32_t cp;
-    int extra;
-    if (c < 0x80) {
-      cp = c;
-      extra = 0;
-    } else if ((c & 0xE0) == 0xC0) {
-      cp = c & 0x1F;
-      extra = 1;
-    } else if ((c & 0xF0) == 0xE0) {
-      cp = c & 0x0F;
-      extra = 2;
-    } else if ((c & 0xF8) == 0xF0) {
-      cp = c & 0x07;
-      extra = 3;
-    } else {
-      return false;
-    }
-    if (i + size_t(extra) >= s.size()) return false;
-    for (int k = 1; k <= extra; ++k) {
-      unsigned char d = static_cast<unsigned char>(s[i + size_t(k)]);
-      if ((d & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    static const uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += size_t(extra) + 1;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out += char16_t(0xD800 + (cp >> 10));
-      out += char16_t(0xDC00 + (cp & 0x3FF));
-    } else {
-      out += char16_t(cp);
-    }
+    if (!pk::nextUtf8(s, i, cp)) return false;
+    pk::appendUtf16(out, cp);
   }
   return true;
 }

@@ -173,44 +173,12 @@ std::string utf8(std::u16string_view text) {
 std::u16string utf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    uint32_t cp;
-    int extra;
-    if (c < 0x80) {
-      cp = c, extra = 0;
-    } else if ((c & 0xE0) == 0xC0) {
-      cp = c & 0x1F, extra = 1;
-    } else if ((c & 0xF0) == 0xE0) {
-      cp = c & 0x0F, extra = 2;
-    } else if ((c & 0xF8) == 0xF0) {
-      cp = c & 0x07, extra = 3;
-    } else {
+  char32_t cp = 0;
+  for (size_t i = 0; i < text.size();) {
+    if (nextUtf8(text, i, cp))
+      appendUtf16(out, cp);
+    else
       out += u'\uFFFD';
-      ++i;
-      continue;
-    }
-    int k = 1;
-    for (; k <= extra && i + size_t(k) < text.size(); ++k) {
-      unsigned char d = static_cast<unsigned char>(text[i + size_t(k)]);
-      if ((d & 0xC0) != 0x80) break;
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    static const uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (k <= extra || cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out += u'\uFFFD';
-      i += size_t(k);
-      continue;
-    }
-    i += size_t(extra) + 1;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out += char16_t(0xD800 + (cp >> 10));
-      out += char16_t(0xDC00 + (cp & 0x3FF));
-    } else {
-      out += char16_t(cp);
-    }
   }
   return out;
 }
