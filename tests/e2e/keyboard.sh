@@ -30,29 +30,7 @@ key space
 key kp5
 key ctrl+n
 copy "\\Windows\\Fizzorbs.dat" $WORK/burst.dat
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
-key left
+$(printf 'key left\n%.0s' $(seq 23))
 screenshot $WORK/edge.png
 tap 5 40
 screenshot $WORK/mouse.png
