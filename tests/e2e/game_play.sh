@@ -45,12 +45,6 @@ EOF
 expect "a burst of $GN scores n(n-1) in one move" test "$(field score) $(field moves)" = "$((GN * (GN - 1))) 1"
 expect "Undo enabled after a burst" logs "button 106 enabled"
 
-run undo <<EOF
-start
-dump
-EOF
-expect "a resumed game cannot be undone" logs "button 106 disabled"
-
 cp "$WORK/dealt.dat" "$STATE"
 run undo2 <<EOF
 start
@@ -100,9 +94,10 @@ send 0x0006 1 0
 send 0x001A 224 0
 close
 tap 100 100
+screenshot $WORK/never.png
 EOF
-expect "WM_CLOSE ends with exit code 0" test "$CODE" = 0
-expect "the host logs the exit" logs "exit 0"
+expect "WM_CLOSE ends with exit code 0, logged last, and nothing runs after it" \
+  eval '[ "$CODE" = 0 ] && [ "$(tail -n1 "$LOG")" = "exit 0" ] && [ ! -e "$WORK/never.png" ]'
 expect "help starts the viewer on its page" logs 'process "peghelp.exe" "file:fizzorbs.htm" -> 1'
 expect "nothing was written" cmp -s "$STATE" "$WORK/beforeclose.dat"
 
@@ -126,5 +121,33 @@ run second <<< start
 wait $first
 expect "the second instance ends with 0 at once" eval 'logs "exit 0" && ! grep -q "^sleep\|^menu" "$LOG"'
 expect "the first one is brought to the front" grep -qx foreground "$WORK/first.log"
+expect "the named device root stays" test -d "$ROOT"
+
+# --- The device itself: a script on standard input, a temporary root, mistakes in scripts.
+mkdir "$WORK/tmp"
+CODE=0
+printf 'start\nclose\n' | TMPDIR="$WORK/tmp" "$HEADLESS" > "$WORK/stdin.log" 2>&1 || CODE=$?
+expect "a script on standard input works the same" eval '[ "$CODE" = 0 ] && grep -qx "exit 0" "$WORK/stdin.log"'
+TMPDIR="$WORK/tmp" ROOT="" run cut <<< start
+expect "a temporary device root goes with the process, closed or cut off" \
+  eval '[ "$CODE" = 0 ] && nologs "exit 0" && [ -z "$(ls -A "$WORK/tmp")" ]'
+
+# Mistakes stop with code 2 and name the line; what came before was carried out.
+while IFS='|' read -r script says; do
+  run mistake <<< "$(printf '%b' "$script")"
+  expect "$script: $says" eval '[ "$CODE" = 2 ] && errs "$says"'
+done <<'EOF'
+start\nmenu "Game" "New Game"\njump 3 4|line 3
+start\n# no dialog is open\nclick "OK"|line 3
+start\ncheck #1041 on|line 2
+start\ncopy \\Windows\\Nothing.dat /nonexistent/x.dat|Nothing.dat
+start\nstart|line 2
+device 240 320 16 96|start
+device 480 640 16 120\nstart|dpi must be 96 or a whole multiple of it
+EOF
+expect "the command before the mistake was carried out" test "$(field game_in_progress)" = 1
+CODE=0
+"$HEADLESS" --script "$WORK/missing.txt" > /dev/null 2> "$WORK/missing.err" || CODE=$?
+expect "a missing script is named" eval '[ "$CODE" = 2 ] && grep -q missing.txt "$WORK/missing.err"'
 
 finish

@@ -4,8 +4,6 @@ set -u
 : "${FZ_BUILD:?FZ_BUILD must name the build directory}"
 : "${FZ_SOURCE:?FZ_SOURCE must name the source directory}"
 HEADLESS="$FZ_BUILD/fizzorbs-headless"
-PROBE="$FZ_BUILD/tests/probe-headless"
-PROBE_SDL="$FZ_BUILD/tests/probe-sdl"
 PNGPIXEL="$FZ_BUILD/tests/pngpixel"
 FZSTATE="python3 $FZ_SOURCE/tests/e2e/fzstate.py"
 WORK=$(mktemp -d)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The game on other screens: at 192 dpi it runs on a 240 x 320 screen at 96 dpi and the
-# device shows each pixel as 2 x 2; on a narrow screen a dialog still closes with ok.
+# device shows each pixel as 2 x 2; a 4-bit screen is grey; on a narrow screen a dialog
+# still closes with ok.
 source "$(dirname "$0")/lib.bash"
 
 # Dealt through the menus of the doubled screen.
@@ -38,6 +39,13 @@ for shot in selected statistics burst; do
 done
 expect "the same taps burst the same group" test "$(field moves)" = 1
 expect "both screens leave the same state" cmp -s "$WORK/after96.dat" "$WORK/after192.dat"
+
+run grey <<EOF
+device 240 320 4 96
+start
+screenshot $WORK/grey.png
+EOF
+expect "a 4-bit screen is grey, and so is its screenshot" test "$("$PNGPIXEL" "$WORK/grey.png")" = "240 320 grey"
 
 run narrow <<EOF
 device 200 320 16 96

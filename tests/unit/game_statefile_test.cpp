@@ -1,7 +1,5 @@
 // The state file: defaults without it, exact round trips, and files that are
 // short, long, corrupt or out of range loading safely.
-#include <random>
-
 #include "core/game.h"
 #include "game_fixture.h"
 
@@ -183,34 +181,6 @@ TEST_F(StateFile, AGameBeyondTheLimitsLoadsAsNoGameAndTheRestStillCounts) {
   EXPECT_EQ(statistics.styles[1].gamesPlayed, 0xFFFFFFFFu);
   EXPECT_EQ(statistics.styles[1].bestMove, -40);
   EXPECT_EQ(playStatus.gameInProgress, 1);
-}
-
-TEST_F(StateFile, RandomBytesNeverLeaveAnUnsafeState) {
-  playSomeGame(STYLE_CONTINUOUS);
-  std::string saved = stateFileBytes();
-  std::mt19937 random(7);
-  for (int round = 0; round < 150; ++round) {
-    std::string bytes = saved;
-    if (round % 3 == 0) {
-      bytes.resize(random() % (kFileSize + 100));
-      for (char& c : bytes) c = char(random());
-    } else {
-      for (int i = 0; i < 1 + round % 5; ++i) {
-        uint32_t value = random() % 2 ? random() : uint32_t(random() % 30) - 5;
-        std::memcpy(bytes.data() + (random() % (kFileSize / 4)) * 4, &value, 4);
-      }
-    }
-    writeFile(bytes);
-    restart();
-    expectSafe();
-    if (playStatus.gameInProgress) {
-      // A loaded game can be played on.
-      resumeGame();
-      layoutBoard();
-      tap(0, gameState.rows - 1);
-      tap(0, gameState.rows - 1);
-    }
-  }
 }
 
 TEST_F(StateFile, AFileThatCannotBeReplacedIsSkippedSilently) {

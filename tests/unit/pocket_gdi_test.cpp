@@ -275,12 +275,12 @@ int untidyProgram(HINSTANCE, HINSTANCE, LPWSTR, int) {
   leftBehind = CreateCompatibleBitmap(dc, 320, 320);
   SelectObject(dc, leftBehind);
   SelectObject(dc, CreateSolidBrush(RGB(1, 2, 3)));
-  return 0;
+  return 3;
 }
 
 TEST(Program, WhatAnEndedProgramHeldIsFreedWithIt) {
   test::FakeHost host;
-  EXPECT_EQ(pk::runProgram(host, pk::DeviceConfig{}, untidyProgram, pkProgramModule), 0);
+  EXPECT_EQ(pk::runProgram(host, pk::DeviceConfig{}, untidyProgram, pkProgramModule), 3) << "the program's own code";
   EXPECT_EQ(pk::gdi::liveObjects(), 0u);
   EXPECT_EQ(pk::gdi::liveDCs(), 0u);
   EXPECT_FALSE(DeleteObject(leftBehind)) << "its handles are gone too";
