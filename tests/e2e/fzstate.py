@@ -32,7 +32,6 @@ class State:
         self.moves = g[567]
         p = struct.unpack_from("<6I", data, 11972)
         self.score_slot_count, self.score_slot, self.game_in_progress, self.guest_game = p[0:4]
-        self.options = struct.unpack_from("<14i", data, 12096)
         self.stats = [struct.unpack_from("<IIIiI", data, 12152 + 40 * i) for i in range(16)]
 
     def cell(self, col, row):
@@ -64,7 +63,6 @@ class State:
         table = {
             "score": self.scores[self.score_slot] if self.score_slot < 8 else None,
             "moves": self.moves, "rows": self.rows, "seed": self.seed, "game_in_progress": self.game_in_progress,
-            "game_style": self.options[4], "decimal_averages": self.options[7], "bubble_set": self.options[8],
         }
         for i in range(4):
             table.update({f"games{i}": self.stats[i][0], f"total{i}": self.stats[i][2]})

@@ -1,6 +1,7 @@
 // pngpixel FILE            prints "WIDTH HEIGHT grey|colour"
 // pngpixel FILE X Y ...    prints "R G B" for each point, one line each
 // pngpixel --scaled N SMALL BIG   exits 0 when BIG is SMALL with every pixel N x N
+// pngpixel --rgb FILE      writes the pixels as RGB bytes, row by row, to standard output
 // For end-to-end tests that check screenshots.
 #include <png.h>
 
@@ -54,11 +55,15 @@ int compareScaled(unsigned n, const char* smallFile, const char* bigFile) {
 int main(int argc, char** argv) {
   if (argc == 5 && std::strcmp(argv[1], "--scaled") == 0)
     return compareScaled(unsigned(std::strtoul(argv[2], nullptr, 10)), argv[3], argv[4]);
+  Picture p;
+  if (argc == 3 && std::strcmp(argv[1], "--rgb") == 0) {
+    if (!load(argv[2], p)) return 1;
+    return std::fwrite(p.rgb.data(), 1, p.rgb.size(), stdout) == p.rgb.size() ? 0 : 1;
+  }
   if (argc < 2 || argc % 2 != 0) {
-    std::fprintf(stderr, "usage: pngpixel FILE [X Y]... | pngpixel --scaled N SMALL BIG\n");
+    std::fprintf(stderr, "usage: pngpixel FILE [X Y]... | pngpixel --scaled N SMALL BIG | pngpixel --rgb FILE\n");
     return 2;
   }
-  Picture p;
   if (!load(argv[1], p)) return 1;
   if (argc == 2) {
     std::printf("%u %u %s\n", p.width, p.height, p.grey ? "grey" : "colour");

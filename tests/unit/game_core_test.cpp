@@ -304,7 +304,7 @@ TEST_F(Game, EachStyleSettlesAsItsRulesSay) {
   }
 }
 
-TEST_F(Game, TheQueueWrapsAroundAtItsLastColumnAndTheDemoNeverRefills) {
+TEST_F(Game, TheQueueWrapsAroundAtItsLastColumn) {
   setBoard({"01", "10"}, STYLE_CONTINUOUS);
   for (auto& column : gameState.incomingColumns)
     for (int32_t& entry : column) entry = 77;
@@ -321,15 +321,6 @@ TEST_F(Game, TheQueueWrapsAroundAtItsLastColumnAndTheDemoNeverRefills) {
     ASSERT_TRUE(column[1] >= -1 && column[1] <= 4);
     ASSERT_EQ(column[2], 77);  // beyond the rows in play
   }
-
-  setBoard({"10", "21"}, STYLE_MEGASHIFT);
-  setIncoming(0, "44");
-  gameState.incomingIndex = 0;
-  demoRunning = 1;
-  burst(*this, {"x.", "x."});
-  demoRunning = 0;
-  EXPECT_EQ(boardRows(), (Rows{".0", ".1"}));
-  EXPECT_EQ(gameState.incomingIndex, 0);
 }
 
 }  // namespace

@@ -70,11 +70,6 @@ inline LRESULT CALLBACK gameWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   return m == WM_PAINT ? onPaint(w, m, wp, lp) : DefWindowProcW(w, m, wp, lp);
 }
 
-inline const char16_t* colorPicture(int color) {
-  static const char16_t* const names[] = {u"COLOR20A", u"COLOR20B", u"COLOR20C", u"COLOR20D", u"COLOR20E"};
-  return color >= 0 && color < 5 ? names[color] : u"BLANK20WHITE";
-}
-
 class Game : public ::testing::Test {
  protected:
   GameHost host;
@@ -222,9 +217,12 @@ class Game : public ::testing::Test {
   }
   // Every cell in play shows its colour's picture or the blank one.
   static ::testing::AssertionResult boardOnScreen() {
+    static const char16_t* const names[] = {u"COLOR20A", u"COLOR20B", u"COLOR20C", u"COLOR20D", u"COLOR20E"};
     for (int col = 0; col < gameState.cols; ++col)
-      for (int row = 0; row < gameState.rows; ++row)
-        if (auto r = cellShows(col, row, colorPicture(cellAt(col, row).color)); !r) return r;
+      for (int row = 0; row < gameState.rows; ++row) {
+        int color = cellAt(col, row).color;
+        if (auto r = cellShows(col, row, color >= 0 && color < 5 ? names[color] : u"BLANK20WHITE"); !r) return r;
+      }
     return ::testing::AssertionSuccess();
   }
   static int countPixels(int left, int top, int right, int bottom, uint32_t value) {

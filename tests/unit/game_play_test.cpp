@@ -71,12 +71,11 @@ TEST_F(Game, TheLastMoveEndsTheGameWithoutAQuestion) {
   setBoard({"1..", "200"});
   tap(1, 1);
   tap(2, 1);
-  // Two left: bonus 60; the counted game enters the statistics and beats the high score.
+  // The counted game enters the statistics and a score dialog reports it.
   const StyleStatistics& stats = statistics.styles[STYLE_STANDARD];
   EXPECT_EQ(playStatus.gameInProgress, 0);
-  EXPECT_EQ(std::pair(stats.gamesPlayed, stats.totalScore), std::pair(1u, 62u));
+  EXPECT_EQ(stats.gamesPlayed, 1u);
   EXPECT_EQ(host.dialogsClosed, 1);
-  EXPECT_EQ(countNotes("wav_highscore"), 1);
   tap(0, 0);
   EXPECT_EQ(countNotes("Critical.wav"), 1);
 
@@ -182,33 +181,6 @@ TEST_F(Game, UndoTakesBackTheLastBurstOnly) {
   undoMove(window, CMD_UNDO, nullptr, 0);
   EXPECT_EQ(boardRows(), before);
   EXPECT_EQ(countNotes("wav_undo"), 1);
-}
-
-TEST_F(Game, UndoInContinuousHandsOutTheSameIncomingColumnsAgain) {
-  options.gameStyle = STYLE_CONTINUOUS;
-  host.randoms = {31337};
-  newGame(window);
-  // Burst groups until one refills a column.
-  int burstCol = -1, burstRow = -1;
-  for (int guard = 0; guard < 200 && gameState.incomingIndex == 0 && playStatus.gameInProgress; ++guard) {
-    burstCol = -1;
-    for (int col = 0; col < gameState.cols && burstCol < 0; ++col)
-      for (int row = 0; row < gameState.rows && burstCol < 0; ++row) {
-        tap(col, row);
-        if (!selectionShown) continue;
-        tap(col, row);
-        burstCol = col, burstRow = row;
-      }
-  }
-  ASSERT_GT(gameState.incomingIndex, 0);
-  Rows refilled = boardRows();
-  int32_t index = gameState.incomingIndex;
-  undoMove(window, CMD_UNDO, nullptr, 0);
-  EXPECT_LT(gameState.incomingIndex, index);
-  tap(burstCol, burstRow);
-  tap(burstCol, burstRow);
-  EXPECT_EQ(boardRows(), refilled);
-  EXPECT_EQ(gameState.incomingIndex, index);
 }
 
 TEST_F(Game, AResumedGameForgetsTheSavedMarksAndShowsItsStrip) {

@@ -6,7 +6,7 @@ const {spawnSync} = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const {launch, start, canvasRgb, pngRgb, idle, tap} = require('./harness.js');
+const {launch, start, canvasRgb, idle, tap} = require('./harness.js');
 
 const arg = (name) => process.argv[process.argv.indexOf(name) + 1];
 const SITE = arg('--site'), BUILD = arg('--build');
@@ -41,6 +41,13 @@ const SCRIPTS = {
   doubled: scriptOf('tests/e2e/screens.sh', 'deal'),
   example: readmeExample(),
 };
+
+// A headless screenshot as RGB bytes, row by row, read by the end-to-end scripts' PNG tool.
+function pngRgb(file) {
+  const tool = path.join(BUILD, 'tests', 'pngpixel');
+  const width = Number(spawnSync(tool, [file], {encoding: 'utf8'}).stdout.split(' ')[0]);
+  return {width, rgb: spawnSync(tool, ['--rgb', file]).stdout};
+}
 
 // Where two screens differ: how many pixels, within which box, and the first one.
 function differences(png, rgb) {
