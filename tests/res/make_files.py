@@ -43,7 +43,6 @@ def wav(name, rate, channels, bits, samples):
 os.makedirs(os.path.join(HERE, "bitmaps"), exist_ok=True)
 os.makedirs(os.path.join(HERE, "sounds"), exist_ok=True)
 red, green, blue, white, black = (255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 255), (0, 0, 0)
-bmp("four.bmp", 3, 2, 4, [black, red, green, blue], [[1, 2, 3], [3, 2, 1]])
 bmp("eight.bmp", 3, 3, 8, [white, red, green, blue, black], [[0, 1, 2], [3, 4, 0], [1, 1, 1]])
 bmp("true.bmp", 2, 2, 24, [], [[red, green], [blue, white]])
 # 8-bit unsigned mono at 8000 Hz: 80 samples, a square wave around the midpoint.

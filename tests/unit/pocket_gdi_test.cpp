@@ -261,11 +261,6 @@ TEST_F(Gdi, BrokenBitmapsAreRefused) {
   DeleteObject(f);
   file[0] = 'X';
   EXPECT_EQ(pk::gdi::createBitmapFromBmpFile(file.data(), file.size()), nullptr);
-  // Module bitmaps load by name without case.
-  HBITMAP four = LoadBitmapW(pk::instanceOf(pkProgramModule), u"bmp_four");
-  ASSERT_NE(four, nullptr);
-  EXPECT_EQ(pk::gdi::bitmapSurface(four)->row(1)[0], 0x0000FFu);
-  DeleteObject(four);
 }
 
 // A program that ends without tidying up, as a power cut ends one.
