@@ -10,7 +10,6 @@ mergeInto(LibraryManager.library, {
     last: [0, 0],
     audio: null,
     playing: null,
-    image: null,
     shown: false,
     saveWarned: false,
     sleptSince: 0,   // pauses since the last input was taken, for the work figure
@@ -226,26 +225,17 @@ mergeInto(LibraryManager.library, {
   },
 
   pk_web_present__deps: ['$PK'],
-  pk_web_present: function(pixels, width, height) {
+  pk_web_present: function(rgba, width, height) {
     var c = PK.canvas();
     if (!c) return;
     if (c.width !== width || c.height !== height) {
       c.width = width;
       c.height = height;
-      PK.image = null;
       window.dispatchEvent(new Event('resize'));
     }
-    var g = c.getContext('2d');
-    if (!PK.image) PK.image = g.createImageData(width, height);
-    var d = PK.image.data, from = pixels >> 2;
-    for (var i = 0, n = width * height; i < n; ++i) {
-      var p = HEAPU32[from + i], o = i * 4;
-      d[o] = (p >> 16) & 255;
-      d[o + 1] = (p >> 8) & 255;
-      d[o + 2] = p & 255;
-      d[o + 3] = 255;
-    }
-    g.putImageData(PK.image, 0, 0);
+    // A view of the program's memory, made anew each time: the memory may have grown.
+    var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+    c.getContext('2d').putImageData(new ImageData(bytes, width, height), 0, 0);
     if (!PK.shown) {
       PK.shown = true;
       performance.mark('pocket-first-frame');
