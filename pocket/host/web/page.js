@@ -50,76 +50,21 @@
     // However the start went (a refused tab, a failed load), the site still works offline.
     window.addEventListener('load', function () { setTimeout(register, 3000); });
   }
-  // What the program needs from the browser before it starts is asked for at once, while its
-  // code loads: each answer takes trips through the browser. With ?script=NAME that is the
-  // script; otherwise this profile's lock and the database of the files kept last time.
-  var root = '/device';
-  var script = new URLSearchParams(location.search).get('script');
-  var start;
-  if (script) {
-    start = fetch(script, {cache: 'no-store'}).then(function (r) { return r.ok ? r.text() : null; })
-      .catch(function () { return null; })
-      .then(function (text) { return {script: script, text: text}; });
-  } else {
-    start = Promise.all([lock(), kept()]).then(function (got) {
-      if (got[0]) return {root: root, kept: got[1]};
-      if (got[1].db) got[1].db.close();
-      say('The game is already open in another tab of this browser. ' +
-          'Play it there, or close that tab and reload this page.');
-      console.log('refused: the game is open in another tab');
-      return new Promise(function () {});  // the program never starts here
-    });
-  }
-
-  // One program per browser profile, as on the device.
-  function lock() {
-    if (!navigator.locks) return Promise.resolve(true);
-    return new Promise(function (resolve) {
-      navigator.locks.request(document.title || 'program', {ifAvailable: true}, function (held) {
-        resolve(!!held);
-        if (held) return new Promise(function () {});  // held while the page lives
-      });
-    });
-  }
-
-  // The database as it stands, opened at its own version. One that does not exist yet is not
-  // made here (its creation is undone): then nothing was kept, and {none: true} says so.
-  function kept() {
-    return new Promise(function (resolve) {
-      var none = false, request;
-      try {
-        request = indexedDB.open(root);
-      } catch (e) {
-        resolve({});
-        return;
-      }
-      request.onupgradeneeded = function () {
-        none = true;
-        request.transaction.abort();
-      };
-      request.onsuccess = function () { resolve({db: request.result}); };
-      request.onerror = function (e) {
-        e.preventDefault();
-        resolve(none ? {none: true} : {});
-      };
-    });
-  }
-
-  // The program's code is fetched and compiled while its script still loads and starts.
+  // Asked for in the head (early.js): the program starts once it has it.
+  var early = window.pocketEarly;
   var failed = function () { say('The game could not be loaded; check the connection and reload.'); };
-  var whole = function () {
-    return fetch('program.wasm', {credentials: 'same-origin'}).then(function (r) {
-      if (!r.ok) throw new Error(r.status);
-      return r.arrayBuffer();
-    }).then(WebAssembly.compile);
-  };
-  // A server that does not send the code's type gets no streaming compile: then in one piece.
-  var compiled = WebAssembly.compileStreaming ?
-    WebAssembly.compileStreaming(fetch('program.wasm', {credentials: 'same-origin'})).catch(whole) : whole();
+  var start = early.start.then(function (got) {
+    if (!got.refused) return got;
+    if (got.kept.db) got.kept.db.close();
+    say('The game is already open in another tab of this browser. ' +
+        'Play it there, or close that tab and reload this page.');
+    console.log('refused: the game is open in another tab');
+    return new Promise(function () {});  // the program never starts here
+  });
   window.Module = {
     pocketStart: start,
     instantiateWasm: function (imports, done) {
-      compiled.then(function (code) {
+      early.compiled.then(function (code) {
         return WebAssembly.instantiate(code, imports).then(function (instance) { done(instance, code); });
       }).catch(failed);
       return {};

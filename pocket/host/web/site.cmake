@@ -29,9 +29,10 @@ function(pk_add_web_site target)
   set(PK_WEB_NAME ${W_NAME})
   set(PK_WEB_DESCRIPTION ${W_DESCRIPTION})
   set(PK_WEB_THEME ${W_THEME})
-  # The page's own script goes inside the page: one request fewer before the program loads.
+  # The page's own scripts go inside the page: no request before they run.
+  file(READ ${PK_WEB_DIR}/early.js PK_WEB_EARLY_SCRIPT)
   file(READ ${PK_WEB_DIR}/page.js PK_WEB_PAGE_SCRIPT)
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PK_WEB_DIR}/page.js)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PK_WEB_DIR}/early.js ${PK_WEB_DIR}/page.js)
   configure_file(${PK_WEB_DIR}/index.html ${site}/index.html @ONLY)
   configure_file(${PK_WEB_DIR}/manifest.webmanifest.in ${site}/manifest.webmanifest @ONLY)
   file(GLOB pages ${shipped}/*.htm)
