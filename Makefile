@@ -71,7 +71,7 @@ test: test-build
 
 # The same program for the browser: a static site in $(WEB_BUILD)/site.
 $(WEB_BUILD)/CMakeCache.txt:
-	$(EMSCRIPTEN_ENV) cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=MinSizeRel \
+	$(EMSCRIPTEN_ENV) cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=$(EMSCRIPTEN_TOOLCHAIN) -DFZ_NATIVE_BUILD=$(abspath $(BUILD))
 
 web: web-deps build $(WEB_BUILD)/CMakeCache.txt

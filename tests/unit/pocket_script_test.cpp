@@ -1,7 +1,8 @@
 // The headless device's script reader: tokens, commands, and errors with line numbers.
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <cstdio>
+#include <memory>
 
 #include <script/script.h>
 
@@ -69,8 +70,9 @@ TEST(Script, CommandsAndTheirArguments) {
 }
 
 TEST(Script, ReaderCountsEveryLineAndStopsAtABadOne) {
-  std::istringstream in("# setup\n\ndevice 240 320 16 96\r\n   \nstart\n  # go\njump 1\ntap 1 1");
-  pk::script::Reader r(in);
+  char text[] = "# setup\n\ndevice 240 320 16 96\r\n   \nstart\n  # go\njump 1\ntap 1 1";
+  std::unique_ptr<FILE, int (*)(FILE*)> in(fmemopen(text, sizeof text - 1, "r"), fclose);
+  pk::script::Reader r(in.get());
   std::string error;
   auto c = r.next(error);
   ASSERT_TRUE(c);
@@ -82,8 +84,9 @@ TEST(Script, ReaderCountsEveryLineAndStopsAtABadOne) {
   EXPECT_FALSE(r.next(error));
   EXPECT_NE(error.find("line 7"), std::string::npos) << error;
   EXPECT_NE(error.find("jump"), std::string::npos) << error;
-  std::istringstream last("start\nclose");
-  pk::script::Reader r2(last);
+  char lastText[] = "start\nclose";  // no newline at the end
+  std::unique_ptr<FILE, int (*)(FILE*)> last(fmemopen(lastText, sizeof lastText - 1, "r"), fclose);
+  pk::script::Reader r2(last.get());
   ASSERT_TRUE(r2.next(error));
   c = r2.next(error);
   ASSERT_TRUE(c);

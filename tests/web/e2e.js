@@ -103,6 +103,13 @@ async function badInput(browser, origin) {
           `page: ${shown}\nconsole: ${errors.join(' | ')}`);
     await context.close();
   }
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.evaluateOnNewDocument(() => { delete globalThis.WebAssembly; });
+  await page.goto(`${origin}/`);
+  const shown = await page.$eval('#message', (e) => (e.hidden ? '' : e.textContent));
+  check('a browser without WebAssembly is told what it needs', /needs a browser that runs WebAssembly/.test(shown), shown);
+  await context.close();
 }
 
 // Bubbles sit on a grid of about 18 pixels from (10, 50); a tap that changes the screen

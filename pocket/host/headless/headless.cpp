@@ -7,8 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <iostream>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -140,15 +139,15 @@ int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& m
     return 2;
   }
 
-  std::ifstream file;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, std::fclose);
   if (scriptFile) {
-    file.open(*scriptFile);
+    file.reset(std::fopen(scriptFile->c_str(), "r"));
     if (!file) {
       std::fprintf(stderr, "%s: cannot read the script %s\n", name.c_str(), scriptFile->c_str());
       return 2;
     }
   }
-  script::Reader reader(scriptFile ? static_cast<std::istream&>(file) : std::cin);
+  script::Reader reader(file ? file.get() : stdin);
   script::Prelude prelude;
   if (std::string error = script::readPrelude(reader, prelude); !error.empty()) {
     std::fprintf(stderr, "%s: %s\n", name.c_str(), error.c_str());

@@ -1,7 +1,8 @@
 #include "runner.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cstdio>
+#include <memory>
 
 #include <pocket/automation.h>
 #include <pocket/unicode.h>
@@ -74,8 +75,8 @@ void ScriptedHost::pause(uint32_t ms) {
 }
 
 bool ScriptedHost::openDocument(const std::filesystem::path& file) {
-  std::ifstream page(file, std::ios::binary);
-  return page.peek() != std::ifstream::traits_type::eof();
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> page(std::fopen(file.c_str(), "rb"), std::fclose);
+  return page && std::fgetc(page.get()) != EOF;
 }
 
 uint32_t ScriptedHost::random() {

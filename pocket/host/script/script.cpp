@@ -350,7 +350,10 @@ Parsed parseLine(std::string_view line, int lineNumber) {
 std::optional<Command> Reader::next(std::string& error) {
   error.clear();
   std::string text;
-  while (std::getline(in_, text)) {
+  for (int c = 0; c != EOF;) {
+    text.clear();
+    while ((c = std::fgetc(in_)) != EOF && c != '\n') text.push_back(char(c));
+    if (c == EOF && text.empty()) break;
     ++line_;
     Parsed p = parseLine(text, line_);
     if (!p.error.empty()) {

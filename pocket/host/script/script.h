@@ -1,7 +1,7 @@
 // The headless host's script: one command a line, read as the program runs.
 #pragma once
 #include <cstdint>
-#include <istream>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,14 +49,15 @@ Parsed parseLine(std::string_view line, int lineNumber);
 // Reads commands one at a time, so a script on standard input can be typed as the program runs.
 class Reader {
  public:
-  explicit Reader(std::istream& in) : in_(in) {}
+  // Not owned; plain C streams, so the browser build links no iostreams.
+  explicit Reader(std::FILE* in) : in_(in) {}
   // The next command, or none at the end of the script. `error` is set (with the line
   // number) for a line that is not a command.
   std::optional<Command> next(std::string& error);
   int lineNumber() const { return line_; }
 
  private:
-  std::istream& in_;
+  std::FILE* in_;
   int line_ = 0;
 };
 

@@ -50,23 +50,26 @@
     // However the start went (a refused tab, a failed load), the site still works offline.
     window.addEventListener('load', function () { setTimeout(register, 3000); });
   }
-  // The program's code is fetched and compiled while its script still loads and starts.
+  // Asked for in the head (early.js): the program starts once it has it.
+  var early = window.pocketEarly;
   var failed = function () { say('The game could not be loaded; check the connection and reload.'); };
-  var whole = function () {
-    return fetch('program.wasm', {credentials: 'same-origin'}).then(function (r) {
-      if (!r.ok) throw new Error(r.status);
-      return r.arrayBuffer();
-    }).then(WebAssembly.compile);
+  var start = early.start.then(function (got) {
+    if (!got.refused) return got;
+    if (got.kept.db) got.kept.db.close();
+    say('The game is already open in another tab of this browser. ' +
+        'Play it there, or close that tab and reload this page.');
+    console.log('refused: the game is open in another tab');
+    return new Promise(function () {});  // the program never starts here
+  });
+  window.Module = {
+    pocketStart: start,
+    instantiateWasm: function (imports, done) {
+      early.compiled.then(function (code) {
+        return WebAssembly.instantiate(code, imports).then(function (instance) { done(instance, code); });
+      }).catch(failed);
+      return {};
+    },
   };
-  // A server that does not send the code's type gets no streaming compile: then in one piece.
-  var compiled = WebAssembly.compileStreaming ?
-    WebAssembly.compileStreaming(fetch('program.wasm', {credentials: 'same-origin'})).catch(whole) : whole();
-  window.Module = {instantiateWasm: function (imports, done) {
-    compiled.then(function (code) {
-      return WebAssembly.instantiate(code, imports).then(function (instance) { done(instance, code); });
-    }).catch(failed);
-    return {};
-  }};
   var program = document.createElement('script');
   program.src = 'program.js';
   program.onerror = failed;

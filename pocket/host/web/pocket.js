@@ -10,13 +10,12 @@ mergeInto(LibraryManager.library, {
     last: [0, 0],
     audio: null,
     playing: null,
-    image: null,
     shown: false,
     saveWarned: false,
     sleptSince: 0,   // pauses since the last input was taken, for the work figure
     takenAt: -1,
     work: [],        // milliseconds of work per input, pauses excluded (bench)
-    root: '/device', // where the browser's storage holds the device's files
+    root: null,      // where the browser's storage holds the device's files
     scriptName: null,
     script: null,
 
@@ -90,48 +89,43 @@ mergeInto(LibraryManager.library, {
     },
   },
 
-  // Before the program starts: the script to run, or the lock of this browser profile and
-  // the files kept from the last visit.
+  // Before the program starts: the script to run, or the files kept from the last visit,
+  // from what the page asked the browser for (Module.pocketStart) while the program loaded.
   $PK_setup__deps: ['$PK', '$FS', '$IDBFS'],
-  // Starts while the program's code is still being fetched and compiled.
-  $PK_setup__postset: 'addRunDependency("pk-setup"); Promise.resolve().then(PK_setup);',
-  $PK_setup: function() {
-    var script = new URLSearchParams(location.search).get('script');
-    if (script) {
-      PK.scriptName = script;
-      fetch(script, {cache: 'no-store'}).then(function(r) { return r.ok ? r.text() : null; })
-        .catch(function() { return null; })
-        .then(function(text) { PK.script = text; removeRunDependency('pk-setup'); });
+  $PK_setup__postset: 'addRunDependency("pk-setup"); Module["pocketStart"].then(PK_setup);',
+  $PK_setup: function(start) {
+    if (start.script) {
+      PK.scriptName = start.script;
+      PK.script = start.text;
+      removeRunDependency('pk-setup');
       return;
     }
-    // The kept files are read while the lock is asked for: reading changes nothing, and a
-    // refused tab never starts the program.
-    var waiting = navigator.locks ? 2 : 1;
-    var ready = function() { if (--waiting === 0) removeRunDependency('pk-setup'); };
+    PK.root = start.root;
+    var kept = start.kept;
+    // The page opened the database as it stood; the file system takes it only if it is its own.
+    if (kept.db) {
+      if (kept.db.version === IDBFS.DB_VERSION && kept.db.objectStoreNames.contains(IDBFS.DB_STORE_NAME))
+        IDBFS.dbs[PK.root] = kept.db;
+      else
+        kept.db.close();
+    }
     try {
       FS.mkdir(PK.root);
       FS.mount(IDBFS, {}, PK.root);
-      FS.syncfs(true, function(err) {
-        if (err) {
-          PK.saveWarned = true;
-          console.warn('cannot keep the game in this browser (its storage is refused): playing on without saving');
-        }
-        ready();
-      });
     } catch (e) {
-      ready();
+      removeRunDependency('pk-setup');
+      return;
     }
-    // One program per browser profile, as on the device.
-    if (!navigator.locks) return;
-    navigator.locks.request(document.title || 'program', {ifAvailable: true}, function(lock) {
-      if (!lock) {
-        PK.message('The game is already open in another tab of this browser. ' +
-                   'Play it there, or close that tab and reload this page.');
-        console.log('refused: the game is open in another tab');
-        return;  // the program never starts here
+    if (kept.none) {  // nothing kept: nothing to read
+      removeRunDependency('pk-setup');
+      return;
+    }
+    FS.syncfs(true, function(err) {
+      if (err) {
+        PK.saveWarned = true;
+        console.warn('cannot keep the game in this browser (its storage is refused): playing on without saving');
       }
-      ready();
-      return new Promise(function() {});  // held while the page lives
+      removeRunDependency('pk-setup');
     });
   },
 
@@ -226,26 +220,17 @@ mergeInto(LibraryManager.library, {
   },
 
   pk_web_present__deps: ['$PK'],
-  pk_web_present: function(pixels, width, height) {
+  pk_web_present: function(rgba, width, height) {
     var c = PK.canvas();
     if (!c) return;
     if (c.width !== width || c.height !== height) {
       c.width = width;
       c.height = height;
-      PK.image = null;
       window.dispatchEvent(new Event('resize'));
     }
-    var g = c.getContext('2d');
-    if (!PK.image) PK.image = g.createImageData(width, height);
-    var d = PK.image.data, from = pixels >> 2;
-    for (var i = 0, n = width * height; i < n; ++i) {
-      var p = HEAPU32[from + i], o = i * 4;
-      d[o] = (p >> 16) & 255;
-      d[o + 1] = (p >> 8) & 255;
-      d[o + 2] = p & 255;
-      d[o + 3] = 255;
-    }
-    g.putImageData(PK.image, 0, 0);
+    // A view of the program's memory, made anew each time: the memory may have grown.
+    var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+    c.getContext('2d').putImageData(new ImageData(bytes, width, height), 0, 0);
     if (!PK.shown) {
       PK.shown = true;
       performance.mark('pocket-first-frame');

@@ -3,9 +3,10 @@
 #include <stdlib.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include <script/runner.h>
 
@@ -27,7 +28,7 @@ double pk_web_now();
 int pk_web_clock();        // local time of day, in minutes after midnight
 int pk_web_minute_left();  // milliseconds until the local clock's next minute
 uint32_t pk_web_random();
-void pk_web_present(const uint32_t* pixels, int width, int height);
+void pk_web_present(const uint32_t* rgba, int width, int height);  // bytes R, G, B, A
 void pk_web_play(const int16_t* samples, int count, int rate);
 void pk_web_stop();
 int pk_web_open(const char* name);
@@ -41,9 +42,21 @@ namespace {
 
 constexpr const char* kShipped = "/shipped/Windows";
 
+// The canvas takes bytes R, G, B, A. Reordered here, in compiled code: a loop in the page's
+// script runs interpreted the first time, when it would hold up the first frame.
+void presentOnPage(ScreenView s) {
+  static std::vector<uint32_t> rgba;
+  rgba.resize(size_t(s.width) * size_t(s.height));
+  for (size_t i = 0; i < rgba.size(); ++i) {
+    uint32_t p = s.pixels[i];
+    rgba[i] = 0xFF000000u | (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF);
+  }
+  pk_web_present(rgba.data(), s.width, s.height);
+}
+
 class PageHost final : public Host {
  public:
-  void present(ScreenView s) override { pk_web_present(s.pixels, s.width, s.height); }
+  void present(ScreenView s) override { presentOnPage(s); }
 
   bool nextEvent(InputEvent& out, int timeoutMs) override {
     for (;;) {
@@ -100,7 +113,7 @@ class ScriptPageHost final : public script::ScriptedHost {
 
   void present(ScreenView s) override {
     ScriptedHost::present(s);
-    pk_web_present(s.pixels, s.width, s.height);
+    presentOnPage(s);
   }
 
  protected:
@@ -126,8 +139,15 @@ int runScript(const std::string& name, char* script, ProgramEntry entry, const M
     pk_web_fail(("cannot read the script " + name).c_str());
     return 2;
   }
-  std::istringstream in(text.get());
-  script::Reader reader(in);
+  // A memory stream refuses an empty buffer; a lone blank line reads the same.
+  char blank[] = "\n";
+  size_t size = strlen(text.get());
+  std::unique_ptr<FILE, int (*)(FILE*)> in(fmemopen(size ? text.get() : blank, size ? size : 1, "r"), fclose);
+  if (!in) {
+    pk_web_fail(("cannot read the script " + name).c_str());
+    return 2;
+  }
+  script::Reader reader(in.get());
   script::Prelude prelude;
   if (std::string error = script::readPrelude(reader, prelude); !error.empty()) {
     pk_web_fail(error.c_str());

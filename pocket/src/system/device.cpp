@@ -3,6 +3,7 @@
 
 #include <pocket/basics.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,6 +43,27 @@ void sweepAbandonedWrites(const fs::path& folder) {
   }
 }
 
+// The library's copy_file would link its whole stream and locale machinery into the
+// browser build. A copy cut short is removed, never left as a shorter file.
+void copyNewFile(const fs::path& from, const fs::path& to) {
+  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return;
+  int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  bool ok = out >= 0;
+  char buffer[16384];
+  for (ssize_t n; ok && (n = ::read(in, buffer, sizeof buffer)) != 0;) {
+    ok = n > 0;
+    for (ssize_t done = 0; ok && done < n;) {
+      ssize_t w = ::write(out, buffer + done, size_t(n - done));
+      ok = w > 0;
+      done += ok ? w : 0;
+    }
+  }
+  ::close(in);
+  if (out >= 0 && ::close(out) != 0) ok = false;
+  if (!ok && out >= 0) ::unlink(to.c_str());
+}
+
 void copyShippedFiles(const fs::path& windowsFolder, fs::path shipped) {
   if (shipped.empty()) shipped = shippedDeviceFiles();
   std::error_code ec;
@@ -51,7 +73,7 @@ void copyShippedFiles(const fs::path& windowsFolder, fs::path shipped) {
     if (!it->is_regular_file(fileEc)) continue;
     fs::path target = matchEntry(windowsFolder, it->path().filename().string());
     if (fs::exists(target, fileEc)) continue;
-    fs::copy_file(it->path(), target, fileEc);
+    copyNewFile(it->path(), target);
   }
 }
 

@@ -1,8 +1,9 @@
 // The device's sound service: wave files and wave resources through the host's
 // one voice. Every request leaves a line in the host's log.
 #include <cmath>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,9 +74,9 @@ std::optional<Wave> readWaveFile(const std::filesystem::path& file) {
   if (file.empty() || !std::filesystem::is_regular_file(file, ec)) return std::nullopt;
   auto size = std::filesystem::file_size(file, ec);
   if (ec || size > (64u << 20)) return std::nullopt;
-  std::ifstream in(file, std::ios::binary);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(file.c_str(), "rb"), std::fclose);
   std::vector<unsigned char> bytes(size);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size))) return std::nullopt;
+  if (!in || std::fread(bytes.data(), 1, bytes.size(), in.get()) != bytes.size()) return std::nullopt;
   return decode(bytes.data(), bytes.size());
 }
 
