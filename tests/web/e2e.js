@@ -1,6 +1,7 @@
 // The browser build against the headless device, in headless Chromium: existing end-to-end
 // scripts give the same log and the same pixels; then real taps deal and burst, a reload
-// resumes the board, a reload without the server still plays, and a second tab is refused.
+// resumes the board, a reload without the server still plays, a second tab is refused, and a
+// browser that refuses storage still plays.
 'use strict';
 const {spawnSync} = require('child_process');
 const fs = require('fs');
@@ -169,6 +170,29 @@ async function played(browser, origin, server) {
   await context.close();
 }
 
+// A browser set to refuse every site its storage (and so its lock) is a private window at
+// its strictest: the game still starts and plays, and says once that it cannot save.
+async function storageRefused(origin) {
+  const profile = fs.mkdtempSync(path.join(WORK, 'profile-'));
+  fs.mkdirSync(path.join(profile, 'Default'));
+  fs.writeFileSync(path.join(profile, 'Default', 'Preferences'),
+                   JSON.stringify({profile: {default_content_setting_values: {cookies: 2}}}));
+  const browser = await launch(profile);
+  try {
+    const page = await browser.newPage();
+    const said = [];
+    page.on('console', (m) => { if (/cannot/.test(m.text())) said.push(m.text()); });
+    await page.goto(`${origin}/`);
+    const started = await idle(page).then(() => true, () => false);
+    const scored = started && (await dealAndBurst(page)).scored;
+    check('with storage refused, the game plays and says once that it cannot save',
+          scored && said.length === 1 && /cannot (keep|save) the game/.test(said[0]),
+          started ? said.join('\n') : 'the game never started');
+  } finally {
+    await browser.close();
+  }
+}
+
 (async () => {
   let browser, served;
   try {
@@ -176,6 +200,7 @@ async function played(browser, origin, server) {
     served = await start(SITE, WORK);
     for (const name of Object.keys(SCRIPTS)) await sameAsHeadless(browser, served.origin, name);
     await badInput(browser, served.origin);
+    await storageRefused(served.origin);
     await played(browser, served.origin, served.server);
   } catch (e) {
     check('the browser test ran', false, e.stack || String(e));

@@ -8,11 +8,13 @@ const {serve} = require('../../tools/serve.js');
 
 const CHROMIUM = ['/usr/bin/chromium', '/usr/bin/chromium-browser'].find((p) => fs.existsSync(p));
 
-async function launch() {
+// `profile`: a folder for the browser's profile, to start from its settings.
+async function launch(profile) {
   if (!CHROMIUM) throw new Error('chromium is not installed (apt-get install chromium)');
   return puppeteer.launch({
     executablePath: CHROMIUM,
     headless: true,
+    userDataDir: profile,
     args: ['--no-sandbox', '--disable-gpu', '--mute-audio', '--autoplay-policy=no-user-gesture-required'],
   });
 }

@@ -16,14 +16,15 @@
     }).then(WebAssembly.compile);
   }
 
-  // One program per browser profile, as on the device.
+  // One program per browser profile, as on the device. A browser that refuses the site its
+  // storage refuses the lock too: then there are no files to share, and the game plays.
   function lock() {
     if (!navigator.locks) return Promise.resolve(true);
     return new Promise(function (resolve) {
       navigator.locks.request(document.title || 'program', {ifAvailable: true}, function (held) {
         resolve(!!held);
         if (held) return new Promise(function () {});  // held while the page lives
-      });
+      }).catch(function () { resolve(true); });
     });
   }
 
