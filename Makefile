@@ -19,7 +19,8 @@ PACKAGES ?= $(RUN_PACKAGES)
 # Debian's emscripten runs offline with its own JavaScript modules.
 EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs
 EMSCRIPTEN_TOOLCHAIN = /usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
-# npm packages for the browser test, kept inside the project.
+# npm packages, kept inside the project: the browser build's minifier, and the browser test's.
+WEB_TOOLS_DIR = pocket/host/web
 NODE_DIR = tests/web
 
 .PHONY: all deps web-deps test-deps node-deps web serve web-test build test-build run test unit-asan fuzz-build fuzz-short fuzz bench soak install package clean
@@ -44,6 +45,9 @@ deps:
 
 web-deps:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(WEB_PACKAGES)"
+	@command -v npm >/dev/null 2>&1 || $(MAKE) --no-print-directory deps PACKAGES="npm"
+	@[ -x $(WEB_TOOLS_DIR)/node_modules/google-closure-compiler-linux/compiler ] || \
+	  npm install --prefix $(WEB_TOOLS_DIR) --no-audit --no-fund --loglevel=error
 
 test-deps:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(TEST_PACKAGES)"
@@ -81,9 +85,8 @@ web: web-deps build $(WEB_BUILD)/CMakeCache.txt
 serve: web
 	node tools/serve.js $(WEB_BUILD)/site 8000
 
-# npm comes with some builds of node; Debian's own is a package of its own.
+# npm comes with some builds of node; Debian's own is a package of its own (web-deps).
 node-deps: web-deps
-	@command -v npm >/dev/null 2>&1 || $(MAKE) --no-print-directory deps PACKAGES="npm"
 	@[ -d $(NODE_DIR)/node_modules/puppeteer-core ] || \
 	  npm install --prefix $(NODE_DIR) --no-audit --no-fund --loglevel=error
 

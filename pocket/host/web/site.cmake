@@ -30,6 +30,18 @@ function(pk_add_web_site target)
     -lidbfs.js --js-library ${PK_WEB_DIR}/pocket.js
     --embed-file ${shipped}@/shipped/Windows)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${PK_WEB_DIR}/pocket.js)
+  # Emscripten's JavaScript through the closure compiler (npm, installed by make web): less
+  # than half the size, and the page has that much less to parse before the program starts.
+  set(closure ${PK_WEB_DIR}/node_modules/google-closure-compiler-linux/compiler)
+  if(EXISTS ${closure})
+    target_link_options(${target} PRIVATE --closure 1 "--closure-args=--externs=${PK_WEB_DIR}/externs.js")
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${PK_WEB_DIR}/externs.js)
+    set_target_properties(${target} PROPERTIES
+      CXX_LINKER_LAUNCHER "${CMAKE_COMMAND};-E;env;EM_CLOSURE_COMPILER=${closure}")
+  else()
+    message(WARNING "No closure compiler in ${PK_WEB_DIR}/node_modules (make web installs it): "
+                    "the site works, but its script is twice the size and starts slower.")
+  endif()
 
   set(PK_WEB_NAME ${W_NAME})
   set(PK_WEB_DESCRIPTION ${W_DESCRIPTION})
