@@ -16,11 +16,14 @@ function(pk_add_web_site target)
   target_link_libraries(${target} PRIVATE pocket-host-web ${W_LIBRARIES})
   # Only the page's waiting calls may suspend the program: a short list keeps the .wasm small.
   set(waits pk_web_wait,pk_web_sleep,pk_web_persist,pk_web_halt)
-  # Drawing, text and the C++ library never call back into a window procedure or wait, but
-  # their calls through pointers (variants, virtuals) would get them rewritten to suspend:
-  # kept out, the program is a sixth smaller and starts sooner. Anything added to these must
-  # never wait; a link with -sASSERTIONS=1 traps if it does.
-  set(neverWait std::*,__cxxabiv1::*,pk::gdi::*,pk::text::*)
+  # Drawing, text, the C++ library, operator new (its handler) and the C library's stdio (its
+  # FILE's read and write) never call back into a window procedure or wait, but their calls
+  # through pointers would get them, and everything that allocates or prints, rewritten to
+  # suspend: kept out, the program is a quarter smaller and starts sooner. Anything added to
+  # these must never wait; a link with -sASSERTIONS=1 traps if it does.
+  set(neverWait "std::*,__cxxabiv1::*,pk::gdi::*,pk::text::*,operator new*")
+  string(APPEND neverWait ",fclose,fflush,__toread,__uflow,do_getc,__fwritex,out,pad,pop_arg,fmt_fp")
+  string(APPEND neverWait ",printf_core,__vfprintf_internal,vsnprintf,snprintf")
   target_link_options(${target} PRIVATE
     -sASYNCIFY "-sASYNCIFY_IMPORTS=[${waits}]" "-sASYNCIFY_REMOVE=[${neverWait}]" -sASYNCIFY_STACK_SIZE=65536 -Oz
     # Nothing of the program below 64 KB: the platform tells integer resource names from
