@@ -220,7 +220,7 @@ mergeInto(LibraryManager.library, {
   },
 
   pk_web_present__deps: ['$PK'],
-  pk_web_present: function(rgba, width, height) {
+  pk_web_present: function(rgba, width, height, top, rows) {
     var c = PK.canvas();
     if (!c) return;
     if (c.width !== width || c.height !== height) {
@@ -229,9 +229,9 @@ mergeInto(LibraryManager.library, {
       window.dispatchEvent(new Event('resize'));
     }
     // A view of the program's memory, made anew each time: the memory may have grown.
-    var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
-    c.getContext('2d').putImageData(new ImageData(bytes, width, height), 0, 0);
-    if (!PK.shown) {
+    var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * rows * 4);
+    c.getContext('2d').putImageData(new ImageData(bytes, width, rows), 0, top);
+    if (top + rows === height && !PK.shown) {
       PK.shown = true;
       performance.mark('pocket-first-frame');
     }

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -28,7 +29,8 @@ double pk_web_now();
 int pk_web_clock();        // local time of day, in minutes after midnight
 int pk_web_minute_left();  // milliseconds until the local clock's next minute
 uint32_t pk_web_random();
-void pk_web_present(const uint32_t* rgba, int width, int height);  // bytes R, G, B, A
+// Rows top..top+rows of a width x height screen, as bytes R, G, B, A.
+void pk_web_present(const uint32_t* rgba, int width, int height, int top, int rows);
 void pk_web_play(const int16_t* samples, int count, int rate);
 void pk_web_stop();
 int pk_web_open(const char* name);
@@ -43,15 +45,22 @@ namespace {
 constexpr const char* kShipped = "/shipped/Windows";
 
 // The canvas takes bytes R, G, B, A. Reordered here, in compiled code: a loop in the page's
-// script runs interpreted the first time, when it would hold up the first frame.
+// script runs interpreted the first time, when it would hold up the first frame. A band of
+// rows at a time, as the canvas copies each: fresh memory costs the first frame more than
+// the extra calls (a page fault for every 4 KB of a second screen).
 void presentOnPage(ScreenView s) {
-  static std::vector<uint32_t> rgba;
-  rgba.resize(size_t(s.width) * size_t(s.height));
-  for (size_t i = 0; i < rgba.size(); ++i) {
-    uint32_t p = s.pixels[i];
-    rgba[i] = 0xFF000000u | (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF);
+  constexpr int kBandRows = 32;
+  static std::vector<uint32_t> band;
+  band.resize(size_t(s.width) * kBandRows);
+  for (int top = 0; top < s.height; top += kBandRows) {
+    int rows = std::min(kBandRows, s.height - top);
+    const uint32_t* from = s.pixels + size_t(top) * size_t(s.width);
+    for (size_t i = 0; i < size_t(rows) * size_t(s.width); ++i) {
+      uint32_t p = from[i];
+      band[i] = 0xFF000000u | (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF);
+    }
+    pk_web_present(band.data(), s.width, s.height, top, rows);
   }
-  pk_web_present(rgba.data(), s.width, s.height);
 }
 
 class PageHost final : public Host {
