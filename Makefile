@@ -45,6 +45,7 @@ deps:
 
 web-deps:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(WEB_PACKAGES)"
+	@# npm comes with some builds of node; Debian's own is a package of its own.
 	@command -v npm >/dev/null 2>&1 || $(MAKE) --no-print-directory deps PACKAGES="npm"
 	@[ -x $(WEB_TOOLS_DIR)/node_modules/google-closure-compiler-linux/compiler ] || \
 	  npm install --prefix $(WEB_TOOLS_DIR) --no-audit --no-fund --loglevel=error
@@ -85,7 +86,7 @@ web: web-deps build $(WEB_BUILD)/CMakeCache.txt
 serve: web
 	node tools/serve.js $(WEB_BUILD)/site 8000
 
-# npm comes with some builds of node; Debian's own is a package of its own (web-deps).
+# The browser test's npm packages (npm itself comes with web-deps).
 node-deps: web-deps
 	@[ -d $(NODE_DIR)/node_modules/puppeteer-core ] || \
 	  npm install --prefix $(NODE_DIR) --no-audit --no-fund --loglevel=error
