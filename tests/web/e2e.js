@@ -1,7 +1,7 @@
 // The browser build against the headless device, in headless Chromium: existing end-to-end
 // scripts give the same log and the same pixels; then real taps deal and burst, a reload
 // resumes the board, a reload without the server still plays, a second tab is refused, and a
-// browser that refuses storage still plays.
+// browser that refuses storage, or whose storage is full, still plays.
 'use strict';
 const {spawnSync} = require('child_process');
 const fs = require('fs');
@@ -115,22 +115,27 @@ async function badInput(browser, origin) {
 
 // Bubbles sit on a grid of about 18 pixels from (10, 50); a tap that changes the screen
 // selected a group, and a second tap there bursts it, which changes the score.
-async function dealAndBurst(page) {
-  await tap(page, 18, 306);   // Game
-  await tap(page, 35, 238);   // New Game
-  const dealt = await canvasRgb(page);
+async function burstAGroup(page) {
+  const before = await canvasRgb(page);
   const header = (rgb) => rgb.subarray(26 * 240 * 3, 46 * 240 * 3);
   for (let r = 0; r < 12; ++r)
     for (let c = 0; c < 12; ++c) {
       const x = 19 + Math.round(c * 18.3), y = 59 + Math.round(r * 18.3);
       await tap(page, x, y, c % 2 === 1);
       const selected = await canvasRgb(page);
-      if (selected.equals(dealt)) continue;
+      if (selected.equals(before)) continue;
       await tap(page, x, y);
       const burst = await canvasRgb(page);
-      return {dealt, burst, scored: !header(burst).equals(header(dealt))};
+      return {burst, scored: !header(burst).equals(header(before))};
     }
-  return {dealt, burst: dealt, scored: false};
+  return {burst: before, scored: false};
+}
+
+async function dealAndBurst(page) {
+  await tap(page, 18, 306);   // Game
+  await tap(page, 35, 238);   // New Game
+  const dealt = await canvasRgb(page);
+  return {dealt, ...(await burstAGroup(page))};
 }
 
 // The header and the board, above the menu bar (whose Undo a new start does not offer).
@@ -193,6 +198,43 @@ async function storageRefused(origin) {
   }
 }
 
+// Storage that filled up while the game was closed: the browser's own quota, set below what the
+// site already holds, fails every save as it commits. The game plays on and says so once, and
+// the next visit finds the game saved before the storage filled up.
+async function storageFull(origin) {
+  const profile = fs.mkdtempSync(path.join(WORK, 'profile-'));
+  const said = [];
+  const visit = async (quota) => {
+    const browser = await launch(profile);
+    const page = await browser.newPage();
+    page.on('console', (m) => { if (/cannot/.test(m.text())) said.push(m.text()); });
+    // Before the page opens its storage: the browser reads the quota when the page first writes.
+    if (quota !== undefined)
+      await (await page.createCDPSession()).send('Storage.overrideQuotaForOrigin', {origin, quotaSize: quota});
+    await page.goto(`${origin}/`);
+    return {browser, page, started: await idle(page).then(() => true, () => false)};
+  };
+  let v = await visit();
+  try {
+    const kept = (await dealAndBurst(v.page)).burst;
+    await v.browser.close();
+    v = await visit(1000);
+    const resumed = v.started && board(await canvasRgb(v.page)).equals(board(kept));
+    // A program that waits for ever on a save never comes back to idle: that is a failure here.
+    const plays = () => burstAGroup(v.page).then((b) => b.scored, () => false);
+    const played = resumed && await plays() && await plays();
+    check('with storage full, the game plays on and says once that it cannot save',
+          played && said.length === 1 && /storage is full/.test(said[0]),
+          v.started ? `resumed: ${resumed}\n${said.join('\n')}` : 'the game never started');
+    await v.browser.close();
+    v = await visit();
+    check('with storage full, the game saved before it filled up is kept',
+          v.started && board(await canvasRgb(v.page)).equals(board(kept)));
+  } finally {
+    await v.browser.close();
+  }
+}
+
 (async () => {
   let browser, served;
   try {
@@ -201,6 +243,7 @@ async function storageRefused(origin) {
     for (const name of Object.keys(SCRIPTS)) await sameAsHeadless(browser, served.origin, name);
     await badInput(browser, served.origin);
     await storageRefused(served.origin);
+    await storageFull(served.origin);
     await played(browser, served.origin, served.server);
   } catch (e) {
     check('the browser test ran', false, e.stack || String(e));

@@ -91,7 +91,33 @@ mergeInto(LibraryManager.library, {
 
   // Before the program starts: the script to run, or the files kept from the last visit,
   // from what the page asked the browser for (Module.pocketStart) while the program loaded.
-  $PK_setup__deps: ['$PK', '$FS', '$IDBFS'],
+  // IDBFS hears of a failed save only from an error event. A save that fails as it commits
+  // (the storage is full) aborts without one, IDBFS never answers, and the program would wait
+  // for ever: the abort answers instead. The aborted save changed nothing stored.
+  $PK_answerAborts__deps: ['$IDBFS'],
+  $PK_answerAborts: function() {
+    var reconcile = IDBFS.reconcile;
+    IDBFS.reconcile = function(src, dst, callback) {
+      var db = src.type === 'remote' ? src.db : dst.db, open = db.transaction, answered = false;
+      var answer = function(err) {
+        if (answered) return;
+        answered = true;
+        callback(err);
+      };
+      db.transaction = function(stores, mode) {
+        var t = open.call(db, stores, mode);
+        t.addEventListener('abort', function() { answer(t.error || new Error('the save was abandoned')); });
+        return t;
+      };
+      try {
+        reconcile(src, dst, answer);
+      } finally {
+        delete db.transaction;
+      }
+    };
+  },
+
+  $PK_setup__deps: ['$PK', '$FS', '$IDBFS', '$PK_answerAborts'],
   $PK_setup__postset: 'addRunDependency("pk-setup"); Module["pocketStart"].then(PK_setup);',
   $PK_setup: function(start) {
     if (start.script) {
@@ -101,6 +127,7 @@ mergeInto(LibraryManager.library, {
       return;
     }
     PK.root = start.root;
+    PK_answerAborts();
     var kept = start.kept;
     // The page opened the database as it stood; the file system takes it only if it is its own.
     if (kept.db) {
@@ -148,8 +175,8 @@ mergeInto(LibraryManager.library, {
       FS.syncfs(false, function(err) {
         if (err && !PK.saveWarned) {
           PK.saveWarned = true;
-          console.warn('cannot save the game in this browser (' + (err.message || err.name || err) +
-                       '): playing on; the last saved game is kept');
+          var why = err.name === 'QuotaExceededError' ? 'its storage is full' : err.message || err.name || err;
+          console.warn('cannot save the game in this browser (' + why + '): playing on; the last saved game is kept');
         }
         wakeUp();
       });
