@@ -11,7 +11,10 @@ const types = {
   '.json': 'application/json', '.wav': 'audio/wav', '.fzs': 'text/plain; charset=utf-8',
 };
 
-function serve(folders, port, host = '127.0.0.1') {
+// `cacheSeconds`: how long browsers may keep a file without asking again, as many static
+// hosts allow; by default they always ask.
+function serve(folders, port, {host = '127.0.0.1', cacheSeconds = 0} = {}) {
+  const cacheControl = cacheSeconds > 0 ? `max-age=${cacheSeconds}` : 'no-cache';
   const server = http.createServer((req, res) => {
     let name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
     if (name.endsWith('/')) name += 'index.html';
@@ -23,7 +26,7 @@ function serve(folders, port, host = '127.0.0.1') {
       // Whole, with its length: the browser compiles the program as it arrives and is not
       // held up by many small pieces.
       res.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream',
-                          'Content-Length': body.length, 'Cache-Control': 'no-cache'});
+                          'Content-Length': body.length, 'Cache-Control': cacheControl});
       res.end(req.method === 'HEAD' ? undefined : body);
       return;
     }

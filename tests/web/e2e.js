@@ -235,6 +235,42 @@ async function storageFull(origin) {
   }
 }
 
+// A static host may let browsers keep its files for an hour. When the site is updated, the
+// service worker must take the new version's files from the host, not the old ones the
+// browser still keeps: a page of one version with the program of another does not start.
+async function updated(browser) {
+  const live = fs.mkdtempSync(path.join(WORK, 'live-'));
+  fs.cpSync(SITE, live, {recursive: true});
+  const served = await start(live, null, {cacheSeconds: 3600});
+  const context = await browser.createBrowserContext();
+  try {
+    const page = await context.newPage();
+    await page.goto(`${served.origin}/`);
+    await idle(page);
+    await page.evaluate(() => navigator.serviceWorker.ready);
+
+    // The next version: another program, and so another worker.
+    fs.appendFileSync(path.join(live, 'program.js'), '\n// the next version\n');
+    const made = spawnSync('cmake', [`-DSITE=${live}`, `-DTEMPLATE=${SOURCE}/pocket/host/web/sw.js.in`, '-P',
+                                     `${SOURCE}/pocket/host/web/worker.cmake`], {encoding: 'utf8'});
+    if (made.status !== 0) throw new Error(`cannot write the next version's worker: ${made.stderr}`);
+    const version = fs.readFileSync(path.join(live, 'sw.js'), 'utf8').match(/var CACHE = '([^']+)'/)[1];
+
+    await page.reload();  // the last version, from the worker; the browser finds the new worker
+    await idle(page);
+    const kept = await page.waitForFunction(async (name) => {
+      if (!(await caches.keys()).includes(name)) return false;
+      const hit = await (await caches.open(name)).match('program.js');
+      return hit ? (await hit.text()).includes('the next version') ? 'new' : 'old' : false;
+    }, {timeout: 20000, polling: 100}, version).then((h) => h.jsonValue(), () => 'none');
+    check('after an update, the worker keeps the new version, not the files the browser kept',
+          kept === 'new', `program.js in the new version's cache: ${kept}`);
+  } finally {
+    await context.close();
+    served.server.close();
+  }
+}
+
 (async () => {
   let browser, served;
   try {
@@ -244,6 +280,7 @@ async function storageFull(origin) {
     await badInput(browser, served.origin);
     await storageRefused(served.origin);
     await storageFull(served.origin);
+    await updated(browser);
     await played(browser, served.origin, served.server);
   } catch (e) {
     check('the browser test ran', false, e.stack || String(e));

@@ -20,9 +20,9 @@ async function launch(profile) {
 }
 
 // Serves the site, and `extra` beside it (scripts), on a free port.
-async function start(site, extra) {
+async function start(site, extra, options) {
   const folders = [path.resolve(site)].concat(extra ? [path.resolve(extra)] : []);
-  const server = await serve(folders, 0);
+  const server = await serve(folders, 0, options);
   return {server, origin: `http://127.0.0.1:${server.address().port}`};
 }
 
