@@ -22,9 +22,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 import fzstate  # noqa: E402
 import soakgen  # noqa: E402
+from soakgen import STYLE_LIST, DEMO_BOX  # noqa: E402
 
 STYLES = ["Standard", "Continuous", "Shifter", "MegaShift"]
-STYLE_LIST, DEMO_BOX = 1046, 1042
 
 
 class Table:
@@ -319,13 +319,7 @@ def play_game(binary, style, seed):
             state = fzstate.State(open(state_path, "rb").read())
             if not state.game_in_progress:
                 break
-            best = None
-            for c in range(state.cols):
-                for r in range(state.rows):
-                    if state.cell(c, r)[3]:
-                        size = len(state.group(c, r))
-                        if size >= 2 and (best is None or size > best[0]):
-                            best = (size, c, r)
+            best = state.largest_group()
             if best is None:
                 break
             x, y = state.tap_point(best[1], best[2])

@@ -55,6 +55,17 @@ class State:
             todo += [(c + 1, r), (c - 1, r), (c, r + 1), (c, r - 1)]
         return seen
 
+    def largest_group(self):
+        """(size, col, row) of the first largest group of two or more bubbles, or None."""
+        best = None
+        for c in range(self.cols):
+            for r in range(self.rows):
+                if self.cell(c, r)[3]:
+                    size = len(self.group(c, r))
+                    if size >= 2 and (best is None or size > best[0]):
+                        best = (size, c, r)
+        return best
+
     def tap_point(self, col, row):
         _, x, y, _, _ = self.cell(col, row)
         return x + 10, y + 10 + NAV_BAR

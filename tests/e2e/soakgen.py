@@ -42,7 +42,8 @@ STEP_TIMEOUT = 30.0  # the virtual clock never sleeps, so a silent program has h
 
 MENU_COMMANDS = [("Game", "New Game", 101), ("Game", "End Game", 102), ("Game", "Options...", 104),
                  ("Info", "Statistics...", 107), ("Info", "About", 103)]
-LIST_SIZES = {1046: 4, 1048: 2}  # game style, bubble set
+STYLE_LIST, BUBBLE_LIST, DEMO_BOX = 1046, 1048, 1042
+LIST_SIZES = {STYLE_LIST: 4, BUBBLE_LIST: 2}
 BONUS_BUBBLES, BONUS_PER_BUBBLE = 5, 20
 REFILLING = (1, 3)
 
@@ -377,12 +378,8 @@ class Player:
         if self.focused and state is not None and state.game_in_progress and r < 0.9:
             if self.last_tap and rng.random() < 0.5:
                 return self.tap(*self.last_tap, dialog=False)
-            best = None
-            for c in range(state.cols):
-                for row in range(state.rows):
-                    if state.cell(c, row)[3] and (best is None or len(state.group(c, row)) > best[0]):
-                        best = (len(state.group(c, row)), c, row)
-            if best and best[0] >= 2:
+            best = state.largest_group()
+            if best:
                 return self.tap(*state.tap_point(best[1], best[2]), dialog=False)
         if r < 0.08:
             button, item, command = rng.choice(MENU_COMMANDS)

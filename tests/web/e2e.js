@@ -1,7 +1,8 @@
 // The browser build against the headless device, in headless Chromium: existing end-to-end
-// scripts give the same log and the same pixels; then real taps deal and burst, a reload
-// resumes the board, a reload without the server still plays, a second tab is refused, and a
-// browser that refuses storage, or whose storage is full, still plays.
+// scripts and a whole game give the same log and the same pixels; then real taps deal and
+// burst, a reload resumes the board, a reload without the server still plays, a second tab is
+// refused, a browser that refuses storage, or whose storage is full, still plays, and an
+// update of the site is taken whole.
 'use strict';
 const {spawnSync} = require('child_process');
 const fs = require('fs');
@@ -36,11 +37,21 @@ function readmeExample() {
   return m[1].replaceAll(/(screenshot|copy "[^"]*") (\S+)/g, (all, cmd, file) => `${cmd} ${WORK}/${file}`);
 }
 
+// A whole MegaShift game to its score dialog and the statistics' codes, its moves found on
+// the headless device.
+function wholeGame() {
+  const made = spawnSync('python3', [path.join(__dirname, 'wholegame.py'), path.join(BUILD, 'fizzorbs-headless'),
+                                     '3', '1003'], {encoding: 'utf8'});
+  if (made.status !== 0) throw new Error(`cannot make the whole game's script: ${made.stderr}`);
+  return made.stdout;
+}
+
 const SCRIPTS = {
   first: scriptOf('tests/e2e/game_play.sh', 'first'),
   newgame: scriptOf('tests/e2e/game_play.sh', 'newgame'),
   doubled: scriptOf('tests/e2e/screens.sh', 'deal'),
   example: readmeExample(),
+  whole: wholeGame(),
 };
 
 // A headless screenshot as RGB bytes, row by row, read by the end-to-end scripts' PNG tool.
