@@ -53,7 +53,8 @@ TEST(Script, CommandsAndTheirArguments) {
   EXPECT_EQ(command("device 480 640 4 192").values, (std::vector<int64_t>{480, 640, 4, 192}));
   EXPECT_EQ(command("random 5 0x10 4294967295").values, (std::vector<int64_t>{5, 16, 4294967295ll}));
   EXPECT_EQ(command("menu \"Game\" \"New Game\"").texts, (std::vector<std::string>{"Game", "New Game"}));
-  EXPECT_EQ(command("key Enter").key, pk::script::Key::Enter);
+  EXPECT_EQ(command("key Enter").key, pk::Key::Enter);
+  EXPECT_EQ(command("key alt").key, pk::Key::Menu);
   EXPECT_EQ(command("click #1001").id, 1001);
   EXPECT_TRUE(command("check #1041 on").on);
   EXPECT_EQ(command("send WM_COMMAND 0x10000 -1").values, (std::vector<int64_t>{0x111, 0x10000, -1}));

@@ -104,35 +104,7 @@ void ScriptedHost::tap(POINT p) {
   pending_.push_back({InputEvent::Kind::StylusUp, int(p.x), int(p.y)});
 }
 
-void ScriptedHost::key(Key k) {
-  using K = InputEvent::Kind;
-  auto arrow = [&](int dx, int dy, K kind) {
-    if (!stylus_.arrow(dx, dy)) pending_.push_back({kind, 0, 0});
-  };
-  switch (k) {
-    case Key::Escape: pending_.push_back({K::KeyEscape, 0, 0}); return;
-    case Key::Enter: pending_.push_back({K::KeyEnter, 0, 0}); return;
-    case Key::F1: pending_.push_back({K::KeyF1, 0, 0}); return;
-    case Key::Up: arrow(0, -1, K::KeyUp); return;
-    case Key::Down: arrow(0, 1, K::KeyDown); return;
-    case Key::Left: arrow(-1, 0, K::KeyLeft); return;
-    case Key::Right: arrow(1, 0, K::KeyRight); return;
-    case Key::Space:
-    case Key::Keypad5:
-      if (std::optional<POINT> p = stylus_.tapPoint()) {
-        pending_.push_back({K::StylusDown, int(p->x), int(p->y)});
-        pending_.push_back({K::StylusUp, int(p->x), int(p->y)});
-      } else {
-        stylus_.arrow(0, 0);
-      }
-      return;
-    case Key::F10:
-    case Key::Alt: pending_.push_back({K::KeyMenu, 0, 0}); return;
-    case Key::CtrlN: pending_.push_back({K::ShortcutNew, 0, 0}); return;
-    case Key::CtrlZ: pending_.push_back({K::ShortcutUndo, 0, 0}); return;
-    case Key::CtrlQ: pending_.push_back({K::CloseWindow, 0, 0}); return;
-  }
-}
+void ScriptedHost::key(Key k) { stylus_.press(k, pending_); }
 
 POINT ScriptedHost::need(std::optional<POINT> p, int line, const std::string& what) {
   if (!p) stop(2, line, "not on screen: " + what);

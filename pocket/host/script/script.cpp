@@ -57,7 +57,7 @@ constexpr Named kMessages[] = {
 constexpr std::pair<const char*, Key> kKeys[] = {
     {"escape", Key::Escape}, {"enter", Key::Enter}, {"f1", Key::F1},       {"up", Key::Up},
     {"down", Key::Down},     {"left", Key::Left},   {"right", Key::Right}, {"space", Key::Space},
-    {"kp5", Key::Keypad5},   {"f10", Key::F10},     {"alt", Key::Alt},     {"ctrl+n", Key::CtrlN},
+    {"kp5", Key::Space},     {"f10", Key::Menu},    {"alt", Key::Menu},    {"ctrl+n", Key::CtrlN},
     {"ctrl+z", Key::CtrlZ},  {"ctrl+q", Key::CtrlQ},
 };
 

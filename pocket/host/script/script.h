@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include <pocket/host.h>
+
 namespace pk::script {
 
 struct Token {
@@ -22,9 +24,6 @@ std::string tokenize(std::string_view line, std::vector<Token>& out);
 
 enum class Op { Device, Random, Start, Tap, Menu, Toolbar, Ok, Key, Click, Check, Select, Send,
                 Screenshot, Copy, Dump, Close, Wait };
-// Keys of a keyboard: the window's (Escape, Enter, F1), the stylus cursor's (arrows,
-// Space and the keypad's 5), and the desktop's shortcuts. Alt is pressed and let go alone.
-enum class Key { Escape, Enter, F1, Up, Down, Left, Right, Space, Keypad5, F10, Alt, CtrlN, CtrlZ, CtrlQ };
 
 struct Command {
   Op op = Op::Start;

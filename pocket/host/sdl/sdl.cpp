@@ -421,52 +421,41 @@ class WindowHost final : public Host {
     XMoveResizeWindow(d_, window_, 0, 0, unsigned(DisplayWidth(d_, screen)), unsigned(DisplayHeight(d_, screen)));
   }
 
-  void arrow(int dx, int dy, InputEvent::Kind kind) {
-    if (stylus_.arrow(dx, dy))
-      redraw();
-    else
-      buffered_.push_back({kind, 0, 0});
+  void press(Key k) {
+    if (stylus_.press(k, buffered_)) redraw();
   }
 
-  void key(XKeyEvent& e, bool press) {
-    using K = InputEvent::Kind;
+  void key(XKeyEvent& e, bool down) {
     KeySym sym = XLookupKeysym(&e, 0);
-    bool repeat = press && down_[e.keycode & 0xFF];
-    down_[e.keycode & 0xFF] = press;
+    bool repeat = down && down_[e.keycode & 0xFF];
+    down_[e.keycode & 0xFF] = down;
     bool alt = sym == XK_Alt_L || sym == XK_Alt_R || sym == XK_Meta_L;
     // Alt pressed and let go alone opens the menus, as F10 does.
-    if (!press) {
-      if (alt && altAlone_) buffered_.push_back({K::KeyMenu, 0, 0});
+    if (!down) {
+      if (alt && altAlone_) press(Key::Menu);
       altAlone_ = false;
       return;
     }
     altAlone_ = alt && !repeat;
     bool ctrl = (e.state & ControlMask) != 0;
     switch (sym) {
-      case XK_Up: case XK_KP_Up: arrow(0, -1, K::KeyUp); return;
-      case XK_Down: case XK_KP_Down: arrow(0, 1, K::KeyDown); return;
-      case XK_Left: case XK_KP_Left: arrow(-1, 0, K::KeyLeft); return;
-      case XK_Right: case XK_KP_Right: arrow(1, 0, K::KeyRight); return;
+      case XK_Up: case XK_KP_Up: press(Key::Up); return;
+      case XK_Down: case XK_KP_Down: press(Key::Down); return;
+      case XK_Left: case XK_KP_Left: press(Key::Left); return;
+      case XK_Right: case XK_KP_Right: press(Key::Right); return;
       default: break;
     }
     if (repeat) return;
     switch (sym) {
-      case XK_Escape: buffered_.push_back({K::KeyEscape, 0, 0}); return;
-      case XK_Return: case XK_KP_Enter: buffered_.push_back({K::KeyEnter, 0, 0}); return;
-      case XK_F1: buffered_.push_back({K::KeyF1, 0, 0}); return;
-      case XK_F10: buffered_.push_back({K::KeyMenu, 0, 0}); return;
+      case XK_Escape: press(Key::Escape); return;
+      case XK_Return: case XK_KP_Enter: press(Key::Enter); return;
+      case XK_F1: press(Key::F1); return;
+      case XK_F10: press(Key::Menu); return;
       case XK_F11: toggleFullScreen(); return;
-      case XK_space: case XK_KP_5: case XK_KP_Begin:
-        if (std::optional<POINT> p = stylus_.tapPoint()) {
-          buffered_.push_back({K::StylusDown, int(p->x), int(p->y)});
-          buffered_.push_back({K::StylusUp, int(p->x), int(p->y)});
-        } else if (stylus_.arrow(0, 0)) {
-          redraw();
-        }
-        return;
-      case XK_n: if (ctrl) buffered_.push_back({K::ShortcutNew, 0, 0}); return;
-      case XK_z: if (ctrl) buffered_.push_back({K::ShortcutUndo, 0, 0}); return;
-      case XK_q: if (ctrl) buffered_.push_back({K::CloseWindow, 0, 0}); return;
+      case XK_space: case XK_KP_5: case XK_KP_Begin: press(Key::Space); return;
+      case XK_n: if (ctrl) press(Key::CtrlN); return;
+      case XK_z: if (ctrl) press(Key::CtrlZ); return;
+      case XK_q: if (ctrl) press(Key::CtrlQ); return;
       default: return;
     }
   }

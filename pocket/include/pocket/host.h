@@ -2,6 +2,7 @@
 // randomness and a sound output. Hosts: a window, a script, and a browser page.
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <string>
 #include <optional>
@@ -99,10 +100,18 @@ struct CellGrid {
 };
 std::optional<CellGrid> paintedCells();
 
+// The keys every host's keyboard gives alike: the window's (Escape, Enter, F1), the stylus
+// cursor's (the arrows; Space, or the keypad's 5, taps at the cursor), the menus' (F10, or Alt
+// pressed and let go alone) and the desktop's shortcuts.
+enum class Key { Escape, Enter, F1, Up, Down, Left, Right, Space, Menu, CtrlN, CtrlZ, CtrlQ };
+
 // The stylus of a keyboard: a cell of the painted grid that arrow keys move and that a
 // key taps at its centre. Hosts draw its outline over the screen, never into it.
 class KeyboardStylus {
  public:
+  // What a key does: the events it gives the program are added to `out`. True when the
+  // cursor showed or moved instead, and the host shows the screen again.
+  bool press(Key key, std::deque<InputEvent>& out);
   // An arrow: the first one shows the cursor, the next ones move it a cell, stopping at
   // the edges. False when no grid is on screen; the key is then the program's.
   bool arrow(int dx, int dy);

@@ -124,6 +124,37 @@ bool KeyboardStylus::arrow(int dx, int dy) {
   return true;
 }
 
+bool KeyboardStylus::press(Key key, std::deque<InputEvent>& out) {
+  using K = InputEvent::Kind;
+  auto give = [&](K kind) {
+    out.push_back({kind, 0, 0});
+    return false;
+  };
+  // Off the board (a dialog, a menu, no game drawn) the arrows are the program's.
+  auto move = [&](int dx, int dy, K kind) { return arrow(dx, dy) || give(kind); };
+  switch (key) {
+    case Key::Escape: return give(K::KeyEscape);
+    case Key::Enter: return give(K::KeyEnter);
+    case Key::F1: return give(K::KeyF1);
+    case Key::Up: return move(0, -1, K::KeyUp);
+    case Key::Down: return move(0, 1, K::KeyDown);
+    case Key::Left: return move(-1, 0, K::KeyLeft);
+    case Key::Right: return move(1, 0, K::KeyRight);
+    case Key::Space:
+      if (std::optional<POINT> p = tapPoint()) {
+        out.push_back({K::StylusDown, int(p->x), int(p->y)});
+        out.push_back({K::StylusUp, int(p->x), int(p->y)});
+        return false;
+      }
+      return arrow(0, 0);
+    case Key::Menu: return give(K::KeyMenu);
+    case Key::CtrlN: return give(K::ShortcutNew);
+    case Key::CtrlZ: return give(K::ShortcutUndo);
+    case Key::CtrlQ: return give(K::CloseWindow);
+  }
+  return false;
+}
+
 std::optional<RECT> KeyboardStylus::outline() const {
   std::optional<CellGrid> g = paintedCells();
   if (!shown_ || !g) return std::nullopt;
