@@ -1,8 +1,8 @@
 // The browser build against the headless device, in headless Chromium: existing end-to-end
 // scripts and a whole game give the same log and the same pixels; then real taps deal and
-// burst, a reload resumes the board, a reload without the server still plays, a second tab is
-// refused, a browser that refuses storage, or whose storage is full, still plays, and an
-// update of the site is taken whole.
+// burst, the keyboard plays, a reload resumes the board, a reload without the server still
+// plays, a second tab is refused, a browser that refuses storage, or whose storage is full,
+// still plays, and an update of the site is taken whole.
 'use strict';
 const {spawnSync} = require('child_process');
 const fs = require('fs');
@@ -209,6 +209,71 @@ async function storageRefused(origin) {
   }
 }
 
+// The keyboard, as in the window: F10 and Enter deal, an arrow shows the stylus cursor over
+// the board, Space selects and bursts the group under it, Ctrl+Z undoes, Alt opens the menus
+// (the cursor makes way), and the stylus takes over from the cursor.
+async function keyboard(browser, origin) {
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.goto(`${origin}/`);
+  await idle(page);
+  const press = async (key, modifier) => {
+    if (modifier) await page.keyboard.down(modifier);
+    await page.keyboard.press(key);
+    if (modifier) await page.keyboard.up(modifier);
+    await idle(page);
+  };
+  const ORANGE = [255, 127, 0];
+  const isOrange = (rgb, i) => rgb[i] === ORANGE[0] && rgb[i + 1] === ORANGE[1] && rgb[i + 2] === ORANGE[2];
+  // Where two screens differ: in how many pixels, and whether `a` is orange at every one.
+  const outlined = (a, b) => {
+    let n = 0, orange = true;
+    for (let i = 0; i < a.length; i += 3)
+      if (a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2]) {
+        n += 1;
+        orange = orange && isOrange(a, i);
+      }
+    return n > 0 && orange;
+  };
+
+  await press('F10');
+  await press('Enter');
+  const dealt = await canvasRgb(page);
+  await press('ArrowDown');
+  let here = await canvasRgb(page);
+  check('keyboard: an arrow shows the cursor over the board, and changes nothing else', outlined(here, dealt));
+
+  // Cell by cell, row after row, until Space selects a group.
+  let burst = null;
+  for (let i = 0; i < 144 && !burst; ++i) {
+    await press('Space');
+    if ((await canvasRgb(page)).equals(here)) {
+      await press(i % 12 === 11 ? 'ArrowDown' : Math.floor(i / 12) % 2 ? 'ArrowLeft' : 'ArrowRight');
+      here = await canvasRgb(page);
+      continue;
+    }
+    await press('Space');
+    burst = await canvasRgb(page);
+  }
+  const header = (rgb) => rgb.subarray(26 * 240 * 3, 46 * 240 * 3);
+  check('keyboard: Space selects the group under the cursor, and again bursts it (the score changes)',
+        burst !== null && !header(burst).equals(header(here)));
+  await press('z', 'Control');
+  const undone = await canvasRgb(page);
+  check('keyboard: Ctrl+Z undoes the burst', burst !== null && undone.equals(here),
+        differences({width: 240, rgb: here}, undone));
+
+  await press('Alt');
+  const menu = await canvasRgb(page);
+  let orange = 0;
+  for (let i = 0; i < menu.length; i += 3) if (isOrange(menu, i)) orange += 1;
+  check('keyboard: Alt opens the menus, and the cursor makes way', !menu.equals(undone) && orange === 0);
+  await press('Escape');
+  await tap(page, 40, 36);  // the header: nothing of the game's
+  check('keyboard: a tap of the stylus hides the cursor', outlined(undone, await canvasRgb(page)));
+  await context.close();
+}
+
 // Storage that filled up while the game was closed: the browser's own quota, set below what the
 // site already holds, fails every save as it commits. The game plays on and says so once, and
 // the next visit finds the game saved before the storage filled up.
@@ -289,6 +354,7 @@ async function updated(browser) {
     served = await start(SITE, WORK);
     for (const name of Object.keys(SCRIPTS)) await sameAsHeadless(browser, served.origin, name);
     await badInput(browser, served.origin);
+    await keyboard(browser, served.origin);
     await storageRefused(served.origin);
     await storageFull(served.origin);
     await updated(browser);

@@ -41,6 +41,20 @@ mergeInto(LibraryManager.library, {
       return x < 0 || y < 0 || x >= c.width || y >= c.height ? null : [x, y];
     },
 
+    KEY: 100,  // a key, its number in x (web.cpp)
+
+    // The number of the layer's Key a key event is (web.cpp checks them), or -1. The
+    // browser keeps Ctrl+Q and F11 (quitting, full screen) for itself.
+    key: function(e) {
+      if (e.altKey || e.metaKey) return -1;
+      if (e.ctrlKey) return /^[nN]$/.test(e.key) ? 9 : /^[zZ]$/.test(e.key) ? 10 : -1;
+      // Quoted: the names are the browser's, which the closure compiler must not shorten.
+      var keys = {'Escape': 0, 'Enter': 1, 'F1': 2, 'ArrowUp': 3, 'ArrowDown': 4, 'ArrowLeft': 5, 'ArrowRight': 6,
+                  ' ': 7, 'Clear': 7, 'F10': 8};
+      if (e.code === 'Numpad5') return 7;  // the keypad's 5, as Space
+      return keys.hasOwnProperty(e.key) ? keys[e.key] : -1;
+    },
+
     // Browsers play nothing before a gesture: the first tap or key starts the audio.
     startAudio: function() {
       if (PK.audio) { if (PK.audio.state === 'suspended') PK.audio.resume(); return; }
@@ -79,13 +93,23 @@ mergeInto(LibraryManager.library, {
       };
       c.addEventListener('pointerup', up);
       c.addEventListener('pointercancel', up);
+      var altAlone = false;
       window.addEventListener('keydown', function(e) {
-        var kind = e.key === 'Escape' ? 3 : e.key === 'Enter' ? 4 : e.key === 'F1' ? 5 : -1;
-        if (kind < 0) return;
+        altAlone = e.key === 'Alt' && !e.repeat;
+        var key = PK.key(e);
+        if (key < 0) return;
         e.preventDefault();
         PK.startAudio();
-        if (!e.repeat) PK.push(kind, 0, 0);
+        if (!e.repeat || (key >= 3 && key <= 6)) PK.push(PK.KEY, key, 0);
       });
+      // Alt pressed and let go alone opens the menus, as F10 does.
+      window.addEventListener('keyup', function(e) {
+        if (e.key !== 'Alt' || !altAlone) return;
+        altAlone = false;
+        e.preventDefault();
+        PK.push(PK.KEY, 8, 0);
+      });
+      window.addEventListener('blur', function() { altAlone = false; });
     },
   },
 

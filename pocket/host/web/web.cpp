@@ -3,9 +3,12 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,18 +47,35 @@ namespace {
 
 constexpr const char* kShipped = "/shipped/Windows";
 
+// What the page sends for a key (pocket.js): this, with the key's number in x.
+constexpr int kPageKey = 100;
+static_assert(int(Key::Escape) == 0 && int(Key::Enter) == 1 && int(Key::F1) == 2 && int(Key::Up) == 3 &&
+                  int(Key::Down) == 4 && int(Key::Left) == 5 && int(Key::Right) == 6 && int(Key::Space) == 7 &&
+                  int(Key::Menu) == 8 && int(Key::CtrlN) == 9 && int(Key::CtrlZ) == 10,
+              "pocket.js sends keys by these numbers");
+static_assert(int(InputEvent::Kind::StylusDown) == 0 && int(InputEvent::Kind::StylusUp) == 1 &&
+                  int(InputEvent::Kind::StylusMove) == 2,
+              "pocket.js sends the stylus by these numbers");
+
 // The canvas takes bytes R, G, B, A. Reordered here, in compiled code: a loop in the page's
 // script runs interpreted the first time, when it would hold up the first frame. A band of
 // rows at a time, as the canvas copies each: fresh memory costs the first frame more than
 // the extra calls (a page fault for every 4 KB of a second screen).
-void presentOnPage(ScreenView s) {
+void presentOnPage(ScreenView s, std::optional<RECT> cursor = std::nullopt) {
   constexpr int kBandRows = 32;
   static std::vector<uint32_t> band;
   band.resize(size_t(s.width) * kBandRows);
   for (int top = 0; top < s.height; top += kBandRows) {
     int rows = std::min(kBandRows, s.height - top);
+    const size_t count = size_t(rows) * size_t(s.width);
     const uint32_t* from = s.pixels + size_t(top) * size_t(s.width);
-    for (size_t i = 0; i < size_t(rows) * size_t(s.width); ++i) {
+    // The cursor goes over a copy, never into the program's screen.
+    if (cursor) {
+      std::copy(from, from + count, band.begin());
+      drawStylusCursor(band.data(), s.width, rows, *cursor, 1, top);
+      from = band.data();
+    }
+    for (size_t i = 0; i < count; ++i) {
       uint32_t p = from[i];
       band[i] = 0xFF000000u | (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF);
     }
@@ -65,9 +85,13 @@ void presentOnPage(ScreenView s) {
 
 class PageHost final : public Host {
  public:
-  void present(ScreenView s) override { presentOnPage(s); }
+  void present(ScreenView s) override {
+    shown_ = s;
+    presentOnPage(s, stylus_.outline());
+  }
 
   bool nextEvent(InputEvent& out, int timeoutMs) override {
+    const double deadline = timeoutMs >= 0 ? pk_web_now() + timeoutMs : -1;
     for (;;) {
       if (take(out)) return true;
       // Whatever was saved is in the browser's storage before the next input is handled.
@@ -80,11 +104,15 @@ class PageHost final : public Host {
         out = InputEvent{InputEvent::Kind::ClockChanged};
         return true;
       }
-      // Awake once a minute at most, for the navigation bar's clock.
+      // Awake once a minute at most, for the navigation bar's clock. A key the cursor took
+      // wakes the wait too, and the wait goes on.
       int wait = pk_web_minute_left();
-      if (timeoutMs >= 0 && timeoutMs <= wait) return pk_web_wait(timeoutMs) && take(out);
-      if (pk_web_wait(wait) && take(out)) return true;
-      if (timeoutMs >= 0) return false;
+      if (deadline >= 0) {
+        int left = int(std::ceil(deadline - pk_web_now()));
+        if (left <= 0) return false;
+        wait = std::min(wait, left);
+      }
+      pk_web_wait(wait);
     }
   }
 
@@ -103,13 +131,35 @@ class PageHost final : public Host {
   }
 
  private:
-  static bool take(InputEvent& out) {
+  bool take(InputEvent& out) {
     int e[3];
-    if (!pk_web_take(e)) return false;
-    out = InputEvent{InputEvent::Kind(e[0]), e[1], e[2]};
+    while (pending_.empty() && pk_web_take(e)) {
+      if (e[0] == kPageKey) {
+        if (stylus_.press(Key(e[1]), pending_)) redraw();
+        continue;
+      }
+      InputEvent got{InputEvent::Kind(e[0]), e[1], e[2]};
+      // The stylus takes over from the keyboard's cursor.
+      if (got.kind == InputEvent::Kind::StylusDown && stylus_.outline()) {
+        stylus_.hide();
+        redraw();
+      }
+      pending_.push_back(got);
+    }
+    if (pending_.empty()) return false;
+    out = pending_.front();
+    pending_.pop_front();
     return true;
   }
 
+  // Only while the program waits for input: then the screen it last showed is as it was.
+  void redraw() {
+    if (shown_.pixels) presentOnPage(shown_, stylus_.outline());
+  }
+
+  KeyboardStylus stylus_;
+  std::deque<InputEvent> pending_;
+  ScreenView shown_{nullptr, 0, 0};
   bool filesChanged_ = false;
   int shownMinutes_ = pk_web_clock();
 };
