@@ -155,10 +155,21 @@ const board = (rgb) => rgb.subarray(26 * 240 * 3, 290 * 240 * 3);
 async function played(browser, origin, server) {
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
+  // Whether the page asks the browser to keep its storage for good: headless Chromium answers
+  // no, and an answer of yes would not tell that the page asked.
+  await page.evaluateOnNewDocument(() => {
+    window.keepAsked = 0;
+    const persist = navigator.storage.persist.bind(navigator.storage);
+    navigator.storage.persist = () => { window.keepAsked += 1; return persist(); };
+  });
   await page.goto(`${origin}/`);
   await idle(page);
+  const asked = () => page.evaluate(() => window.keepAsked);
+  const askedBefore = await asked();
   const {dealt, burst, scored} = await dealAndBurst(page);
   check('real taps deal a new game and burst a group (the score changes)', scored && !burst.equals(dealt));
+  check('the browser is asked once to keep the storage for good, after the first save',
+        askedBefore === 0 && await asked() === 1, `asked ${askedBefore} times before, ${await asked()} after`);
 
   await page.reload();
   await idle(page);

@@ -12,6 +12,7 @@ mergeInto(LibraryManager.library, {
     playing: null,
     shown: false,
     saveWarned: false,
+    keepAsked: false,
     sleptSince: 0,   // pauses since the last input was taken, for the work figure
     takenAt: -1,
     work: [],        // milliseconds of work per input, pauses excluded (bench)
@@ -201,6 +202,12 @@ mergeInto(LibraryManager.library, {
           PK.saveWarned = true;
           var why = err.name === 'QuotaExceededError' ? 'its storage is full' : err.message || err.name || err;
           console.warn('cannot save the game in this browser (' + why + '): playing on; the last saved game is kept');
+        }
+        // Once a game is kept, the browser is asked not to clear it when its disk runs low.
+        // Some browsers ask the player first; none says why it refuses, and the game plays on.
+        if (!err && !PK.keepAsked && navigator.storage && navigator.storage.persist) {
+          PK.keepAsked = true;
+          navigator.storage.persist().catch(function() {});
         }
         wakeUp();
       });
