@@ -187,6 +187,15 @@ async function played(browser, origin, server) {
   await second.close();
 
   await page.evaluate(() => navigator.serviceWorker.ready);
+  const cdp = await page.createCDPSession();
+  const {installabilityErrors} = await cdp.send('Page.getInstallabilityErrors');
+  const manifest = await cdp.send('Page.getAppManifest');
+  // Incognito is this test's own choice: a browser installs nothing from an incognito window.
+  const complaints = installabilityErrors.map((e) => e.errorId).filter((id) => id !== 'in-incognito')
+    .concat(manifest.errors.map((e) => e.message));
+  check('the browser can install the site (its manifest, icons and service worker)', complaints.length === 0,
+        complaints.join('\n'));
+
   await new Promise((r) => server.close(r));
   server.closeAllConnections();
   await page.reload();
