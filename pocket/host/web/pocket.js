@@ -101,7 +101,7 @@ mergeInto(LibraryManager.library, {
         if (key < 0) return;
         e.preventDefault();
         PK.startAudio();
-        if (!e.repeat || (key >= 3 && key <= 6)) PK.push(PK.KEY, key, 0);
+        if (!e.repeat || (key >= 3 && key <= 6)) PK.push(PK.KEY, key, 0);  // only the arrows repeat
       });
       // Alt pressed and let go alone opens the menus, as F10 does.
       window.addEventListener('keyup', function(e) {
