@@ -3,7 +3,8 @@
 # dealt so its board is known: clicks on the scaled screen reach the game as taps at
 # device points and clicks on the bars around it do not; real key events (XTEST) move the
 # cursor, burst and undo; F11 fills the screen and gives it back; Ctrl+Q and SIGTERM end
-# the program with its code. Both hosts follow the command-line conventions.
+# the program with its code; keys during an animation's pauses are kept. Both hosts follow the
+# command-line conventions.
 source "$(dirname "$0")/lib.bash"
 command -v Xvfb >/dev/null || { fail "Xvfb is needed"; finish; }
 command -v xdotool >/dev/null || { fail "xdotool is needed"; finish; }
@@ -79,6 +80,15 @@ expect "arrows and Space, then keypad 5, burst the largest group" wait_for moved
 xdotool key ctrl+z
 undone() { [ "$(field moves)" = 0 ]; }
 expect "Ctrl+Z undoes it" wait_for undone
+# Keys that come while the burst's animation pauses wait their turn: this Ctrl+Z undoes the
+# burst once it is over, and nothing is lost.
+xdotool key space
+sleep 0.3
+saved=$(stat -c '%i %y' "$STATE")
+xdotool key KP_Begin ctrl+z
+sleep 2
+expect "a key during the burst's pauses is kept for after it" \
+  eval '[ "$(field moves)" = 0 ] && [ "$(stat -c "%i %y" "$STATE")" != "$saved" ]'
 xdotool key F11
 full() { [ "$(geometry)" = "1280x1024" ]; }
 expect "F11 fills the screen" wait_for full
