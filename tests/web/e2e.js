@@ -282,6 +282,13 @@ async function keyboard(browser, origin) {
   const undone = await canvasRgb(page);
   check('keyboard: Ctrl+Z undoes the burst', burst !== null && undone.equals(here),
         differences({width: 240, rgb: here}, undone));
+  // Keys during the burst's pauses wait their turn: this Ctrl+Z undoes the burst once it is over.
+  await press('Space');
+  await page.keyboard.press('Space');
+  await press('z', 'Control');
+  const kept = await canvasRgb(page);
+  check('keyboard: a key during the burst\'s pauses is kept for after it', burst !== null && kept.equals(here),
+        differences({width: 240, rgb: here}, kept));
 
   await press('Alt');
   const menu = await canvasRgb(page);
