@@ -177,6 +177,17 @@ async function played(browser, origin, server) {
   check('a reload resumes the same board and score', board(now).equals(board(burst)),
         differences({width: 240, rgb: burst}, now));
 
+  // The site's data cleared while the game runs (the browser closes the database under it):
+  // the next move is saved anew, as the desktop writes its file again when it was deleted.
+  const cdp = await page.createCDPSession();
+  await cdp.send('Storage.clearDataForOrigin', {origin, storageTypes: 'indexeddb'});
+  const again = await burstAGroup(page);
+  await page.reload();
+  await idle(page);
+  now = await canvasRgb(page);
+  check('with the site\'s data cleared while the game runs, its next move is saved anew',
+        again.scored && board(now).equals(board(again.burst)), differences({width: 240, rgb: again.burst}, now));
+
   const second = await context.newPage();
   const logs = [];
   second.on('console', (m) => logs.push(m.text()));
@@ -187,7 +198,6 @@ async function played(browser, origin, server) {
   await second.close();
 
   await page.evaluate(() => navigator.serviceWorker.ready);
-  const cdp = await page.createCDPSession();
   const {installabilityErrors} = await cdp.send('Page.getInstallabilityErrors');
   const manifest = await cdp.send('Page.getAppManifest');
   // Incognito is this test's own choice: a browser installs nothing from an incognito window.
@@ -201,8 +211,8 @@ async function played(browser, origin, server) {
   await page.reload();
   await idle(page);
   now = await canvasRgb(page);
-  check('with the server stopped, a reload still loads the game and its board', board(now).equals(board(burst)),
-        differences({width: 240, rgb: burst}, now));
+  check('with the server stopped, a reload still loads the game and its board', board(now).equals(board(again.burst)),
+        differences({width: 240, rgb: again.burst}, now));
   await context.close();
 }
 

@@ -116,11 +116,25 @@ mergeInto(LibraryManager.library, {
 
   // Before the program starts: the script to run, or the files kept from the last visit,
   // from what the page asked the browser for (Module.pocketStart) while the program loaded.
-  // IDBFS hears of a failed save only from an error event. A save that fails as it commits
-  // (the storage is full) aborts without one, IDBFS never answers, and the program would wait
-  // for ever: the abort answers instead. The aborted save changed nothing stored.
-  $PK_answerAborts__deps: ['$IDBFS'],
-  $PK_answerAborts: function() {
+  // IDBFS, made to answer every save and to outlive its database:
+  // - it hears of a failed save only from an error event. A save that fails as it commits
+  //   (the storage is full) aborts without one, IDBFS never answers, and the program would
+  //   wait for ever: the abort answers instead. The aborted save changed nothing stored;
+  // - a database the browser closed (the site's data cleared while the game runs) is
+  //   forgotten, so the next save makes a new one with every file, as the desktop writes
+  //   its file anew when it was deleted.
+  $PK_mendIdbfs__deps: ['$IDBFS'],
+  $PK_mendIdbfs: function() {
+    var getDB = IDBFS.getDB, watched = new WeakSet();
+    IDBFS.getDB = function(name, callback) {
+      getDB(name, function(err, db) {
+        if (db && !watched.has(db)) {
+          watched.add(db);
+          db.addEventListener('close', function() { if (IDBFS.dbs[name] === db) delete IDBFS.dbs[name]; });
+        }
+        callback(err, db);
+      });
+    };
     var reconcile = IDBFS.reconcile;
     IDBFS.reconcile = function(src, dst, callback) {
       var db = src.type === 'remote' ? src.db : dst.db, open = db.transaction, answered = false;
@@ -142,7 +156,7 @@ mergeInto(LibraryManager.library, {
     };
   },
 
-  $PK_setup__deps: ['$PK', '$FS', '$IDBFS', '$PK_answerAborts'],
+  $PK_setup__deps: ['$PK', '$FS', '$IDBFS', '$PK_mendIdbfs'],
   $PK_setup__postset: 'addRunDependency("pk-setup"); Module["pocketStart"].then(PK_setup);',
   $PK_setup: function(start) {
     if (start.script) {
@@ -152,7 +166,7 @@ mergeInto(LibraryManager.library, {
       return;
     }
     PK.root = start.root;
-    PK_answerAborts();
+    PK_mendIdbfs();
     var kept = start.kept;
     // The page opened the database as it stood; the file system takes it only if it is its own.
     if (kept.db) {
