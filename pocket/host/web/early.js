@@ -18,10 +18,11 @@
 
   // One program per browser profile, as on the device. A browser that refuses the site its
   // storage refuses the lock too: then there are no files to share, and the game plays.
+  var lockName = document.title || 'program';
   function lock() {
     if (!navigator.locks) return Promise.resolve(true);
     return new Promise(function (resolve) {
-      navigator.locks.request(document.title || 'program', {ifAvailable: true}, function (held) {
+      navigator.locks.request(lockName, {ifAvailable: true}, function (held) {
         resolve(!!held);
         if (held) return new Promise(function () {});  // held while the page lives
       }).catch(function () { resolve(true); });
@@ -53,6 +54,7 @@
 
   var script = new URLSearchParams(location.search).get('script');
   window.pocketEarly = {
+    lockName: lockName,
     compiled: WebAssembly.compileStreaming ?
       WebAssembly.compileStreaming(fetch('program.wasm', {credentials: 'same-origin'})).catch(whole) : whole(),
     start: script ?

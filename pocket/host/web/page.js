@@ -57,8 +57,10 @@
     if (!got.refused) return got;
     if (got.kept.db) got.kept.db.close();
     say('The game is already open in another tab of this browser. ' +
-        'Play it there, or close that tab and reload this page.');
+        'Play it there, or close that tab: it then starts here.');
     console.log('refused: the game is open in another tab');
+    // Once that tab lets go, this page starts again from the top, and takes the lock then.
+    navigator.locks.request(early.lockName, function () { location.reload(); });
     return new Promise(function () {});  // the program never starts here
   });
   window.Module = {
