@@ -24,10 +24,13 @@
   document.addEventListener('dblclick', function (e) { e.preventDefault(); });
   document.addEventListener('touchmove', function (e) { e.preventDefault(); }, {passive: false});
 
+  // Said when the game does not start here: the sentence alone, in the middle of the page.
   function say(text) {
     var m = document.getElementById('message');
     m.textContent = text;
+    m.className = 'alone';
     m.hidden = false;
+    canvas.hidden = true;
   }
 
   if (typeof WebAssembly !== 'object') {
