@@ -324,7 +324,7 @@ async function storageFull(origin) {
     const browser = await launch(profile);
     const page = await browser.newPage();
     page.on('console', (m) => { if (/cannot/.test(m.text())) said.push(m.text()); });
-    // Before the page opens its storage: the browser reads the quota when the page first writes.
+    // Before the page opens its storage: the browser heeds a new quota only from then on.
     if (quota !== undefined)
       await (await page.createCDPSession()).send('Storage.overrideQuotaForOrigin', {origin, quotaSize: quota});
     await page.goto(`${origin}/`);
