@@ -1,6 +1,6 @@
 // The browser build against the headless device, in headless Chromium: existing end-to-end
-// scripts and a whole game give the same log and the same pixels; then real taps deal and
-// burst, the keyboard plays, a reload resumes the board, a reload without the server still
+// scripts and a whole game give the same log and the same pixels; the screen fits the
+// window; then real taps deal and burst, the keyboard plays, a reload resumes the board, a reload without the server still
 // plays, a second tab waits for the first, a browser that refuses storage, or whose storage
 // is full, still plays, and an update of the site is taken whole.
 'use strict';
@@ -242,6 +242,39 @@ async function storageRefused(origin) {
   }
 }
 
+// The screen fills the window by the largest whole step of physical pixels that fits,
+// centred, and fits again when the window changes or the phone turns; a window smaller than
+// the screen shows it whole, smaller.
+async function fitted(browser, origin) {
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.goto(`${origin}/`);
+  await idle(page);
+  const wrong = [];
+  for (const [width, height, ratio] of [[800, 700, 1], [390, 844, 3], [844, 390, 3], [1000, 1000, 1.25],
+                                         [200, 250, 1]]) {
+    await page.setViewport({width, height, deviceScaleFactor: ratio, isMobile: ratio > 1, hasTouch: ratio > 1});
+    await page.evaluate(() => new Promise((r) => requestAnimationFrame(r)));
+    const r = await page.evaluate(() => {
+      const b = document.getElementById('screen').getBoundingClientRect();
+      return {left: b.left, top: b.top, width: b.width, height: b.height};
+    });
+    // Within half a physical pixel: the page lays out in 1/64ths of its own pixels.
+    const near = (a, b) => Math.abs(a - b) < 0.5, step = Math.round((r.width * ratio) / 240);
+    const whole = near(r.width * ratio, step * 240) && near(r.height * ratio, step * 320);
+    const inside = step * 240 <= width * ratio + 0.5 && step * 320 <= height * ratio + 0.5;
+    const largest = inside && (width * ratio < (step + 1) * 240 || height * ratio < (step + 1) * 320);
+    const fits = width * ratio < 240 || height * ratio < 320 ?
+      near(Math.min(width - r.width, height - r.height) * ratio, 0) : whole && largest && step >= 1;
+    const centred = Math.abs(r.left - (width - r.width) / 2) <= 1 / ratio &&
+                    Math.abs(r.top - (height - r.height) / 2) <= 1 / ratio;
+    if (!fits || !centred) wrong.push(`${width} x ${height} at ${ratio}: ${JSON.stringify(r)}`);
+  }
+  check('the screen takes the largest whole step that fits, centred, as the window changes', !wrong.length,
+        wrong.join('\n'));
+  await context.close();
+}
+
 // The keyboard, as in the window: F10 and Enter deal, an arrow shows the stylus cursor over
 // the board, Space selects and bursts the group under it, Ctrl+Z undoes, Alt opens the menus
 // (the cursor makes way), and the stylus takes over from the cursor.
@@ -394,6 +427,7 @@ async function updated(browser) {
     served = await start(SITE, WORK);
     for (const name of Object.keys(SCRIPTS)) await sameAsHeadless(browser, served.origin, name);
     await badInput(browser, served.origin);
+    await fitted(browser, served.origin);
     await keyboard(browser, served.origin);
     await storageRefused(served.origin);
     await storageFull(served.origin);
