@@ -1,8 +1,9 @@
 // The browser build against the headless device, in headless Chromium: existing end-to-end
 // scripts and a whole game give the same log and the same pixels; the screen fits the
-// window; then real taps deal and burst, the keyboard plays, a reload resumes the board, a reload without the server still
-// plays, a second tab waits for the first, a browser that refuses storage, or whose storage
-// is full, still plays, and an update of the site is taken whole.
+// window; then real taps deal and burst, the keyboard plays, a reload resumes the board, a
+// reload without the server still plays, a second tab waits for the first, a browser that
+// refuses storage, or whose storage is full, still plays, and an update of the site is taken
+// whole.
 'use strict';
 const {spawnSync} = require('child_process');
 const fs = require('fs');
