@@ -243,14 +243,20 @@ async function storageRefused(origin) {
   }
 }
 
-// The screen fills the window by the largest whole step of physical pixels that fits,
-// centred, and fits again when the window changes or the phone turns; a window smaller than
-// the screen shows it whole, smaller.
-async function fitted(browser, origin) {
+// A first visit: a browser context of its own, and the page waiting for input.
+async function firstVisit(browser, origin) {
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
   await page.goto(`${origin}/`);
   await idle(page);
+  return {context, page};
+}
+
+// The screen fills the window by the largest whole step of physical pixels that fits,
+// centred, and fits again when the window changes or the phone turns; a window smaller than
+// the screen shows it whole, smaller.
+async function fitted(browser, origin) {
+  const {context, page} = await firstVisit(browser, origin);
   const wrong = [];
   for (const [width, height, ratio] of [[800, 700, 1], [390, 844, 3], [844, 390, 3], [1000, 1000, 1.25],
                                          [200, 250, 1]]) {
@@ -280,10 +286,7 @@ async function fitted(browser, origin) {
 // the board, Space selects and bursts the group under it, Ctrl+Z undoes, Alt opens the menus
 // (the cursor makes way), and the stylus takes over from the cursor.
 async function keyboard(browser, origin) {
-  const context = await browser.createBrowserContext();
-  const page = await context.newPage();
-  await page.goto(`${origin}/`);
-  await idle(page);
+  const {context, page} = await firstVisit(browser, origin);
   const press = async (key, modifier) => {
     if (modifier) await page.keyboard.down(modifier);
     await page.keyboard.press(key);
