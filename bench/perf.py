@@ -314,24 +314,14 @@ def play_game(binary, style, seed):
         h.send(f"random {seed}", "start")
         if h.dump() is None:
             raise SystemExit("fizzorbs-headless did not start")
-        moves = 0
-        while True:
-            state = fzstate.State(open(state_path, "rb").read())
-            if not state.game_in_progress:
-                break
-            best = state.largest_group()
-            if best is None:
-                break
-            x, y = state.tap_point(best[1], best[2])
-            h.send(f"tap {x} {y}", f"tap {x} {y}")
-            screen = h.dump()
-            moves += 1
-            # The last burst ends the game with a score dialog; ok closes it.
-            while screen and not any(line.startswith("menu ") for line in screen):
-                h.send("ok")
-                screen = h.dump()
-            if screen is None:
+
+        def screen():
+            lines = h.dump()
+            if lines is None:
                 raise SystemExit(f"fizzorbs-headless ended in the middle of a {STYLES[style]} game")
+            return lines
+
+        moves, _ = soakgen.play_largest_first(state_path, lambda lines: h.send(*lines), screen)
         score = fzstate.State(open(state_path, "rb").read()).field("score")
         cpu = h.finish()
         return moves, score, cpu, time.monotonic() - started

@@ -143,6 +143,24 @@ class Program:
             raise Failure("the program did not end when its input ended")
 
 
+def play_largest_first(state_file, send, screen):
+    """Plays the game in progress to its end, always bursting the largest group, and closes
+    what the end opens (the score dialog) with ok. `send(lines)` gives the program script
+    lines; `screen()` dumps and returns the dump's lines. Returns (moves, dialogs closed)."""
+    moves = dialogs = 0
+    while True:
+        state = fzstate.State(open(state_file, "rb").read())
+        best = state.game_in_progress and state.largest_group()
+        if not best:
+            return moves, dialogs
+        x, y = state.tap_point(best[1], best[2])
+        send([f"tap {x} {y}", f"tap {x} {y}"])
+        moves += 1
+        while not any(line.startswith("menu ") for line in screen()):
+            dialogs += 1
+            send(["ok"])
+
+
 def load(path):
     if not os.path.exists(path):
         return None

@@ -13,7 +13,6 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import fzstate  # noqa: E402
 import soakgen  # noqa: E402
 
 
@@ -38,19 +37,8 @@ def main():
         send(f"random {seed}", "start", 'menu "Game" "Options..."', f"check #{soakgen.DEMO_BOX} off",
              f"select #{soakgen.STYLE_LIST} {style}", "ok", 'menu "Game" "New Game"')
         screen()
-        state_file = os.path.join(root, "Windows", "Fizzorbs.dat")
-        dialogs = 0
-        while True:
-            state = fzstate.State(open(state_file, "rb").read())
-            best = state.game_in_progress and state.largest_group()
-            if not best:
-                break
-            x, y = state.tap_point(best[1], best[2])
-            send(f"tap {x} {y}", f"tap {x} {y}")
-            # The last burst ends the game with a score dialog.
-            while not any(line.startswith("menu ") for line in screen()):
-                dialogs += 1
-                send("ok")
+        _, dialogs = soakgen.play_largest_first(os.path.join(root, "Windows", "Fizzorbs.dat"),
+                                                lambda lines: send(*lines), screen)
         if not dialogs:
             raise SystemExit("the game ended without its score dialog")
         send('menu "Info" "Statistics..."', "dump", 'click "Codes"', "dump")
