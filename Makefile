@@ -38,8 +38,8 @@ deps:
 	  elif command -v sudo >/dev/null 2>&1; then SUDO="sudo"; \
 	  else echo "error: these Debian packages are missing:$$missing"; \
 	       echo "       install them as root: apt-get install$$missing"; exit 1; fi; \
-	  $$SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq && \
-	  $$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing || { \
+	  $$SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 update -qq && \
+	  $$SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq $$missing || { \
 	    echo "error: could not install:$$missing"; exit 1; }; \
 	fi
 
