@@ -12,7 +12,9 @@ PREFIX     ?= /usr/local
 # Debian packages: what the window needs, what the browser build adds, what the tests add.
 RUN_PACKAGES  = g++ make cmake pkg-config libx11-dev libsdl2-dev libfreetype-dev libpng-dev fonts-wine
 WEB_PACKAGES  = $(RUN_PACKAGES) emscripten chromium
-TEST_PACKAGES = $(WEB_PACKAGES) googletest libgtest-dev libgmock-dev libbenchmark-dev \
+# The browser test's other engines: Firefox, and WebKit through its WebDriver on an Xvfb screen.
+WEB_TEST_PACKAGES = firefox-esr webkit2gtk-driver xvfb
+TEST_PACKAGES = $(WEB_PACKAGES) $(WEB_TEST_PACKAGES) googletest libgtest-dev libgmock-dev libbenchmark-dev \
                 xvfb xauth xdotool clang libclang-rt-14-dev python3 \
                 appstream desktop-file-utils lintian dpkg-dev man-db
 PACKAGES ?= $(RUN_PACKAGES)
@@ -91,9 +93,14 @@ node-deps: web-deps
 	@[ -d $(NODE_DIR)/node_modules/puppeteer-core ] || \
 	  npm install --prefix $(NODE_DIR) --no-audit --no-fund --loglevel=error
 
-# The browser build against the headless device, in headless Chromium.
+# The browser build against the headless device, in each engine: Chromium, Firefox.
+WEB_ENGINES ?= chromium firefox
 web-test: web node-deps
-	node tests/web/e2e.js --site $(WEB_BUILD)/site --build $(BUILD)
+	@$(MAKE) --no-print-directory deps PACKAGES="$(WEB_TEST_PACKAGES)"
+	@failed=""; for engine in $(WEB_ENGINES); do \
+	  node tests/web/e2e.js --site $(WEB_BUILD)/site --build $(BUILD) --engine $$engine || failed="$$failed $$engine"; \
+	done; \
+	if [ -n "$$failed" ]; then echo "the browser test failed in:$$failed"; exit 1; fi
 
 # The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 unit-asan: test-deps

@@ -156,8 +156,11 @@ mergeInto(LibraryManager.library, {
     };
   },
 
+  // Only once the program's memory exists (just before it runs): the kept files are written
+  // into it, and a browser whose database answers before the code is ready (Firefox) would
+  // otherwise find no memory to write them to, and start a new game.
   $PK_setup__deps: ['$PK', '$FS', '$IDBFS', '$PK_mendIdbfs'],
-  $PK_setup__postset: 'addRunDependency("pk-setup"); Module["pocketStart"].then(PK_setup);',
+  $PK_setup__postset: 'addOnPreRun(function() { addRunDependency("pk-setup"); Module["pocketStart"].then(PK_setup); });',
   $PK_setup: function(start) {
     if (start.script) {
       PK.scriptName = start.script;
