@@ -93,8 +93,8 @@ node-deps: web-deps
 	@[ -d $(NODE_DIR)/node_modules/puppeteer-core ] || \
 	  npm install --prefix $(NODE_DIR) --no-audit --no-fund --loglevel=error
 
-# The browser build against the headless device, in each engine: Chromium, Firefox.
-WEB_ENGINES ?= chromium firefox
+# The browser build against the headless device, in each engine: Chromium, Firefox, WebKit.
+WEB_ENGINES ?= chromium firefox webkit
 web-test: web node-deps
 	@$(MAKE) --no-print-directory deps PACKAGES="$(WEB_TEST_PACKAGES)"
 	@failed=""; for engine in $(WEB_ENGINES); do \

@@ -136,8 +136,10 @@ class Page {
 }
 
 class Context {
-  constructor(driver, id) {
+  constructor(browser, {driver, url, id}) {
+    this.browser = browser;
     this.driver = driver;
+    this.url = url;
     this.id = id;
     this.pages = 0;
     this.current = null;
@@ -145,7 +147,7 @@ class Context {
   }
 
   async cmd(method, what, body) {
-    const r = await fetch(`${this.driver.url}/session/${this.id}/${what}`, {
+    const r = await fetch(`${this.url}/session/${this.id}/${what}`, {
       method, headers: {'Content-Type': 'application/json'}, body: body && JSON.stringify(body)});
     const {value} = await r.json();
     if (value && value.error) throw new Error(`WebKit: ${what}: ${value.error}: ${value.message}`);
@@ -178,9 +180,29 @@ class Context {
   }
 
   async close() {
-    await fetch(`${this.driver.url}/session/${this.id}`, {method: 'DELETE'}).catch(() => {});
-    this.driver.contexts.delete(this);
+    await fetch(`${this.url}/session/${this.id}`, {method: 'DELETE'}).catch(() => {});
+    this.driver.kill();
+    this.browser.contexts.delete(this);
   }
+}
+
+// A driver for each context: WebKitWebDriver 2.50 may crash when a session follows another.
+async function session(binary, env) {
+  const port = await freePort();
+  const driver = spawn(binary, [`--port=${port}`], {stdio: 'ignore', env});
+  const url = `http://127.0.0.1:${port}`;
+  for (let i = 0; ; ++i) {
+    const ready = await fetch(`${url}/status`).then((r) => r.json(), () => null);
+    if (ready && ready.value && ready.value.ready) break;
+    if (i > 100) throw new Error('WebKitWebDriver did not start');
+    await sleep(50);
+  }
+  const r = await fetch(`${url}/session`, {method: 'POST', headers: {'Content-Type': 'application/json'},
+    body: JSON.stringify({capabilities: {alwaysMatch: {
+      'webkitgtk:browserOptions': {binary: MINIBROWSER, args: ['--automation']}}}})});
+  const {value} = await r.json();
+  if (!value.sessionId) throw new Error(`WebKit: no session: ${value.message}`);
+  return {driver, url, id: value.sessionId};
 }
 
 async function launch(binary) {
@@ -191,32 +213,16 @@ async function launch(binary) {
     screen = await started('Xvfb', ['-displayfd', '1', '-screen', '0', '1280x1024x24', '-nolisten', 'tcp']);
     env.DISPLAY = `:${screen.said}`;
   }
-  const port = await freePort();
-  const driver = spawn(binary, [`--port=${port}`], {stdio: 'ignore', env});
-  const url = `http://127.0.0.1:${port}`;
-  for (let i = 0; ; ++i) {
-    const ready = await fetch(`${url}/status`).then((r) => r.json(), () => null);
-    if (ready && ready.value && ready.value.ready) break;
-    if (i > 100) throw new Error('WebKitWebDriver did not start');
-    await sleep(50);
-  }
   const browser = {
-    url,
     contexts: new Set(),
     async createBrowserContext() {
-      const r = await fetch(`${url}/session`, {method: 'POST', headers: {'Content-Type': 'application/json'},
-        body: JSON.stringify({capabilities: {alwaysMatch: {
-          'webkitgtk:browserOptions': {binary: MINIBROWSER, args: ['--automation']}}}})});
-      const {value} = await r.json();
-      if (!value.sessionId) throw new Error(`WebKit: no session: ${value.message}`);
-      const context = new Context(browser, value.sessionId);
+      const context = new Context(browser, await session(binary, env));
       browser.contexts.add(context);
       return context;
     },
     async newPage() { return (await browser.createBrowserContext()).newPage(); },
     async close() {
       for (const c of [...browser.contexts]) await c.close();
-      driver.kill();
       if (screen) screen.child.kill();
     },
   };
