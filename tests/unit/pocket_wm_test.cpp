@@ -143,3 +143,86 @@ TEST_F(WindowManager, TimersFireOnTheHostClock) {
 }
 
 }  // namespace
+
+namespace {
+
+// The shell above the window manager, as a test stands in for it.
+struct ShellSeen {
+  int activeChanged = 0;
+  std::vector<pk::InputEvent::Kind> menuKeys;
+  bool menuTakesKeys = false;
+} shellSeen;
+
+class ShellHooks : public WindowManager {
+ protected:
+  void SetUp() override {
+    WindowManager::SetUp();
+    shellSeen = ShellSeen{};
+    pk::wm::ShellHooks hooks;
+    hooks.activeChanged = [] { ++shellSeen.activeChanged; };
+    hooks.menuKey = [](pk::InputEvent::Kind k) {
+      shellSeen.menuKeys.push_back(k);
+      return shellSeen.menuTakesKeys;
+    };
+    hooks.menuOpen = [] { return shellSeen.menuTakesKeys; };
+    pk::wm::setShellHooks(hooks);
+  }
+  void TearDown() override {
+    pk::wm::setShellHooks({});
+    WindowManager::TearDown();
+  }
+};
+
+TEST_F(ShellHooks, TheWindowManagerTellsTheShellAndAsksItForKeys) {
+  using K = pk::InputEvent::Kind;
+  HWND a = make(0, 26, 100, 100);
+  HWND b = make(120, 40, 100, 100);
+  pump();
+  int before = shellSeen.activeChanged;
+  host.tap(10, 30);  // activates a
+  host.key(K::ClockChanged);
+  pump();
+  EXPECT_EQ(shellSeen.activeChanged, before + 2);
+  // Keys for the menus go to the shell first; what it leaves is the active window's.
+  seen.clear();
+  host.key(K::KeyMenu);
+  host.key(K::KeyEscape);
+  pump();
+  EXPECT_EQ(shellSeen.menuKeys, (std::vector<K>{K::KeyMenu, K::KeyEscape}));
+  EXPECT_EQ(count(a, WM_KEYDOWN, VK_ESCAPE), 1);
+  shellSeen.menuTakesKeys = true;
+  seen.clear();
+  host.key(K::KeyEscape);
+  pump();
+  EXPECT_EQ(count(a, WM_KEYDOWN), 0);
+  EXPECT_TRUE(pk::wm::shellMenuOpen());
+  // With no shell, nothing is asked and the keys are the window's.
+  pk::wm::setShellHooks({});
+  EXPECT_FALSE(pk::wm::shellMenuOpen());
+  host.key(K::KeyEscape);
+  pump();
+  EXPECT_EQ(count(a, WM_KEYDOWN, VK_ESCAPE), 1);
+  EXPECT_EQ(count(b, WM_KEYDOWN), 0);
+}
+
+TEST_F(ShellHooks, AKeyStrokeComesAsTheKeyboardSendsItWithItsModifier) {
+  HWND w = make(0, 26, 100, 100);
+  pump();
+  seen.clear();
+  host.events.push_back({pk::InputEvent::Kind::KeyStroke, 'N', pk::InputEvent::kCtrl});
+  std::vector<std::pair<UINT, bool>> ctrlAt;  // each key message and whether Ctrl was down
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0)) {
+    if (m.message == WM_KEYDOWN || m.message == WM_KEYUP) {
+      EXPECT_EQ(m.hwnd, w);
+      ctrlAt.push_back({m.message << 8 | UINT(m.wParam), pk::wm::keyWasDown(VK_CONTROL)});
+    }
+    DispatchMessageW(&m);
+  }
+  EXPECT_EQ(ctrlAt, (std::vector<std::pair<UINT, bool>>{{WM_KEYDOWN << 8 | VK_CONTROL, true},
+                                                         {WM_KEYDOWN << 8 | 'N', true},
+                                                         {WM_KEYUP << 8 | 'N', true},
+                                                         {WM_KEYUP << 8 | VK_CONTROL, false}}));
+}
+
+}  // namespace

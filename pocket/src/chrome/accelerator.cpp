@@ -78,13 +78,11 @@ int TranslateAcceleratorW(HWND hwnd, HACCEL handle, LPMSG msg) {
   if (!msg || !IsWindow(hwnd) || table == t.byHandle.end()) return 0;
   const Accel* a = match(table->second, *msg);
   if (!a) return 0;
-  // The key is the accelerator's whatever follows: a window that takes no input, a stylus
-  // held down or a greyed command swallow it.
+  // The key is the accelerator's whatever follows: a window that takes no input, a capture
+  // (a stylus held down, an open menu) or a greyed command swallow it.
   if (!pk::wm::isEnabled(hwnd) || pk::wm::capture()) return 1;
   MenuBar* bar = barOwnedBy(hwnd);
   if (bar && commandState(*bar, a->command) == CommandState::Greyed) return 1;
-  // The command ends a menu that was open.
-  if (bar && openPopupBar() == bar->hwnd) closePopup();
   // 1 in the high word: from an accelerator.
   SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(a->command, 1), 0);
   return 1;
