@@ -48,7 +48,6 @@ struct TempDevice {
 
 struct MainRecord {
   std::vector<int> commands;
-  std::vector<int> commandSources;  // the high word: 1 from an accelerator
   int taps = 0, paints = 0;
   std::vector<bool> panelUpAtChange;  // the input panel's state at each WM_SETTINGCHANGE
   bool forceDownOnChange = false;      // as a program that wants no input panel
@@ -71,10 +70,7 @@ inline LRESULT CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
       SendMessageW(record.menuBar, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(buttons));
       return 0;
     }
-    case WM_COMMAND:
-      record.commands.push_back(LOWORD(wParam));
-      record.commandSources.push_back(HIWORD(wParam));
-      return 0;
+    case WM_COMMAND: record.commands.push_back(LOWORD(wParam)); return 0;
     case WM_SETTINGCHANGE: {
       if (wParam != SPI_SETSIPINFO) return 0;
       SIPINFO sip{};
