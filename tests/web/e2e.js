@@ -18,9 +18,9 @@ if (!ENGINES.includes(ENGINE)) throw new Error(`--engine is one of ${ENGINES.joi
 // What this engine's driver cannot do, and why: the checks that need it are reported skipped.
 const CDP = 'only Chromium\'s DevTools protocol does it';
 const CANNOT = {
-  firefox: {cdp: CDP},
+  firefox: {cdp: CDP, sound: 'Firefox finds no sound device on this machine: its audio never runs'},
   webkit: {cdp: CDP, early: 'WebDriver runs no script before the page\'s own',
-           ratio: 'WebDriver sets no pixel ratio',
+           ratio: 'WebDriver sets no pixel ratio', sound: 'WebKitGTK\'s WebDriver taps with a mouse, not a finger',
            refuse: 'MiniBrowser cannot be set to refuse storage'},
 }[ENGINE] || {};
 const SOURCE = path.resolve(__dirname, '../..');
@@ -304,6 +304,38 @@ async function fitted(browser, origin) {
   await context.close();
 }
 
+// A phone's first tap is heard: the browser lets a page start its sound only in the handler
+// of an input that grants it (a touch's pointerup or touchend, not its pointerdown). The page
+// says itself when it waits for input: the driver's own calls into it grant that too.
+async function heardAtFirstTouch(browser, origin) {
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.setViewport({width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true});
+  await page.evaluateOnNewDocument(() => {
+    addEventListener('pointerdown', (e) => { window.tapped = [e.pointerType, navigator.userActivation.hasBeenActive]; }, true);
+    const wait = setInterval(() => {
+      const p = window.Module && Module.pocket;
+      if (!p || !p.shown || p.wake === null) return;
+      clearInterval(wait);
+      const b = document.getElementById('screen').getBoundingClientRect();
+      console.log(`waiting ${b.left + b.width * 40 / 240} ${b.top + b.height * 36 / 320}`);  // the header
+    }, 50);
+  });
+  const waiting = new Promise((resolve) => page.on('console', (m) => {
+    const at = /^waiting (\S+) (\S+)$/.exec(m.text());
+    if (at) resolve([Number(at[1]), Number(at[2])]);
+  }));
+  await page.goto(`${origin}/`);
+  await page.touchscreen.tap(...await waiting);
+  const state = await page.waitForFunction(() => Module.pocket.audio && Module.pocket.audio.state === 'running',
+                                           {timeout: 2000}).then(() => 'running',
+                                           () => page.evaluate(() => Module.pocket.audio && Module.pocket.audio.state));
+  const [by, before] = await page.evaluate(() => window.tapped || []);
+  check('a first touch on a phone starts the sound', by === 'touch' && !before && state === 'running',
+        `a tap by ${by}, the page active before it: ${before}, the sound: ${state}`);
+  await context.close();
+}
+
 // The keyboard, as in the window: F10 and Enter deal, an arrow shows the stylus cursor over
 // the board, Space selects and bursts the group under it, Ctrl+Z undoes, Alt opens the menus
 // (the cursor makes way), and the stylus takes over from the cursor.
@@ -454,6 +486,7 @@ async function updated(browser) {
     for (const name of Object.keys(SCRIPTS)) await sameAsHeadless(browser, served.origin, name);
     await badInput(browser, served.origin);
     await fitted(browser, served.origin);
+    await unless('sound', 'a first touch on a phone starts the sound', () => heardAtFirstTouch(browser, served.origin));
     await keyboard(browser, served.origin);
     await unless('refuse', 'with storage refused, the game plays', () => storageRefused(served.origin));
     await unless('cdp', 'with storage full, the game plays on', () => storageFull(served.origin));

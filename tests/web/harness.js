@@ -28,8 +28,7 @@ async function launch(engine = 'chromium', {profile, refuseStorage} = {}) {
   if (engine === 'firefox') {
     return puppeteer.launch({
       browser: 'firefox', executablePath: binary, headless: true, userDataDir: profile,
-      extraPrefsFirefox: {'media.volume_scale': '0.0', 'media.autoplay.default': 0,
-                          ...(refuseStorage ? {'network.cookie.cookieBehavior': 2} : {})},
+      extraPrefsFirefox: {'media.volume_scale': '0.0', ...(refuseStorage ? {'network.cookie.cookieBehavior': 2} : {})},
     });
   }
   if (refuseStorage) {
@@ -41,7 +40,7 @@ async function launch(engine = 'chromium', {profile, refuseStorage} = {}) {
     executablePath: binary,
     headless: true,
     userDataDir: profile,
-    args: ['--no-sandbox', '--disable-gpu', '--mute-audio', '--autoplay-policy=no-user-gesture-required'],
+    args: ['--no-sandbox', '--disable-gpu', '--mute-audio'],
   });
 }
 
