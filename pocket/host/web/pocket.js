@@ -162,7 +162,8 @@ mergeInto(LibraryManager.library, {
   // into it, and a browser whose database answers before the code is ready (Firefox) would
   // otherwise find no memory to write them to, and start a new game.
   $PK_setup__deps: ['$PK', '$FS', '$IDBFS', '$PK_mendIdbfs'],
-  $PK_setup__postset: 'addOnPreRun(function() { addRunDependency("pk-setup"); Module["pocketStart"].then(PK_setup); });',
+  $PK_setup__postset:
+    'addOnPreRun(function() { addRunDependency("pk-setup"); Module["pocketStart"].then(PK_setup); });',
   $PK_setup: function(start) {
     if (start.script) {
       PK.scriptName = start.script;
