@@ -88,9 +88,9 @@ web: web-deps build $(WEB_BUILD)/CMakeCache.txt
 serve: web
 	node tools/serve.js $(WEB_BUILD)/site 8000
 
-# The browser test's npm packages (npm itself comes with web-deps).
+# The browser test's npm packages: its drivers and Lighthouse (npm itself comes with web-deps).
 node-deps: web-deps
-	@[ -d $(NODE_DIR)/node_modules/puppeteer-core ] || \
+	@[ -d $(NODE_DIR)/node_modules/puppeteer-core ] && [ -d $(NODE_DIR)/node_modules/lighthouse ] || \
 	  npm install --prefix $(NODE_DIR) --no-audit --no-fund --loglevel=error
 
 # The browser build against the headless device, in each engine: Chromium, Firefox, WebKit.

@@ -1,10 +1,11 @@
-// The browser build's figures for `make bench`, in headless Chromium on localhost; prints
+// The browser build's figures for `make bench`, on localhost: the first frame in each engine
+// (Chromium and Firefox headless, WebKit's MiniBrowser on Xvfb), the rest in Chromium; prints
 // JSON for perf.py: node bench/web.js --site DIR [--runs 5] [--idle 10]
 'use strict';
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const {launch, start, idle, tap} = require('../tests/web/harness.js');
+const {ENGINES, launch, start, idle, tap} = require('../tests/web/harness.js');
 
 const arg = (name, fallback) => {
   const i = process.argv.indexOf(name);
@@ -71,18 +72,27 @@ async function taps(browser, origin) {
 }
 
 (async () => {
-  const browser = await launch();
   const extra = fs.mkdtempSync(path.join(os.tmpdir(), 'web-bench-'));
   fs.writeFileSync(path.join(extra, EMPTY),
                    '<!doctype html><title>empty</title><script>performance.mark("first-script")</script>\n');
   const served = await start(SITE, extra);
+  let browser;
   try {
+    // One engine at a time: Chromium's figures are taken last, with nothing else left running.
+    const engines = {};
+    for (const engine of ENGINES.filter((e) => e !== 'chromium')) {
+      browser = await launch(engine);
+      const {frames, floors} = await firstFrames(browser, served.origin);
+      engines[engine] = {firstFrameMs: median(frames), emptyPageMs: median(floors)};
+      await browser.close();
+    }
+    browser = await launch('chromium');
     const {frames, floors} = await firstFrames(browser, served.origin);
     const t = await taps(browser, served.origin);
     console.log(JSON.stringify({firstFrameMs: median(frames), emptyPageMs: median(floors), tapWorkMs: median(t.work), tapWorkMaxMs: Math.max(...t.work),
-                                taps: t.work.length, idleScriptMs: t.idleScriptMs, idleTaskMs: t.idleTaskMs}));
+                                taps: t.work.length, idleScriptMs: t.idleScriptMs, idleTaskMs: t.idleTaskMs, engines}));
   } finally {
-    await browser.close();
+    if (browser) await browser.close().catch(() => {});
     served.server.close();
     fs.rmSync(extra, {recursive: true, force: true});
   }

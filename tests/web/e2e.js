@@ -6,11 +6,11 @@
 // refuses storage, or whose storage is full, still plays, and an update of the site is taken
 // whole.
 'use strict';
-const {spawnSync} = require('child_process');
+const {execFile, spawnSync} = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const {ENGINES, launch, start, canvasRgb, idle, tap} = require('./harness.js');
+const {ENGINES, BINARIES, launch, start, canvasRgb, idle, tap} = require('./harness.js');
 
 const arg = (name) => process.argv.includes(name) ? process.argv[process.argv.indexOf(name) + 1] : undefined;
 const SITE = arg('--site'), BUILD = arg('--build'), ENGINE = arg('--engine') || 'chromium';
@@ -18,9 +18,9 @@ if (!ENGINES.includes(ENGINE)) throw new Error(`--engine is one of ${ENGINES.joi
 // What this engine's driver cannot do, and why: the checks that need it are reported skipped.
 const CDP = 'only Chromium\'s DevTools protocol does it';
 const CANNOT = {
-  firefox: {cdp: CDP},
+  firefox: {cdp: CDP, sound: 'Firefox finds no sound device on this machine: its audio never runs'},
   webkit: {cdp: CDP, early: 'WebDriver runs no script before the page\'s own',
-           ratio: 'WebDriver sets no pixel ratio',
+           ratio: 'WebDriver sets no pixel ratio', sound: 'WebKitGTK\'s WebDriver taps with a mouse, not a finger',
            refuse: 'MiniBrowser cannot be set to refuse storage'},
 }[ENGINE] || {};
 const SOURCE = path.resolve(__dirname, '../..');
@@ -171,20 +171,17 @@ async function dealAndBurst(page) {
 const board = (rgb) => rgb.subarray(26 * 240 * 3, 290 * 240 * 3);
 
 async function played(browser, origin, server) {
-  const context = await browser.createBrowserContext();
-  const page = await context.newPage();
   // Whether the page asks the browser to keep its storage for good: headless Chromium answers
   // no, and an answer of yes would not tell that the page asked.
   const keep = 'the browser is asked once to keep the storage for good, after the first save';
-  const counted = !CANNOT.early && await page.evaluateOnNewDocument(() => {
+  const counting = () => {
     window.keepAsked = 0;
     const persist = navigator.storage.persist.bind(navigator.storage);
     navigator.storage.persist = () => { window.keepAsked += 1; return persist(); };
-  });
-  await page.goto(`${origin}/`);
-  await idle(page);
+  };
+  const {context, page} = await firstVisit(browser, origin, (p) => CANNOT.early || p.evaluateOnNewDocument(counting));
   const asked = () => page.evaluate(() => window.keepAsked);
-  const askedBefore = counted && await asked();
+  const askedBefore = !CANNOT.early && await asked();
   const {dealt, burst, scored} = await dealAndBurst(page);
   check('real taps deal a new game and burst a group (the score changes)', scored && !burst.equals(dealt));
   await unless('early', keep, async () => check(keep, askedBefore === 0 && await asked() === 1,
@@ -216,8 +213,16 @@ async function played(browser, origin, server) {
     // Incognito is this test's own choice: a browser installs nothing from an incognito window.
     const complaints = installabilityErrors.map((e) => e.errorId).filter((id) => id !== 'in-incognito')
       .concat(manifest.errors.map((e) => e.message));
-    check('the browser can install the site (its manifest, icons and service worker)', complaints.length === 0,
-          complaints.join('\n'));
+    // Each icon a PNG of the size it declares (its header's width and height), one maskable.
+    const {icons, id} = JSON.parse(manifest.data);
+    for (const icon of icons) {
+      const png = Buffer.from(await (await fetch(new URL(icon.src, manifest.url))).arrayBuffer());
+      const size = png.toString('latin1', 12, 16) === 'IHDR' ? `${png.readUInt32BE(16)}x${png.readUInt32BE(20)}` : '?';
+      if (size !== icon.sizes) complaints.push(`${icon.src}: ${size}, declared ${icon.sizes}`);
+    }
+    if (!id || !icons.some((i) => i.purpose === 'maskable')) complaints.push('no id, or no maskable icon');
+    check('the browser can install the site (its manifest, its icons of the sizes they say, its service worker)',
+          complaints.length === 0, complaints.join('\n'));
   });
 
   await new Promise((r) => server.close(r));
@@ -242,6 +247,61 @@ async function played(browser, origin, server) {
   await context.close();
 }
 
+// The page's security policy lets in only the site's own files and its WebAssembly: the page
+// still starts, deals, saves, registers its worker and resumes with no violation said, and
+// an inline script it does not name is refused.
+async function policyKept(browser, origin) {
+  const said = [];
+  const {context, page} = await firstVisit(browser, origin, async (page) => {
+    page.on('console', (m) => { if (/security policy|violat|refused to/i.test(m.text())) said.push(m.text()); });
+    if (!CANNOT.early) {
+      await page.evaluateOnNewDocument(() => addEventListener('securitypolicyviolation', (e) => {
+        console.error(`violates the security policy: ${e.violatedDirective} ${e.blockedURI}`);
+      }));
+    }
+  });
+  const {scored} = await dealAndBurst(page);
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await page.reload();
+  await idle(page);
+  // An inline script of the test's own, which the policy names by no hash: refused, and said.
+  const before = said.length;
+  const ran = await page.evaluate(() => new Promise((resolve) => {
+    const s = document.createElement('script');
+    s.textContent = 'window.inlineRan = true;';
+    document.head.appendChild(s);
+    setTimeout(() => resolve(!!window.inlineRan), 500);
+  }));
+  const policy = await page.$eval('meta[http-equiv="Content-Security-Policy"]', (m) => m.content).catch(() => '');
+  const strict = /default-src 'self'.*script-src 'self' 'wasm-unsafe-eval'/.test(policy) &&
+                 !/-inline|'unsafe-eval'/.test(policy);
+  check('under its security policy the page plays, saves and resumes, with no violation said',
+        scored && strict && before === 0, `policy: ${policy}\n${said.join('\n')}`);
+  check('the security policy refuses a script it does not name, and the browser says so',
+        !ran && said.length > before, `ran: ${ran}; said: ${said.slice(before).join(' | ')}`);
+  await context.close();
+}
+
+// Lighthouse (npm), in the local Chromium: accessibility, best practices and the page's
+// description for search engines all in order. Its performance figures are left to the
+// benchmarks: a test does not time. Run beside the server, which this process is.
+async function audited(origin) {
+  const cli = path.join(__dirname, 'node_modules', 'lighthouse', 'cli', 'index.js');
+  const out = path.join(WORK, 'lighthouse.json');
+  const run = await new Promise((resolve) => execFile('node', [cli, `${origin}/`, '--quiet',
+                                 '--only-categories=accessibility,best-practices,seo',
+                                 '--output=json', `--output-path=${out}`,
+                                 '--chrome-flags=--headless=new --no-sandbox --disable-gpu'],
+    {env: {...process.env, CHROME_PATH: BINARIES.chromium[0]}}, (err, stdout, stderr) => resolve({err, stderr})));
+  const report = !run.err ? JSON.parse(fs.readFileSync(out, 'utf8')) : null;
+  const scores = report ? Object.values(report.categories).map((c) => `${c.id} ${c.score}`) : [];
+  const failed = report ? Object.values(report.audits).filter((a) => a.score !== null && a.score < 1 &&
+                                                                   a.scoreDisplayMode === 'binary') : [];
+  check('Lighthouse: accessibility, best practices and SEO all 1.0',
+        scores.length === 3 && scores.every((s) => / 1$/.test(s)),
+        report ? `${scores.join(', ')}\n${failed.map((a) => `${a.id}: ${a.title}`).join('\n')}` : run.stderr);
+}
+
 // A browser set to refuse every site its storage (and so its lock) is a private window at
 // its strictest: the game still starts and plays, and says once that it cannot save.
 async function storageRefused(origin) {
@@ -262,10 +322,12 @@ async function storageRefused(origin) {
   }
 }
 
-// A first visit: a browser context of its own, and the page waiting for input.
-async function firstVisit(browser, origin) {
+// A first visit: a browser context of its own, and the page waiting for input; `before` gets
+// the page before it loads.
+async function firstVisit(browser, origin, before = async () => {}) {
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
+  await before(page);
   await page.goto(`${origin}/`);
   await idle(page);
   return {context, page};
@@ -301,6 +363,36 @@ async function fitted(browser, origin) {
   }
   check('the screen takes the largest whole step that fits, centred, as the window changes', !wrong.length,
         wrong.join('\n'));
+  await context.close();
+}
+
+// A phone's first tap is heard: the browser lets a page start its sound only in the handler
+// of an input that grants it (a touch's pointerup or touchend, not its pointerdown). The page
+// says itself when it waits for input: the driver's own calls into it grant that too.
+async function heardAtFirstTouch(browser, origin) {
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.setViewport({width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true});
+  await page.evaluateOnNewDocument(() => {
+    addEventListener('pointerdown', (e) => { window.tapped = [e.pointerType, navigator.userActivation.hasBeenActive]; }, true);
+    const wait = setInterval(() => {
+      const p = window.Module && Module.pocket;
+      if (!p || !p.shown || p.wake === null) return;
+      clearInterval(wait);
+      const b = document.getElementById('screen').getBoundingClientRect();
+      console.log(`waiting ${b.left + b.width * 40 / 240} ${b.top + b.height * 36 / 320}`);  // the header
+    }, 50);
+  });
+  const waiting = new Promise((resolve) => page.on('console', (m) => {
+    const at = /^waiting (\S+) (\S+)$/.exec(m.text());
+    if (at) resolve([Number(at[1]), Number(at[2])]);
+  }));
+  await page.goto(`${origin}/`);
+  await page.touchscreen.tap(...await waiting);
+  await page.waitForFunction(() => Module.pocket.audio?.state === 'running', {timeout: 2000}).catch(() => {});
+  const [by, before, state] = await page.evaluate(() => (window.tapped || []).concat(Module.pocket.audio?.state));
+  check('a first touch on a phone starts the sound', by === 'touch' && !before && state === 'running',
+        `a tap by ${by}, the page active before it: ${before}, the sound: ${state}`);
   await context.close();
 }
 
@@ -454,7 +546,10 @@ async function updated(browser) {
     for (const name of Object.keys(SCRIPTS)) await sameAsHeadless(browser, served.origin, name);
     await badInput(browser, served.origin);
     await fitted(browser, served.origin);
+    await unless('sound', 'a first touch on a phone starts the sound', () => heardAtFirstTouch(browser, served.origin));
     await keyboard(browser, served.origin);
+    await policyKept(browser, served.origin);
+    await unless('cdp', 'Lighthouse\'s audit', () => audited(served.origin));
     await unless('refuse', 'with storage refused, the game plays', () => storageRefused(served.origin));
     await unless('cdp', 'with storage full, the game plays on', () => storageFull(served.origin));
     await updated(browser);

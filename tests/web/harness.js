@@ -1,49 +1,9 @@
 // Shared by the browser test and the benchmarks: the site served on 127.0.0.1, a browser of
-// each engine players use (Chromium and Firefox through puppeteer-core, WebKit through its
-// WebDriver), and the canvas as RGB bytes.
+// each engine (tools/browsers.js), and the canvas as RGB bytes.
 'use strict';
-const fs = require('fs');
 const path = require('path');
-const puppeteer = require('puppeteer-core');
 const {serve} = require('../../tools/serve.js');
-const webdriver = require('../../tools/webdriver.js');
-
-const ENGINES = ['chromium', 'firefox', 'webkit'];
-const installed = (...paths) => paths.find((p) => fs.existsSync(p));
-const BINARIES = {
-  chromium: [installed('/usr/bin/chromium', '/usr/bin/chromium-browser'), 'chromium'],
-  firefox: [installed('/usr/bin/firefox-esr', '/usr/bin/firefox'), 'firefox-esr'],
-  webkit: [installed('/usr/bin/WebKitWebDriver'), 'webkit2gtk-driver'],
-};
-
-// `profile`: a folder for the browser's profile; `refuseStorage`: the browser refuses every
-// site its storage, as a private window at its strictest.
-async function launch(engine = 'chromium', {profile, refuseStorage} = {}) {
-  const [binary, apt] = BINARIES[engine] || [];
-  if (!binary) throw new Error(`${engine} is not installed (apt-get install ${apt})`);
-  if (engine === 'webkit') {
-    if (refuseStorage) throw new Error('WebKit cannot be set to refuse storage');
-    return webdriver.launch(binary);
-  }
-  if (engine === 'firefox') {
-    return puppeteer.launch({
-      browser: 'firefox', executablePath: binary, headless: true, userDataDir: profile,
-      extraPrefsFirefox: {'media.volume_scale': '0.0', 'media.autoplay.default': 0,
-                          ...(refuseStorage ? {'network.cookie.cookieBehavior': 2} : {})},
-    });
-  }
-  if (refuseStorage) {
-    fs.mkdirSync(path.join(profile, 'Default'), {recursive: true});
-    fs.writeFileSync(path.join(profile, 'Default', 'Preferences'),
-                     JSON.stringify({profile: {default_content_setting_values: {cookies: 2}}}));
-  }
-  return puppeteer.launch({
-    executablePath: binary,
-    headless: true,
-    userDataDir: profile,
-    args: ['--no-sandbox', '--disable-gpu', '--mute-audio', '--autoplay-policy=no-user-gesture-required'],
-  });
-}
+const {ENGINES, BINARIES, launch} = require('../../tools/browsers.js');
 
 // Serves the site, and `extra` beside it (scripts), on a free port.
 async function start(site, extra, options) {
@@ -83,4 +43,4 @@ async function tap(page, x, y, touch) {
   await idle(page);
 }
 
-module.exports = {ENGINES, launch, start, canvasRgb, idle, tap};
+module.exports = {ENGINES, BINARIES, launch, start, canvasRgb, idle, tap};

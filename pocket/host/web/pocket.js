@@ -56,7 +56,8 @@ mergeInto(LibraryManager.library, {
       return keys.hasOwnProperty(e.key) ? keys[e.key] : -1;
     },
 
-    // Browsers play nothing before a gesture: the first tap or key starts the audio.
+    // Browsers play nothing before a gesture, and start sound only in the handlers of the
+    // inputs that grant it: a key, a mouse button, a touch or pen let go (not put down).
     startAudio: function() {
       if (PK.audio) { if (PK.audio.state === 'suspended') PK.audio.resume(); return; }
       var Context = window.AudioContext || window.webkitAudioContext;
@@ -68,8 +69,10 @@ mergeInto(LibraryManager.library, {
       Module['pocket'] = PK;  // for the browser test and the benchmarks
       var c = PK.canvas();
       if (!c) return;
+      ['keydown', 'mousedown', 'pointerup', 'touchend'].forEach(function(type) {
+        window.addEventListener(type, PK.startAudio, true);
+      });
       c.addEventListener('pointerdown', function(e) {
-        PK.startAudio();
         if (PK.down !== null || !e.isPrimary || (e.pointerType === 'mouse' && e.button !== 0)) return;
         var p = PK.toDevice(e, false);
         if (!p) return;
@@ -100,7 +103,6 @@ mergeInto(LibraryManager.library, {
         var key = PK.key(e);
         if (key < 0) return;
         e.preventDefault();
-        PK.startAudio();
         if (!e.repeat || (key >= 3 && key <= 6)) PK.push(PK.KEY, key, 0);  // only the arrows repeat
       });
       // Alt pressed and let go alone opens the menus, as F10 does.
@@ -160,7 +162,8 @@ mergeInto(LibraryManager.library, {
   // into it, and a browser whose database answers before the code is ready (Firefox) would
   // otherwise find no memory to write them to, and start a new game.
   $PK_setup__deps: ['$PK', '$FS', '$IDBFS', '$PK_mendIdbfs'],
-  $PK_setup__postset: 'addOnPreRun(function() { addRunDependency("pk-setup"); Module["pocketStart"].then(PK_setup); });',
+  $PK_setup__postset:
+    'addOnPreRun(function() { addRunDependency("pk-setup"); Module["pocketStart"].then(PK_setup); });',
   $PK_setup: function(start) {
     if (start.script) {
       PK.scriptName = start.script;

@@ -4,6 +4,26 @@
 # the page, program.js and program.wasm, the help pages that ship on the device, icons made
 # by ICONS (a native tool that writes the program's icon as icon-SIZE.png), a web app
 # manifest, and a service worker that keeps every file for offline play.
+# The page's security policy names its inline scripts and style by their SHA-256, in base64.
+function(pk_csp_hash text out)
+  string(SHA256 hex "${text}")
+  set(digits "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/")
+  set(b64 "")
+  # Three bytes (six hex digits) at a time make four digits; the last two bytes make three and "=".
+  foreach(at RANGE 0 63 6)
+    string(SUBSTRING "${hex}" ${at} 6 group)
+    string(LENGTH "${group}" n)
+    math(EXPR bits "0x${group} << ((6 - ${n}) * 4)")
+    math(EXPR count "(${n} * 4 + 5) / 6")
+    foreach(k RANGE 1 ${count})
+      math(EXPR d "(${bits} >> (24 - ${k} * 6)) & 63")
+      string(SUBSTRING "${digits}" ${d} 1 c)
+      string(APPEND b64 "${c}")
+    endforeach()
+  endforeach()
+  set(${out} "'sha256-${b64}='" PARENT_SCOPE)
+endfunction()
+
 function(pk_add_web_site target)
   set(PK_WEB_DIR ${CMAKE_CURRENT_FUNCTION_LIST_DIR})
   cmake_parse_arguments(W "" "NAME;DESCRIPTION;THEME;ICONS" "LIBRARIES" ${ARGN})
@@ -49,10 +69,16 @@ function(pk_add_web_site target)
   set(PK_WEB_NAME ${W_NAME})
   set(PK_WEB_DESCRIPTION ${W_DESCRIPTION})
   set(PK_WEB_THEME ${W_THEME})
-  # The page's own scripts go inside the page: no request before they run.
+  # The page's own scripts and style go inside the page: no request before they run.
   file(READ ${PK_WEB_DIR}/early.js PK_WEB_EARLY_SCRIPT)
   file(READ ${PK_WEB_DIR}/page.js PK_WEB_PAGE_SCRIPT)
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PK_WEB_DIR}/early.js ${PK_WEB_DIR}/page.js)
+  file(READ ${PK_WEB_DIR}/page.css PK_WEB_STYLE)
+  pk_csp_hash("\n${PK_WEB_EARLY_SCRIPT}" early)
+  pk_csp_hash("\n${PK_WEB_PAGE_SCRIPT}" page)
+  pk_csp_hash("\n${PK_WEB_STYLE}" PK_WEB_STYLE_HASH)
+  set(PK_WEB_SCRIPT_HASHES "${early} ${page}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+               ${PK_WEB_DIR}/early.js ${PK_WEB_DIR}/page.js ${PK_WEB_DIR}/page.css)
   configure_file(${PK_WEB_DIR}/index.html ${site}/index.html @ONLY)
   configure_file(${PK_WEB_DIR}/manifest.webmanifest.in ${site}/manifest.webmanifest @ONLY)
   file(GLOB pages ${shipped}/*.htm)
@@ -61,12 +87,15 @@ function(pk_add_web_site target)
     configure_file(${page} ${site}/${n} COPYONLY)
   endforeach()
 
-  add_custom_command(OUTPUT ${site}/icon-192.png ${site}/icon-512.png
-    COMMAND ${W_ICONS} ${site} 192 512
+  # Also for home screens: iOS's, opaque (it fills what is clear with black), and a maskable
+  # one that Android cuts to its own shape.
+  set(icons ${site}/icon-192.png ${site}/icon-512.png ${site}/icon-180-opaque.png ${site}/icon-512-maskable.png)
+  add_custom_command(OUTPUT ${icons}
+    COMMAND ${W_ICONS} ${site} 192 512 --opaque ${W_THEME} 180 --maskable ${W_THEME} 512
     DEPENDS ${W_ICONS} COMMENT "Making the site's icons" VERBATIM)
   # The service worker's list and version follow every file of the site.
   add_custom_target(${target}-site ALL
     COMMAND ${CMAKE_COMMAND} -DSITE=${site} -DTEMPLATE=${PK_WEB_DIR}/sw.js.in -P ${PK_WEB_DIR}/worker.cmake
-    DEPENDS ${target} ${site}/icon-192.png ${site}/icon-512.png
+    DEPENDS ${target} ${icons}
     COMMENT "Writing the service worker" VERBATIM)
 endfunction()

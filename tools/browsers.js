@@ -1,11 +1,15 @@
-// WebKit for the browser test and the benchmarks: Debian's WebKitWebDriver driving its
-// MiniBrowser (on an Xvfb screen of its own when there is no display), over W3C WebDriver,
-// behind the few calls of puppeteer's browser, context and page that they use.
-// A context is a session of its own (a browser with its own storage); its pages are windows.
+// A browser of each engine players use, for the browser test and the benchmarks: Chromium and
+// Firefox through puppeteer-core (the test's npm package), WebKit through Debian's
+// WebKitWebDriver driving its MiniBrowser (on an Xvfb screen of its own when there is no
+// display), over W3C WebDriver, behind the few calls of puppeteer's browser, context and page
+// that they use. A WebKit context is a session of its own (a browser with its own storage);
+// its pages are windows.
 'use strict';
 const {spawn} = require('child_process');
 const fs = require('fs');
 const net = require('net');
+const path = require('path');
+const puppeteer = require(path.join(__dirname, '..', 'tests', 'web', 'node_modules', 'puppeteer-core'));
 
 const MINIBROWSER = ['webkit2gtk-4.1', 'webkit2gtk-4.0', 'webkitgtk-6.0']
   .map((v) => `/usr/lib/x86_64-linux-gnu/${v}/MiniBrowser`).find((p) => fs.existsSync(p));
@@ -78,6 +82,10 @@ class Page {
           f.contentWindow.console[type] = function () {
             lines.push([type === 'info' ? 'log' : type === 'warn' ? 'warning' : type, [].join.call(arguments, ' ')]);
           };
+        });
+        // What the browser would say on its console of a violation of the page's security policy.
+        f.contentWindow.addEventListener('securitypolicyviolation', function (e) {
+          lines.push(['error', 'violates the security policy: ' + e.violatedDirective + ' ' + e.blockedURI]);
         });`});
     });
     await this.waitForFunction(() => document.readyState === 'complete', {timeout: 20000});
@@ -205,7 +213,7 @@ async function session(binary, env) {
   return {driver, url, id: value.sessionId};
 }
 
-async function launch(binary) {
+async function webkit(binary) {
   if (!MINIBROWSER) throw new Error('no MiniBrowser (apt-get install webkit2gtk-driver)');
   const env = {...process.env};
   let screen = null;
@@ -229,4 +237,40 @@ async function launch(binary) {
   return browser;
 }
 
-module.exports = {launch};
+const ENGINES = ['chromium', 'firefox', 'webkit'];
+const installed = (...paths) => paths.find((p) => fs.existsSync(p));
+const BINARIES = {
+  chromium: [installed('/usr/bin/chromium', '/usr/bin/chromium-browser'), 'chromium'],
+  firefox: [installed('/usr/bin/firefox-esr', '/usr/bin/firefox'), 'firefox-esr'],
+  webkit: [installed('/usr/bin/WebKitWebDriver'), 'webkit2gtk-driver'],
+};
+
+// `profile`: a folder for the browser's profile; `refuseStorage`: the browser refuses every
+// site its storage, as a private window at its strictest.
+async function launch(engine = 'chromium', {profile, refuseStorage} = {}) {
+  const [binary, apt] = BINARIES[engine] || [];
+  if (!binary) throw new Error(`${engine} is not installed (apt-get install ${apt})`);
+  if (engine === 'webkit') {
+    if (refuseStorage) throw new Error('WebKit cannot be set to refuse storage');
+    return webkit(binary);
+  }
+  if (engine === 'firefox') {
+    return puppeteer.launch({
+      browser: 'firefox', executablePath: binary, headless: true, userDataDir: profile,
+      extraPrefsFirefox: {'media.volume_scale': '0.0', ...(refuseStorage ? {'network.cookie.cookieBehavior': 2} : {})},
+    });
+  }
+  if (refuseStorage) {
+    fs.mkdirSync(path.join(profile, 'Default'), {recursive: true});
+    fs.writeFileSync(path.join(profile, 'Default', 'Preferences'),
+                     JSON.stringify({profile: {default_content_setting_values: {cookies: 2}}}));
+  }
+  return puppeteer.launch({
+    executablePath: binary,
+    headless: true,
+    userDataDir: profile,
+    args: ['--no-sandbox', '--disable-gpu', '--mute-audio'],
+  });
+}
+
+module.exports = {ENGINES, BINARIES, launch};
