@@ -5,8 +5,8 @@ root=${1:-.}
 cd "$root" || exit 2
 fail=0
 bad=$(grep -rlE '#\s*include\s*[<"]SDL' --include='*.cpp' --include='*.h' . \
-      | grep -v -E '^\./(pocket/host/sdl/|build)' || true)
-[ -n "$bad" ] && { echo "SDL outside pocket/host/sdl/:"; echo "$bad"; fail=1; }
+      | grep -v -E '^\./(pocket/host/x11/|build)' || true)
+[ -n "$bad" ] && { echo "SDL outside pocket/host/x11/:"; echo "$bad"; fail=1; }
 bad=$(grep -rlE '#\s*include\s*[<"](ft2build|freetype)' --include='*.cpp' --include='*.h' \
       core view shell store dialogs pocket/include pocket/host 2>/dev/null || true)
 [ -n "$bad" ] && { echo "FreeType outside the layer:"; echo "$bad"; fail=1; }

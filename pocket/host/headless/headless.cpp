@@ -12,6 +12,7 @@
 #include <thread>
 
 #include <pocket/automation.h>
+#include <pocket/command_line.h>
 #include <pocket/host.h>
 #include <pocket/unicode.h>
 #include <script/runner.h>
@@ -110,8 +111,8 @@ std::filesystem::path makeTemporaryFolder(const std::string& prefix) {
   return {};
 }
 
-void usage(const std::string& name) {
-  std::printf(
+void usage(const std::string& name, FILE* to) {
+  std::fprintf(to,
       "usage: %s [--device-root DIR] [--script FILE]\n"
       "Runs the program on a virtual device driven by a script (standard input without\n"
       "--script), one command a line, and logs what happens on standard output.\n"
@@ -127,29 +128,12 @@ int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& m
   std::optional<std::filesystem::path> root;
   std::optional<std::string> scriptFile;
   const std::string& name = hostName();
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    if (a == "-h" || a == "--help") {
-      usage(name);
-      return 0;
-    }
-    if (a == "--version") {
-      std::printf("%s %s\n", name.c_str(), PK_PROGRAM_VERSION);
-      return 0;
-    }
-    if (a == "--device-root" && i + 1 < argc) {
-      root = argv[++i];
-      continue;
-    }
-    if (a == "--script" && i + 1 < argc) {
-      scriptFile = argv[++i];
-      continue;
-    }
-    bool known = a == "--device-root" || a == "--script";
-    std::fprintf(stderr, "%s: %s %s\nTry '%s --help' for more information.\n", name.c_str(),
-                 known ? "missing value after" : "unknown option", a.c_str(), name.c_str());
-    return 2;
-  }
+  ProgramCommandLine line{name,
+                          PK_PROGRAM_VERSION,
+                          {{"--device-root", 1, [&](char* const* v) { return bool(root = v[0]); }},
+                           {"--script", 1, [&](char* const* v) { return bool(scriptFile = v[0]); }}},
+                          [&](FILE* to) { usage(name, to); }};
+  if (std::optional<int> code = readCommandLine(argc, argv, line)) return *code;
 
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, std::fclose);
   if (scriptFile) {

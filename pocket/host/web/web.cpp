@@ -3,15 +3,14 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <pocket/interactive.h>
 #include <script/runner.h>
 
 // The page's side (pocket.js). Those that wait return to the program only when the page
@@ -61,63 +60,20 @@ static_assert(int(InputEvent::Kind::StylusDown) == 0 && int(InputEvent::Kind::St
 // script runs interpreted the first time, when it would hold up the first frame. A band of
 // rows at a time, as the canvas copies each: fresh memory costs the first frame more than
 // the extra calls (a page fault for every 4 KB of a second screen).
-void presentOnPage(ScreenView s, std::optional<RECT> cursor = std::nullopt) {
-  constexpr int kBandRows = 32;
-  static std::vector<uint32_t> band;
-  band.resize(size_t(s.width) * kBandRows);
-  for (int top = 0; top < s.height; top += kBandRows) {
-    int rows = std::min(kBandRows, s.height - top);
-    const size_t count = size_t(rows) * size_t(s.width);
-    const uint32_t* from = s.pixels + size_t(top) * size_t(s.width);
-    // The cursor goes over a copy, never into the program's screen.
-    if (cursor) {
-      std::copy(from, from + count, band.begin());
-      drawStylusCursor(band.data(), s.width, rows, *cursor, 1, top);
-      from = band.data();
-    }
-    for (size_t i = 0; i < count; ++i) {
-      uint32_t p = from[i];
-      band[i] = 0xFF000000u | (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF);
-    }
-    pk_web_present(band.data(), s.width, s.height, top, rows);
+void toCanvas(uint32_t* band, int width, int height, int top, int rows) {
+  for (size_t i = 0, n = size_t(rows) * size_t(width); i < n; ++i) {
+    uint32_t p = band[i];
+    band[i] = 0xFF000000u | (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF);
   }
+  pk_web_present(band, width, height, top, rows);
 }
 
-class PageHost final : public Host {
+// The canvas is the device screen, pixel for pixel; the page scales it.
+class PageHost final : public InteractiveHost {
  public:
-  void present(ScreenView s) override {
-    shown_ = s;
-    presentOnPage(s, stylus_.outline());
-  }
-
-  bool nextEvent(InputEvent& out, int timeoutMs) override {
-    const double deadline = timeoutMs >= 0 ? pk_web_now() + timeoutMs : -1;
-    for (;;) {
-      if (take(out)) return true;
-      // Whatever was saved is in the browser's storage before the next input is handled.
-      if (filesChanged_) {
-        filesChanged_ = false;
-        pk_web_persist();
-      }
-      if (int minutes = clockMinutes(); minutes != shownMinutes_) {
-        shownMinutes_ = minutes;
-        out = InputEvent{InputEvent::Kind::ClockChanged};
-        return true;
-      }
-      // Awake once a minute at most, for the navigation bar's clock. A key the cursor took
-      // wakes the wait too, and the wait goes on.
-      int wait = pk_web_minute_left();
-      if (deadline >= 0) {
-        int left = int(std::ceil(deadline - pk_web_now()));
-        if (left <= 0) return false;
-        wait = std::min(wait, left);
-      }
-      pk_web_wait(wait);
-    }
-  }
+  explicit PageHost(const DeviceConfig& c) : InteractiveHost(c.width, c.height, c.width, c.height, Screen::Borrowed) {}
 
   int clockMinutes() override { return pk_web_clock(); }
-
   void pause(uint32_t ms) override { pk_web_sleep(int(ms)); }
   uint64_t milliseconds() override { return uint64_t(pk_web_now()); }
   uint32_t random() override { return pk_web_random(); }
@@ -131,37 +87,34 @@ class PageHost final : public Host {
   }
 
  private:
-  bool take(InputEvent& out) {
+  bool waitForEvents(int timeoutMs) override {
+    bool got = false;
     int e[3];
-    while (pending_.empty() && pk_web_take(e)) {
-      if (e[0] == kPageKey) {
-        if (stylus_.press(Key(e[1]), pending_)) redraw();
-        continue;
+    while (pk_web_take(e)) {
+      got = true;
+      using K = InputEvent::Kind;
+      switch (e[0]) {
+        case kPageKey: keyPressed(Key(e[1])); break;
+        case int(K::StylusDown): stylusDown(e[1], e[2]); break;
+        case int(K::StylusMove): stylusMove(e[1], e[2]); break;
+        case int(K::StylusUp): stylusUp(e[1], e[2]); break;
+        default: break;
       }
-      InputEvent got{InputEvent::Kind(e[0]), e[1], e[2]};
-      // The stylus takes over from the keyboard's cursor.
-      if (got.kind == InputEvent::Kind::StylusDown && stylus_.outline()) {
-        stylus_.hide();
-        redraw();
-      }
-      pending_.push_back(got);
     }
-    if (pending_.empty()) return false;
-    out = pending_.front();
-    pending_.pop_front();
-    return true;
+    if (got) return true;
+    // Whatever was saved is in the browser's storage before the next input is handled.
+    if (filesChanged_) {
+      filesChanged_ = false;
+      pk_web_persist();
+    }
+    return pk_web_wait(timeoutMs) != 0;
   }
-
-  // Only while the program waits for input: then the screen it last showed is as it was.
-  void redraw() {
-    if (shown_.pixels) presentOnPage(shown_, stylus_.outline());
+  void showBand(uint32_t* pixels, int width, int top, int rows) override {
+    toCanvas(pixels, width, windowHeight(), top, rows);
   }
+  int msToNextMinute() override { return pk_web_minute_left(); }
 
-  KeyboardStylus stylus_;
-  std::deque<InputEvent> pending_;
-  ScreenView shown_{nullptr, 0, 0};
   bool filesChanged_ = false;
-  int shownMinutes_ = pk_web_clock();
 };
 
 // The headless device's script mode; the log goes to the console, and the run stops where
@@ -172,7 +125,8 @@ class ScriptPageHost final : public script::ScriptedHost {
 
   void present(ScreenView s) override {
     ScriptedHost::present(s);
-    presentOnPage(s);
+    presentScaled(s, s.width, s.height, std::nullopt, band_,
+                  [&](uint32_t* pixels, int width, int top, int rows) { toCanvas(pixels, width, s.height, top, rows); });
   }
 
  protected:
@@ -190,6 +144,9 @@ class ScriptPageHost final : public script::ScriptedHost {
   std::string screenshot(const std::string&, ScreenView) override { return {}; }
   std::string copyOut(const std::string&, const std::string&) override { return {}; }
   void waitReal(uint32_t ms) override { pk_web_sleep(int(ms)); }
+
+ private:
+  std::vector<uint32_t> band_;
 };
 
 int runScript(const std::string& name, char* script, ProgramEntry entry, const ModuleImage& module) {
@@ -235,7 +192,7 @@ int webMain(ProgramEntry entry, const ModuleImage& module) {
   DeviceConfig config;
   config.root = root;
   config.shipped = kShipped;
-  PageHost host;
+  PageHost host(config);
   int code = runProgram(host, config, entry, module);
   pk_web_show("The game has closed. Reload the page to start it again.");
   return code;

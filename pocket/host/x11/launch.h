@@ -1,4 +1,4 @@
-// Starting desktop programs from the SDL host.
+// Starting desktop programs from the X11 host.
 #pragma once
 #include <string>
 #include <vector>
