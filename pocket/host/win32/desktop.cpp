@@ -31,7 +31,7 @@ struct State {
   bool stylusDown = false;
   bool altAlone = false;
   bool fullScreen = false;
-  WINDOWPLACEMENT placement{sizeof(WINDOWPLACEMENT)};
+  WINDOWPLACEMENT placement{};
   LONG_PTR style = 0;
 };
 
@@ -49,7 +49,9 @@ void press(Press p) { put(Input{Input::Kind::Press, 0, 0, p}); }
 void toggleFullScreen(HWND w) {
   State& s = state();
   if (!s.fullScreen) {
-    MONITORINFO monitor{sizeof(MONITORINFO)};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    s.placement.length = sizeof s.placement;
     if (!GetWindowPlacement(w, &s.placement) || !GetMonitorInfoW(MonitorFromWindow(w, MONITOR_DEFAULTTOPRIMARY), &monitor))
       return;
     s.style = GetWindowLongPtrW(w, GWL_STYLE);
@@ -205,9 +207,11 @@ Sound& sound() {
 
 }  // namespace
 
-bool open(const std::string& title, int width, int height, std::function<void()> repaint, std::string& error) {
+bool open(const std::string& title, int width, int height, int fixedWidth, int fixedHeight,
+          std::function<void()> repaint, std::string& error) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW cls{sizeof(WNDCLASSEXW)};
+  WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
   cls.lpfnWndProc = windowProc;
   cls.hInstance = instance;
   cls.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
@@ -224,7 +228,8 @@ bool open(const std::string& title, int width, int height, std::function<void()>
   DWORD style = WS_OVERLAPPEDWINDOW;
   SIZE frame = outerSize(0, 0, style);
   int zoom = std::max(1L, std::min((work.right - work.left - frame.cx) / width, (work.bottom - work.top - frame.cy) / height));
-  SIZE outer = outerSize(width * zoom, height * zoom, style);
+  SIZE outer = fixedWidth > 0 && fixedHeight > 0 ? outerSize(fixedWidth, fixedHeight, style)
+                                                 : outerSize(width * zoom, height * zoom, style);
   int x = work.left + std::max(0L, (work.right - work.left - outer.cx) / 2);
   int y = work.top + std::max(0L, (work.bottom - work.top - outer.cy) / 2);
   state().repaint = std::move(repaint);
@@ -350,6 +355,12 @@ int localMinutes() {
   SYSTEMTIME t;
   GetLocalTime(&t);
   return t.wHour * 60 + t.wMinute;
+}
+
+int msToNextMinute() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return 60000 - (t.wSecond * 1000 + t.wMilliseconds) + 5;
 }
 
 uint64_t milliseconds() { return GetTickCount64(); }

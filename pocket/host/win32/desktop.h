@@ -21,9 +21,11 @@ struct Input {
 };
 
 // Opens the window at the largest whole zoom of a width x height screen that fits the
-// work area, centred. `repaint` draws the whole window (with show()) whenever Windows asks.
-// False, with the reason, when no window opens.
-bool open(const std::string& title, int width, int height, std::function<void()> repaint, std::string& error);
+// work area (or with an inside of exactly fixedWidth x fixedHeight, when given), centred.
+// `repaint` draws the whole window (with show()) whenever Windows asks. False, with the
+// reason, when no window opens.
+bool open(const std::string& title, int width, int height, int fixedWidth, int fixedHeight,
+          std::function<void()> repaint, std::string& error);
 void close();
 // The window's inside, in pixels.
 int clientWidth();
@@ -43,6 +45,8 @@ void stopSound();
 
 bool openDocument(const std::filesystem::path& file);
 int localMinutes();
+// Until just after the local clock's next minute.
+int msToNextMinute();
 uint64_t milliseconds();
 // %APPDATA%: the user's roaming application data; empty when Windows gives none.
 std::filesystem::path applicationData();
