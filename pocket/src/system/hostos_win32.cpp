@@ -150,8 +150,17 @@ Error close(File file, bool flush) {
 }
 
 Error replace(const fs::path& temp, const fs::path& path) {
-  // A read-only file, or one another program holds open without sharing (a backup tool, a
-  // virus scanner), refuses the move: the old file stays.
+  DWORD old = GetFileAttributesW(path.c_str());
+  if (old != INVALID_FILE_ATTRIBUTES) {
+    // A read-only file is one its owner wants kept as it is.
+    if (old & FILE_ATTRIBUTE_READONLY) return errorOf(ERROR_ACCESS_DENIED);
+    // Asked first, as the move itself may not: another program (a backup tool, a virus
+    // scanner) that holds the file open without sharing keeps it as it is.
+    HANDLE h = CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return lastError();
+    CloseHandle(h);
+  }
   if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return lastError();
   return {};

@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# The Windows programs under Wine (FZ_WIN_BUILD), against the native ones (FZ_BUILD):
+# - fizzorbs-headless.exe replays what end-to-end scripts ask of the native headless device,
+#   with the same log line for line and the same screenshots, copies and device files byte
+#   for byte;
+# - saves under faults (a read-only state file, one held open without sharing by another
+#   process) keep the last good file and say so once;
+# - the window (window.sh) maps, real clicks deal and burst, closing and starting again
+#   resumes the same board, the state file it leaves shows the same screen on the native
+#   device, a second start brings the first to the front and exits;
+# - the zip's programs import only Windows' own DLLs.
+source "$(dirname "$0")/../e2e/lib.bash"
+: "${FZ_WIN_BUILD:?FZ_WIN_BUILD must name the Windows build directory}"
+for tool in wine Xvfb xdotool xwd xwdtopnm x86_64-w64-mingw32-gcc x86_64-w64-mingw32-objdump unzip; do
+  command -v $tool >/dev/null || { fail "$tool is needed"; finish; }
+done
+HERE=$(cd "$(dirname "$0")" && pwd)
+WIN_HEADLESS="$FZ_WIN_BUILD/fizzorbs-headless.exe"
+# A prefix of its own, kept in the build folder between runs; no sound driver (the game
+# plays silently without a device, and the sound libraries would only fill the log).
+export WINEPREFIX="$FZ_WIN_BUILD/wineprefix" WINEDEBUG=-all
+export WINEDLLOVERRIDES="winealsa.drv,winepulse.drv,mscoree,mshtml=d"
+started=$(date +%s)
+wine wineboot -i > /dev/null 2>&1 || { fail "the Wine prefix cannot start"; finish; }
+echo "prefix ready in $(($(date +%s) - started)) s"
+winerun() { timeout 60 wine "$@"; }
+
+# --- The headless device: what the end-to-end scripts ask, replayed on both programs.
+mkdir -p "$WORK/build" "$WORK/record"
+for f in "$FZ_BUILD"/*; do ln -s "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "$WORK/build/"; done
+rm "$WORK/build/fizzorbs-headless"
+ln -s "$HERE/record.sh" "$WORK/build/fizzorbs-headless"
+NATIVE_HEADLESS="$FZ_BUILD/fizzorbs-headless"
+for script in keyboard screens; do
+  FZ_BUILD="$WORK/build" FZ_RECORD="$WORK/record" FZ_NATIVE_HEADLESS="$NATIVE_HEADLESS" \
+    bash "$FZ_SOURCE/tests/e2e/$script.sh" > "$WORK/$script.out" 2>&1 ||
+    { fail "$script.sh natively"; grep -v "^ok:" "$WORK/$script.out" | head -20; }
+done
+replayed=0 differ=0
+for keep in "$WORK"/record/*; do
+  for side in native windows; do
+    out="$keep/$side"
+    mkdir -p "$out/files"
+    if [ -d "$keep/root" ]; then cp -a "$keep/root" "$out/root"; else mkdir -p "$out/root"; fi
+    sed "s#$(cat "$keep/work")#$out/files#g" "$keep/script" > "$out/script"
+  done
+  code=0
+  timeout 60 "$FZ_BUILD/fizzorbs-headless" --device-root "$keep/native/root" --script "$keep/native/script" \
+    > "$keep/native/log" 2> /dev/null || code=$?
+  wcode=0
+  winerun "$WIN_HEADLESS" --device-root "$keep/windows/root" --script "$keep/windows/script" \
+    > "$keep/windows/raw" 2> /dev/null || wcode=$?
+  tr -d '\r' < "$keep/windows/raw" | sed "s#$keep/windows#$keep/native#g" > "$keep/windows/log"
+  replayed=$((replayed + 1))
+  if [ "$code" != "$wcode" ] || ! cmp -s "$keep/native/log" "$keep/windows/log" ||
+     ! diff -r "$keep/native/files" "$keep/windows/files" > /dev/null ||
+     ! diff -r "$keep/native/root" "$keep/windows/root" > /dev/null; then
+    differ=$((differ + 1))
+    echo "differs: $keep/script (exit $code / $wcode)"
+    diff "$keep/native/log" "$keep/windows/log" | head -5
+  fi
+done
+shots=$(find "$WORK"/record/*/windows/files -name '*.png' | wc -l)
+expect "fizzorbs-headless.exe: $replayed runs ($shots screenshots) as on the native device" \
+  eval '[ "$replayed" -ge 8 ] && [ "$shots" -ge 5 ] && [ "$differ" = 0 ]'
+
+# --- Saves under faults keep the last good file, and say so once.
+ROOT="$WORK/faults"
+STATE="$ROOT/Windows/Fizzorbs.dat"
+mkdir -p "$ROOT"
+printf 'random 1234\nstart\nmenu "Game" "New Game"\n' | PROGRAM="$FZ_BUILD/fizzorbs-headless" run deal
+read -r GX GY _ <<< "$($FZSTATE "$STATE" group)"
+cp "$STATE" "$WORK/good.dat"
+# burst NAME [MORE]: two taps burst the group (a save), then MORE; burstscript only writes it.
+burstscript() { printf 'start\ntap %s %s\ntap %s %s\n%b' "$GX" "$GY" "$GX" "$GY" "${2:-}" > "$WORK/$1.fzs"; }
+burst() {
+  burstscript "$@"
+  LOG="$WORK/$1.log" ERR="$WORK/$1.err" CODE=0
+  winerun "$WIN_HEADLESS" --device-root "$ROOT" --script "$WORK/$1.fzs" > "$LOG" 2> "$ERR" || CODE=$?
+}
+chmod a-w "$STATE"
+burst readonly "toolbar 106\n"   # and Undo: a second save
+chmod u+w "$STATE"
+expect "a read-only state file is kept as it was, and the failure said once" \
+  eval 'cmp -s "$STATE" "$WORK/good.dat" && [ "$(grep -c "cannot save" "$ERR")" = 1 ] &&
+        errs "the last saved game is kept"'
+# The file is taken once the game has read it (the log shows the game waiting), while the
+# script waits.
+x86_64-w64-mingw32-gcc -municode -O2 -o "$WORK/holdopen.exe" "$HERE/holdopen.c" || fail "the helper builds"
+burstscript held "toolbar 106\n"
+sed -i '1a dump\nwait 5000' "$WORK/held.fzs"
+LOG="$WORK/held.log" ERR="$WORK/held.err" CODE=0
+winerun "$WIN_HEADLESS" --device-root "$ROOT" --script "$WORK/held.fzs" > "$LOG" 2> "$ERR" &
+game=$!
+for _ in $(seq 200); do grep -q '^active' "$LOG" && break; sleep 0.05; done
+mkfifo "$WORK/hold.in"
+winerun "$WORK/holdopen.exe" "Z:${STATE//\//\\}" < "$WORK/hold.in" > "$WORK/hold.out" 2> /dev/null &
+holder=$!
+exec 7> "$WORK/hold.in"
+for _ in $(seq 200); do grep -q held "$WORK/hold.out" 2> /dev/null && break; sleep 0.05; done
+expect "another process holds the state file without sharing, while the game plays" grep -q held "$WORK/hold.out"
+wait "$game" || CODE=$?
+exec 7>&-
+wait "$holder"
+expect "a state file held open by another process is kept as it was, and the failure said once" \
+  eval 'grep -q "^sleep 200" "$LOG" && cmp -s "$STATE" "$WORK/good.dat" && [ "$(grep -c "cannot save" "$ERR")" = 1 ]'
+burst free
+expect "once the file is free, the saves land" \
+  eval '[ "$(field moves)" = 1 ] && [ ! -s "$ERR" ]'
+
+# --- The zip: its programs need only what Windows ships.
+unzip -q -d "$WORK/zip" "$FZ_WIN_BUILD"/fizzorbs-*-windows-x64.zip
+dlls=$(for exe in "$WORK"/zip/*/*.exe; do x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p'; done |
+       tr 'a-z' 'A-Z' | sort -u)
+expect "the zip's programs import only Windows' DLLs ($(echo $dlls))" \
+  eval '[ -n "$dlls" ] && ! grep -qvxE "(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|WINMM|MSVCRT)\.DLL" <<< "$dlls"'
+missing=""
+for f in fizzorbs.exe fizzorbs-headless.exe share/fizzorbs/device/Windows/fizzorbs.htm \
+         share/fizzorbs/device/Windows/Critical.wav README.txt LICENSE.txt; do
+  compgen -G "$WORK/zip/*/$f" > /dev/null || missing="$missing $f"
+done
+expect "the zip holds both programs, the help page, the system sound, a readme and the licence" test -z "$missing"
+
+finish
