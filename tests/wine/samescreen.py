@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""samescreen.py DEVICE.png WINDOW.ppm [ZOOM]: whether a window's picture (a PPM of its
-inside) shows the device screen of a PNG, each device pixel a ZOOM x ZOOM square, centred.
-The navigation bar's clock (the top 26 rows) is left out: the window shows local time."""
+"""samescreen.py DEVICE.png WINDOW.ppm ZOOM [board]: whether a window's picture (a PPM of
+its inside) shows the device screen of a PNG, each device pixel a ZOOM x ZOOM square,
+centred. The navigation bar (the top 26 rows) is left out: the window's clock shows local
+time. With `board`, so is the menu bar (the bottom 26 rows), whose Undo button a game
+resumed from its file does not offer."""
 import struct
 import sys
 import zlib
@@ -57,10 +59,11 @@ def read_ppm(path):
 def main():
     dw, dh, device = read_png(sys.argv[1])
     ww, wh, window = read_ppm(sys.argv[2])
-    zoom = int(sys.argv[3]) if len(sys.argv) > 3 else min(ww // dw, wh // dh)
+    zoom = int(sys.argv[3])
+    last = dh - 26 if sys.argv[4:] == ['board'] else dh
     left, top = (ww - dw * zoom) // 2, (wh - dh * zoom) // 2
     bad = 0
-    for y in range(26, dh):
+    for y in range(26, last):
         row = window[top + y * zoom + zoom // 2]
         for x in range(dw):
             wx = (left + x * zoom + zoom // 2) * 3

@@ -20,6 +20,13 @@ WIN_HEADLESS="$FZ_WIN_BUILD/fizzorbs-headless.exe"
 # plays silently without a device, and the sound libraries would only fill the log).
 export WINEPREFIX="$FZ_WIN_BUILD/wineprefix" WINEDEBUG=-all
 export WINEDLLOVERRIDES="winealsa.drv,winepulse.drv,mscoree,mshtml=d"
+# Wine's desktop process, started with the prefix's server, needs the display from the start.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$WORK/display" 2> "$WORK/xvfb.err" &
+xvfb=$!
+trap 'wineserver -k 2> /dev/null; kill "$xvfb" 2> /dev/null; wait 2> /dev/null; rm -rf "$WORK"' EXIT
+for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -n1 "$WORK/display")"
+wineserver -k 2> /dev/null
 started=$(date +%s)
 wine wineboot -i > /dev/null 2>&1 || { fail "the Wine prefix cannot start"; finish; }
 echo "prefix ready in $(($(date +%s) - started)) s"
@@ -107,6 +114,75 @@ expect "a state file held open by another process is kept as it was, and the fai
 burst free
 expect "once the file is free, the saves land" \
   eval '[ "$(field moves)" = 1 ] && [ ! -s "$ERR" ]'
+
+# --- The window: it opens at 3x (720 x 960) on the 1280 x 1024 display.
+# The window program keeps its device in %APPDATA%\fizzorbs.
+ROOT="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/fizzorbs"
+STATE="$ROOT/Windows/Fizzorbs.dat"
+rm -rf "$ROOT"
+# wait_for TEST...: up to 30 s for the test to pass (Wine on a loaded machine is slow to start).
+wait_for() { for _ in $(seq 600); do "$@" && return 0; sleep 0.05; done; return 1; }
+found() { window=$(xdotool search --onlyvisible --name '^Fizzorbs$' 2> /dev/null | head -n1); [ -n "$window" ]; }
+# Wine may make the window's X window anew: each use looks for it again.
+# click X Y: a real click at a point of the device's screen.
+click() { found && xdotool mousemove --window "$window" $((3 * $1 + 1)) $((3 * $2 + 1)) click 1; sleep 0.3; }
+grab() { found && xwd -silent -id "$window" | xwdtopnm > "$WORK/$1.ppm" 2> /dev/null; }
+# shows SCREENSHOT GRAB [board]: the window's picture is the device screen of the screenshot.
+shows() { grab "$2" && python3 "$HERE/samescreen.py" "$1" "$WORK/$2.ppm" 3 ${3:-} > "$WORK/$2.diff"; }
+gone() { ! kill -0 "$program" 2> /dev/null; }
+# Ctrl+Q, after a click on the score (a tap that does nothing) that gives the window the
+# keyboard; pressed again while Wine, without a window manager, hands the focus back.
+quit() {
+  for _ in 1 2 3 4; do
+    click 120 34
+    xdotool key ctrl+q
+    for _ in $(seq 60); do gone && return 0; sleep 0.05; done
+  done
+  return 1
+}
+ingame() { [ -f "$STATE" ] && [ "$(field game_in_progress)" = 1 ]; }
+burst_seen() { [ -f "$STATE" ] && [ "$(field moves)" = 1 ]; }
+
+started=$(date +%s.%N)
+timeout 120 wine "$FZ_WIN_BUILD/fizzorbs.exe" > "$WORK/window.log" 2>&1 &
+program=$!
+expect "the window maps" wait_for found
+echo "window mapped $(awk "BEGIN { printf \"%.1f\", $(date +%s.%N) - $started }") s after the start"
+expect "it opens at the largest whole zoom that fits, 3x" \
+  eval 'xdotool getwindowgeometry "$window" | grep -q "Geometry: 720x960"'
+click 20 308                                     # Game
+click 35 238                                     # New Game
+expect "clicks on Game and New Game deal a game, saved in %APPDATA%" wait_for ingame
+read -r GX GY GN <<< "$($FZSTATE "$STATE" group)"
+click "$GX" "$GY"
+click "$GX" "$GY"
+expect "two clicks on a group burst it" \
+  eval 'wait_for burst_seen && [ "$(field score)" = $((GN * (GN - 1))) ]'
+cp "$STATE" "$WORK/played.dat"
+
+# The state file, on the native device, shows what the window shows.
+mkdir -p "$WORK/carried/Windows"
+cp "$STATE" "$WORK/carried/Windows/"
+printf 'start\nscreenshot %s\n' "$WORK/carried.png" |
+  "$FZ_BUILD/fizzorbs-headless" --device-root "$WORK/carried" > /dev/null
+expect "the state file shows on the native device the board the window shows" \
+  wait_for shows "$WORK/carried.png" played board
+
+code=0
+winerun "$FZ_WIN_BUILD/fizzorbs.exe" > "$WORK/second.log" 2>&1 || code=$?
+expect "a second start exits 0, leaving one window" \
+  eval '[ "$code" = 0 ] && [ "$(xdotool search --onlyvisible --name "^Fizzorbs\$" | wc -l)" = 1 ] && kill -0 "$program"'
+
+quit
+code=0
+wait "$program" || code=$?
+expect "Ctrl+Q closes the window and the program, with code 0" eval '[ "$code" = 0 ] && ! found'
+timeout 120 wine "$FZ_WIN_BUILD/fizzorbs.exe" > "$WORK/window.log" 2>&1 &
+program=$!
+expect "started again, the window resumes the same board" \
+  eval 'wait_for found && wait_for shows "$WORK/carried.png" resumed && cmp -s "$STATE" "$WORK/played.dat"'
+quit
+wait "$program"
 
 # --- The zip: its programs need only what Windows ships.
 unzip -q -d "$WORK/zip" "$FZ_WIN_BUILD"/fizzorbs-*-windows-x64.zip
