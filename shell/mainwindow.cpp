@@ -26,6 +26,7 @@ const WCHAR kWindowTitle[] = u"Fizzorbs";
 constexpr int EXIT_NORMAL = 0;
 constexpr int EXIT_CLASS_REFUSED = 1;
 constexpr int EXIT_NO_WINDOW = 16;
+constexpr UINT kAcceleratorTable = 100;  // beside the menu of the same number
 
 constexpr int kBackingSize = 320;
 constexpr UINT WM_FIZZORBS_RESERVED = WM_USER + 10;
@@ -225,8 +226,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int cmdShow) {
   }
   firstShow = 0;
 
+  HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(kAcceleratorTable));
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0)) {
+    if (TranslateAcceleratorW(mainWindow, accelerators, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

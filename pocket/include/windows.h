@@ -57,6 +57,7 @@ PK_DECLARE_HANDLE(HINSTANCE);
 PK_DECLARE_HANDLE(HMENU);
 PK_DECLARE_HANDLE(HICON);
 PK_DECLARE_HANDLE(HRSRC);
+PK_DECLARE_HANDLE(HACCEL);
 #undef PK_DECLARE_HANDLE
 typedef HICON HCURSOR;
 typedef HINSTANCE HMODULE;
@@ -92,6 +93,7 @@ typedef const RECT* LPCRECT;
 #define RT_BITMAP MAKEINTRESOURCEW(2)
 #define RT_MENU MAKEINTRESOURCEW(4)
 #define RT_DIALOG MAKEINTRESOURCEW(5)
+#define RT_ACCELERATOR MAKEINTRESOURCEW(9)
 #define RT_STRING MAKEINTRESOURCEW(6)
 #define RT_RCDATA MAKEINTRESOURCEW(10)
 #define RT_GROUP_ICON MAKEINTRESOURCEW(14)
@@ -134,6 +136,9 @@ typedef const RECT* LPCRECT;
 #define SIZE_RESTORED 0
 
 #define VK_RETURN 0x0D
+#define VK_SHIFT 0x10
+#define VK_CONTROL 0x11
+#define VK_MENU 0x12
 #define VK_ESCAPE 0x1B
 #define VK_F1 0x70
 
@@ -333,6 +338,8 @@ BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL TranslateMessage(const MSG* msg);
+HACCEL LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name);
+int TranslateAcceleratorW(HWND hwnd, HACCEL table, LPMSG msg);
 LRESULT DispatchMessageW(const MSG* msg);
 LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);

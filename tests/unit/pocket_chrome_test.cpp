@@ -1,4 +1,4 @@
-// The shell's menu bar and pop-up menus, modal dialogs from templates, and message boxes.
+// The shell's menu bar and pop-up menus, accelerators, modal dialogs from templates, and message boxes.
 #include "controls/controls.h"
 #include "pocket_fixture.h"
 
@@ -285,6 +285,61 @@ TEST_F(Chrome, TheClockShowsTheHostsTime) {
   pump();
   EXPECT_EQ(strip(), noon);
   pk::device().host = &host;
+}
+
+// Accelerator tables: the keys a program declares, translated in its message loop.
+class Accelerators : public test::Shell {
+ protected:
+  HACCEL table = nullptr;
+  int keysDispatched = 0;  // WM_KEYDOWN the loop passed on after translating
+
+  void SetUp() override {
+    Shell::SetUp();
+    table = LoadAcceleratorsW(test::testInstance(), MAKEINTRESOURCEW(100));
+    ASSERT_NE(table, nullptr);
+  }
+  void ctrl(char letter) { host.events.push_back({Kind::KeyStroke, letter, pk::InputEvent::kCtrl}); }
+  // The program's loop: what the table translates is not dispatched.
+  std::vector<int> commandsAfter(std::function<void()> keys) {
+    record.commands.clear();
+    keysDispatched = 0;
+    keys();
+    MSG m;
+    while (GetMessageW(&m, nullptr, 0, 0)) {
+      if (TranslateAcceleratorW(main, table, &m)) continue;
+      keysDispatched += m.message == WM_KEYDOWN;
+      DispatchMessageW(&m);
+    }
+    return record.commands;
+  }
+};
+
+TEST_F(Accelerators, AKeyWithItsModifiersSendsItsCommandAtOnce) {
+  EXPECT_EQ(commandsAfter([&] { ctrl('N'); }), std::vector<int>{101});
+  EXPECT_EQ(LoadAcceleratorsW(test::testInstance(), MAKEINTRESOURCEW(100)), table);  // loaded once
+  // N alone is a key like any other.
+  EXPECT_EQ(commandsAfter([&] { host.events.push_back({Kind::KeyStroke, 'N', 0}); }), std::vector<int>{});
+  EXPECT_EQ(keysDispatched, 1);
+  // Shift held as well: the other entry of the same letter.
+  EXPECT_EQ(commandsAfter([&] { PostMessageW(main, WM_KEYDOWN, VK_SHIFT, 1), ctrl('N'); }), std::vector<int>{104});
+  // A character entry; its command need not be any menu's.
+  EXPECT_EQ(commandsAfter([&] { PostMessageW(main, WM_CHAR, 2, 1); }), std::vector<int>{555});
+}
+
+TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
+  // End Game is greyed in the menu, Undo's button disabled.
+  EXPECT_EQ(commandsAfter([&] { ctrl('E'), ctrl('Z'); }), std::vector<int>{});
+  EXPECT_EQ(keysDispatched, 2);  // Ctrl's own
+  HMENU game = reinterpret_cast<HMENU>(SendMessageW(record.menuBar, SHCMBM_GETSUBMENU, 0, 112));
+  EnableMenuItem(game, 102, MF_BYCOMMAND | MF_ENABLED);
+  SendMessageW(record.menuBar, TB_ENABLEBUTTON, 106, TRUE);
+  EXPECT_EQ(commandsAfter([&] { ctrl('E'), ctrl('Z'); }), (std::vector<int>{102, 106}));
+  // Nothing while the window is disabled or a menu is open.
+  pk::wm::enableWindow(main, false);
+  EXPECT_EQ(commandsAfter([&] { ctrl('N'); }), std::vector<int>{});
+  pk::wm::enableWindow(main, true);
+  EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyMenu), ctrl('N'); }), std::vector<int>{});
+  EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyEscape), ctrl('N'); }), std::vector<int>{101});
 }
 
 }  // namespace

@@ -88,6 +88,12 @@ TEST_F(Pkrc, MalformedScriptsReportFileAndLine) {
       {"@", "1", "unexpected character"},
       {"STRINGTABLE { 1, \"\xFF\" }", "1", "not valid UTF-8"},
       {"A BITMAP \"text.bmp\"", "1", "not a BMP file"},
+      {"1 ACCELERATORS { \"N\", 101, CONTROL }", "1", "SHIFT and CONTROL need VIRTKEY"},
+      {"1 ACCELERATORS { \"^1\", 101 }", "1", "'^' goes before a letter"},
+      {"1 ACCELERATORS { \"NO\", 101 }", "1", "one character"},
+      {"1 ACCELERATORS { \"+\", 101, VIRTKEY }", "1", "a letter or a digit"},
+      {"1 ACCELERATORS {\n \"N\", 101, VIRTKEY, CTRL }", "2", "expected an accelerator option"},
+      {"1 ACCELERATORS { }", "1", "needs an entry"},
   };
   file("text.bmp", "hello, not a picture at all; long enough to have a header......");
   for (auto& c : cases) expectError(c[0], c[1], c[2]);

@@ -2,6 +2,7 @@
 // the layer reads back: string tables, raw data, menus, dialogs (in the layout of
 // pocket/resource_format.h), bitmaps, icons and files taken as they are.
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -32,7 +33,7 @@ bool toUtf16(const std::string& s, std::u16string& out) {
   return true;
 }
 
-constexpr uint16_t kBitmap = 2, kMenu = 4, kDialog = 5, kString = 6, kRcData = 10, kGroupIcon = 14;
+constexpr uint16_t kBitmap = 2, kMenu = 4, kDialog = 5, kString = 6, kAccelerator = 9, kRcData = 10, kGroupIcon = 14;
 
 class Compiler {
  public:
@@ -191,6 +192,8 @@ class Compiler {
       add(Id{true, kMenu, {}}, name, menu(), line);
     } else if (type == "DIALOG" || type == "DIALOGEX") {
       add(Id{true, kDialog, {}}, name, dialog(), line);
+    } else if (type == "ACCELERATORS") {
+      add(Id{true, kAccelerator, {}}, name, accelerators(), line);
     } else {
       // Any other type names a file of raw bytes.
       Token f = fileName();
@@ -226,6 +229,80 @@ class Compiler {
       if (!isClose()) expectPunct(",", "',' or '}'");
     }
     next();
+    return b.bytes;
+  }
+
+  // Entries `event, id [, ASCII | VIRTKEY] [, NOINVERT | SHIFT | CONTROL | ALT]...`: the event a
+  // character ("a", or "^A" for Ctrl+A as a character), or a key: a number, or a letter or
+  // digit with VIRTKEY.
+  Bytes accelerators() {
+    expectOpen();
+    Writer b;
+    size_t lastFlags = 0;
+    while (!isClose()) {
+      if (peek().kind == Token::End) fail("missing '}' of ACCELERATORS");
+      const Token event = peek();
+      uint32_t key = 0;
+      bool caret = false;
+      if (event.kind == Token::String) {
+        next();
+        caret = event.text.size() == 2 && event.text[0] == '^';
+        if (event.text.size() != 1 && !caret) failAt(event.line, "an accelerator's key is one character");
+        key = uint8_t(event.text.back());
+        if (caret) {
+          if (!std::isalpha(int(key))) failAt(event.line, "'^' goes before a letter");
+          key = uint32_t(std::toupper(int(key)) - 'A' + 1);
+        }
+      } else {
+        int64_t v = number("an accelerator's key");
+        if (v < 0 || v > 0xFFFF) failAt(event.line, "key out of range");
+        key = uint32_t(v);
+      }
+      expectPunct(",", "',' and a command id");
+      int line = peek().line;
+      int64_t id = number("command id");
+      if (id < 0 || id > 0xFFFF) failAt(line, "command id out of range");
+      uint32_t flags = 0;
+      bool typed = false;
+      while (isPunct(",")) {
+        next();
+        if (peek().kind != Token::Word) fail("expected an accelerator option, found " + describe(peek()));
+        std::string w = upperAscii(next().text);
+        if ((w == "ASCII" || w == "VIRTKEY") && !typed) {
+          typed = true;
+          if (w == "VIRTKEY") flags |= resfmt::kAccelVirtKey;
+        } else if (w == "NOINVERT") {
+          flags |= resfmt::kAccelNoInvert;
+        } else if (w == "SHIFT") {
+          flags |= resfmt::kAccelShift;
+        } else if (w == "CONTROL") {
+          flags |= resfmt::kAccelControl;
+        } else if (w == "ALT") {
+          flags |= resfmt::kAccelAlt;
+        } else {
+          fail("expected an accelerator option, found '" + w + "'");
+        }
+      }
+      if ((flags & (resfmt::kAccelShift | resfmt::kAccelControl)) && !(flags & resfmt::kAccelVirtKey))
+        failAt(event.line, "SHIFT and CONTROL need VIRTKEY");
+      if (flags & resfmt::kAccelVirtKey) {
+        if (caret) failAt(event.line, "a VIRTKEY is a key, not a control character");
+        // A letter's key is its capital.
+        if (event.kind == Token::String) {
+          if (!std::isalnum(int(key))) failAt(event.line, "a VIRTKEY given as text is a letter or a digit");
+          key = uint32_t(std::toupper(int(key)));
+        }
+      }
+      lastFlags = b.bytes.size();
+      b.u16(flags);
+      b.u16(key);
+      b.u16(uint32_t(id));
+      b.u16(0);
+    }
+    next();
+    if (b.bytes.empty()) fail("an ACCELERATORS table needs an entry");
+    b.patch16(lastFlags, pk::le16(&b.bytes[lastFlags]) | resfmt::kAccelLast);
+    static_assert(resfmt::kAccelEntrySize == 8, "four 16-bit words an entry");
     return b.bytes;
   }
 

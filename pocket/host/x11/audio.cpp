@@ -1,5 +1,6 @@
 #include "audio.h"
 
+#include <SDL.h>
 #include <dlfcn.h>
 
 #include "quiet.h"
@@ -58,17 +59,19 @@ bool Audio::open() {
     unavailable_ = true;
     return false;
   }
-  SDL_AudioSpec want{};
+  SDL_AudioSpec want{}, got{};
   want.freq = 22050;
   want.format = AUDIO_S16SYS;
   want.channels = 1;
   want.samples = 1024;
-  device_ = sdl_->SDL_OpenAudioDevice(nullptr, 0, &want, &output_, SDL_AUDIO_ALLOW_ANY_CHANGE);
+  static_assert(sizeof(SDL_AudioDeviceID) == sizeof(device_), "Audio keeps SDL's device id");
+  device_ = sdl_->SDL_OpenAudioDevice(nullptr, 0, &want, &got, SDL_AUDIO_ALLOW_ANY_CHANGE);
   if (!device_) {
     sdl_->SDL_QuitSubSystem(SDL_INIT_AUDIO);
     unavailable_ = true;
     return false;
   }
+  output_ = Format{got.format, got.channels, got.freq};
   return true;
 }
 
@@ -82,7 +85,7 @@ void Audio::play(const std::vector<int16_t>& samples, int rate) {
   if (samples.empty() || rate <= 0 || !open()) return;
   sdl_->SDL_ClearQueuedAudio(device_);
   SDL_AudioStream* stream =
-      sdl_->SDL_NewAudioStream(AUDIO_S16SYS, 1, rate, output_.format, output_.channels, output_.freq);
+      sdl_->SDL_NewAudioStream(AUDIO_S16SYS, 1, rate, output_.format, output_.channels, output_.rate);
   if (!stream) return;
   std::vector<uint8_t> out;
   if (sdl_->SDL_AudioStreamPut(stream, samples.data(), int(samples.size() * sizeof(int16_t))) == 0 &&
@@ -107,7 +110,7 @@ int Audio::msUntilTick() const {
   uint32_t queued = sdl_->SDL_GetQueuedAudioSize(device_);
   if (queued > 0) {
     uint32_t frame = uint32_t(SDL_AUDIO_BITSIZE(output_.format) / 8) * output_.channels;
-    uint32_t rate = output_.freq > 0 ? uint32_t(output_.freq) : 1;
+    uint32_t rate = output_.rate > 0 ? uint32_t(output_.rate) : 1;
     return int(uint64_t(queued) * 1000 / (uint64_t(frame ? frame : 1) * rate)) + 20;
   }
   if (!quiet_) return 0;

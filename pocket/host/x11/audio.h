@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-#include <SDL.h>
-
 namespace pk {
 
 class Audio {
@@ -31,8 +29,12 @@ class Audio {
   void close();
 
   const Sdl* sdl_ = nullptr;  // loaded at the first sound
-  SDL_AudioDeviceID device_ = 0;
-  SDL_AudioSpec output_{};
+  uint32_t device_ = 0;  // SDL's audio device
+  struct Format {
+    uint16_t format = 0;  // SDL's sample format
+    uint8_t channels = 0;
+    int rate = 0;
+  } output_;  // what the device plays
   bool unavailable_ = false;  // no library, driver or device: sounds are silence
   std::chrono::steady_clock::time_point quietSince_{};
   bool quiet_ = false;

@@ -27,11 +27,12 @@ struct DeviceConfig {
 
 struct InputEvent {
   // Arrow keys reach the program only when the host's stylus cursor does not take them;
-  // KeyMenu opens the first menu of the menu bar (or closes the open one). The shortcuts
-  // carry out what the program's own menu item "New..." and its standard Undo button do.
+  // KeyMenu opens the first menu of the menu bar (or closes the open one). KeyStroke is any
+  // other key, as the program's window gets it: x is its virtual-key code, y its modifiers.
   // ClockChanged: the minute the device's clock shows has turned.
   enum class Kind { StylusDown, StylusUp, StylusMove, KeyEscape, KeyEnter, KeyF1, CloseWindow,
-                    KeyUp, KeyDown, KeyLeft, KeyRight, KeyMenu, ShortcutNew, ShortcutUndo, ClockChanged };
+                    KeyUp, KeyDown, KeyLeft, KeyRight, KeyMenu, KeyStroke, ClockChanged };
+  static constexpr int kCtrl = 1;  // KeyStroke's y: the Control key is held
   Kind kind = Kind::StylusDown;
   int x = 0;  // pixels of the screen the host shows, for stylus events
   int y = 0;

@@ -9,6 +9,8 @@
 //   dialog: "PKDL", length, u32 style, u32 exstyle, i16 x y cx cy, u16 font points,
 //           text title, text face, u16 item count, items. Item: u32 style, i32 id,
 //           i16 x y cx cy, text class, text text.
+// Accelerator tables are the platform's own: entries of four u16 (flags, key, command,
+// padding), the last one's flags marked kAccelLast.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +26,12 @@ namespace pk::resfmt {
 inline constexpr char kMenuMagic[4] = {'P', 'K', 'M', 'N'};
 inline constexpr char kDialogMagic[4] = {'P', 'K', 'D', 'L'};
 enum MenuFlag : uint32_t { kPopup = 1, kSeparator = 2, kGrayed = 4 };
+inline constexpr size_t kAccelEntrySize = 8;
+// FVIRTKEY, FNOINVERT, FSHIFT, FCONTROL, FALT and the end mark, as the platform numbers them.
+enum AccelFlag : uint32_t {
+  kAccelVirtKey = 0x01, kAccelNoInvert = 0x02, kAccelShift = 0x04, kAccelControl = 0x08, kAccelAlt = 0x10,
+  kAccelLast = 0x80
+};
 
 class Writer {
  public:

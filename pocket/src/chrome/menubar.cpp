@@ -229,26 +229,21 @@ int nextDropDown(const MenuBar& bar, int from, int step) {
   return -1;
 }
 
-void shortcut(InputEvent::Kind key) {
-  MenuBar* bar = barTakingKeys();
-  if (!bar) return;
-  int command = -1;
-  if (key == InputEvent::Kind::ShortcutNew) {
-    // The first menu item that starts something new.
-    for (const auto& p : bar->popups)
-      for (const auto& e : p->entries)
-        if (command < 0 && !e.separator && !e.submenu && !e.grayed && displayText(e.text).rfind(u"New", 0) == 0)
-          command = e.id;
-  } else if (key == InputEvent::Kind::ShortcutUndo) {
-    // The button showing the standard Undo picture.
-    for (const ImageStrip& s : bar->strips)
-      for (const Button& b : bar->buttons)
-        if (command < 0 && s.name == u"TOOLBAR_STD" && !b.separator() && b.enabled() && b.image == s.first + STD_UNDO)
-          command = b.command;
-  }
-  if (command < 0) return;
-  closePopup();
-  PostMessageW(bar->owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+MenuBar* barOwnedBy(HWND owner) {
+  forgetStaleMenus();
+  for (HWND h : wm::topLevels())
+    if (MenuBar* bar = barOf(h); bar && owner && bar->owner == owner) return bar;
+  return nullptr;
+}
+
+CommandState commandState(const MenuBar& bar, int command) {
+  for (const auto& p : bar.popups)
+    for (const auto& e : p->entries)
+      if (!e.separator && !e.submenu && e.id == command) return e.grayed ? CommandState::Greyed : CommandState::Enabled;
+  for (const Button& b : bar.buttons)
+    if (!b.separator() && b.popup < 0 && b.command == command)
+      return b.enabled() ? CommandState::Enabled : CommandState::Greyed;
+  return CommandState::Absent;
 }
 
 HWND currentMenuBar() {

@@ -97,5 +97,10 @@ void forgetStalePopup();
 int nextDropDown(const MenuBar& bar, int from, int step);
 // A menu bar whose program is free to take a command (no modal dialog holds it).
 MenuBar* barTakingKeys();
+// The menu bar a window made for itself (SHCreateMenuBar), or null.
+MenuBar* barOwnedBy(HWND owner);
+// A command as the bar offers it: among its menu items or buttons, greyed or not.
+enum class CommandState { Absent, Enabled, Greyed };
+CommandState commandState(const MenuBar& bar, int command);
 
 }  // namespace pk::chrome

@@ -173,6 +173,14 @@ LRESULT CALLBACK navProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void startShell() {
+  wm::ShellHooks hooks;
+  // The navigation bar shows the active window's title and the clock.
+  hooks.activeChanged = [] {
+    if (HWND bar = navigationBar()) InvalidateRect(bar, nullptr, FALSE);
+  };
+  hooks.menuKey = menuKey;
+  hooks.menuOpen = menuOpen;
+  wm::setShellHooks(hooks);
   registerClass(u"pk_navbar", navProc);
   if (IsWindow(nav().hwnd)) return;
   nav() = NavBar{};
@@ -190,14 +198,6 @@ std::optional<RECT> navigationOkRect() {
 }
 
 }  // namespace pk::chrome
-
-namespace pk::wm {
-
-void shellActiveChanged() {
-  if (HWND bar = chrome::navigationBar()) InvalidateRect(bar, nullptr, FALSE);
-}
-
-}  // namespace pk::wm
 
 // ---- Common controls: nothing to load ----
 

@@ -8,7 +8,6 @@
 #include "chrome/look.h"
 #include "chrome/menubar.h"
 #include "chrome/shell.h"
-#include "gdi/painted.h"
 #include "system/device.h"
 #include "wm/wm.h"
 
@@ -294,14 +293,12 @@ std::vector<std::pair<std::u16string, RECT>> openPopupItems() {
   return out;
 }
 
-}  // namespace pk::chrome
-
-namespace pk::painted {
 bool menuOpen() {
-  const auto& o = pk::chrome::openPopup();
+  const auto& o = openPopup();
   return o.hwnd && IsWindow(o.hwnd);
 }
-}  // namespace pk::painted
+
+}  // namespace pk::chrome
 
 BOOL EnableMenuItem(HMENU handle, UINT idItem, UINT enable) {
   pk::chrome::PopupMenu* m = pk::chrome::menuOf(handle);

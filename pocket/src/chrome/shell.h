@@ -53,9 +53,8 @@ std::vector<MenuItemState> menuBarItems(HWND bar);
 // Keys for the menus: KeyMenu opens the first menu; arrows, Enter and Escape work in an
 // open one. False when the key is not the menus' (no menu open).
 bool menuKey(InputEvent::Kind key);
-// Ctrl+N and Ctrl+Z: the command of the "New..." menu item or of the standard Undo
-// button, when enabled and no dialog holds the program.
-void shortcut(InputEvent::Kind key);
+// A pop-up menu of a menu bar is open.
+bool menuOpen();
 // The open pop-up menu: its items with their screen rectangles (separators left out).
 std::vector<std::pair<std::u16string, RECT>> openPopupItems();
 

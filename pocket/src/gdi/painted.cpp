@@ -93,7 +93,7 @@ namespace pk {
 std::optional<CellGrid> paintedCells() {
   const painted::Tracker& t = painted::tracker();
   HWND main = automation::mainWindow();
-  if (!t.grid || !main || t.gridWindow != main || automation::activeWindow() != main || painted::menuOpen())
+  if (!t.grid || !main || t.gridWindow != main || automation::activeWindow() != main || wm::shellMenuOpen())
     return std::nullopt;
   // Cells whose centre lies off the window cannot be tapped.
   CellGrid g = *t.grid;
@@ -126,8 +126,8 @@ bool KeyboardStylus::arrow(int dx, int dy) {
 
 bool KeyboardStylus::press(Key key, std::deque<InputEvent>& out) {
   using K = InputEvent::Kind;
-  auto give = [&](K kind) {
-    out.push_back({kind, 0, 0});
+  auto give = [&](K kind, int x = 0, int y = 0) {
+    out.push_back({kind, x, y});
     return false;
   };
   // Off the board (a dialog, a menu, no game drawn) the arrows are the program's.
@@ -148,8 +148,8 @@ bool KeyboardStylus::press(Key key, std::deque<InputEvent>& out) {
       }
       return arrow(0, 0);
     case Key::Menu: return give(K::KeyMenu);
-    case Key::CtrlN: return give(K::ShortcutNew);
-    case Key::CtrlZ: return give(K::ShortcutUndo);
+    case Key::CtrlN: return give(K::KeyStroke, 'N', InputEvent::kCtrl);
+    case Key::CtrlZ: return give(K::KeyStroke, 'Z', InputEvent::kCtrl);
     case Key::CtrlQ: return give(K::CloseWindow);
   }
   return false;

@@ -8,7 +8,5 @@ void paintBegins(HWND window, HDC dc);
 void paintEnds(HDC dc);
 // A square picture copied onto the screen through `dc`, at device screen point (x, y).
 void squarePicture(HDC dc, int x, int y, int size);
-// The pop-up menu that takes the keys while it is open.
-bool menuOpen();
 
 }  // namespace pk::painted

@@ -1,13 +1,13 @@
 // Messages: the posted queue, sending, dispatch, timers, the stylus and keys
 // from the host, and the loops that wait.
 #include <algorithm>
+#include <bitset>
 #include <deque>
 #include <map>
 #include <utility>
 
 #include <pocket/automation.h>
 
-#include "chrome/shell.h"
 #include "system/device.h"
 #include "wm/window_internal.h"
 #include "wm/wm.h"
@@ -28,7 +28,13 @@ struct Queue {
   bool quitPending = false;
   int quitCode = 0;
   bool stylusDown = false;
+  std::bitset<256> keys;  // down as of the last key message taken
 };
+
+ShellHooks& hooks() {
+  static ShellHooks h;
+  return h;
+}
 
 Queue& queue() {
   static Queue q;
@@ -82,7 +88,7 @@ void routeInput(const InputEvent& ev) {
     }
     case InputEvent::Kind::KeyEscape:
     case InputEvent::Kind::KeyEnter: {
-      if (chrome::menuKey(ev.kind)) return;
+      if (shellMenuKey(ev.kind)) return;
       HWND a = activeHandle();
       if (!a) return;
       WPARAM vk = ev.kind == InputEvent::Kind::KeyEscape ? VK_ESCAPE : VK_RETURN;
@@ -104,12 +110,20 @@ void routeInput(const InputEvent& ev) {
     case InputEvent::Kind::KeyLeft:
     case InputEvent::Kind::KeyRight:
     case InputEvent::Kind::KeyMenu:
-      chrome::menuKey(ev.kind);
+      shellMenuKey(ev.kind);
       return;
-    case InputEvent::Kind::ShortcutNew:
-    case InputEvent::Kind::ShortcutUndo:
-      chrome::shortcut(ev.kind);
+    case InputEvent::Kind::KeyStroke: {
+      // The key as a keyboard sends it: the modifier down first and up last.
+      HWND a = activeHandle();
+      if (!a) return;
+      const bool ctrl = ev.y & InputEvent::kCtrl;
+      const WPARAM vk = WPARAM(ev.x & 0xFF);
+      if (ctrl) q.posted.push_back(makeMsg(a, WM_KEYDOWN, VK_CONTROL, 1));
+      q.posted.push_back(makeMsg(a, WM_KEYDOWN, vk, 1));
+      q.posted.push_back(makeMsg(a, WM_KEYUP, vk, LPARAM(0xC0000001u)));
+      if (ctrl) q.posted.push_back(makeMsg(a, WM_KEYUP, VK_CONTROL, LPARAM(0xC0000001u)));
       return;
+    }
   }
 }
 
@@ -146,6 +160,18 @@ void forgetWindow(HWND hwnd) {
 }
 
 void clearQueue() { queue() = Queue{}; }
+
+void setShellHooks(const ShellHooks& h) { hooks() = h; }
+
+void shellActiveChanged() {
+  if (hooks().activeChanged) hooks().activeChanged();
+}
+
+bool shellMenuKey(InputEvent::Kind key) { return hooks().menuKey && hooks().menuKey(key); }
+
+bool shellMenuOpen() { return hooks().menuOpen && hooks().menuOpen(); }
+
+bool keyWasDown(int vk) { return vk >= 0 && vk < 256 && queue().keys[size_t(vk)]; }
 
 void setTimer(HWND hwnd, UINT_PTR id, uint32_t ms) {
   killTimer(hwnd, id);
@@ -193,6 +219,8 @@ BOOL GetMessageW(LPMSG msg, HWND, UINT, UINT) {
     if (!q.posted.empty()) {
       *msg = q.posted.front();
       q.posted.pop_front();
+      if (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP)
+        q.keys[msg->wParam & 0xFF] = msg->message == WM_KEYDOWN;
       return msg->message == WM_QUIT ? FALSE : TRUE;
     }
     if (q.quitPending) {

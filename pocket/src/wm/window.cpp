@@ -306,6 +306,7 @@ void resetWindowSystem() {
   r.classes.clear();
   r.active = r.capture = r.mainWindow = nullptr;
   clearQueue();
+  setShellHooks({});  // the next program's shell registers its own
 }
 
 }  // namespace pk::wm

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <windows.h>
+#include <pocket/host.h>
 
 namespace pk::wm {
 
@@ -71,8 +72,24 @@ void runModal(HWND hwnd, HWND owner, const bool& done);
 // process would; a new program can then start in the same process (tests, fuzzing).
 void resetWindowSystem();
 
-// The shell's hooks: called when the active window or its title changes, so the
-// navigation bar can redraw. Implemented by the shell chrome.
+// ---- The shell above ----
+// The shell (navigation bar, menu bar and its pop-ups) sits above the window manager and
+// tells it, when it starts, what it wants to hear. Without a shell each does nothing.
+struct ShellHooks {
+  // The active window or its title changed, or the clock's minute turned.
+  void (*activeChanged)() = nullptr;
+  // A key for the menus (KeyMenu, the arrows, Enter, Escape); true when the menus took it.
+  bool (*menuKey)(InputEvent::Kind key) = nullptr;
+  // A pop-up menu is open and takes the keys.
+  bool (*menuOpen)() = nullptr;
+};
+void setShellHooks(const ShellHooks& hooks);
 void shellActiveChanged();
+bool shellMenuKey(InputEvent::Kind key);
+bool shellMenuOpen();
+
+// Whether a key was down when the message being handled was taken from the queue, as the
+// program's thread saw the keyboard (the modifiers of an accelerator).
+bool keyWasDown(int virtualKey);
 
 }  // namespace pk::wm

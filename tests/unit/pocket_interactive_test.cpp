@@ -1,0 +1,167 @@
+// What every interactive host shares: its input queue, the clock's minute, the screen
+// scaled into the window in bands with the stylus cursor over it.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+
+#include <pocket/interactive.h>
+
+namespace {
+
+using Kind = pk::InputEvent::Kind;
+constexpr int W = 240, H = 320;
+
+// A window whose platform is a script: each wait runs the next arrival, or lets the time
+// asked for pass. Its picture is put together from the bands it is sent.
+class ScriptedWindow : public pk::InteractiveHost {
+ public:
+  ScriptedWindow(int ww, int wh) : InteractiveHost(W, H, ww, wh), picture(size_t(ww) * wh) {}
+  uint64_t now = 0;
+  std::deque<std::function<void()>> arrivals;
+  std::vector<int> waits;
+  std::vector<uint32_t> picture;
+
+  uint64_t milliseconds() override { return now; }
+  int clockMinutes() override { return 9 * 60 + int(now / 60000); }
+  uint32_t random() override { return 4; }
+  void playSound(std::vector<int16_t>, int) override {}
+  void stopSound() override {}
+  bool openDocument(const std::filesystem::path&) override { return false; }
+  using InteractiveHost::keyPressed, InteractiveHost::redraw, InteractiveHost::stylusDown,
+      InteractiveHost::stylusMove, InteractiveHost::stylusUp, InteractiveHost::windowResized;
+
+  std::vector<std::tuple<Kind, int, int>> drain() {
+    std::vector<std::tuple<Kind, int, int>> out;
+    for (pk::InputEvent e; nextEvent(e, 0);) out.emplace_back(e.kind, e.x, e.y);
+    return out;
+  }
+
+ private:
+  bool waitForEvents(int timeoutMs) override {
+    waits.push_back(timeoutMs);
+    if (arrivals.empty()) return now += uint64_t(timeoutMs), false;
+    auto a = std::move(arrivals.front());
+    arrivals.pop_front();
+    return a(), true;
+  }
+  void showBand(uint32_t* pixels, int width, int top, int rows) override {
+    std::copy(pixels, pixels + size_t(width) * rows, picture.begin() + ptrdiff_t(top) * width);
+  }
+  int msToNextMinute() override { return int(60000 - now % 60000); }
+};
+
+// A device screen where every pixel differs from its neighbours.
+std::vector<uint32_t> pattern() {
+  std::vector<uint32_t> s(size_t(W) * H);
+  for (size_t i = 0; i < s.size(); ++i) s[i] = uint32_t((i / W) << 12 | (i % W));
+  return s;
+}
+
+TEST(InteractiveHost, InputComesOutInOrderInScreenPixels) {
+  // 800 x 700 shows the screen at 2x, centred: from (160, 30) to (640, 670).
+  ScriptedWindow w(800, 700);
+  w.stylusDown(10, 300);  // on the bar beside the screen: nothing, nor its release
+  w.stylusUp(10, 300);
+  w.stylusDown(161, 31);
+  w.stylusDown(300, 300);  // a second press while one is held
+  w.stylusMove(160, 30);   // the same screen pixel: no move
+  w.stylusMove(900, -5);   // off the window: kept at the screen's edge
+  w.stylusUp(900, -5);
+  w.keyPressed(pk::Key::Escape);
+  w.keyPressed(pk::Key::Down);  // no board painted: the program's arrow
+  using E = std::vector<std::tuple<Kind, int, int>>;
+  EXPECT_EQ(w.drain(), (E{{Kind::StylusDown, 0, 0}, {Kind::StylusMove, W - 1, 0}, {Kind::StylusUp, W - 1, 0},
+                          {Kind::KeyEscape, 0, 0}, {Kind::KeyDown, 0, 0}}));
+  // Resized below 1x: a fraction.
+  w.windowResized(W / 2, H / 2);
+  w.stylusDown(W / 2 - 1, H / 2 - 1);
+  EXPECT_EQ(w.drain(), (E{{Kind::StylusDown, W - 2, H - 2}}));
+}
+
+TEST(InteractiveHost, TheClockTicksOnceAMinuteAndWaitsEndOnTime) {
+  ScriptedWindow w(W, H);
+  w.now = 59000;
+  pk::InputEvent e;
+  EXPECT_FALSE(w.nextEvent(e, 300));
+  // Waiting for ever wakes at the minute, once.
+  ASSERT_TRUE(w.nextEvent(e, -1));
+  EXPECT_EQ(e.kind, Kind::ClockChanged);
+  EXPECT_EQ(w.waits, (std::vector<int>{300, 700}));
+  // Input that came first is handed out first; the tick waits its turn.
+  w.arrivals.push_back([&] { w.now += 60000, w.keyPressed(pk::Key::Enter); });
+  ASSERT_TRUE(w.nextEvent(e, -1));
+  EXPECT_EQ(e.kind, Kind::KeyEnter);
+  ASSERT_TRUE(w.nextEvent(e, 0));
+  EXPECT_EQ(e.kind, Kind::ClockChanged);
+  EXPECT_FALSE(w.nextEvent(e, 0));
+  // A pause keeps what comes for later and lasts its whole time.
+  w.waits.clear();
+  uint64_t start = w.now;
+  w.arrivals.push_back([&] { w.now += 100, w.stylusDown(3, 4); });
+  w.pause(250);
+  EXPECT_EQ(w.now, start + 250);
+  EXPECT_EQ(w.waits, (std::vector<int>{250, 150}));
+  ASSERT_TRUE(w.nextEvent(e, 0));
+  EXPECT_EQ(e.kind, Kind::StylusDown);
+}
+
+// Bands put together make the picture the window computes pixel by pixel, at every zoom.
+TEST(PresentScaled, BandsMakeTheWholeWindow) {
+  const std::vector<uint32_t> screen = pattern();
+  struct Case { int ww, wh; RECT fit; } cases[] = {
+      {W, H, {0, 0, W, H}},                      // the browser's canvas: the screen itself
+      {800, 700, {160, 30, 640, 670}},           // 2x, centred, with bars
+      {W + 1, 2 * H + 5, {0, 162, W, H + 162}},  // the width allows only 1x
+      {120, 100, {22, 0, 97, 100}},              // smaller than the screen: a fraction
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.ww) + "x" + std::to_string(c.wh));
+    RECT r = pk::fittedScreen(W, H, c.ww, c.wh);
+    EXPECT_TRUE(r.left == c.fit.left && r.top == c.fit.top && r.right == c.fit.right && r.bottom == c.fit.bottom);
+    std::vector<uint32_t> whole(size_t(c.ww) * c.wh), banded(whole.size(), 0xDEAD), band;
+    for (int y = 0; y < c.wh; ++y)
+      for (int x = 0; x < c.ww; ++x) {
+        bool in = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+        int sx = int((x - r.left) * W / (r.right - r.left)), sy = int((y - r.top) * H / (r.bottom - r.top));
+        whole[size_t(y) * c.ww + x] = in ? screen[size_t(sy) * W + sx] : 0;
+      }
+    int nextTop = 0;
+    pk::presentScaled(pk::ScreenView{screen.data(), W, H}, c.ww, c.wh, std::nullopt, band,
+                      [&](uint32_t* px, int width, int top, int rows) {
+                        EXPECT_EQ(top, nextTop);
+                        EXPECT_EQ(rows, std::min(pk::kBandRows, c.wh - top));
+                        std::copy(px, px + size_t(width) * rows, banded.begin() + ptrdiff_t(top) * width);
+                        nextTop = top + rows;
+                      });
+    EXPECT_EQ(nextTop, c.wh);
+    EXPECT_TRUE(banded == whole);
+  }
+}
+
+TEST(PresentScaled, TheCursorIsDrawnOverTheScreenNeverIntoIt) {
+  std::vector<uint32_t> screen = pattern(), band, picture(size_t(3 * W) * 3 * H);
+  // A cell 20 screen pixels wide at (20, 20): at 3x an outline from (60, 60) to (120, 120), across bands.
+  auto show = [&](uint32_t* px, int width, int top, int rows) {
+    std::copy(px, px + size_t(width) * rows, picture.begin() + ptrdiff_t(top) * width);
+  };
+  pk::presentScaled(pk::ScreenView{screen.data(), W, H}, 3 * W, 3 * H, RECT{20, 20, 40, 40}, band, show);
+  EXPECT_EQ(screen, pattern());
+  auto at = [&](int x, int y) { return picture[size_t(y) * 3 * W + x]; };
+  for (int i = 60; i < 120; ++i)
+    for (int edge : {60, 61, 118, 119}) {  // two pixels thick: one less than a screen pixel
+      EXPECT_EQ(at(i, edge), 0xFF7F00u) << i << "," << edge;
+      EXPECT_EQ(at(edge, i), 0xFF7F00u) << edge << "," << i;
+    }
+  EXPECT_EQ(at(62, 62), screen[size_t(20) * W + 20]);
+  EXPECT_EQ(at(59, 117), screen[size_t(39) * W + 19]);
+  // A host that is asked for its window again shows what was presented, not what is drawn since.
+  ScriptedWindow w(3 * W, 3 * H);
+  w.present(pk::ScreenView{screen.data(), W, H});
+  std::vector<uint32_t> shown = w.picture;
+  std::fill(screen.begin(), screen.end(), 0x123456);
+  w.redraw();
+  EXPECT_TRUE(w.picture == shown && shown[1] == pattern()[0]);
+}
+
+}  // namespace
