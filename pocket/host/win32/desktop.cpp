@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <mutex>
 
 namespace pk::desktop {
@@ -373,6 +374,18 @@ std::filesystem::path applicationData() {
 
 void message(const std::string& title, const std::string& text) {
   MessageBoxW(state().window, wide(text).c_str(), wide(title).c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+}  // namespace pk::desktop
+
+namespace pk::desktop {
+
+void useParentConsole() {
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out && out != INVALID_HANDLE_VALUE) return;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  std::freopen("CONOUT$", "w", stdout);
+  std::freopen("CONOUT$", "w", stderr);
 }
 
 }  // namespace pk::desktop

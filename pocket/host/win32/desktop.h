@@ -51,5 +51,8 @@ uint64_t milliseconds();
 // %APPDATA%: the user's roaming application data; empty when Windows gives none.
 std::filesystem::path applicationData();
 void message(const std::string& title, const std::string& text);
+// A program of the desktop has no console of its own: started from a command prompt without
+// its output redirected, it writes (--help, --version, warnings) to that prompt's console.
+void useParentConsole();
 
 }  // namespace pk::desktop

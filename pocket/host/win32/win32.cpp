@@ -83,6 +83,7 @@ std::string windowTitle(const ModuleImage& module) {
 }  // namespace
 
 int windowsMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& module) {
+  desktop::useParentConsole();
   std::string name = invokedName(argc > 0 ? argv[0] : nullptr, module);
   std::filesystem::path data = desktop::applicationData();
   SelfTest test;
