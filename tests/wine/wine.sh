@@ -7,7 +7,7 @@
 #   process) keep the last good file and say so once;
 # - the window (window.sh) maps, real clicks deal and burst, closing and starting again
 #   resumes the same board, the state file it leaves shows the same screen on the native
-#   device, a second start brings the first to the front and exits;
+#   device, F11 and Alt+Enter toggle full screen, a second start leaves the first and exits;
 # - the zip's programs import only Windows' own DLLs.
 source "$(dirname "$0")/../e2e/lib.bash"
 : "${FZ_WIN_BUILD:?FZ_WIN_BUILD must name the Windows build directory}"
@@ -167,6 +167,13 @@ printf 'start\nscreenshot %s\n' "$WORK/carried.png" |
   "$FZ_BUILD/fizzorbs-headless" --device-root "$WORK/carried" > /dev/null
 expect "the state file shows on the native device the board the window shows" \
   wait_for shows "$WORK/carried.png" played board
+
+geometry() { found && xdotool getwindowgeometry "$window" | grep -q "Geometry: $1"; }
+xdotool key F11
+expect "F11 fills the screen, where the board stays at a whole zoom, centred" \
+  eval 'wait_for geometry 1280x1024 && wait_for shows "$WORK/carried.png" full board'
+xdotool key alt+Return
+expect "Alt+Enter gives the window back" wait_for geometry 720x960
 
 code=0
 winerun "$FZ_WIN_BUILD/fizzorbs.exe" > "$WORK/second.log" 2>&1 || code=$?
