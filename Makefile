@@ -5,6 +5,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 WEB_BUILD  ?= build-web
+WIN_BUILD  ?= build-win
 FUZZ_SECONDS ?= 20
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX     ?= /usr/local
@@ -14,7 +15,10 @@ RUN_PACKAGES  = g++ make cmake pkg-config libx11-dev libsdl2-dev libfreetype-dev
 WEB_PACKAGES  = $(RUN_PACKAGES) emscripten chromium
 # The browser test's other engines: Firefox, and WebKit through its WebDriver on an Xvfb screen.
 WEB_TEST_PACKAGES = firefox-esr webkit2gtk-driver xvfb
-TEST_PACKAGES = $(WEB_PACKAGES) $(WEB_TEST_PACKAGES) googletest libgtest-dev libgmock-dev libbenchmark-dev \
+# The Windows programs: Debian's mingw-w64 (and zlib built for it), and zip for the portable zip.
+WIN_PACKAGES  = g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev zip
+TEST_PACKAGES = $(WEB_PACKAGES) $(WEB_TEST_PACKAGES) $(WIN_PACKAGES) wine64 x11-apps netpbm unzip \
+                googletest libgtest-dev libgmock-dev libbenchmark-dev \
                 xvfb xauth xdotool clang libclang-rt-14-dev python3 \
                 appstream desktop-file-utils lintian dpkg-dev man-db
 PACKAGES ?= $(RUN_PACKAGES)
@@ -25,7 +29,7 @@ EMSCRIPTEN_TOOLCHAIN = /usr/share/emscripten/cmake/Modules/Platform/Emscripten.c
 WEB_TOOLS_DIR = pocket/host/web
 NODE_DIR = tests/web
 
-.PHONY: all deps web-deps test-deps node-deps web serve web-test build test-build run test unit-asan fuzz-build fuzz-short fuzz bench soak install package clean
+.PHONY: all deps web-deps win-deps test-deps node-deps web serve web-test windows wine-test build test-build run test unit-asan fuzz-build fuzz-short fuzz bench soak install package clean
 
 all: build
 
@@ -52,6 +56,9 @@ web-deps:
 	@[ -x $(WEB_TOOLS_DIR)/node_modules/google-closure-compiler-linux/compiler ] || \
 	  npm install --prefix $(WEB_TOOLS_DIR) --no-audit --no-fund --loglevel=error
 
+win-deps:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(WIN_PACKAGES)"
+
 test-deps:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(TEST_PACKAGES)"
 
@@ -72,6 +79,7 @@ test-build: test-deps $(BUILD)/CMakeCache.txt
 test: test-build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory web-test
+	$(MAKE) --no-print-directory wine-test
 	$(MAKE) --no-print-directory unit-asan
 	$(MAKE) --no-print-directory fuzz-short
 	@bash tools/test_ratio.sh
@@ -87,6 +95,20 @@ web: web-deps build $(WEB_BUILD)/CMakeCache.txt
 
 serve: web
 	node tools/serve.js $(WEB_BUILD)/site 8000
+
+# The same program for Windows, cross-compiled with mingw-w64: fizzorbs.exe,
+# fizzorbs-headless.exe and the portable zip in $(WIN_BUILD)/.
+$(WIN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=pocket/host/win32/mingw64.cmake -DFZ_NATIVE_BUILD=$(abspath $(BUILD))
+
+windows: build win-deps $(WIN_BUILD)/CMakeCache.txt
+	cmake --build $(WIN_BUILD) -j $(JOBS)
+	@echo "The Windows programs and their zip are in $(WIN_BUILD)/"
+
+# The Windows programs under Wine (a prefix in $(WIN_BUILD)/wineprefix), against the native ones.
+wine-test: test-build windows
+	FZ_BUILD=$(abspath $(BUILD)) FZ_WIN_BUILD=$(abspath $(WIN_BUILD)) FZ_SOURCE=$(CURDIR) bash tests/wine/wine.sh
 
 # The browser test's npm packages: its drivers and Lighthouse (npm itself comes with web-deps).
 node-deps: web-deps
@@ -128,9 +150,9 @@ fuzz: fuzz-build
 soak: test-build
 	FZ_SOAK_SECONDS=600 FZ_SOAK_MASTER=random FZ_BUILD=$(BUILD) FZ_SOURCE=. bash tests/e2e/soak.sh
 
-bench: test-build web node-deps
+bench: test-build web node-deps windows
 	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench mapwatch
-	python3 bench/perf.py --build $(BUILD) --site $(WEB_BUILD)/site
+	python3 bench/perf.py --build $(BUILD) --site $(WEB_BUILD)/site --windows $(WIN_BUILD)
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
@@ -140,4 +162,4 @@ package: build
 	cd $(BUILD) && cpack
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) $(WIN_BUILD)

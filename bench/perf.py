@@ -398,12 +398,25 @@ def web(site, runs, idle, table):
               f"(tasks {r['idleTaskMs']:.1f} ms)", "0 ms", r["idleScriptMs"] < 1)
 
 
+def windows(build, table):
+    """The Windows build: the size of the portable zip a player downloads."""
+    import glob
+    zips = glob.glob(os.path.join(build, "fizzorbs-*-windows-x64.zip"))
+    if not zips:
+        table.add("windows: the portable zip", "missing (make windows)", "≤ 2 MB", False)
+        return
+    size = os.path.getsize(zips[0])
+    table.add(f"windows: `{os.path.basename(zips[0])}` (both programs, help page, sound, readme, licence)",
+              f"{size / 1024 / 1024:.2f} MB", "≤ 2 MB", size <= 2 * 1024 * 1024)
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--build", default="build")
     ap.add_argument("--runs", type=int, default=5)
     ap.add_argument("--idle", type=int, default=10)
     ap.add_argument("--site", help="the browser build's site (make web)")
+    ap.add_argument("--windows", help="the Windows build folder (make windows)")
     a = ap.parse_args()
     table = Table()
     breakdown = window_program(a.build, a.runs, a.idle, table)
@@ -412,6 +425,8 @@ def main():
     micro(a.build, table)
     if a.site:
         web(a.site, a.runs, a.idle, table)
+    if a.windows:
+        windows(a.windows, table)
     print(f"Measured on {machine()}, {time.strftime('%Y-%m-%d')}:\n")
     table.print()
     if breakdown:

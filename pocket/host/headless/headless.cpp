@@ -2,14 +2,12 @@
 // file or standard input, logging to standard output.
 #include "headless.h"
 
-#include <stdio.h>
-#include <stdlib.h>
-
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -39,12 +37,10 @@ std::mutex& outputLock() {
 void logLine(std::string_view line) {
   std::string text(line);
   text += '\n';
+  // One write per line, which the C library locks: the program itself may print too.
   std::lock_guard<std::mutex> lock(outputLock());
-  // One locked write per line: the program itself may print too.
-  flockfile(stdout);
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
-  funlockfile(stdout);
 }
 
 // A device root made for this run only.
@@ -99,6 +95,22 @@ class HeadlessHost final : public script::ScriptedHost {
   void waitReal(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 };
 
+// A new folder of the machine's temporary ones, named `prefix` and six random characters.
+std::filesystem::path makeTemporaryFolder(const std::string& prefix) {
+  std::error_code ec;
+  std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+  if (ec) return {};
+  std::random_device entropy;
+  const char* digits = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = prefix;
+    for (int i = 0; i < 6; ++i) name += digits[entropy() % 36];
+    if (std::filesystem::create_directory(base / name, ec)) return base / name;
+    if (ec) return {};
+  }
+  return {};
+}
+
 void usage(const std::string& name, FILE* to) {
   std::fprintf(to,
       "usage: %s [--device-root DIR] [--script FILE]\n"
@@ -142,19 +154,17 @@ int headlessMain(int argc, char** argv, ProgramEntry entry, const ModuleImage& m
   if (root) {
     std::filesystem::create_directories(*root, ec);
     if (ec || !std::filesystem::is_directory(*root, ec)) {
-      std::fprintf(stderr, "%s: cannot use %s as the device root\n", name.c_str(), root->c_str());
+      std::fprintf(stderr, "%s: cannot use %s as the device root\n", name.c_str(), root->string().c_str());
       return 2;
     }
     prelude.config.root = *root;
   } else {
-    std::string pattern =
-        (std::filesystem::temp_directory_path(ec) / (std::string(module.name) + "-device-XXXXXX")).string();
-    if (ec || !mkdtemp(pattern.data())) {
+    temporaryRoot() = makeTemporaryFolder(std::string(module.name) + "-device-");
+    if (temporaryRoot().empty()) {
       std::fprintf(stderr, "%s: cannot make a temporary device root\n", name.c_str());
       return 2;
     }
-    temporaryRoot() = pattern;
-    prelude.config.root = pattern;
+    prelude.config.root = temporaryRoot();
   }
   if (std::string fault = deviceFault(); !fault.empty()) {
     std::fprintf(stderr, "%s: %s\n", name.c_str(), fault.c_str());

@@ -75,7 +75,7 @@ void ScriptedHost::pause(uint32_t ms) {
 }
 
 bool ScriptedHost::openDocument(const std::filesystem::path& file) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> page(std::fopen(file.c_str(), "rb"), std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> page(std::fopen(file.string().c_str(), "rb"), std::fclose);
   return page && std::fgetc(page.get()) != EOF;
 }
 

@@ -66,6 +66,10 @@ class Host {
   virtual int clockMinutes() { return 12 * 60; }
   // Something worth a line in a log (sounds, message boxes, dialogs, processes).
   virtual void note(std::string_view line) {}
+  // Something the person at the machine must act on ("cannot save ..."), already said on
+  // standard error; empty once it is over. A host without a console shows it where its
+  // user looks.
+  virtual void trouble(std::string_view text) {}
   // Another process asked for this program's window; may be called from another thread.
   virtual void raise() {}
   // A file of the device was written and closed. A host that keeps the files somewhere

@@ -1,10 +1,8 @@
 // The one virtual device of this process: its host, screen and file system.
 #include "system/device.h"
+#include "system/hostos.h"
 
 #include <pocket/basics.h>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -46,22 +44,17 @@ void sweepAbandonedWrites(const fs::path& folder) {
 // The library's copy_file would link its whole stream and locale machinery into the
 // browser build. A copy cut short is removed, never left as a shorter file.
 void copyNewFile(const fs::path& from, const fs::path& to) {
-  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return;
-  int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  bool ok = out >= 0;
+  hostos::Error error;
+  hostos::File in = hostos::openExisting(from, true, false, error);
+  if (in == hostos::kNoFile) return;
+  hostos::File out = hostos::createNew(to, false, true, error);
   char buffer[16384];
-  for (ssize_t n; ok && (n = ::read(in, buffer, sizeof buffer)) != 0;) {
-    ok = n > 0;
-    for (ssize_t done = 0; ok && done < n;) {
-      ssize_t w = ::write(out, buffer + done, size_t(n - done));
-      ok = w > 0;
-      done += ok ? w : 0;
-    }
-  }
-  ::close(in);
-  if (out >= 0 && ::close(out) != 0) ok = false;
-  if (!ok && out >= 0) ::unlink(to.c_str());
+  for (long long n; out != hostos::kNoFile && !error && (n = hostos::read(in, buffer, sizeof buffer, error)) > 0;)
+    hostos::write(out, buffer, size_t(n), error);
+  hostos::close(in, false);
+  if (out == hostos::kNoFile) return;
+  if (hostos::Error closed = hostos::close(out, false); closed && !error) error = closed;
+  if (error) hostos::remove(to);
 }
 
 void copyShippedFiles(const fs::path& windowsFolder, fs::path shipped) {
@@ -160,6 +153,11 @@ void warn(std::string_view text) {
   line += '\n';
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
+  if (Host* host = device().host) host->trouble(text);
+}
+
+void resolved() {
+  if (Host* host = device().host) host->trouble({});
 }
 
 std::string utf8(std::u16string_view text) {
@@ -207,8 +205,8 @@ std::u16string utf16(std::string_view text) {
 
 fs::path shippedDeviceFiles() {
   std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (ec) return {};
+  fs::path exe = hostos::executable();
+  if (exe.empty()) return {};
   fs::path files = fs::path("share") / programName() / "device" / "Windows";
   for (fs::path folder : {exe.parent_path().parent_path(), exe.parent_path()})
     if (fs::is_directory(folder / files, ec)) return (folder / files).lexically_normal();

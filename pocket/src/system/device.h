@@ -51,7 +51,9 @@ std::filesystem::path shippedDeviceFiles();
 // The running program's name, as its module image carries it.
 std::string_view programName();
 // Tells the person at the machine something they must act on, as "<program>: text"
-// on standard error. The program plays on.
+// on standard error and through the host (Host::trouble). The program plays on.
 void warn(std::string_view text);
+// What was warned of is over (a save succeeded again).
+void resolved();
 
 }  // namespace pk

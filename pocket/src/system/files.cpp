@@ -4,12 +4,6 @@
 // temporary file beside it and renamed over the old one when its handle is
 // closed, and only when every write, the flush and the rename succeeded: a
 // crash, a power cut or a full disk leaves the old file, never half of one.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,32 +11,24 @@
 #include <windows.h>
 
 #include "system/device.h"
+#include "system/hostos.h"
 
 namespace fs = std::filesystem;
+namespace os = pk::hostos;
 
 namespace {
 
 DWORD lastError = 0;
 
-DWORD errorFor(int e, DWORD otherwise) {
-  switch (e) {
-    case ENOSPC:
-    case EFBIG:
-    case EDQUOT:
-      return ERROR_DISK_FULL;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-      return ERROR_ACCESS_DENIED;
-    case ENOENT:
-      return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
-      return ERROR_PATH_NOT_FOUND;
-    case EEXIST:
-      return ERROR_FILE_EXISTS;
-    default:
-      return otherwise;
+DWORD errorFor(const os::Error& e, DWORD otherwise) {
+  switch (e.fault) {
+    case os::Fault::DiskFull: return ERROR_DISK_FULL;
+    case os::Fault::Denied: return ERROR_ACCESS_DENIED;
+    case os::Fault::NotFound: return ERROR_FILE_NOT_FOUND;
+    case os::Fault::NoFolder: return ERROR_PATH_NOT_FOUND;
+    case os::Fault::Exists: return ERROR_FILE_EXISTS;
+    case os::Fault::Sharing: return ERROR_SHARING_VIOLATION;
+    default: return otherwise;
   }
 }
 
@@ -58,73 +44,60 @@ HANDLE failOpen(DWORD error) {
 
 // The program is not told when a save fails (it would only ignore it), so the
 // person is, once, and again only after a save has succeeded in between.
-void noteSave(const std::string& path, int error) {
+void noteSave(const fs::path& path, const os::Error& error) {
   static bool failing = false;
-  if (error == 0) {
+  if (!error) {
+    if (failing) pk::resolved();
     failing = false;
   } else if (!failing) {
     failing = true;
-    pk::warn("cannot save " + path + ": " + std::strerror(error) + "; the last saved game is kept");
+    pk::warn("cannot save " + path.string() + ": " + error.text + "; the last saved game is kept");
   }
 }
 
 class OpenFile {
  public:
-  OpenFile(int fd, std::string path, DWORD access, DWORD share, std::string temp)
-      : fd_(fd), path_(std::move(path)), access_(access), share_(share), temp_(std::move(temp)) {}
+  OpenFile(os::File file, fs::path path, DWORD access, DWORD share, fs::path temp)
+      : file_(file), path_(std::move(path)), access_(access), share_(share), temp_(std::move(temp)) {}
   OpenFile(const OpenFile&) = delete;
   OpenFile& operator=(const OpenFile&) = delete;
   // A handle that is never closed leaves the old file as it was.
   ~OpenFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!temp_.empty()) ::unlink(temp_.c_str());
+    if (file_ != os::kNoFile) os::close(file_, false);
+    if (!temp_.empty()) os::remove(temp_);
   }
 
-  int fd() const { return fd_; }
-  const std::string& path() const { return path_; }
+  os::File file() const { return file_; }
+  const fs::path& path() const { return path_; }
   DWORD access() const { return access_; }
   DWORD share() const { return share_; }
   // The first write that failed spoils the replacement: it is never committed.
-  void writeFailed(int error) {
+  void writeFailed(const os::Error& error) {
     if (!writeError_) writeError_ = error;
   }
 
-  // Makes the written file the file of its name; false (with the reason in
-  // errno) leaves the old one exactly as it was.
-  bool commit() {
-    int error = writeError_;
-    if (!temp_.empty() && !error && ::fsync(fd_) != 0) error = errno;
-    if (::close(fd_) != 0 && !error) error = errno;
-    fd_ = -1;
-    if (temp_.empty()) return finish(error);
-    if (!error && ::rename(temp_.c_str(), path_.c_str()) != 0) error = errno;
-    if (error) {
-      ::unlink(temp_.c_str());
-    } else {
-      std::string folder = fs::path(path_).parent_path().string();
-      int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-      }
-    }
+  // Makes the written file the file of its name; a failure leaves the old one exactly
+  // as it was.
+  os::Error commit() {
+    os::Error error = writeError_;
+    os::Error closed = os::close(file_, !temp_.empty() && !error);
+    if (!error) error = closed;
+    file_ = os::kNoFile;
+    if (temp_.empty()) return error;
+    if (!error) error = os::replace(temp_, path_);
+    if (error) os::remove(temp_);
     temp_.clear();
     noteSave(path_, error);
-    return finish(error);
+    return error;
   }
 
  private:
-  static bool finish(int error) {
-    errno = error;
-    return error == 0;
-  }
-
-  int fd_;
-  std::string path_;
+  os::File file_;
+  fs::path path_;
   DWORD access_;
   DWORD share_;
-  std::string temp_;
-  int writeError_ = 0;
+  fs::path temp_;
+  os::Error writeError_;
 };
 
 constexpr DWORD kDataAccess = GENERIC_READ | GENERIC_WRITE;
@@ -145,7 +118,7 @@ struct HandleTable {
   }
   // Another handle on the same file must allow what this one wants, and this
   // one must allow what the others already do.
-  bool sharingAllows(const std::string& path, DWORD access, DWORD share) {
+  bool sharingAllows(const fs::path& path, DWORD access, DWORD share) {
     for (auto& [h, f] : files) {
       if (f->path() != path) continue;
       if ((access & kDataAccess & ~shareToAccess(f->share())) != 0) return false;
@@ -164,38 +137,6 @@ HandleTable& table() {
   return t;
 }
 
-// A temporary file beside `path`, open for writing (and reading when asked).
-int makeTemp(const std::string& path, std::string& tempPath) {
-  fs::path p(path);
-  // Built by appending: GCC 12 at -O2 warns falsely (-Wrestrict) on "." + std::string.
-  std::string name = ".";
-  name += p.filename().string();
-  name += ".pk-XXXXXX";
-  std::string pattern = (p.parent_path() / name).string();
-  int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) return -1;
-  tempPath = pattern;
-  struct stat st{};
-  // Keep the old file's permissions; a new file gets the usual ones.
-  ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-  return fd;
-}
-
-// Opens what is there now, and only a regular file: checking before opening
-// would let a folder or a pipe slip in between (and a pipe would block).
-int openRegular(const std::string& path, int mode) {
-  int fd = ::open(path.c_str(), mode | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return -1;
-  struct stat st{};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    errno = EACCES;
-    return -1;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  return fd;
-}
-
 }  // namespace
 
 DWORD GetLastError() { return lastError; }
@@ -205,51 +146,40 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
   if (!name) return failOpen(ERROR_INVALID_PARAMETER);
   fs::path hostFile = pk::hostPath(name);
   if (hostFile.empty()) return failOpen(ERROR_PATH_NOT_FOUND);
-  std::string path = hostFile.lexically_normal().string();
+  fs::path path = hostFile.lexically_normal();
   if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) return failOpen(ERROR_INVALID_PARAMETER);
   if (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE)) return failOpen(ERROR_INVALID_PARAMETER);
   bool replace = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
   // A replacement that cannot even start is a failed save like any other.
-  auto failReplace = [&](int error) {
+  auto failReplace = [&](const os::Error& error) {
     noteSave(path, error);
     return failOpen(errorFor(error, ERROR_WRITE_FAULT));
   };
 
-  struct stat st{};
-  bool exists = ::stat(path.c_str(), &st) == 0;
-  if (exists && !S_ISREG(st.st_mode)) return replace ? failReplace(EISDIR) : failOpen(ERROR_ACCESS_DENIED);
+  os::Kind kind = os::kind(path);
+  bool exists = kind != os::Kind::None;
+  if (exists && kind != os::Kind::Regular)
+    return replace ? failReplace({os::Fault::Denied, "not a file"}) : failOpen(ERROR_ACCESS_DENIED);
   if (!exists && (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING))
-    return failOpen(errorFor(errno, ERROR_FILE_NOT_FOUND));
+    return failOpen(ERROR_FILE_NOT_FOUND);
   if (exists && disposition == CREATE_NEW) return failOpen(ERROR_FILE_EXISTS);
   if (!table().sharingAllows(path, access, share)) return failOpen(ERROR_SHARING_VIOLATION);
 
   bool reading = access & GENERIC_READ, writing = access & GENERIC_WRITE;
-  int mode = reading && writing ? O_RDWR : writing ? O_WRONLY : O_RDONLY;
-  int fd = -1;
-  std::string temp;
+  os::Error error;
+  os::File file = os::kNoFile;
+  fs::path temp;
   if (replace) {
-    struct stat folder{};
-    if (::stat(hostFile.parent_path().c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))
-      return failReplace(ENOENT);
-    fd = makeTemp(path, temp);
-    if (fd < 0) return failReplace(errno);
-    // A file that will hold nothing still needs read access through this handle.
-    if (!writing) {
-      int again = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
-      int error = errno;
-      ::close(fd);
-      fd = again;
-      if (fd < 0) {
-        ::unlink(temp.c_str());
-        return failReplace(error);
-      }
-    }
+    if (os::kind(hostFile.parent_path()) != os::Kind::Folder)
+      return failReplace({os::Fault::NotFound, "no folder " + hostFile.parent_path().string()});
+    file = os::createReplacement(path, temp, reading, writing, error);
+    if (file == os::kNoFile) return failReplace(error);
   } else {
-    fd = exists ? openRegular(path, mode) : ::open(path.c_str(), mode | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return failOpen(errorFor(errno, ERROR_ACCESS_DENIED));
+    file = exists ? os::openExisting(path, reading, writing, error) : os::createNew(path, reading, writing, error);
+    if (file == os::kNoFile) return failOpen(errorFor(error, ERROR_ACCESS_DENIED));
   }
   lastError = 0;
-  return table().add(std::make_unique<OpenFile>(fd, path, access, share, temp));
+  return table().add(std::make_unique<OpenFile>(file, path, access, share, temp));
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
@@ -261,11 +191,11 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
   auto out = static_cast<unsigned char*>(buffer);
   DWORD done = 0;
   while (done < toRead) {
-    ssize_t n = ::read(f->fd(), out + done, toRead - done);
-    if (n < 0 && errno == EINTR) continue;
+    os::Error error;
+    long long n = os::read(f->file(), out + done, toRead - done, error);
     if (n < 0) {
       if (read) *read = done;
-      return fail(errorFor(errno, ERROR_READ_FAULT));
+      return fail(errorFor(error, ERROR_READ_FAULT));
     }
     if (n == 0) break;  // the end: what was read counts, and the call succeeds
     done += DWORD(n);
@@ -280,20 +210,13 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
   if (!f) return fail(ERROR_INVALID_HANDLE);
   if (!(f->access() & GENERIC_WRITE)) return fail(ERROR_ACCESS_DENIED);
   if (!buffer && toWrite) return fail(ERROR_INVALID_PARAMETER);
-  auto in = static_cast<const unsigned char*>(buffer);
-  DWORD done = 0;
-  while (done < toWrite) {
-    ssize_t n = ::write(f->fd(), in + done, toWrite - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      int error = n < 0 ? errno : EIO;
-      f->writeFailed(error);
-      if (written) *written = done;
-      return fail(errorFor(error, ERROR_WRITE_FAULT));
-    }
-    done += DWORD(n);
+  os::Error error;
+  size_t done = os::write(f->file(), buffer, toWrite, error);
+  if (written) *written = DWORD(done);
+  if (error) {
+    f->writeFailed(error);
+    return fail(errorFor(error, ERROR_WRITE_FAULT));
   }
-  if (written) *written = done;
   return TRUE;
 }
 
@@ -303,7 +226,7 @@ BOOL CloseHandle(HANDLE handle) {
   if (it == files.end()) return fail(ERROR_INVALID_HANDLE);
   std::unique_ptr<OpenFile> f = std::move(it->second);
   files.erase(it);
-  if (!f->commit()) return fail(errorFor(errno, ERROR_WRITE_FAULT));
+  if (os::Error error = f->commit()) return fail(errorFor(error, ERROR_WRITE_FAULT));
   if ((f->access() & GENERIC_WRITE) && pk::device().host) pk::device().host->filesChanged();
   return TRUE;
 }

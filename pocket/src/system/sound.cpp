@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <numbers>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,12 +13,14 @@
 #include <windows.h>
 
 #include "system/device.h"
+#include "system/hostos.h"
 #include "system/resource.h"
 
 namespace {
 
 using pk::le16;
 using pk::le32;
+namespace hostos = pk::hostos;
 
 struct Wave {
   std::vector<int16_t> samples;  // mono
@@ -74,9 +77,15 @@ std::optional<Wave> readWaveFile(const std::filesystem::path& file) {
   if (file.empty() || !std::filesystem::is_regular_file(file, ec)) return std::nullopt;
   auto size = std::filesystem::file_size(file, ec);
   if (ec || size > (64u << 20)) return std::nullopt;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(file.c_str(), "rb"), std::fclose);
+  hostos::Error error;
+  hostos::File in = hostos::openExisting(file, true, false, error);
+  if (in == hostos::kNoFile) return std::nullopt;
   std::vector<unsigned char> bytes(size);
-  if (!in || std::fread(bytes.data(), 1, bytes.size(), in.get()) != bytes.size()) return std::nullopt;
+  size_t got = 0;
+  for (long long n = 1; got < bytes.size() && n > 0; got += size_t(std::max(0LL, n)))
+    n = hostos::read(in, bytes.data() + got, bytes.size() - got, error);
+  hostos::close(in, false);
+  if (got != bytes.size()) return std::nullopt;
   return decode(bytes.data(), bytes.size());
 }
 
@@ -89,7 +98,7 @@ Wave defaultSound() {
     double t = double(i) / w.rate;
     double freq = i < n / 2 ? 880.0 : 660.0;
     double edge = std::min(1.0, std::min(i, n - 1 - i) / 200.0);  // no clicks at the ends
-    w.samples.push_back(int16_t(std::lround(9000.0 * edge * std::sin(2.0 * M_PI * freq * t))));
+    w.samples.push_back(int16_t(std::lround(9000.0 * edge * std::sin(2.0 * std::numbers::pi * freq * t))));
   }
   return w;
 }

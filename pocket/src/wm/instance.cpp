@@ -1,5 +1,5 @@
 // Finding a program's main window: in this process, or in another program running on the
-// same device (instance_socket.cpp; instance_alone.cpp where only one program can run).
+// same device (instance_announce.cpp; instance_alone.cpp where only one program can run).
 #include <pocket/basics.h>
 
 #include "wm/window_internal.h"

@@ -1,34 +1,26 @@
-// Finding a program's window from another process on the same device: each
-// main window listens on a per-user local socket named after the device root,
-// its class and its title.
+// Finding programs on a POSIX machine: each announced window listens on a local socket
+// named after its key, in a folder only this user can reach.
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <mutex>
-#include <string>
 #include <thread>
 
-#include <pocket/basics.h>
+#include "system/hostos.h"
 
-#include "system/device.h"
-#include "wm/window_internal.h"
-#include "wm/wm.h"
-
-namespace pk::wm {
+namespace pk::hostos {
 namespace {
 
-// A folder only this user can reach.
-std::string socketFolder() {
+std::string socketFolder(const std::string& program) {
   if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run) {
     struct stat st{};
     if (stat(run, &st) == 0 && st.st_uid == getuid() && (st.st_mode & 077) == 0) return run;
   }
-  std::string dir = "/tmp/" + std::string(programName()) + "-" + std::to_string(getuid());
+  std::string dir = "/tmp/" + program + "-" + std::to_string(getuid());
   mkdir(dir.c_str(), 0700);
   struct stat st{};
   if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()) return {};
@@ -36,15 +28,12 @@ std::string socketFolder() {
   return dir;
 }
 
-std::string socketPath(std::u16string_view cls, std::u16string_view title) {
-  std::string folder = socketFolder();
+std::string socketPath(const std::string& program, const std::string& key) {
+  std::string folder = socketFolder(program);
   if (folder.empty()) return {};
-  std::error_code ec;
-  auto root = std::filesystem::weakly_canonical(device().config.root, ec);
-  std::string key = root.string() + '\n' + utf8(upperAscii(std::u16string(cls))) + '\n' + utf8(title);
   char hash[24];
   snprintf(hash, sizeof hash, "-%016zx.sock", std::hash<std::string>{}(key));
-  return folder + "/" + std::string(programName()) + hash;
+  return folder + "/" + program + hash;
 }
 
 bool fillAddress(sockaddr_un& addr, const std::string& path) {
@@ -61,7 +50,7 @@ int connectTo(const std::string& path) {
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
   if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    close(fd);
+    ::close(fd);
     return -1;
   }
   return fd;
@@ -71,7 +60,7 @@ class Listener {
  public:
   ~Listener() { stop(); }
 
-  void start(const std::string& path) {
+  void start(const std::string& path, std::function<void()> raise) {
     stop();
     sockaddr_un addr;
     if (!fillAddress(addr, path)) return;
@@ -81,26 +70,25 @@ class Listener {
       // A socket left by a process that died without cleaning up.
       int other = errno == EADDRINUSE ? connectTo(path) : -1;
       if (other >= 0 || errno != ECONNREFUSED) {
-        if (other >= 0) close(other);
-        close(fd);
+        if (other >= 0) ::close(other);
+        ::close(fd);
         return;
       }
       unlink(path.c_str());
       if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        close(fd);
+        ::close(fd);
         return;
       }
     }
     chmod(path.c_str(), 0600);
     if (listen(fd, 4) != 0) {
-      close(fd);
+      ::close(fd);
       unlink(path.c_str());
       return;
     }
     fd_ = fd;
     path_ = path;
-    Host* host = device().host;
-    thread_ = std::thread([fd, host] {
+    thread_ = std::thread([fd, raise = std::move(raise)] {
       for (;;) {
         int c = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
         if (c < 0) {
@@ -108,9 +96,9 @@ class Listener {
           return;
         }
         char buf[16] = {};
-        ssize_t n = read(c, buf, sizeof buf - 1);
-        close(c);
-        if (n > 0 && std::string(buf, size_t(n)).rfind("raise", 0) == 0 && host) host->raise();
+        ssize_t n = ::read(c, buf, sizeof buf - 1);
+        ::close(c);
+        if (n > 0 && std::string(buf, size_t(n)).rfind("raise", 0) == 0 && raise) raise();
       }
     });
   }
@@ -119,7 +107,7 @@ class Listener {
     if (fd_ < 0) return;
     shutdown(fd_, SHUT_RDWR);
     if (thread_.joinable()) thread_.join();
-    close(fd_);
+    ::close(fd_);
     unlink(path_.c_str());
     fd_ = -1;
   }
@@ -135,34 +123,31 @@ Listener& listener() {
   return l;
 }
 
-std::string lastRemotePath;
+std::string lastFoundPath;
 
 }  // namespace
 
-bool findNeighbour(std::u16string_view cls, std::u16string_view title) {
-  std::string path = socketPath(cls, title);
+bool findAnnounced(const std::string& program, const std::string& key) {
+  std::string path = socketPath(program, key);
   int fd = connectTo(path);
   if (fd < 0) return false;
-  close(fd);
-  lastRemotePath = path;
+  ::close(fd);
+  lastFoundPath = path;
   return true;
 }
 
-bool raiseNeighbour() {
-  int fd = connectTo(lastRemotePath);
+bool raiseAnnounced() {
+  int fd = connectTo(lastFoundPath);
   if (fd < 0) return false;
-  bool ok = write(fd, "raise\n", 6) == 6;
-  close(fd);
+  bool ok = ::write(fd, "raise\n", 6) == 6;
+  ::close(fd);
   return ok;
 }
 
-void announceInstance(HWND hwnd) {
-  Window* w = find(hwnd);
-  if (!w || !w->cls) return;
-  listener().start(socketPath(w->cls->name, w->text));
+void announce(const std::string& program, const std::string& key, std::function<void()> raise) {
+  listener().start(socketPath(program, key), std::move(raise));
 }
 
-void withdrawInstance() { listener().stop(); }
+void withdraw() { listener().stop(); }
 
-}  // namespace pk::wm
-
+}  // namespace pk::hostos

@@ -1,0 +1,207 @@
+#!/usr/bin/env bash
+# The Windows programs under Wine (FZ_WIN_BUILD), against the native ones (FZ_BUILD):
+# - fizzorbs-headless.exe replays what end-to-end scripts ask of the native headless device,
+#   with the same log line for line and the same screenshots, copies and device files byte
+#   for byte;
+# - saves under faults (a read-only state file, one held open without sharing by another
+#   process) keep the last good file and say so once;
+# - the window (window.sh) maps, real clicks deal and burst, closing and starting again
+#   resumes the same board, the state file it leaves shows the same screen on the native
+#   device, F11 and Alt+Enter toggle full screen, a second start leaves the first and exits;
+# - the zip's programs import only Windows' own DLLs.
+source "$(dirname "$0")/../e2e/lib.bash"
+: "${FZ_WIN_BUILD:?FZ_WIN_BUILD must name the Windows build directory}"
+for tool in wine Xvfb xdotool xwd xwdtopnm x86_64-w64-mingw32-gcc x86_64-w64-mingw32-objdump unzip; do
+  command -v $tool >/dev/null || { fail "$tool is needed"; finish; }
+done
+HERE=$(cd "$(dirname "$0")" && pwd)
+WIN_HEADLESS="$FZ_WIN_BUILD/fizzorbs-headless.exe"
+# A prefix of its own, kept in the build folder between runs; no sound driver (the game
+# plays silently without a device, and the sound libraries would only fill the log).
+export WINEPREFIX="$FZ_WIN_BUILD/wineprefix" WINEDEBUG=-all
+export WINEDLLOVERRIDES="winealsa.drv,winepulse.drv,mscoree,mshtml=d"
+# Wine's desktop process, started with the prefix's server, needs the display from the start.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$WORK/display" 2> "$WORK/xvfb.err" &
+xvfb=$!
+trap 'wineserver -k 2> /dev/null; kill "$xvfb" 2> /dev/null; wait 2> /dev/null; rm -rf "$WORK"' EXIT
+for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -n1 "$WORK/display")"
+wineserver -k 2> /dev/null
+started=$(date +%s)
+wine wineboot -i > /dev/null 2>&1 || { fail "the Wine prefix cannot start"; finish; }
+echo "prefix ready in $(($(date +%s) - started)) s"
+winerun() { timeout 60 wine "$@"; }
+
+# --- The headless device: what the end-to-end scripts ask, replayed on both programs.
+mkdir -p "$WORK/build" "$WORK/record"
+for f in "$FZ_BUILD"/*; do ln -s "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "$WORK/build/"; done
+rm "$WORK/build/fizzorbs-headless"
+ln -s "$HERE/record.sh" "$WORK/build/fizzorbs-headless"
+NATIVE_HEADLESS="$FZ_BUILD/fizzorbs-headless"
+for script in keyboard screens; do
+  FZ_BUILD="$WORK/build" FZ_RECORD="$WORK/record" FZ_NATIVE_HEADLESS="$NATIVE_HEADLESS" \
+    bash "$FZ_SOURCE/tests/e2e/$script.sh" > "$WORK/$script.out" 2>&1 ||
+    { fail "$script.sh natively"; grep -v "^ok:" "$WORK/$script.out" | head -20; }
+done
+replayed=0 differ=0
+for keep in "$WORK"/record/*; do
+  for side in native windows; do
+    out="$keep/$side"
+    mkdir -p "$out/files"
+    if [ -d "$keep/root" ]; then cp -a "$keep/root" "$out/root"; else mkdir -p "$out/root"; fi
+    sed "s#$(cat "$keep/work")#$out/files#g" "$keep/script" > "$out/script"
+  done
+  code=0
+  timeout 60 "$FZ_BUILD/fizzorbs-headless" --device-root "$keep/native/root" --script "$keep/native/script" \
+    > "$keep/native/log" 2> /dev/null || code=$?
+  wcode=0
+  winerun "$WIN_HEADLESS" --device-root "$keep/windows/root" --script "$keep/windows/script" \
+    > "$keep/windows/raw" 2> /dev/null || wcode=$?
+  tr -d '\r' < "$keep/windows/raw" | sed "s#$keep/windows#$keep/native#g" > "$keep/windows/log"
+  replayed=$((replayed + 1))
+  if [ "$code" != "$wcode" ] || ! cmp -s "$keep/native/log" "$keep/windows/log" ||
+     ! diff -r "$keep/native/files" "$keep/windows/files" > /dev/null ||
+     ! diff -r "$keep/native/root" "$keep/windows/root" > /dev/null; then
+    differ=$((differ + 1))
+    echo "differs: $keep/script (exit $code / $wcode)"
+    diff "$keep/native/log" "$keep/windows/log" | head -5
+  fi
+done
+shots=$(find "$WORK"/record/*/windows/files -name '*.png' | wc -l)
+expect "fizzorbs-headless.exe: $replayed runs ($shots screenshots) as on the native device" \
+  eval '[ "$replayed" -ge 8 ] && [ "$shots" -ge 5 ] && [ "$differ" = 0 ]'
+
+# --- Saves under faults keep the last good file, and say so once.
+ROOT="$WORK/faults"
+STATE="$ROOT/Windows/Fizzorbs.dat"
+mkdir -p "$ROOT"
+printf 'random 1234\nstart\nmenu "Game" "New Game"\n' | PROGRAM="$FZ_BUILD/fizzorbs-headless" run deal
+read -r GX GY _ <<< "$($FZSTATE "$STATE" group)"
+cp "$STATE" "$WORK/good.dat"
+# burst NAME [MORE]: two taps burst the group (a save), then MORE; burstscript only writes it.
+burstscript() { printf 'start\ntap %s %s\ntap %s %s\n%b' "$GX" "$GY" "$GX" "$GY" "${2:-}" > "$WORK/$1.fzs"; }
+burst() {
+  burstscript "$@"
+  LOG="$WORK/$1.log" ERR="$WORK/$1.err" CODE=0
+  winerun "$WIN_HEADLESS" --device-root "$ROOT" --script "$WORK/$1.fzs" > "$LOG" 2> "$ERR" || CODE=$?
+}
+chmod a-w "$STATE"
+burst readonly "toolbar 106\n"   # and Undo: a second save
+chmod u+w "$STATE"
+expect "a read-only state file is kept as it was, and the failure said once" \
+  eval 'cmp -s "$STATE" "$WORK/good.dat" && [ "$(grep -c "cannot save" "$ERR")" = 1 ] &&
+        errs "the last saved game is kept"'
+# The file is taken once the game has read it (the log shows the game waiting), while the
+# script waits.
+x86_64-w64-mingw32-gcc -municode -O2 -o "$WORK/holdopen.exe" "$HERE/holdopen.c" || fail "the helper builds"
+burstscript held "toolbar 106\n"
+sed -i '1a dump\nwait 5000' "$WORK/held.fzs"
+LOG="$WORK/held.log" ERR="$WORK/held.err" CODE=0
+winerun "$WIN_HEADLESS" --device-root "$ROOT" --script "$WORK/held.fzs" > "$LOG" 2> "$ERR" &
+game=$!
+for _ in $(seq 200); do grep -q '^active' "$LOG" && break; sleep 0.05; done
+mkfifo "$WORK/hold.in"
+winerun "$WORK/holdopen.exe" "Z:${STATE//\//\\}" < "$WORK/hold.in" > "$WORK/hold.out" 2> /dev/null &
+holder=$!
+exec 7> "$WORK/hold.in"
+for _ in $(seq 200); do grep -q held "$WORK/hold.out" 2> /dev/null && break; sleep 0.05; done
+expect "another process holds the state file without sharing, while the game plays" grep -q held "$WORK/hold.out"
+wait "$game" || CODE=$?
+exec 7>&-
+wait "$holder"
+expect "a state file held open by another process is kept as it was, and the failure said once" \
+  eval 'grep -q "^sleep 200" "$LOG" && cmp -s "$STATE" "$WORK/good.dat" && [ "$(grep -c "cannot save" "$ERR")" = 1 ]'
+burst free
+expect "once the file is free, the saves land" \
+  eval '[ "$(field moves)" = 1 ] && [ ! -s "$ERR" ]'
+
+# --- The window: it opens at 3x (720 x 960) on the 1280 x 1024 display.
+# The window program keeps its device in %APPDATA%\fizzorbs.
+ROOT="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/fizzorbs"
+STATE="$ROOT/Windows/Fizzorbs.dat"
+rm -rf "$ROOT"
+# wait_for TEST...: up to 30 s for the test to pass (Wine on a loaded machine is slow to start).
+wait_for() { for _ in $(seq 600); do "$@" && return 0; sleep 0.05; done; return 1; }
+found() { window=$(xdotool search --onlyvisible --name '^Fizzorbs$' 2> /dev/null | head -n1); [ -n "$window" ]; }
+# Wine may make the window's X window anew: each use looks for it again.
+# click X Y: a real click at a point of the device's screen.
+click() { found && xdotool mousemove --window "$window" $((3 * $1 + 1)) $((3 * $2 + 1)) click 1; sleep 0.3; }
+grab() { found && xwd -silent -id "$window" | xwdtopnm > "$WORK/$1.ppm" 2> /dev/null; }
+# shows SCREENSHOT GRAB [board]: the window's picture is the device screen of the screenshot.
+shows() { grab "$2" && python3 "$HERE/samescreen.py" "$1" "$WORK/$2.ppm" 3 ${3:-} > "$WORK/$2.diff"; }
+gone() { ! kill -0 "$program" 2> /dev/null; }
+# Ctrl+Q, after a click on the score (a tap that does nothing) that gives the window the
+# keyboard; pressed again while Wine, without a window manager, hands the focus back.
+quit() {
+  for _ in 1 2 3 4; do
+    click 120 34
+    xdotool key ctrl+q
+    for _ in $(seq 60); do gone && return 0; sleep 0.05; done
+  done
+  return 1
+}
+ingame() { [ -f "$STATE" ] && [ "$(field game_in_progress)" = 1 ]; }
+burst_seen() { [ -f "$STATE" ] && [ "$(field moves)" = 1 ]; }
+
+started=$(date +%s.%N)
+timeout 120 wine "$FZ_WIN_BUILD/fizzorbs.exe" > "$WORK/window.log" 2>&1 &
+program=$!
+expect "the window maps" wait_for found
+echo "window mapped $(awk "BEGIN { printf \"%.1f\", $(date +%s.%N) - $started }") s after the start"
+expect "it opens at the largest whole zoom that fits, 3x" \
+  eval 'xdotool getwindowgeometry "$window" | grep -q "Geometry: 720x960"'
+click 20 308                                     # Game
+click 35 238                                     # New Game
+expect "clicks on Game and New Game deal a game, saved in %APPDATA%" wait_for ingame
+read -r GX GY GN <<< "$($FZSTATE "$STATE" group)"
+click "$GX" "$GY"
+click "$GX" "$GY"
+expect "two clicks on a group burst it" \
+  eval 'wait_for burst_seen && [ "$(field score)" = $((GN * (GN - 1))) ]'
+cp "$STATE" "$WORK/played.dat"
+
+# The state file, on the native device, shows what the window shows.
+mkdir -p "$WORK/carried/Windows"
+cp "$STATE" "$WORK/carried/Windows/"
+printf 'start\nscreenshot %s\n' "$WORK/carried.png" |
+  "$FZ_BUILD/fizzorbs-headless" --device-root "$WORK/carried" > /dev/null
+expect "the state file shows on the native device the board the window shows" \
+  wait_for shows "$WORK/carried.png" played board
+
+geometry() { found && xdotool getwindowgeometry "$window" | grep -q "Geometry: $1"; }
+xdotool key F11
+expect "F11 fills the screen, where the board stays at a whole zoom, centred" \
+  eval 'wait_for geometry 1280x1024 && wait_for shows "$WORK/carried.png" full board'
+xdotool key alt+Return
+expect "Alt+Enter gives the window back" wait_for geometry 720x960
+
+code=0
+winerun "$FZ_WIN_BUILD/fizzorbs.exe" > "$WORK/second.log" 2>&1 || code=$?
+expect "a second start exits 0, leaving one window" \
+  eval '[ "$code" = 0 ] && [ "$(xdotool search --onlyvisible --name "^Fizzorbs\$" | wc -l)" = 1 ] && kill -0 "$program"'
+
+quit
+code=0
+wait "$program" || code=$?
+expect "Ctrl+Q closes the window and the program, with code 0" eval '[ "$code" = 0 ] && ! found'
+timeout 120 wine "$FZ_WIN_BUILD/fizzorbs.exe" > "$WORK/window.log" 2>&1 &
+program=$!
+expect "started again, the window resumes the same board" \
+  eval 'wait_for found && wait_for shows "$WORK/carried.png" resumed && cmp -s "$STATE" "$WORK/played.dat"'
+quit
+wait "$program"
+
+# --- The zip: its programs need only what Windows ships.
+unzip -q -d "$WORK/zip" "$FZ_WIN_BUILD"/fizzorbs-*-windows-x64.zip
+dlls=$(for exe in "$WORK"/zip/*/*.exe; do x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p'; done |
+       tr 'a-z' 'A-Z' | sort -u)
+expect "the zip's programs import only Windows' DLLs ($(echo $dlls))" \
+  eval '[ -n "$dlls" ] && ! grep -qvxE "(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|WINMM|MSVCRT)\.DLL" <<< "$dlls"'
+missing=""
+for f in fizzorbs.exe fizzorbs-headless.exe share/fizzorbs/device/Windows/fizzorbs.htm \
+         share/fizzorbs/device/Windows/Critical.wav README.txt LICENSE.txt; do
+  compgen -G "$WORK/zip/*/$f" > /dev/null || missing="$missing $f"
+done
+expect "the zip holds both programs, the help page, the system sound, a readme and the licence" test -z "$missing"
+
+finish
