@@ -68,7 +68,7 @@ TEST_F(Game, ASeedDealsAKnownBoardAndQueue) {
   }
   EXPECT_EQ(gameState.countsForStats, 0);
   EXPECT_EQ(playStatus.guestGame, 1);
-  EXPECT_EQ(stateFileBytes().size(), 12792u);
+  EXPECT_EQ(stateFileBytes().size(), kStateFileSize);
 
   // Refused while a game runs; the same seed deals the same again.
   auto first = dealt();

@@ -25,7 +25,7 @@ TEST_F(Game, SelectThenBurstAGroup) {
   // Undo keeps the board before the burst; the file the one after it.
   EXPECT_EQ(undoCellAt(0, 0).color, 0);
   std::string saved = stateFileBytes();
-  ASSERT_EQ(saved.size(), 12792u);
+  ASSERT_EQ(saved.size(), kStateFileSize);
   // Saved before the marks are dropped; resuming clears them.
   Board file;
   std::memcpy(&file, saved.data(), sizeof file);
