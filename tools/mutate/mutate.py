@@ -29,7 +29,7 @@ LAYER_FOLDERS = ["pocket/src/wm", "pocket/src/gdi", "pocket/src/chrome", "pocket
 NOT_BUILT = {"pocket/src/gdi/font_baked.cpp", "pocket/src/wm/instance_alone.cpp"}
 # What the fast suite needs built; the soak and the desktop window are left out.
 TARGETS = ["pocket-unit", "game-unit", "fizzorbs-headless", "pngpixel"]
-FAST_SUITE_EXCLUDE = "^(e2e\\.soak|e2e\\.window|e2e\\.install|art)$"
+FAST_SUITE_EXCLUDE = "^(e2e\\.soak|e2e\\.window|e2e\\.install|art|mutate-tool|layering)$"
 EQUIVALENT = HERE / "equivalent.txt"
 
 # ---- Finding mutants ----
