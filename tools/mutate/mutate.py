@@ -312,14 +312,23 @@ def main():
     ap.add_argument("--build", default=str(SOURCE / "build-mutate"), help="build folder (default build-mutate)")
     ap.add_argument("--jobs", type=int, default=2, help="build and test jobs (default 2)")
     ap.add_argument("--timeout", type=int, default=300, help="seconds for a build or a suite run (default 300)")
+    ap.add_argument("--only", help="FILE[:FROM-TO]: every mutant of those lines instead of a sample")
     ap.add_argument("--list", action="store_true", help="print the sample and stop")
     args = ap.parse_args()
 
     folders = args.folders.split(",") if args.folders else GAME_FOLDERS + LAYER_FOLDERS
+    if args.only:
+        folders = [str(Path(args.only.partition(":")[0]).parent)]
     seed = args.seed if args.seed is not None else random.SystemRandom().randrange(1 << 31)
     equivalent = read_equivalent()
     candidates = [m for m in all_mutants(folders) if (m["before"], m["after"]) not in equivalent[m["file"]]]
-    sample = draw(candidates, folders, args.n, random.Random(seed))
+    if args.only:
+        file, _, lines = args.only.partition(":")
+        low, _, high = lines.partition("-")
+        sample = [m for m in candidates if m["file"] == file and
+                  (not lines or int(low) <= m["line"] <= int(high or low))]
+    else:
+        sample = draw(candidates, folders, args.n, random.Random(seed))
     sample.sort(key=lambda m: (m["file"], m["line"]))
     print(f"mutate: seed {seed}, {len(sample)} of {len(candidates)} mutants "
           f"(equivalent ones listed in {EQUIVALENT.relative_to(SOURCE)} left out)", flush=True)
