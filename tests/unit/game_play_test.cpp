@@ -8,13 +8,17 @@ namespace {
 
 TEST_F(Game, SelectThenBurstAGroup) {
   setBoard({"0012", "0123", "1233"});
+  runningScore() = 1234;
+  paint();
   EXPECT_NO_GDI_LEAK(tap(1, 0));
   EXPECT_EQ(selectionValue, 6);
   EXPECT_EQ(pixel(cellAt(0, 0).x, cellAt(0, 0).y), kBlack);  // the outline
+  EXPECT_TRUE(sameAsFullRepaint());  // with its value bubble
   EXPECT_FALSE(std::filesystem::exists(stateFile()));
 
   EXPECT_NO_GDI_LEAK(tap(0, 1));
-  EXPECT_EQ(runningScore(), 6);
+  EXPECT_TRUE(sameAsFullRepaint());  // the header's score too
+  EXPECT_EQ(runningScore(), 1240);
   EXPECT_EQ(gameState.moves, 1);
   EXPECT_EQ(canUndo, 1);
   EXPECT_EQ(std::tuple(selectionShown, selectionCount, selectionValue), std::tuple(0, 0, 0));
@@ -168,6 +172,7 @@ TEST_F(Game, UndoTakesBackTheLastBurstOnly) {
   EXPECT_EQ(boardRows(), before);
   EXPECT_FALSE(boardOnScreen());  // only invalidated: the next paint shows it
   UpdateWindow(window);
+  EXPECT_TRUE(sameAsFullRepaint());
   EXPECT_TRUE(boardOnScreen());
   EXPECT_EQ(runningScore(), 40);
   EXPECT_EQ(gameState.moves, 3);

@@ -167,6 +167,10 @@ TEST_F(StateFile, AGameBeyondTheLimitsLoadsAsNoGameAndTheRestStillCounts) {
     restart();
     EXPECT_EQ(playStatus.gameInProgress, 0);
     expectSafe();
+    // Not a bubble of the refused game shows.
+    clearClient();
+    paint();
+    EXPECT_EQ(countPixels(0, 21, 240, 248, kWhite), 240 * 227);
     EXPECT_EQ(statistics.styles[2].highScore, 3400u);
     EXPECT_EQ(options.decimalAverages, 1);
   }
