@@ -299,7 +299,7 @@ def build(build_dir, jobs, timeout, log):
 
 
 def fast_suite(build_dir, jobs, timeout, log):
-    return run(["ctest", "-j", str(jobs), "--stop-on-failure", "--timeout", "60", "-E", FAST_SUITE_EXCLUDE,
+    return run(["ctest", "-j", str(jobs), "--stop-on-failure", "--timeout", "40", "-E", FAST_SUITE_EXCLUDE,
                 "-LE", "slow"],
                timeout, build_dir, log)
 
@@ -321,7 +321,8 @@ def main():
         folders = [str(Path(args.only.partition(":")[0]).parent)]
     seed = args.seed if args.seed is not None else random.SystemRandom().randrange(1 << 31)
     equivalent = read_equivalent()
-    candidates = [m for m in all_mutants(folders) if (m["before"], m["after"]) not in equivalent[m["file"]]]
+    candidates = [m for m in all_mutants(folders) if (m["before"], m["after"]) not in equivalent[m["file"]] and
+                  (m["before"], "*") not in equivalent[m["file"]]]
     if args.only:
         file, _, lines = args.only.partition(":")
         low, _, high = lines.partition("-")
@@ -338,9 +339,9 @@ def main():
         return 0
 
     build_dir = Path(args.build)
-    if not (build_dir / "CMakeCache.txt").exists():
-        subprocess.run(["cmake", "-S", str(SOURCE), "-B", str(build_dir), "-DCMAKE_BUILD_TYPE=Release",
-                        "-DFZ_TESTS=ON"], check=True, stdout=subprocess.DEVNULL)
+    # Warnings stay warnings: `a || b && c` is a fault to test, not a build to refuse.
+    subprocess.run(["cmake", "-S", str(SOURCE), "-B", str(build_dir), "-DCMAKE_BUILD_TYPE=Release",
+                    "-DFZ_TESTS=ON", "-DFZ_WERROR=OFF"], check=True, stdout=subprocess.DEVNULL)
     log = open(build_dir / "mutate.log", "w")
     code, _ = build(build_dir, args.jobs, 3600, log)
     if code != 0:
