@@ -108,6 +108,7 @@ TEST_F(DialogFlow, EachDialogEndsOnItsOwnButtonsOnly) {
       {guestScoreDialogProc, DLG_GUEST_SCORE, {IDC_GUEST_NEW_GAME}, {TRUE}, 1},
       {aboutDialogProc, DLG_ABOUT, {0, IDC_YOUR_NEW_GAME, IDOK}, {FALSE, FALSE, TRUE}, 0},
       {aboutDialogProc, DLG_ABOUT, {0, IDC_YOUR_NEW_GAME, IDCANCEL}, {FALSE, FALSE, TRUE}, 0},
+      {scoreCodesDialogProc, DLG_SCORE_CODES, {0, IDC_CODES, IDCANCEL}, {FALSE, FALSE, TRUE}, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "template " << c.id << ", command " << c.commands.back());

@@ -72,6 +72,12 @@ TEST_F(Chrome, MenuItemsPostTheirCommandUnlessGrayed) {
   EXPECT_EQ(EnableMenuItem(game, 101, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
   EXPECT_EQ(EnableMenuItem(game, 555, MF_BYCOMMAND | MF_GRAYED), -1);
   EXPECT_EQ(EnableMenuItem(reinterpret_cast<HMENU>(record.menuBar), 102, MF_GRAYED), -1);  // a window is no menu
+  SHMENUBARINFO broken{};
+  broken.cbSize = sizeof broken;
+  broken.hwndParent = main;
+  broken.nToolBarId = 119;
+  broken.hInstRes = test::testInstance();
+  EXPECT_FALSE(SHCreateMenuBar(&broken));
   host.script({
       [&] { host.tapAt(automation::menuBarButton(u"Game")); },
       [&] { host.tapAt(automation::popupMenuItem(u"New Game")); },
@@ -259,6 +265,7 @@ TEST_F(Chrome, MessageBoxAnswersByKeysAndTaps) {
 }
 
 TEST_F(Chrome, KeyboardKeyRaisesThePanelAndTellsTheProgram) {
+  const size_t dcs = automation::liveDeviceContexts();
   const int keyX = 240 - 10, keyY = 320 - 13;
   const uint32_t underPanel = pixel(100, 320 - 26 - 40);
   host.script({[&] { host.tap(keyX, keyY); }});
@@ -285,6 +292,14 @@ TEST_F(Chrome, KeyboardKeyRaisesThePanelAndTellsTheProgram) {
   ASSERT_TRUE(SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0));
   EXPECT_FALSE(sip.fdwFlags & SIPF_ON);
   EXPECT_EQ(pixel(100, 320 - 26 - 40), underPanel);
+  // The program may ask for it itself; painting the panel left no DC behind.
+  record.forceDownOnChange = false;
+  EXPECT_TRUE(SHSipPreference(main, SIP_UP));
+  pump();
+  EXPECT_NE(pixel(100, 320 - 26 - 40), underPanel);
+  EXPECT_TRUE(SHSipPreference(main, SIP_DOWN));
+  pump();
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
 }
 
 TEST_F(Chrome, TheClockShowsTheHostsTime) {

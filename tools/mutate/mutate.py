@@ -200,12 +200,16 @@ def all_mutants(folders):
             rel = path.relative_to(SOURCE).as_posix()
             if rel in NOT_BUILT or path.suffix not in (".cpp", ".c"):
                 continue
+            previous = ""
             for number, text in logic_lines(path):
                 for col, before, after, op in line_mutants(text):
                     mutated = text[:col] + text[col:].replace(before, after, 1)
                     if mutated != text:
                         found.append({"file": rel, "folder": folder, "line": number, "op": op,
-                                      "before": text.strip(), "after": mutated.strip(), "text": mutated})
+                                      "before": text.strip(), "after": mutated.strip(), "text": mutated,
+                                      "context": previous + " / " + text.strip()})
+                if text.strip():
+                    previous = text.strip()
     return found
 
 
@@ -321,8 +325,9 @@ def main():
         folders = [str(Path(args.only.partition(":")[0]).parent)]
     seed = args.seed if args.seed is not None else random.SystemRandom().randrange(1 << 31)
     equivalent = read_equivalent()
-    candidates = [m for m in all_mutants(folders) if (m["before"], m["after"]) not in equivalent[m["file"]] and
-                  (m["before"], "*") not in equivalent[m["file"]]]
+    candidates = [m for m in all_mutants(folders)
+                  if not {(m["before"], m["after"]), (m["before"], "*"), (m["context"], m["after"]),
+                          (m["context"], "*")} & equivalent[m["file"]]]
     if args.only:
         file, _, lines = args.only.partition(":")
         low, _, high = lines.partition("-")
