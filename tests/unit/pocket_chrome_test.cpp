@@ -152,6 +152,14 @@ TEST_F(Chrome, CheckBoxAndListKeepTheirStateUntilOk) {
       EXPECT_EQ(SendDlgItemMessageW(h, 2004, CB_SETCURSEL, 3, 0), CB_ERR);
       SendDlgItemMessageW(h, 2004, CB_SETCURSEL, 1, 0);
     }
+    if (m == WM_COMMAND && LOWORD(w) == IDOK) {
+      // The list's text is its chosen item, cut to the room given.
+      WCHAR text[8] = u"xxxxxxx";
+      EXPECT_EQ(GetDlgItemTextW(h, 2004, text, 5), 4u);
+      EXPECT_EQ(std::u16string(text), u"Gamm");
+      EXPECT_EQ(GetDlgItemTextW(h, 2004, text, 1), 0u);
+      EXPECT_EQ(text[0], 0);
+    }
     if (m == WM_COMMAND && LOWORD(w) == IDOK)
       return EndDialog(h, SendDlgItemMessageW(h, 2003, BM_GETCHECK, 0, 0) * 10 +
                               SendDlgItemMessageW(h, 2004, CB_GETCURSEL, 0, 0));
@@ -232,6 +240,7 @@ TEST_F(Chrome, TheMenuBarWaitsWhileADialogIsUpAndEscapeCancels) {
 }
 
 TEST_F(Chrome, MessageBoxAnswersByKeysAndTaps) {
+  const size_t dcs = automation::liveDeviceContexts();
   auto enter = [this] { host.key(Kind::KeyEnter); };
   auto escape = [this] { host.key(Kind::KeyEscape); };
   auto tapText = [this](const char16_t* t) { return [this, t] { host.tapAt(automation::dialogControl(t)); }; };
@@ -262,6 +271,7 @@ TEST_F(Chrome, MessageBoxAnswersByKeysAndTaps) {
     EXPECT_EQ(GetActiveWindow(), main);
   }
   EXPECT_TRUE(hasNote("messagebox \"Reset\" \"Reset your statistics?\" 0x124 -> 7"));
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
 }
 
 TEST_F(Chrome, KeyboardKeyRaisesThePanelAndTellsTheProgram) {
