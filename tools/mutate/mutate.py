@@ -318,8 +318,12 @@ def main():
     ap.add_argument("--timeout", type=int, default=300, help="seconds for a build or a suite run (default 300)")
     ap.add_argument("--only", help="FILE[:FROM-TO]: every mutant of those lines instead of a sample")
     ap.add_argument("--list", action="store_true", help="print the sample and stop")
+    ap.add_argument("--report", metavar="LOG", help="the table again from a run's output, leaving out the "
+                    "mutants listed as equivalent since")
     args = ap.parse_args()
 
+    if args.report:
+        return rescore(Path(args.report))
     folders = args.folders.split(",") if args.folders else GAME_FOLDERS + LAYER_FOLDERS
     if args.only:
         folders = [str(Path(args.only.partition(":")[0]).parent)]
@@ -402,6 +406,30 @@ def main():
     if interrupted:
         print(f"mutate: stopped by {interrupted}; every file restored", file=sys.stderr)
         return 130
+    return 0
+
+
+def rescore(log):
+    equivalent = read_equivalent()
+    text = log.read_text(encoding="utf-8")
+    seed = re.search(r"^mutate: seed (\d+)", text, re.M)
+    results, left_out = [], 0
+    for outcome, file, line, before, after in re.findall(
+            r"^\[\d+/\d+\] (killed|survived|did not build) +([^:]+):(\d+): (.*) -> (.*?)  \(", text, re.M):
+        keys = {(before, after), (before, "*")}
+        lines = [t.strip() for t in (SOURCE / file).read_text(encoding="utf-8").split("\n")[:int(line)]]
+        if lines and lines[-1] == before:
+            previous = next((t for t in reversed(lines[:-1]) if t), "")
+            keys |= {(previous + " / " + before, after), (previous + " / " + before, "*")}
+        if keys & equivalent[file]:
+            left_out += 1
+            continue
+        parts = file.split("/")
+        folder = "/".join(parts[:3]) if parts[0] == "pocket" else parts[0]
+        results.append(({"file": file, "line": int(line), "before": before, "after": after, "folder": folder},
+                        outcome))
+    report(results, seed.group(1) if seed else "?")
+    print(f"\n({left_out} mutants of the run are listed as equivalent since and left out)")
     return 0
 
 
