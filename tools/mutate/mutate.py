@@ -70,7 +70,9 @@ def tokens(line):
 
 
 def is_operand_end(tok):
-    return tok[0] in ("id", "num", "str") or tok[1] in (")", "]")
+    """Whether an operator after this token is binary (after `return` a minus is a sign)."""
+    return tok[0] in ("num", "str") or tok[1] in (")", "]") or \
+        tok[0] == "id" and tok[1] not in ("return", "case", "throw", "else", "do")
 
 
 def looks_like_template(toks, i):
