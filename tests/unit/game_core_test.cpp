@@ -83,6 +83,15 @@ TEST_F(Game, ASeedDealsAKnownBoardAndQueue) {
   // A fresh deal has nothing to take back.
   undoMove(window, CMD_UNDO, nullptr, 0);
   EXPECT_EQ(std::pair(gameState.moves, dealt()), std::pair(0, first));
+  // A Standard board of one row more, dealt over this one, leaves nothing of the strip.
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  playStatus.gameInProgress = 0;
+  options.gameStyle = STYLE_STANDARD;
+  newGame(window);
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  EXPECT_TRUE(sameAsFullRepaint());
 }
 
 TEST_F(Game, BoardSizeFollowsTheWindowUpTo22By22) {
