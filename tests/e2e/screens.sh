@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # What the player sees at the moments that matter, against reference screenshots in golden/
 # (FZ_UPDATE_GOLDEN=1 rewrites them; look at them before committing): a group selected,
-# Statistics, the board after a burst and after Undo, Options with its list open, the End Game
-# question and the score. The game on other screens: at 192 dpi it runs on a 240 x 320 screen
+# Statistics, the board after a burst and after Undo, the Game menu, Options with its list
+# open, the End Game question and the score. The game on other screens: at 192 dpi it runs on a 240 x 320 screen
 # at 96 dpi and the device shows each pixel as 2 x 2; a 4-bit screen is grey; on a narrow
 # screen a dialog still closes with ok.
 source "$(dirname "$0")/lib.bash"
@@ -33,6 +33,9 @@ tap $((GX * s + s - 1)) $((GY * s + s - 1))
 screenshot $WORK/burst$1.png
 toolbar 106
 screenshot $WORK/undone$1.png
+tap $((15 * s)) $((307 * s))
+screenshot $WORK/menu$1.png
+key escape
 menu "Game" "Options..."
 click #1046
 screenshot $WORK/list$1.png
@@ -49,7 +52,7 @@ EOF
 play 96
 play 192
 GOLDEN="$FZ_SOURCE/tests/e2e/golden"
-for shot in selected statistics burst undone list question score; do
+for shot in selected statistics burst undone menu list question score; do
   expect "$shot at 192 dpi is the 96-dpi screen doubled" \
     "$PNGPIXEL" --scaled 2 "$WORK/${shot}96.png" "$WORK/${shot}192.png"
   [ "${FZ_UPDATE_GOLDEN:-}" = 1 ] && mkdir -p "$GOLDEN" && cp "$WORK/${shot}96.png" "$GOLDEN/$shot.png"

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "dialogs/dialogs.h"
+#include "controls/controls.h"
 #include "game_fixture.h"
 
 namespace gametest {
@@ -32,6 +33,7 @@ INT_PTR CALLBACK driver(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
   if (message == WM_INITDIALOG) {
     current->dialog = dialog;
     current->initResult = r;
+    EXPECT_TRUE(pk::chrome::hasDoneButton(dialog)) << "every dialog of the game is a page with its ok";
     for (int id : current->watched) {
       WCHAR text[128] = {};
       GetDlgItemTextW(dialog, id, text, 128);
@@ -52,8 +54,9 @@ struct DialogFlow : Game {
     EXPECT_NE(found, nullptr) << "template " << id;
     if (!found) return -1;
     current = &run;
-    INT_PTR result = DialogBoxIndirectParamW(
-        appInstance, static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(appInstance, found))), mainWindow, driver, 0);
+    INT_PTR result = 0;
+    EXPECT_NO_GDI_LEAK(result = DialogBoxIndirectParamW(
+        appInstance, static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(appInstance, found))), mainWindow, driver, 0));
     current = nullptr;
     return result;
   }
