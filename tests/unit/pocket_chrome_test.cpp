@@ -158,7 +158,8 @@ TEST_F(Chrome, CheckBoxAndListKeepTheirStateUntilOk) {
       EXPECT_EQ(GetDlgItemTextW(h, 2004, text, 5), 4u);
       EXPECT_EQ(std::u16string(text), u"Gamm");
       EXPECT_EQ(GetDlgItemTextW(h, 2004, text, 1), 0u);
-      EXPECT_EQ(text[0], 0);
+      EXPECT_EQ(std::pair(text[0], text[1]), std::pair(char16_t(0), u'a'));
+      EXPECT_EQ(GetDlgItemTextW(h, 2004, text, 0), 0u);
     }
     if (m == WM_COMMAND && LOWORD(w) == IDOK)
       return EndDialog(h, SendDlgItemMessageW(h, 2003, BM_GETCHECK, 0, 0) * 10 +

@@ -202,14 +202,17 @@ def all_mutants(folders):
             rel = path.relative_to(SOURCE).as_posix()
             if rel in NOT_BUILT or path.suffix not in (".cpp", ".c"):
                 continue
-            previous = ""
+            previous = label = ""
             for number, text in logic_lines(path):
+                if re.match(r"\s*(case \w+:|default:)", text):
+                    label = text.strip()
                 for col, before, after, op in line_mutants(text):
                     mutated = text[:col] + text[col:].replace(before, after, 1)
                     if mutated != text:
                         found.append({"file": rel, "folder": folder, "line": number, "op": op,
                                       "before": text.strip(), "after": mutated.strip(), "text": mutated,
-                                      "context": previous + " / " + text.strip()})
+                                      "context": previous + " / " + text.strip(),
+                                      "case": label + " ... " + text.strip()})
                 if text.strip():
                     previous = text.strip()
     return found
@@ -334,8 +337,8 @@ def main():
     seed = args.seed if args.seed is not None else random.SystemRandom().randrange(1 << 31)
     equivalent = read_equivalent()
     candidates = [m for m in all_mutants(folders)
-                  if not {(m["before"], m["after"]), (m["before"], "*"), (m["context"], m["after"]),
-                          (m["context"], "*")} & equivalent[m["file"]]]
+                  if not {(key, after) for key in (m["before"], m["context"], m["case"])
+                          for after in (m["after"], "*")} & equivalent[m["file"]]]
     if args.only:
         file, _, lines = args.only.partition(":")
         low, _, high = lines.partition("-")
@@ -424,7 +427,8 @@ def rescore(log):
         lines = [t.strip() for t in (SOURCE / file).read_text(encoding="utf-8").split("\n")[:int(line)]]
         if lines and lines[-1] == before:
             previous = next((t for t in reversed(lines[:-1]) if t), "")
-            keys |= {(previous + " / " + before, after), (previous + " / " + before, "*")}
+            label = next((t for t in reversed(lines[:-1]) if re.match(r"(case \w+:|default:)", t)), "")
+            keys |= {(key, a) for key in (previous + " / " + before, label + " ... " + before) for a in (after, "*")}
         if keys & equivalent[file]:
             left_out += 1
             continue
