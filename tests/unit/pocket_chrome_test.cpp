@@ -97,9 +97,12 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   pump();
   EXPECT_TRUE(record.commands.empty());
   EXPECT_TRUE(SendMessageW(bar, TB_ENABLEBUTTON, 106, 1));
+  pump();
+  const pk::Surface enabled = pk::device().screen;
   host.script({[&] { host.tapAt(automation::menuBarButtonById(106)); }});
   pump();
   EXPECT_EQ(record.commands, std::vector<int>{106});
+  EXPECT_EQ(pk::device().screen.pixels, enabled.pixels) << "the button looks pressed after it was let go";
   // Released off the button: no command.
   POINT p = *automation::menuBarButtonById(106);
   host.script({[&] {
