@@ -153,6 +153,10 @@ TEST_F(Chrome, CheckBoxAndListKeepTheirStateUntilOk) {
       for (auto s : {u"Alpha", u"Beta", u"Gamma"})
         SendDlgItemMessageW(h, 2004, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
       EXPECT_EQ(SendDlgItemMessageW(h, 2004, CB_SETCURSEL, 3, 0), CB_ERR);
+      WCHAR first[8] = {};
+      EXPECT_EQ(GetDlgItemTextW(h, 2004, first, 8), 0u);  // nothing chosen yet
+      SendDlgItemMessageW(h, 2004, CB_SETCURSEL, 0, 0);
+      EXPECT_EQ(GetDlgItemTextW(h, 2004, first, 8), 5u);
       SendDlgItemMessageW(h, 2004, CB_SETCURSEL, 1, 0);
     }
     if (m == WM_COMMAND && LOWORD(w) == IDOK) {
@@ -240,6 +244,9 @@ TEST_F(Chrome, TheMenuBarWaitsWhileADialogIsUpAndEscapeCancels) {
         host.key(Kind::KeyEscape);
       },
   });
+  EXPECT_EQ(run(), 3);
+  // Closing it is a Cancel too.
+  host.script({[&] { PostMessageW(GetActiveWindow(), WM_CLOSE, 0, 0); }});
   EXPECT_EQ(run(), 3);
 }
 

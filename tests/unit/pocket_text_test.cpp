@@ -133,14 +133,22 @@ TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
   SIZE score = extent(u"Score:");
   const int h = score.cy;
   RECT wrap{4, 2, 4 + extent(u"Game  Score:").cx - 1, 60};
-  EXPECT_EQ(DrawTextW(dc, u"Game  Score: Continuous\nat 12", -1, &wrap, DT_WORDBREAK), 4 * h);
+  EXPECT_EQ(DrawTextW(dc, u"Game  Score: Continuous\n at 12", -1, &wrap, DT_WORDBREAK), 4 * h);
   auto wrapped = pixels();
   clear();
   int y = 2;
-  for (std::u16string_view line : {u"Game", u"Score:", u"Continuous", u"at 12"}) {
+  for (std::u16string_view line : {u"Game", u"Score:", u"Continuous", u" at 12"}) {
     ExtTextOutW(dc, 4, y, 0, nullptr, line.data(), UINT(line.size()), nullptr);
     y += h;
   }
+  EXPECT_EQ(wrapped, pixels());
+  // Without prefixes an ampersand is drawn as it is.
+  clear();
+  RECT line{4, 2, 150, 20};
+  DrawTextW(dc, u"&Game", -1, &line, DT_SINGLELINE | DT_NOPREFIX);
+  wrapped = pixels();
+  clear();
+  ExtTextOutW(dc, 4, 2, 0, nullptr, u"&Game", 5, nullptr);
   EXPECT_EQ(wrapped, pixels());
   RECT calc{0, 0, score.cx + 2, 0};
   EXPECT_EQ(DrawTextW(dc, u"Game Score:", -1, &calc, DT_CALCRECT | DT_WORDBREAK), 2 * h);
