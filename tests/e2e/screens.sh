@@ -67,6 +67,8 @@ start
 screenshot $WORK/grey.png
 EOF
 expect "a 4-bit screen is grey, and so is its screenshot" test "$("$PNGPIXEL" "$WORK/grey.png")" = "240 320 grey"
+[ "${FZ_UPDATE_GOLDEN:-}" = 1 ] && cp "$WORK/grey.png" "$GOLDEN/grey.png"
+expect "in sixteen levels of grey, as golden/grey.png" "$PNGPIXEL" --scaled 1 "$GOLDEN/grey.png" "$WORK/grey.png"
 
 cp "$WORK/dealt.dat" "$STATE"
 run narrow <<EOF
