@@ -26,6 +26,9 @@ device $((240 * s)) $((320 * s)) 16 $1
 start
 tap $((GX * s)) $((GY * s))
 screenshot $WORK/selected$1.png
+tap $((2 * s)) $((100 * s))
+screenshot $WORK/dropped$1.png
+tap $((GX * s)) $((GY * s))
 menu "Info" "Statistics..."
 screenshot $WORK/statistics$1.png
 ok
@@ -59,6 +62,8 @@ for shot in selected statistics burst undone menu list question score; do
   expect "$shot shows as golden/$shot.png" "$PNGPIXEL" --scaled 1 "$GOLDEN/$shot.png" "$WORK/${shot}96.png" ||
     cp "$WORK/${shot}96.png" "${TMPDIR:-/tmp}/fizzorbs-$shot.png"
 done
+expect "a tap off the board takes the selection and its value bubble away, pixel for pixel" \
+  "$PNGPIXEL" --scaled 1 "$GOLDEN/undone.png" "$WORK/dropped96.png"
 expect "both screens leave the same state" cmp -s "$WORK/after96.dat" "$WORK/after192.dat"
 
 run grey <<EOF

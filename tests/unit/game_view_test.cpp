@@ -48,6 +48,12 @@ TEST_F(Game, PaintDrawsTheOutlineAsSelectingDid) {
   auto selected = screen();
   paint();
   EXPECT_EQ(screen(), selected);
+  // A ring, with the inner corners its diagonal cells make.
+  setBoard({"444", "404", "444"});
+  draw([](HDC dc) { selectGroup(dc, 0, 0); });
+  const auto ring = screen();
+  paint();
+  EXPECT_EQ(screen(), ring);
   // Repainting the selected cells takes the outline away and nothing else.
   draw(repaintSelectedCells);
   EXPECT_TRUE(boardOnScreen());
