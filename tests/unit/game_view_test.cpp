@@ -48,8 +48,8 @@ TEST_F(Game, PaintDrawsTheOutlineAsSelectingDid) {
   auto selected = screen();
   paint();
   EXPECT_EQ(screen(), selected);
-  // A ring, with the inner corners its diagonal cells make.
-  setBoard({"444", "404", "444"});
+  // A group round holes, with inner corners of every kind.
+  setBoard({"44444", "40404", "44444", "40444", "44404"});
   draw([](HDC dc) { selectGroup(dc, 0, 0); });
   const auto ring = screen();
   paint();
