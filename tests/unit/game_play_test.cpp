@@ -51,6 +51,8 @@ TEST_F(Game, TapsThatChangeNothing) {
   // A tap off the group, or in the header, only drops the selection.
   tap(2, 2);
   ASSERT_EQ(selectionShown, 1);
+  EXPECT_NO_GDI_LEAK(tapAt(100, 5));
+  tap(2, 2);
   tap(2, 1);
   EXPECT_EQ(selectionShown, 0);
   EXPECT_EQ(cellAt(2, 1).selected, 0);
