@@ -14,7 +14,7 @@ Rows pattern(int cols, int rows) {
   return out;
 }
 
-TEST_F(Game, PaintShowsEveryCellTheSeparatorAndNothingElse) {
+TEST_F(Game, PaintShowsEveryCellInItsPicture) {
   Rows rows = pattern(11, 12);
   rows[4][4] = '.';
   EXPECT_NO_GDI_LEAK(setBoard(rows));
