@@ -29,7 +29,7 @@ EMSCRIPTEN_TOOLCHAIN = /usr/share/emscripten/cmake/Modules/Platform/Emscripten.c
 WEB_TOOLS_DIR = pocket/host/web
 NODE_DIR = tests/web
 
-.PHONY: all deps web-deps win-deps test-deps node-deps web serve web-test windows wine-test build test-build run test unit-asan fuzz-build fuzz-short fuzz bench soak install package clean
+.PHONY: all deps web-deps win-deps test-deps node-deps web serve web-test windows wine-test build test-build run test unit-asan fuzz-build fuzz-short fuzz bench soak mutate install package clean
 
 all: build
 
@@ -150,6 +150,14 @@ fuzz: fuzz-build
 soak: test-build
 	FZ_SOAK_SECONDS=600 FZ_SOAK_MASTER=random FZ_BUILD=$(BUILD) FZ_SOURCE=. bash tests/e2e/soak.sh
 
+# Mutation testing: N sampled one-line faults, each rebuilt in $(MUTATE_BUILD) and run
+# against the fast suite. Long (about 15 s a mutant); not part of `make test`.
+MUTATE_BUILD ?= build-mutate
+MUTANTS ?= 100
+mutate: test-deps
+	python3 tools/mutate/mutate.py -n $(MUTANTS) --build $(MUTATE_BUILD) --jobs $(JOBS) $(if $(SEED),--seed $(SEED)) \
+	  $(if $(FOLDERS),--folders $(FOLDERS))
+
 bench: test-build web node-deps windows
 	cmake --build $(BUILD) -j $(JOBS) --target fizzorbs-bench mapwatch
 	python3 bench/perf.py --build $(BUILD) --site $(WEB_BUILD)/site --windows $(WIN_BUILD)
@@ -162,4 +170,4 @@ package: build
 	cd $(BUILD) && cpack
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) $(WIN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) $(WIN_BUILD) $(MUTATE_BUILD)

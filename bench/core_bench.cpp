@@ -92,7 +92,7 @@ void BM_SaveAndLoadStateFile(benchmark::State& state) {
     saveStateFile();
     loadStateFile();
   }
-  state.SetBytesProcessed(state.iterations() * 2 * 12792);
+  state.SetBytesProcessed(state.iterations() * 2 * kStateFileSize);
 }
 BENCHMARK(BM_SaveAndLoadStateFile)->Unit(benchmark::kMicrosecond);
 

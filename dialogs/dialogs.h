@@ -4,15 +4,7 @@
 #include <windows.h>
 
 #include "core/records.h"
-
-// Template ids.
-constexpr int DLG_YOUR_SCORE = 1000;
-constexpr int DLG_HIGH_SCORE = 1010;
-constexpr int DLG_ABOUT = 1020;
-constexpr int DLG_OPTIONS = 1040;
-constexpr int DLG_STATISTICS = 1060;
-constexpr int DLG_GUEST_SCORE = 1080;
-constexpr int DLG_SCORE_CODES = 230;
+#include "res/resource.h"
 
 INT_PTR CALLBACK yourScoreDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK highScoreDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -7,13 +7,6 @@
 
 namespace {
 
-constexpr int IDC_PLAY_SOUNDS = 1041;
-constexpr int IDC_STARTUP_DEMO = 1042;
-constexpr int IDC_CONFIRM_END = 1043;
-constexpr int IDC_GUEST_MODE = 1044;
-constexpr int IDC_GAME_STYLE = 1046;
-constexpr int IDC_DECIMAL_AVERAGES = 1047;
-constexpr int IDC_BUBBLE_SET = 1048;
 
 // OK ends this dialog with 1, unlike the others; nobody reads it.
 constexpr INT_PTR kResultStored = 1;

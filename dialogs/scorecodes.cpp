@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int IDC_FIRST_CODE = 231;  // style i shows in IDC_FIRST_CODE + i
 constexpr INT_PTR kResultClosed = 0;
 
 const WCHAR* const kNoCode = u"0000000000";
@@ -85,7 +84,7 @@ INT_PTR CALLBACK scoreCodesDialogProc(HWND dialog, UINT message, WPARAM wParam, 
     WCHAR code[kCodeChars];
     for (int style = 0; style < kStyleCount; ++style) {
       makeScoreCode(code, style);
-      SendDlgItemMessageW(dialog, IDC_FIRST_CODE + style, WM_SETTEXT, 0, LPARAM(code));
+      SendDlgItemMessageW(dialog, IDC_STANDARD_CODE + style, WM_SETTEXT, 0, LPARAM(code));
     }
     return TRUE;
   }

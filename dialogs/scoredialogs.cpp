@@ -4,28 +4,6 @@
 
 namespace {
 
-// Your Score (1000).
-constexpr int IDC_YOUR_NEW_GAME = 1001;
-constexpr int IDC_YOUR_GAME_SCORE = 1002;
-constexpr int IDC_YOUR_BONUS = 1003;
-constexpr int IDC_YOUR_TOTAL = 1004;
-constexpr int IDC_YOUR_AVERAGE = 1005;
-constexpr int IDC_YOUR_GAMES = 1006;
-
-// High Score (1010).
-constexpr int IDC_HIGH_NEW_GAME = 1011;
-constexpr int IDC_HIGH_GAME_SCORE = 1012;
-constexpr int IDC_HIGH_BONUS = 1013;
-constexpr int IDC_HIGH_TOTAL = 1014;
-constexpr int IDC_HIGH_AVERAGE = 1015;
-constexpr int IDC_HIGH_GAMES = 1016;
-
-// Guest Score (1080).
-constexpr int IDC_GUEST_NEW_GAME = 1081;
-constexpr int IDC_GUEST_GAME_SCORE = 1082;
-constexpr int IDC_GUEST_BONUS = 1083;
-constexpr int IDC_GUEST_TOTAL = 1084;
-
 constexpr INT_PTR kResultClosed = 0;
 constexpr INT_PTR kResultNewGame = 1;
 

@@ -7,14 +7,10 @@
 
 namespace {
 
-constexpr int IDC_RESET = 1061;
-// Style i, column c (games, average, high) is IDC_FIRST_FIGURE + 3i + c.
-constexpr int IDC_FIRST_FIGURE = 1062;
 constexpr int kFigureColumns = 3;
 constexpr int kGamesColumn = 0;
 constexpr int kAverageColumn = 1;
 constexpr int kHighColumn = 2;
-constexpr int IDC_CODES = 1077;
 
 constexpr INT_PTR kResultClosed = 0;
 
@@ -22,7 +18,7 @@ const WCHAR* const kResetQuestion = u"Do you really want to reset your statistic
 const WCHAR* const kResetCaption = u"Reset Statistics?";
 constexpr UINT kQuestionFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
 
-int figureId(int style, int column) { return IDC_FIRST_FIGURE + kFigureColumns * style + column; }
+int figureId(int style, int column) { return IDC_STANDARD_GAMES + kFigureColumns * style + column; }
 
 void setCount(HWND dialog, int id, uint32_t value) {
   WCHAR text[kFigureChars];

@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr int DIALOG_YOUR_SCORE = 1000;
-constexpr int DIALOG_HIGH_SCORE = 1010;
-constexpr int DIALOG_GUEST_SCORE = 1080;
 constexpr UINT kQuestionStyle = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
 
 }  // namespace
@@ -35,11 +32,11 @@ LRESULT onEndGame(HWND window, int, HWND, int) {
   INT_PTR result;
   const StyleStatistics& stats = statistics.styles[gameState.style];
   if (gameState.countsForStats == 0 && playStatus.guestGame == 1)
-    result = runDialog(window, DIALOG_GUEST_SCORE, guestScoreDialogProc);
+    result = runDialog(window, DLG_GUEST_SCORE, guestScoreDialogProc);
   else if (uint32_t(runningScore()) > stats.highScore)
-    result = runDialog(window, DIALOG_HIGH_SCORE, highScoreDialogProc);
+    result = runDialog(window, DLG_HIGH_SCORE, highScoreDialogProc);
   else
-    result = runDialog(window, DIALOG_YOUR_SCORE, yourScoreDialogProc);
+    result = runDialog(window, DLG_YOUR_SCORE, yourScoreDialogProc);
 
   // Any nonzero result, the failure -1 included, counts as the "New Game" button.
   if (result != 0) {

@@ -7,6 +7,7 @@
 #include "core/game.h"
 #include "core/records.h"
 #include "core/tap.h"
+#include "res/resource.h"
 #include "shell/menubar.h"
 #include "shell/shell.h"
 #include "store/statefile.h"
@@ -26,7 +27,6 @@ const WCHAR kWindowTitle[] = u"Fizzorbs";
 constexpr int EXIT_NORMAL = 0;
 constexpr int EXIT_CLASS_REFUSED = 1;
 constexpr int EXIT_NO_WINDOW = 16;
-constexpr UINT kAcceleratorTable = 100;  // beside the menu of the same number
 
 constexpr int kBackingSize = 320;
 constexpr UINT WM_FIZZORBS_RESERVED = WM_USER + 10;
@@ -226,7 +226,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int cmdShow) {
   }
   firstShow = 0;
 
-  HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(kAcceleratorTable));
+  HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MENU));
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0)) {
     if (TranslateAcceleratorW(mainWindow, accelerators, &msg)) continue;

@@ -13,12 +13,8 @@ HWND menuBar = nullptr;
 
 namespace {
 
-constexpr UINT kMenuBarTemplate = 116;
 constexpr int kStandardImageCount = 15;
 constexpr int kGameMenuCommand = CMD_GAME_MENU;
-constexpr int DIALOG_ABOUT = 1020;
-constexpr int DIALOG_OPTIONS = 1040;
-constexpr int DIALOG_STATISTICS = 1060;
 
 // Kept for the life of the program: the menu bar reads them when they are added.
 TBBUTTON menuBarButtons[2] = {
@@ -37,7 +33,7 @@ void createMenuBar(HWND window) {
   info.cbSize = sizeof(info);
   info.hwndParent = window;
   info.dwFlags = 0;
-  info.nToolBarId = kMenuBarTemplate;
+  info.nToolBarId = IDR_MENU_BAR;
   info.hInstRes = appInstance;
   info.nBmpId = 0;
   info.cBmpImages = 0;
@@ -77,16 +73,16 @@ INT_PTR runDialog(HWND owner, int templateId, DLGPROC proc) {
 }
 
 LRESULT onAbout(HWND window, int, HWND, int) {
-  runDialog(window, DIALOG_ABOUT, aboutDialogProc);
+  runDialog(window, DLG_ABOUT, aboutDialogProc);
   return 0;
 }
 
 LRESULT onOptions(HWND window, int, HWND, int) {
-  runDialog(window, DIALOG_OPTIONS, optionsDialogProc);
+  runDialog(window, DLG_OPTIONS, optionsDialogProc);
   return 0;
 }
 
 LRESULT onStatistics(HWND window, int, HWND, int) {
-  runDialog(window, DIALOG_STATISTICS, statisticsDialogProc);
+  runDialog(window, DLG_STATISTICS, statisticsDialogProc);
   return 0;
 }

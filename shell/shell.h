@@ -3,21 +3,15 @@
 #pragma once
 #include <windows.h>
 
+#include "res/resource.h"
+
 extern HWND mainWindow;
 extern HINSTANCE appInstance;
 extern HWND menuBar;
 extern HDC bubbleBacking;
 extern HBITMAP bubbleBackingBitmap;
 
-constexpr int CMD_NEW_GAME = 101;
-constexpr int CMD_END_GAME = 102;
-constexpr int CMD_ABOUT = 103;
-constexpr int CMD_OPTIONS = 104;
-constexpr int CMD_UNDO = 106;
-constexpr int CMD_STATISTICS = 107;
 constexpr int CMD_NOTHING = 110;
-constexpr int CMD_GAME_MENU = 112;
-constexpr int CMD_INFO_MENU = 114;
 
 constexpr int SOUND_POP = 2000;
 constexpr int SOUND_WOOPOP = 2001;

@@ -11,8 +11,9 @@ about it from the command line (the soak reads it as a module):
 import struct
 import sys
 
-SIZE = 12792
 COLS = ROWS = 22
+STATS_AT, STYLE_RECORDS, STYLE_RECORD_SIZE = 12152, 16, 40
+SIZE = STATS_AT + STYLE_RECORDS * STYLE_RECORD_SIZE
 NAV_BAR = 26
 
 
@@ -32,7 +33,7 @@ class State:
         self.moves = g[567]
         p = struct.unpack_from("<6I", data, 11972)
         self.score_slot_count, self.score_slot, self.game_in_progress, self.guest_game = p[0:4]
-        self.stats = [struct.unpack_from("<IIIiI", data, 12152 + 40 * i) for i in range(16)]
+        self.stats = [struct.unpack_from("<IIIiI", data, STATS_AT + STYLE_RECORD_SIZE * i) for i in range(STYLE_RECORDS)]
 
     def cell(self, col, row):
         return self.cells[col * ROWS + row]

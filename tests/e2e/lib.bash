@@ -17,13 +17,14 @@ ERR=/dev/null
 
 # run NAME [ARGS...] <<script — runs $PROGRAM (the game unless set) on $ROOT (a fresh
 # temporary root when empty); log in $LOG, standard error in $ERR, exit code in $CODE.
+# A run that takes FZ_RUN_TIMEOUT seconds (60 unless set) has hung.
 run() {
   local name=$1 root=()
   shift
   cat > "$WORK/$name.fzs"
   [ -n "$ROOT" ] && root=(--device-root "$ROOT")
   LOG="$WORK/$name.log" ERR="$WORK/$name.err" CODE=0
-  timeout 60 "${PROGRAM:-$HEADLESS}" "${root[@]}" --script "$WORK/$name.fzs" "$@" > "$LOG" 2> "$ERR" || CODE=$?
+  timeout "${FZ_RUN_TIMEOUT:-60}" "${PROGRAM:-$HEADLESS}" "${root[@]}" --script "$WORK/$name.fzs" "$@" > "$LOG" 2> "$ERR" || CODE=$?
   [ "$CODE" -ne 124 ] || fail "$name hung"
 }
 

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# The game on other screens: at 192 dpi it runs on a 240 x 320 screen at 96 dpi and the
-# device shows each pixel as 2 x 2; a 4-bit screen is grey; on a narrow screen a dialog
-# still closes with ok.
+# What the player sees at the moments that matter, against reference screenshots in golden/
+# (FZ_UPDATE_GOLDEN=1 rewrites them; look at them before committing): a group selected,
+# Statistics, the board after a burst and after Undo, the Game menu, Options with its list
+# open, the End Game question and the score. The game on other screens: at 192 dpi it runs on a 240 x 320 screen
+# at 96 dpi and the device shows each pixel as 2 x 2; a 4-bit screen is grey; on a narrow
+# screen a dialog still closes with ok.
 source "$(dirname "$0")/lib.bash"
 
 # Dealt through the menus of the doubled screen.
@@ -23,21 +26,44 @@ device $((240 * s)) $((320 * s)) 16 $1
 start
 tap $((GX * s)) $((GY * s))
 screenshot $WORK/selected$1.png
+tap $((2 * s)) $((100 * s))
+screenshot $WORK/dropped$1.png
+tap $((GX * s)) $((GY * s))
 menu "Info" "Statistics..."
 screenshot $WORK/statistics$1.png
 ok
 tap $((GX * s + s - 1)) $((GY * s + s - 1))
 screenshot $WORK/burst$1.png
+toolbar 106
+screenshot $WORK/undone$1.png
+tap $((15 * s)) $((307 * s))
+screenshot $WORK/menu$1.png
+key escape
+menu "Game" "Options..."
+click #1046
+screenshot $WORK/list$1.png
+ok
+ok
+menu "Game" "End Game"
+screenshot $WORK/question$1.png
+click "Yes"
+screenshot $WORK/score$1.png
+ok
 EOF
   cp "$STATE" "$WORK/after$1.dat"
 }
 play 96
 play 192
-for shot in selected statistics burst; do
+GOLDEN="$FZ_SOURCE/tests/e2e/golden"
+for shot in selected statistics burst undone menu list question score; do
   expect "$shot at 192 dpi is the 96-dpi screen doubled" \
     "$PNGPIXEL" --scaled 2 "$WORK/${shot}96.png" "$WORK/${shot}192.png"
+  [ "${FZ_UPDATE_GOLDEN:-}" = 1 ] && mkdir -p "$GOLDEN" && cp "$WORK/${shot}96.png" "$GOLDEN/$shot.png"
+  expect "$shot shows as golden/$shot.png" "$PNGPIXEL" --scaled 1 "$GOLDEN/$shot.png" "$WORK/${shot}96.png" ||
+    cp "$WORK/${shot}96.png" "${TMPDIR:-/tmp}/fizzorbs-$shot.png"
 done
-expect "the same taps burst the same group" test "$(field moves)" = 1
+expect "a tap off the board takes the selection and its value bubble away, pixel for pixel" \
+  "$PNGPIXEL" --scaled 1 "$GOLDEN/undone.png" "$WORK/dropped96.png"
 expect "both screens leave the same state" cmp -s "$WORK/after96.dat" "$WORK/after192.dat"
 
 run grey <<EOF
@@ -46,7 +72,10 @@ start
 screenshot $WORK/grey.png
 EOF
 expect "a 4-bit screen is grey, and so is its screenshot" test "$("$PNGPIXEL" "$WORK/grey.png")" = "240 320 grey"
+[ "${FZ_UPDATE_GOLDEN:-}" = 1 ] && cp "$WORK/grey.png" "$GOLDEN/grey.png"
+expect "in sixteen levels of grey, as golden/grey.png" "$PNGPIXEL" --scaled 1 "$GOLDEN/grey.png" "$WORK/grey.png"
 
+cp "$WORK/dealt.dat" "$STATE"
 run narrow <<EOF
 device 200 320 16 96
 start

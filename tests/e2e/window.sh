@@ -11,10 +11,10 @@ GAME="$FZ_BUILD/fizzorbs"
 
 # Help and version on standard output with exit 0, an unknown option named on standard
 # error with a pointer to --help and exit 2: one reader for both programs, each its own words.
-for program in "$GAME" "$HEADLESS"; do
-  name=$(basename "$program") LOG="$WORK/help.log" ERR="$WORK/help.err"
-  expect "$name --help" eval 'env -u DISPLAY "$program" --help > "$LOG" && grep -q "^usage: $name" "$LOG"'
-  expect "$name --version" eval 'env -u DISPLAY "$program" --version > "$LOG" && grep -Eqx "$name [0-9.]+" "$LOG"'
+for each in "$GAME" "$HEADLESS"; do
+  name=$(basename "$each") LOG="$WORK/help.log" ERR="$WORK/help.err"
+  expect "$name --help" eval 'env -u DISPLAY "$each" --help > "$LOG" && grep -q "^usage: $name" "$LOG"'
+  expect "$name --version" eval 'env -u DISPLAY "$each" --version > "$LOG" && grep -Eqx "$name [0-9]+\.[0-9]+\.[0-9]+" "$LOG"'
 done
 CODE=0
 timeout 60 "$HEADLESS" --level 3 > "$LOG" 2> "$ERR" < /dev/null || CODE=$?
@@ -29,7 +29,8 @@ expect "without a display: a clear message and code 1" \
 unset WAYLAND_DISPLAY
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.err" &
 xvfb=$!
-trap 'kill "$program" "$xvfb" 2>/dev/null; wait 2>/dev/null; rm -rf "$WORK"' EXIT
+program=""   # the window program running, when one is
+trap 'kill ${program:+"$program"} "$xvfb" 2>/dev/null; wait 2>/dev/null; rm -rf "$WORK"' EXIT
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
 export DISPLAY=":$(head -n1 "$WORK/display")"
 
@@ -64,12 +65,11 @@ found() { window=$(xdotool search --pid "$program" 2>/dev/null | head -n1); [ -n
 wait_for found || { fail "no window"; finish; }
 geometry() { xdotool getwindowgeometry "$window" | sed -n 's/ *Geometry: //p'; }
 expect "the window opens at 3x" [ "$(geometry)" = "720x960" ]
-sleep 0.3
-xdotool mousemove --window "$window" 360 480   # focus follows the pointer; no click
+# Keys go to the window under the pointer once it shows; the events queue in order after that.
+timeout 20 xdotool search --sync --onlyvisible --pid "$program" > /dev/null || { fail "the window never shows"; finish; }
+xdotool mousemove --sync --window "$window" 360 480   # focus follows the pointer; no click
 xdotool key Down $(printf 'Right %.0s' $(seq "$GC")) $(printf 'Down %.0s' $(seq "$GR"))
-xdotool key space
-sleep 0.3
-xdotool key KP_Begin
+xdotool key space KP_Begin
 moved() { [ "$(field moves)" = 1 ]; }
 expect "arrows and Space, then keypad 5, burst the largest group" wait_for moved
 xdotool key ctrl+z

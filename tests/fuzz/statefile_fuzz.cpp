@@ -14,6 +14,7 @@
 
 #include "core/records.h"
 #include "fake_host.h"
+#include "store/statefile.h"
 #include "wm/wm.h"
 
 namespace {
@@ -51,6 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Whatever the program wrote back must be a whole state file.
   std::error_code ec;
   auto written = std::filesystem::file_size(file, ec);
-  if (!ec && written != 12792 && written != size) abort();
+  if (!ec && written != kStateFileSize && written != size) abort();
   return 0;
 }

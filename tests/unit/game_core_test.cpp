@@ -68,7 +68,7 @@ TEST_F(Game, ASeedDealsAKnownBoardAndQueue) {
   }
   EXPECT_EQ(gameState.countsForStats, 0);
   EXPECT_EQ(playStatus.guestGame, 1);
-  EXPECT_EQ(stateFileBytes().size(), 12792u);
+  EXPECT_EQ(stateFileBytes().size(), kStateFileSize);
 
   // Refused while a game runs; the same seed deals the same again.
   auto first = dealt();
@@ -77,8 +77,21 @@ TEST_F(Game, ASeedDealsAKnownBoardAndQueue) {
   EXPECT_EQ(dealt(), first);
   playStatus.gameInProgress = 0;
   host.randoms = {20261205};
+  canUndo = 1;  // as the last burst of the game before left it
   newGame(window);
   EXPECT_EQ(dealt(), first);
+  // A fresh deal has nothing to take back.
+  undoMove(window, CMD_UNDO, nullptr, 0);
+  EXPECT_EQ(std::pair(gameState.moves, dealt()), std::pair(0, first));
+  // A Standard board of one row more, dealt over this one, leaves nothing of the strip.
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  playStatus.gameInProgress = 0;
+  options.gameStyle = STYLE_STANDARD;
+  newGame(window);
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  EXPECT_TRUE(sameAsFullRepaint());
 }
 
 TEST_F(Game, BoardSizeFollowsTheWindowUpTo22By22) {

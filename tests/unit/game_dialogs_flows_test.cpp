@@ -3,6 +3,7 @@
 #include <map>
 
 #include "dialogs/dialogs.h"
+#include "controls/controls.h"
 #include "game_fixture.h"
 
 namespace gametest {
@@ -32,6 +33,7 @@ INT_PTR CALLBACK driver(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
   if (message == WM_INITDIALOG) {
     current->dialog = dialog;
     current->initResult = r;
+    EXPECT_TRUE(pk::chrome::hasDoneButton(dialog)) << "every dialog of the game is a page with its ok";
     for (int id : current->watched) {
       WCHAR text[128] = {};
       GetDlgItemTextW(dialog, id, text, 128);
@@ -52,8 +54,9 @@ struct DialogFlow : Game {
     EXPECT_NE(found, nullptr) << "template " << id;
     if (!found) return -1;
     current = &run;
-    INT_PTR result = DialogBoxIndirectParamW(
-        appInstance, static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(appInstance, found))), mainWindow, driver, 0);
+    INT_PTR result = 0;
+    EXPECT_NO_GDI_LEAK(result = DialogBoxIndirectParamW(
+        appInstance, static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(appInstance, found))), mainWindow, driver, 0));
     current = nullptr;
     return result;
   }
@@ -72,20 +75,20 @@ TEST_F(DialogFlow, ScoreDialogsShowTheGameAndItsStyleFigures) {
   statistics.styles[STYLE_STANDARD] = {7, 9999, 9999, 0, 0, {}};
   for (int decimals : {0, 1}) {
     options.decimalAverages = decimals;
-    DialogRun run{yourScoreDialogProc, {IDOK}, {1002, 1003, 1004, 1005, 1006}};
+    DialogRun run{yourScoreDialogProc, {IDOK}, {IDC_YOUR_GAME_SCORE, IDC_YOUR_BONUS, IDC_YOUR_TOTAL, IDC_YOUR_AVERAGE, IDC_YOUR_GAMES}};
     EXPECT_EQ(open(DLG_YOUR_SCORE, run), 0);
     EXPECT_EQ(run.initResult, TRUE);
     EXPECT_EQ(run.shown, (std::map<int, std::string>{
-                             {1002, "441"}, {1003, "60"}, {1004, "501"}, {1005, decimals ? "750.50" : "750"}, {1006, "2"}}));
+                             {IDC_YOUR_GAME_SCORE, "441"}, {IDC_YOUR_BONUS, "60"}, {IDC_YOUR_TOTAL, "501"}, {IDC_YOUR_AVERAGE, decimals ? "750.50" : "750"}, {IDC_YOUR_GAMES, "2"}}));
   }
   EXPECT_EQ(statistics.styles[STYLE_SHIFTER].highScore, 1000u);
 
   // A guest game shows its own figures and leaves the statistics alone.
   endedGame(STYLE_MEGASHIFT, 1234, 34);
   StatisticsTable before = statistics;
-  DialogRun guest{guestScoreDialogProc, {IDOK}, {1082, 1083, 1084}};
+  DialogRun guest{guestScoreDialogProc, {IDOK}, {IDC_GUEST_GAME_SCORE, IDC_GUEST_BONUS, IDC_GUEST_TOTAL}};
   EXPECT_EQ(open(DLG_GUEST_SCORE, guest), 0);
-  EXPECT_EQ(guest.shown, (std::map<int, std::string>{{1082, "1200"}, {1083, "34"}, {1084, "1234"}}));
+  EXPECT_EQ(guest.shown, (std::map<int, std::string>{{IDC_GUEST_GAME_SCORE, "1200"}, {IDC_GUEST_BONUS, "34"}, {IDC_GUEST_TOTAL, "1234"}}));
   EXPECT_EQ(memcmp(&before, &statistics, sizeof statistics), 0);
 }
 
@@ -101,13 +104,14 @@ TEST_F(DialogFlow, EachDialogEndsOnItsOwnButtonsOnly) {
     std::vector<INT_PTR> handled;
     INT_PTR result;
   } cases[] = {
-      {yourScoreDialogProc, DLG_YOUR_SCORE, {IDCANCEL, 1011, 1081, 1001}, {FALSE, FALSE, FALSE, TRUE}, 1},
-      {highScoreDialogProc, DLG_HIGH_SCORE, {IDCANCEL, 1001, 1011}, {FALSE, FALSE, TRUE}, 1},
+      {yourScoreDialogProc, DLG_YOUR_SCORE, {IDCANCEL, IDC_HIGH_NEW_GAME, IDC_GUEST_NEW_GAME, IDC_YOUR_NEW_GAME}, {FALSE, FALSE, FALSE, TRUE}, 1},
+      {highScoreDialogProc, DLG_HIGH_SCORE, {IDCANCEL, IDC_YOUR_NEW_GAME, IDC_HIGH_NEW_GAME}, {FALSE, FALSE, TRUE}, 1},
       {highScoreDialogProc, DLG_HIGH_SCORE, {IDOK}, {TRUE}, 0},
-      {guestScoreDialogProc, DLG_GUEST_SCORE, {0, 1001, IDCANCEL, 1081}, {TRUE, TRUE, TRUE}, 0},
-      {guestScoreDialogProc, DLG_GUEST_SCORE, {1081}, {TRUE}, 1},
-      {aboutDialogProc, DLG_ABOUT, {0, 1001, IDOK}, {FALSE, FALSE, TRUE}, 0},
-      {aboutDialogProc, DLG_ABOUT, {0, 1001, IDCANCEL}, {FALSE, FALSE, TRUE}, 0},
+      {guestScoreDialogProc, DLG_GUEST_SCORE, {0, IDC_YOUR_NEW_GAME, IDCANCEL, IDC_GUEST_NEW_GAME}, {TRUE, TRUE, TRUE}, 0},
+      {guestScoreDialogProc, DLG_GUEST_SCORE, {IDC_GUEST_NEW_GAME}, {TRUE}, 1},
+      {aboutDialogProc, DLG_ABOUT, {0, IDC_YOUR_NEW_GAME, IDOK}, {FALSE, FALSE, TRUE}, 0},
+      {aboutDialogProc, DLG_ABOUT, {0, IDC_YOUR_NEW_GAME, IDCANCEL}, {FALSE, FALSE, TRUE}, 0},
+      {scoreCodesDialogProc, DLG_SCORE_CODES, {0, IDC_CODES, IDCANCEL}, {FALSE, FALSE, TRUE}, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "template " << c.id << ", command " << c.commands.back());
@@ -122,9 +126,9 @@ TEST_F(DialogFlow, HighScoreRaisesTheStylesHighScoreAsItOpens) {
   // A first counted game: the statistics hold it, the high score does not yet.
   endedGame(STYLE_CONTINUOUS, 820, 0);
   statistics.styles[STYLE_CONTINUOUS] = {1, 0, 820, 0, 0, {}};
-  DialogRun run{highScoreDialogProc, {IDOK}, {1012, 1013, 1014, 1015, 1016}};
+  DialogRun run{highScoreDialogProc, {IDOK}, {IDC_HIGH_GAME_SCORE, IDC_HIGH_BONUS, IDC_HIGH_TOTAL, IDC_HIGH_AVERAGE, IDC_HIGH_GAMES}};
   EXPECT_EQ(open(DLG_HIGH_SCORE, run), 0);
-  EXPECT_EQ(run.shown, (std::map<int, std::string>{{1012, "820"}, {1013, "0"}, {1014, "820"}, {1015, "820"}, {1016, "1"}}));
+  EXPECT_EQ(run.shown, (std::map<int, std::string>{{IDC_HIGH_GAME_SCORE, "820"}, {IDC_HIGH_BONUS, "0"}, {IDC_HIGH_TOTAL, "820"}, {IDC_HIGH_AVERAGE, "820"}, {IDC_HIGH_GAMES, "1"}}));
   EXPECT_EQ(statistics.styles[STYLE_CONTINUOUS].highScore, 820u);
 
   // Never lowered, and compared unsigned.
@@ -141,16 +145,16 @@ INT_PTR CALLBACK optionsReader(HWND dialog, UINT message, WPARAM wParam, LPARAM 
   INT_PTR r = optionsDialogProc(dialog, message, wParam, lParam);
   if (message == WM_INITDIALOG) {
     optionsSeen.clear();
-    for (int id : {1041, 1042, 1043, 1044, 1047}) {
+    for (int id : {IDC_PLAY_SOUNDS, IDC_STARTUP_DEMO, IDC_CONFIRM_END, IDC_GUEST_MODE, IDC_DECIMAL_AVERAGES}) {
       optionsSeen.push_back(SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0));
       SendDlgItemMessageW(dialog, id, BM_SETCHECK, optionsSeen.back() ? BST_UNCHECKED : BST_CHECKED, 0);
     }
-    for (int id : {1046, 1048}) {
+    for (int id : {IDC_GAME_STYLE, IDC_BUBBLE_SET}) {
       optionsSeen.push_back(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
       optionsSeen.push_back(SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0));
     }
-    SendDlgItemMessageW(dialog, 1046, CB_SETCURSEL, 3, 0);
-    SendDlgItemMessageW(dialog, 1048, CB_SETCURSEL, 1, 0);
+    SendDlgItemMessageW(dialog, IDC_GAME_STYLE, CB_SETCURSEL, 3, 0);
+    SendDlgItemMessageW(dialog, IDC_BUBBLE_SET, CB_SETCURSEL, 1, 0);
   }
   return r;
 }
@@ -213,7 +217,7 @@ TEST_F(DialogFlow, StatisticsShowEveryStyleAndCodesOpensOverIt) {
   host.steps.push_back([&] {
     HWND active = pk::automation::activeWindow();
     if (!active || pk::wm::text(active) != u"Fizzorbs Codes!") return false;
-    for (int id = 231; id <= 234; ++id) {
+    for (int id = IDC_STANDARD_CODE; id <= IDC_MEGASHIFT_CODE; ++id) {
       WCHAR text[128] = {};
       GetDlgItemTextW(active, id, text, 128);
       codes.push_back(pk::utf8(text));
@@ -222,12 +226,12 @@ TEST_F(DialogFlow, StatisticsShowEveryStyleAndCodesOpensOverIt) {
     return true;
   });
   std::srand(8);  // only Standard draws a multiplier: 11
-  DialogRun run{statisticsDialogProc, {1077, IDOK}};
-  for (int id = 1062; id <= 1073; ++id) run.watched.push_back(id);
+  DialogRun run{statisticsDialogProc, {IDC_CODES, IDOK}};
+  for (int id = IDC_STANDARD_GAMES; id <= IDC_MEGASHIFT_HIGH; ++id) run.watched.push_back(id);
   EXPECT_EQ(open(DLG_STATISTICS, run), 0);
   EXPECT_EQ(run.handled, (std::vector<INT_PTR>{TRUE, TRUE}));
   std::vector<std::string> figures;
-  for (int id = 1062; id <= 1073; ++id) figures.push_back(run.shown[id]);
+  for (int id = IDC_STANDARD_GAMES; id <= IDC_MEGASHIFT_HIGH; ++id) figures.push_back(run.shown[id]);
   EXPECT_EQ(figures, (std::vector<std::string>{"3", "200.00", "250", "0", "0.00", "0", "0", "0.00", "400", "0",
                                                "0.00", "0"}));
   EXPECT_EQ(codes, (std::vector<std::string>{"L226427434659314", "0000000000", "0000000000", "0000000000"}));
@@ -241,7 +245,7 @@ TEST_F(DialogFlow, ResetAsksAndOnlyYesErasesTheWholeTable) {
     askedOver = pk::wm::ownerOf(pk::automation::activeWindow());
     return host.tapControl(u"No");
   });
-  DialogRun no{statisticsDialogProc, {1061, IDOK}};
+  DialogRun no{statisticsDialogProc, {IDC_RESET, IDOK}};
   EXPECT_EQ(open(DLG_STATISTICS, no), 0);
   EXPECT_EQ(no.handled, (std::vector<INT_PTR>{TRUE, TRUE})) << "the dialog stayed open for OK";
   EXPECT_EQ(memcmp(&before, &statistics, sizeof statistics), 0);
@@ -250,7 +254,7 @@ TEST_F(DialogFlow, ResetAsksAndOnlyYesErasesTheWholeTable) {
   EXPECT_EQ(host.notes.front(), "messagebox \"Reset Statistics?\" \"Do you really want to reset your statistics?\" 0x124 -> 7");
 
   host.steps.push_back([&] { return host.tapControl(u"Yes"); });
-  DialogRun yes{statisticsDialogProc, {1061, IDOK}};
+  DialogRun yes{statisticsDialogProc, {IDC_RESET, IDOK}};
   EXPECT_EQ(open(DLG_STATISTICS, yes), 0);
   EXPECT_EQ(yes.handled, (std::vector<INT_PTR>{TRUE})) << "Yes closes the dialog";
   StatisticsTable zero = {};

@@ -233,6 +233,20 @@ class Game : public ::testing::Test {
   }
   static std::tuple<LONG, LONG, LONG, LONG> rect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
   static std::vector<uint32_t> screen() { return pk::device().screen.pixels; }
+  // What the game drew in place equals what a full repaint of the same state draws,
+  // erasing first as any exposed window does.
+  ::testing::AssertionResult sameAsFullRepaint() {
+    const std::vector<uint32_t> inPlace = screen();
+    clearClient(RGB(255, 0, 255));
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+    const std::vector<uint32_t> full = screen();
+    for (size_t i = 0; i < full.size(); ++i)
+      if (full[i] != inPlace[i])
+        return ::testing::AssertionFailure() << "differs at client " << i % 240 << "," << int(i / 240) - kTop
+                                             << ": " << std::hex << inPlace[i] << " in place, " << full[i];
+    return ::testing::AssertionSuccess();
+  }
 
   int countNotes(const std::string& part) const {
     int n = 0;

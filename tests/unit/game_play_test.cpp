@@ -8,13 +8,17 @@ namespace {
 
 TEST_F(Game, SelectThenBurstAGroup) {
   setBoard({"0012", "0123", "1233"});
+  runningScore() = 1234;
+  paint();
   EXPECT_NO_GDI_LEAK(tap(1, 0));
   EXPECT_EQ(selectionValue, 6);
   EXPECT_EQ(pixel(cellAt(0, 0).x, cellAt(0, 0).y), kBlack);  // the outline
+  EXPECT_TRUE(sameAsFullRepaint());  // with its value bubble
   EXPECT_FALSE(std::filesystem::exists(stateFile()));
 
   EXPECT_NO_GDI_LEAK(tap(0, 1));
-  EXPECT_EQ(runningScore(), 6);
+  EXPECT_TRUE(sameAsFullRepaint());  // the header's score too
+  EXPECT_EQ(runningScore(), 1240);
   EXPECT_EQ(gameState.moves, 1);
   EXPECT_EQ(canUndo, 1);
   EXPECT_EQ(std::tuple(selectionShown, selectionCount, selectionValue), std::tuple(0, 0, 0));
@@ -25,7 +29,7 @@ TEST_F(Game, SelectThenBurstAGroup) {
   // Undo keeps the board before the burst; the file the one after it.
   EXPECT_EQ(undoCellAt(0, 0).color, 0);
   std::string saved = stateFileBytes();
-  ASSERT_EQ(saved.size(), 12792u);
+  ASSERT_EQ(saved.size(), kStateFileSize);
   // Saved before the marks are dropped; resuming clears them.
   Board file;
   std::memcpy(&file, saved.data(), sizeof file);
@@ -47,6 +51,8 @@ TEST_F(Game, TapsThatChangeNothing) {
   // A tap off the group, or in the header, only drops the selection.
   tap(2, 2);
   ASSERT_EQ(selectionShown, 1);
+  EXPECT_NO_GDI_LEAK(tapAt(100, 5));
+  tap(2, 2);
   tap(2, 1);
   EXPECT_EQ(selectionShown, 0);
   EXPECT_EQ(cellAt(2, 1).selected, 0);
@@ -168,6 +174,7 @@ TEST_F(Game, UndoTakesBackTheLastBurstOnly) {
   EXPECT_EQ(boardRows(), before);
   EXPECT_FALSE(boardOnScreen());  // only invalidated: the next paint shows it
   UpdateWindow(window);
+  EXPECT_TRUE(sameAsFullRepaint());
   EXPECT_TRUE(boardOnScreen());
   EXPECT_EQ(runningScore(), 40);
   EXPECT_EQ(gameState.moves, 3);

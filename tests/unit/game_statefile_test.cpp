@@ -6,7 +6,8 @@
 namespace gametest {
 namespace {
 
-constexpr size_t kFileSize = 12792, kGameAt = 9680, kStatusAt = 11972, kOptionsAt = 12096;
+constexpr size_t kGameAt = sizeof(Board), kStatusAt = kGameAt + sizeof(GameState),
+                 kOptionsAt = kStatusAt + sizeof(PlayStatus);
 
 struct StateFile : Game {
   void writeFile(const std::string& bytes) { std::ofstream(stateFile(), std::ios::binary) << bytes; }
@@ -166,6 +167,10 @@ TEST_F(StateFile, AGameBeyondTheLimitsLoadsAsNoGameAndTheRestStillCounts) {
     restart();
     EXPECT_EQ(playStatus.gameInProgress, 0);
     expectSafe();
+    // Not a bubble of the refused game shows.
+    clearClient();
+    paint();
+    EXPECT_EQ(countPixels(0, 21, 240, 248, kWhite), 240 * 227);
     EXPECT_EQ(statistics.styles[2].highScore, 3400u);
     EXPECT_EQ(options.decimalAverages, 1);
   }
@@ -191,7 +196,7 @@ TEST_F(StateFile, AFileThatCannotBeReplacedIsSkippedSilently) {
   EXPECT_TRUE(std::filesystem::is_directory(stateFile()));
   std::filesystem::remove(stateFile());
   saveStateFile();
-  EXPECT_EQ(stateFileBytes().size(), kFileSize);
+  EXPECT_EQ(stateFileBytes().size(), kStateFileSize);
 }
 
 }  // namespace

@@ -72,6 +72,12 @@ TEST_F(Chrome, MenuItemsPostTheirCommandUnlessGrayed) {
   EXPECT_EQ(EnableMenuItem(game, 101, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
   EXPECT_EQ(EnableMenuItem(game, 555, MF_BYCOMMAND | MF_GRAYED), -1);
   EXPECT_EQ(EnableMenuItem(reinterpret_cast<HMENU>(record.menuBar), 102, MF_GRAYED), -1);  // a window is no menu
+  SHMENUBARINFO broken{};
+  broken.cbSize = sizeof broken;
+  broken.hwndParent = main;
+  broken.nToolBarId = 119;
+  broken.hInstRes = test::testInstance();
+  EXPECT_FALSE(SHCreateMenuBar(&broken));
   host.script({
       [&] { host.tapAt(automation::menuBarButton(u"Game")); },
       [&] { host.tapAt(automation::popupMenuItem(u"New Game")); },
@@ -91,9 +97,12 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   pump();
   EXPECT_TRUE(record.commands.empty());
   EXPECT_TRUE(SendMessageW(bar, TB_ENABLEBUTTON, 106, 1));
+  pump();
+  const pk::Surface enabled = pk::device().screen;
   host.script({[&] { host.tapAt(automation::menuBarButtonById(106)); }});
   pump();
   EXPECT_EQ(record.commands, std::vector<int>{106});
+  EXPECT_EQ(pk::device().screen.pixels, enabled.pixels) << "the button looks pressed after it was let go";
   // Released off the button: no command.
   POINT p = *automation::menuBarButtonById(106);
   host.script({[&] {
@@ -134,7 +143,20 @@ TEST_F(Chrome, CheckBoxAndListKeepTheirStateUntilOk) {
       for (auto s : {u"Alpha", u"Beta", u"Gamma"})
         SendDlgItemMessageW(h, 2004, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
       EXPECT_EQ(SendDlgItemMessageW(h, 2004, CB_SETCURSEL, 3, 0), CB_ERR);
+      WCHAR first[8] = {};
+      EXPECT_EQ(GetDlgItemTextW(h, 2004, first, 8), 0u);  // nothing chosen yet
+      SendDlgItemMessageW(h, 2004, CB_SETCURSEL, 0, 0);
+      EXPECT_EQ(GetDlgItemTextW(h, 2004, first, 8), 5u);
       SendDlgItemMessageW(h, 2004, CB_SETCURSEL, 1, 0);
+    }
+    if (m == WM_COMMAND && LOWORD(w) == IDOK) {
+      // The list's text is its chosen item, cut to the room given.
+      WCHAR text[8] = u"xxxxxxx";
+      EXPECT_EQ(GetDlgItemTextW(h, 2004, text, 5), 4u);
+      EXPECT_EQ(std::u16string(text), u"Gamm");
+      EXPECT_EQ(GetDlgItemTextW(h, 2004, text, 1), 0u);
+      EXPECT_EQ(std::pair(text[0], text[1]), std::pair(char16_t(0), u'a'));
+      EXPECT_EQ(GetDlgItemTextW(h, 2004, text, 0), 0u);
     }
     if (m == WM_COMMAND && LOWORD(w) == IDOK)
       return EndDialog(h, SendDlgItemMessageW(h, 2003, BM_GETCHECK, 0, 0) * 10 +
@@ -209,9 +231,13 @@ TEST_F(Chrome, TheMenuBarWaitsWhileADialogIsUpAndEscapeCancels) {
       },
   });
   EXPECT_EQ(run(), 3);
+  // Closing it is a Cancel too.
+  host.script({[&] { PostMessageW(GetActiveWindow(), WM_CLOSE, 0, 0); }});
+  EXPECT_EQ(run(), 3);
 }
 
 TEST_F(Chrome, MessageBoxAnswersByKeysAndTaps) {
+  const size_t dcs = automation::liveDeviceContexts();
   auto enter = [this] { host.key(Kind::KeyEnter); };
   auto escape = [this] { host.key(Kind::KeyEscape); };
   auto tapText = [this](const char16_t* t) { return [this, t] { host.tapAt(automation::dialogControl(t)); }; };
@@ -230,9 +256,11 @@ TEST_F(Chrome, MessageBoxAnswersByKeysAndTaps) {
     EXPECT_EQ(GetActiveWindow(), main);
   }
   EXPECT_TRUE(hasNote("messagebox \"Reset\" \"Reset your statistics?\" 0x124 -> 7"));
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
 }
 
 TEST_F(Chrome, KeyboardKeyRaisesThePanelAndTellsTheProgram) {
+  const size_t dcs = automation::liveDeviceContexts();
   const int keyX = 240 - 10, keyY = 320 - 13;
   const uint32_t underPanel = pixel(100, 320 - 26 - 40);
   host.script({[&] { host.tap(keyX, keyY); }});
@@ -259,6 +287,14 @@ TEST_F(Chrome, KeyboardKeyRaisesThePanelAndTellsTheProgram) {
   ASSERT_TRUE(SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0));
   EXPECT_FALSE(sip.fdwFlags & SIPF_ON);
   EXPECT_EQ(pixel(100, 320 - 26 - 40), underPanel);
+  // The program may ask for it itself; painting the panel left no DC behind.
+  record.forceDownOnChange = false;
+  EXPECT_TRUE(SHSipPreference(main, SIP_UP));
+  pump();
+  EXPECT_NE(pixel(100, 320 - 26 - 40), underPanel);
+  EXPECT_TRUE(SHSipPreference(main, SIP_DOWN));
+  pump();
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
 }
 
 TEST_F(Chrome, TheClockShowsTheHostsTime) {

@@ -178,14 +178,14 @@ size_t count(const std::string& text, const std::string& part) {
 
 TEST(FileFaults, AFullDiskKeepsTheLastGoodFileAndSaysSoOncePerRunOfFailures) {
   test::TempDevice dev;
-  const std::string old(12792, 'o');
+  const std::string old(12000, 'o');
   dev.write("Windows/Fizzorbs.dat", old);
   std::string wrong = inChild(dev.root / "err.txt", [&]() -> std::string {
     signal(SIGXFSZ, SIG_IGN);
     rlimit limit{8192, RLIM_INFINITY};
     setrlimit(RLIMIT_FSIZE, &limit);
     std::string out;
-    Save s = save(std::string(12792, 'n'));
+    Save s = save(std::string(12000, 'n'));
     if (!s.opened || s.wrote || s.written != 8192 || s.closed || s.error != ERROR_DISK_FULL)
       out += "the cut-off save did not fail as the platform fails; ";
     if (dev.read("Windows/Fizzorbs.dat") != old) out += "the old file was touched; ";

@@ -152,6 +152,9 @@ TEST_F(Gdi, BitBltClipsToBothSurfaces) {
   Pattern src;
   Canvas a(5, 5);
   ASSERT_TRUE(BitBlt(a.dc, -1, -1, 4, 4, src.dc, 0, 0, SRCCOPY));
+  EXPECT_TRUE(BitBlt(a.dc, 0, 0, 0, 4, src.dc, 0, 0, SRCCOPY));  // nothing to copy is no failure
+  EXPECT_TRUE(BitBlt(a.dc, 4, 4, 1, 1, src.dc, 3, 2, SRCCOPY));
+  EXPECT_EQ(a.at(4, 4), 0x100023u);
   EXPECT_EQ(a.at(0, 0), 0x100011u);
   EXPECT_EQ(a.at(3, 3), kWhite);
   // Beyond the source's edge the destination is left alone.

@@ -67,7 +67,8 @@ class Pkrc : public ::testing::Test {
   void expectError(const std::string& script, const std::string& line, const std::string& what) {
     SCOPED_TRACE(script);
     EXPECT_NE(compile(script), 0);
-    EXPECT_NE(errors.find("x.rc:" + line + ": "), std::string::npos) << errors;
+    std::string where = line.find(':') == std::string::npos ? "x.rc:" + line : line;
+    EXPECT_NE(errors.find(where + ": "), std::string::npos) << errors;
     EXPECT_NE(errors.find(what), std::string::npos) << errors;
     EXPECT_TRUE(output.empty());
   }
@@ -94,9 +95,29 @@ TEST_F(Pkrc, MalformedScriptsReportFileAndLine) {
       {"1 ACCELERATORS { \"+\", 101, VIRTKEY }", "1", "a letter or a digit"},
       {"1 ACCELERATORS {\n \"N\", 101, VIRTKEY, CTRL }", "2", "expected an accelerator option"},
       {"1 ACCELERATORS { }", "1", "needs an entry"},
+      {"\n#define\n", "2", "#define needs a name"},
+      {"#define A 1\n#define A 2", "2", "A defined twice with different values"},
+      {"#include \"none.h\"", "1", "cannot read \"none.h\""},
+      {"#include \"bad.h\"", "bad.h:2", "unexpected character"},
   };
+  file("bad.h", "#pragma once\n#define B @\n");
   file("text.bmp", "hello, not a picture at all; long enough to have a header......");
   for (auto& c : cases) expectError(c[0], c[1], c[2]);
+}
+
+// Names from a header of #define lines (declarations for C++ beside them are passed
+// over) compile exactly as the numbers they stand for, wherever a number goes.
+TEST_F(Pkrc, DefinedNamesCompileAsTheirValues) {
+  file("ids.h",
+       "#pragma once\n/* ids\n   shared */\n#define IDR_DATA 7 // the data\n#define ID_FIRST 0x10\n"
+       "#define ID_SAME ID_FIRST\nconstexpr int kNotForUs = 1;\n");
+  ASSERT_EQ(compile("#include \"ids.h\"\n#define ID_FIRST 0x10\nIDR_DATA RCDATA { ID_FIRST, ID_SAME, -IDR_DATA }\n"
+                    "STRINGTABLE { ID_SAME, \"x\" }"),
+            0)
+      << errors;
+  std::string named = output;
+  ASSERT_EQ(compile("7 RCDATA { 16, 16, -7 }\nSTRINGTABLE { 16, \"x\" }"), 0) << errors;
+  EXPECT_EQ(named, output);
 }
 
 }  // namespace

@@ -124,10 +124,35 @@ TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
   DrawTextW(dc, u"42", 2, &r, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
   EXPECT_EQ(painted().right, 80);
   EXPECT_EQ(painted().bottom, 50);
-  // Word breaks: two lines when the words do not fit side by side.
+}
+
+// Wrapped text draws exactly as its lines drawn one under the other: broken at the
+// last space that fits, spaces at a break dropped, a word too long kept whole.
+TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
+  auto pixels = [&] { return pk::gdi::bitmapSurface(bitmap)->pixels; };
   SIZE score = extent(u"Score:");
-  RECT wrap{0, 0, score.cx + 2, 0};
-  EXPECT_EQ(DrawTextW(dc, u"Game Score:", -1, &wrap, DT_CALCRECT | DT_WORDBREAK), 2 * s.cy);
+  const int h = score.cy;
+  RECT wrap{4, 2, 4 + extent(u"Game  Score:").cx - 1, 60};
+  EXPECT_EQ(DrawTextW(dc, u"Game  Score: Continuous\n at 12", -1, &wrap, DT_WORDBREAK), 4 * h);
+  auto wrapped = pixels();
+  clear();
+  int y = 2;
+  for (std::u16string_view line : {u"Game", u"Score:", u"Continuous", u" at 12"}) {
+    ExtTextOutW(dc, 4, y, 0, nullptr, line.data(), UINT(line.size()), nullptr);
+    y += h;
+  }
+  EXPECT_EQ(wrapped, pixels());
+  // Without prefixes an ampersand is drawn as it is.
+  clear();
+  RECT line{4, 2, 150, 20};
+  DrawTextW(dc, u"&Game", -1, &line, DT_SINGLELINE | DT_NOPREFIX);
+  wrapped = pixels();
+  clear();
+  ExtTextOutW(dc, 4, 2, 0, nullptr, u"&Game", 5, nullptr);
+  EXPECT_EQ(wrapped, pixels());
+  RECT calc{0, 0, score.cx + 2, 0};
+  EXPECT_EQ(DrawTextW(dc, u"Game Score:", -1, &calc, DT_CALCRECT | DT_WORDBREAK), 2 * h);
+  EXPECT_EQ(calc.right, score.cx);
 }
 
 TEST(TextFonts, MissingFontNamesThePackageToInstall) {

@@ -127,6 +127,11 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   pump();
   EXPECT_EQ(count(a, WM_LBUTTONDOWN), 0);
   EXPECT_EQ(count(b, WM_LBUTTONDOWN), 1);
+  // The owner takes activation back when the window it owns goes.
+  pk::wm::enableWindow(a, true);
+  ASSERT_EQ(GetActiveWindow(), b);
+  DestroyWindow(b);
+  EXPECT_EQ(GetActiveWindow(), a);
 }
 
 TEST_F(WindowManager, TimersFireOnTheHostClock) {

@@ -22,7 +22,8 @@ struct Token {
   int line = 0;
 };
 
-// The tokens of a resource script; preprocessor lines are skipped.
+// The tokens of a resource script, its #define names replaced by their values (#include
+// reads the #define lines of a header); other preprocessor lines are skipped.
 std::vector<Token> tokenize(std::string source, std::string file);
 
 struct Id {
