@@ -82,11 +82,13 @@ start
 menu "Game" "Options..."
 check #1044 on
 ok
+menu "Info" "About"
+ok
 menu "Game" "End Game"
 click "Yes"
 ok
 EOF
-expect "on a 200-pixel screen ok closes Options and Guest Score" \
-  eval 'logs "dialog \"Options\" -> 1" && logs "dialog \"Guest Score\" -> 0"'
+expect "on a 200-pixel screen ok closes Options, About and Guest Score" \
+  eval 'logs "dialog \"Options\" -> 1" && logs "dialog \"About Fizzorbs\" -> 0" && logs "dialog \"Guest Score\" -> 0"'
 
 finish
