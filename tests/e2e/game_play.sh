@@ -31,7 +31,6 @@ run endno <<EOF
 start
 menu "Game" "End Game"
 click "No"
-dump
 EOF
 expect "End Game asks" logs 'messagebox "End Game?" "Do you really want to end the game?" 0x124 -> 7'
 expect "No leaves the game and the file alone" cmp -s "$STATE" "$WORK/beforeend.dat"
