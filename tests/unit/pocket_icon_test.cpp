@@ -9,14 +9,14 @@ void put(std::vector<uint8_t>& v, uint32_t x, int bytes) {
   for (int i = 0; i < bytes; ++i) v.push_back(i < 4 ? uint8_t(x >> (8 * i)) : 0);
 }
 
-// A palette image of `bits` per pixel: index 1 (orange) on the top row, 0 (dark grey)
-// elsewhere, and the mask making the top-left pixel transparent.
+// A palette image of `bits` per pixel: index 1 (orange) on the top row, 0 (dark grey, its blue
+// telling the depth) elsewhere, and the mask making the top-left pixel transparent.
 std::vector<uint8_t> paletteDib(int size, int bits) {
   std::vector<uint8_t> d;
   for (uint32_t v : {40, size, size * 2}) put(d, v, 4);
   put(d, 1, 2), put(d, uint32_t(bits), 2), put(d, 0, 24);
   for (int i = 0; i < 1 << bits; ++i)
-    d.insert(d.end(), {uint8_t(i == 1 ? 0x10 : 0x40), uint8_t(i == 1 ? 0x80 : 0x40), uint8_t(i == 1 ? 0xFF : 0x40), 0});
+    d.insert(d.end(), {uint8_t(i == 1 ? 0x10 : 0x40 + bits), uint8_t(i == 1 ? 0x80 : 0x40), uint8_t(i == 1 ? 0xFF : 0x40), 0});
   size_t row = size_t((size * bits + 31) / 32) * 4, maskRow = size_t((size + 31) / 32) * 4;
   std::vector<uint8_t> top(row, 0), mask(maskRow, 0);
   for (int x = 0; x < size; ++x) top[size_t(x * bits / 8)] |= uint8_t(1 << (8 - bits - (x * bits) % 8));
@@ -47,15 +47,14 @@ const uint8_t* pixel(const pk::IconImage& img, int x, int y) { return &img.pixel
 }  // namespace
 
 TEST(ProgramIcon, TakesTheLargestImageTopRowFirstWithMaskAsAlpha) {
-  auto file = icoFile({{16, paletteDib(16, 4)}, {32, paletteDib(32, 1)}, {32, paletteDib(32, 8)}});
+  auto file = icoFile({{32, paletteDib(32, 8)}, {16, paletteDib(16, 4)}, {32, paletteDib(32, 1)}});
   auto img = pk::decodeIcon(file.data(), file.size());
   ASSERT_TRUE(img);
-  EXPECT_EQ(img->width, 32);
   ASSERT_EQ(img->pixels.size(), 32u * 32u * 4u);
   // Top-left masked away; the rest of the top row orange; below, dark grey.
   EXPECT_EQ(pixel(*img, 0, 0)[3], 0);
   EXPECT_EQ(std::vector<uint8_t>(pixel(*img, 5, 0), pixel(*img, 5, 0) + 4), (std::vector<uint8_t>{0xFF, 0x80, 0x10, 0xFF}));
-  EXPECT_EQ(std::vector<uint8_t>(pixel(*img, 31, 31), pixel(*img, 31, 31) + 4), (std::vector<uint8_t>{0x40, 0x40, 0x40, 0xFF}));
+  EXPECT_EQ(std::vector<uint8_t>(pixel(*img, 31, 31), pixel(*img, 31, 31) + 4), (std::vector<uint8_t>{0x40, 0x40, 0x48, 0xFF}));
   // Four-bit pixels each take their own nibble.
   file = icoFile({{16, paletteDib(16, 4)}});
   img = pk::decodeIcon(file.data(), file.size());
@@ -65,7 +64,8 @@ TEST(ProgramIcon, TakesTheLargestImageTopRowFirstWithMaskAsAlpha) {
 }
 
 TEST(ProgramIcon, DamagedFilesGiveNoIcon) {
-  auto good = icoFile({{32, paletteDib(32, 8)}});
+  auto good = icoFile({{32, paletteDib(32, 1)}});
+  ASSERT_TRUE(pk::decodeIcon(good.data(), good.size())) << "whole, the one-bit file decodes";
   EXPECT_FALSE(pk::decodeIcon(nullptr, 0));
   EXPECT_FALSE(pk::decodeIcon(good.data(), 5));
   EXPECT_FALSE(pk::decodeIcon(good.data(), good.size() - 10));  // mask rows missing
