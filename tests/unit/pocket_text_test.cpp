@@ -126,14 +126,14 @@ TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
   EXPECT_EQ(painted().bottom, 50);
 }
 
-// Wrapped text draws exactly as its lines drawn one under the other: broken at the
-// last space that fits, spaces at a break dropped, a word too long kept whole.
+// Wrapped text draws exactly as its lines drawn one under the other: broken at the last space
+// that fits, spaces at a break dropped, a word too long kept whole, a closing \r\n one break.
 TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
   auto pixels = [&] { return pk::gdi::bitmapSurface(bitmap)->pixels; };
   SIZE score = extent(u"Score:");
   const int h = score.cy;
   RECT wrap{4, 2, 4 + extent(u"Game  Score:").cx - 1, 60};
-  EXPECT_EQ(DrawTextW(dc, u"Game  Score: Continuous\n at 12", -1, &wrap, DT_WORDBREAK), 4 * h);
+  EXPECT_EQ(DrawTextW(dc, u"Game  Score: Continuous\n at 12\r\n", -1, &wrap, DT_WORDBREAK), 5 * h);
   auto wrapped = pixels();
   clear();
   int y = 2;
