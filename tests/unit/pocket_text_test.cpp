@@ -127,17 +127,17 @@ TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
 }
 
 // Wrapped text draws exactly as its lines drawn one under the other: broken at the last space
-// that fits, spaces at a break dropped, a word too long kept whole, a closing \r\n one break.
+// that fits, spaces at a break dropped, a word too long and an empty line kept, \r\n one break.
 TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
   auto pixels = [&] { return pk::gdi::bitmapSurface(bitmap)->pixels; };
   SIZE score = extent(u"Score:");
   const int h = score.cy;
   RECT wrap{4, 2, 4 + extent(u"Game  Score:").cx - 1, 60};
-  EXPECT_EQ(DrawTextW(dc, u"Game  Score: Continuous\n at 12\r\n", -1, &wrap, DT_WORDBREAK), 5 * h);
+  EXPECT_EQ(DrawTextW(dc, u"Game  Score: Continuous\n\n at 12\r\n", -1, &wrap, DT_WORDBREAK), 6 * h);
   auto wrapped = pixels();
   clear();
   int y = 2;
-  for (std::u16string_view line : {u"Game", u"Score:", u"Continuous", u" at 12"}) {
+  for (std::u16string_view line : {u"Game", u"Score:", u"Continuous", u"", u" at 12"}) {
     ExtTextOutW(dc, 4, y, 0, nullptr, line.data(), UINT(line.size()), nullptr);
     y += h;
   }
