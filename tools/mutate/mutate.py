@@ -24,7 +24,8 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 SOURCE = HERE.parent.parent
 GAME_FOLDERS = ["core", "view", "shell", "store", "dialogs"]
-LAYER_FOLDERS = ["pocket/src/wm", "pocket/src/gdi", "pocket/src/chrome", "pocket/src/controls", "pocket/src/system"]
+LAYER_FOLDERS = ["pocket/src/wm", "pocket/src/gdi", "pocket/src/chrome", "pocket/src/controls", "pocket/src/system",
+                 "pocket/src/host"]
 # Built for the browser only: the native build never compiles them.
 NOT_BUILT = {"pocket/src/gdi/font_baked.cpp", "pocket/src/wm/instance_alone.cpp"}
 # What the fast suite needs built; the soak and the desktop window are left out.
