@@ -26,8 +26,8 @@ SOURCE = HERE.parent.parent
 GAME_FOLDERS = ["core", "view", "shell", "store", "dialogs"]
 LAYER_FOLDERS = ["pocket/src/wm", "pocket/src/gdi", "pocket/src/chrome", "pocket/src/controls", "pocket/src/system",
                  "pocket/src/host"]
-# Built for the browser only: the native build never compiles them.
-NOT_BUILT = {"pocket/src/gdi/font_baked.cpp", "pocket/src/wm/instance_alone.cpp"}
+# Built for the browser or for Windows only: the native build never compiles them.
+NOT_BUILT = {"pocket/src/gdi/font_baked.cpp", "pocket/src/wm/instance_alone.cpp", "pocket/src/system/hostos_win32.cpp"}
 # What the fast suite needs built; the soak and the desktop window are left out.
 TARGETS = ["pocket-unit", "game-unit", "fizzorbs-headless", "pngpixel"]
 FAST_SUITE_EXCLUDE = "^(e2e\\.soak|e2e\\.window|e2e\\.install|art|mutate-tool|layering)$"
