@@ -205,6 +205,30 @@ TEST_F(Game, AResumedGameForgetsTheSavedMarksAndShowsItsStrip) {
   }
 }
 
+// The program itself, on a file saved with the input panel up: it resumes the game laid
+// out for its whole window, and closing frees every GDI object and context it made.
+TEST_F(Game, TheProgramResumesTheSavedGameAndClosingFreesAllItMade) {
+  resizeClient(240, 188);
+  setBoard({"011", "122"}, STYLE_CONTINUOUS);
+  saveStateFile();
+  const int savedY = cellAt(0, 0).y;
+  stop();
+  host.script({[&] {
+    window = mainWindow;
+    EXPECT_EQ(cellAt(0, 0).y, savedY + 40) << "centred in 80 more rows";
+    EXPECT_TRUE(boardOnScreen());
+    EXPECT_TRUE(sameAsFullRepaint());
+    SendMessageW(mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(pk::automation::liveGdiObjects(), 0u);
+    EXPECT_EQ(pk::automation::liveDeviceContexts(), 0u);
+    EXPECT_FALSE(pk::automation::menuBarButton(u"Game")) << "the menu bar goes too";
+  }});
+  pk::DeviceConfig config;
+  config.root = root;
+  pk::runProgram(host, config, WinMain, pkProgramModule);
+  EXPECT_EQ(host.steps.size(), 0u);
+}
+
 TEST_F(Game, ADeviceSoundFileReplacesTheBuiltInWaveAndOffMeansSilent) {
   HRSRC found = FindResourceW(appInstance, u"WAV_POP", u"WAVE");
   ASSERT_NE(found, nullptr);
