@@ -1,4 +1,6 @@
 // Playing: the two-tap cycle, the end of a game, undo, resuming, and sounds.
+#include <aygshell.h>
+
 #include "core/game.h"
 #include "core/selection.h"
 #include "game_fixture.h"
@@ -209,7 +211,8 @@ TEST_F(Game, AResumedGameForgetsTheSavedMarksAndShowsItsStrip) {
 }
 
 // The program itself, on a file saved with the input panel up: it resumes the game laid
-// out for its whole window, and closing frees every GDI object and context it made.
+// out for its whole window, pushes the panel down whenever it comes up, and closing frees
+// every GDI object and context it made.
 TEST_F(Game, TheProgramResumesTheSavedGameAndClosingFreesAllItMade) {
   resizeClient(240, 188);
   setBoard({"011", "122"}, STYLE_CONTINUOUS);
@@ -221,6 +224,10 @@ TEST_F(Game, TheProgramResumesTheSavedGameAndClosingFreesAllItMade) {
     EXPECT_EQ(cellAt(0, 0).y, savedY + 40) << "centred in 80 more rows";
     EXPECT_TRUE(boardOnScreen());
     EXPECT_TRUE(sameAsFullRepaint());
+    SHSipPreference(mainWindow, SIP_UP);
+    SIPINFO sip = {};
+    SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0);
+    EXPECT_EQ(sip.fdwFlags & SIPF_ON, 0u);
     SendMessageW(mainWindow, WM_CLOSE, 0, 0);
     EXPECT_EQ(pk::automation::liveGdiObjects(), 0u);
     EXPECT_EQ(pk::automation::liveDeviceContexts(), 0u);
