@@ -89,6 +89,7 @@ TEST_F(Game, ASeedDealsAKnownBoardAndQueue) {
   playStatus.gameInProgress = 0;
   options.gameStyle = STYLE_STANDARD;
   newGame(window);
+  EXPECT_EQ(cellAt(10, 11).y, cellAt(10, 10).y + kCellSize) << "the new row laid out";
   InvalidateRect(window, nullptr, FALSE);
   UpdateWindow(window);
   EXPECT_TRUE(sameAsFullRepaint());
