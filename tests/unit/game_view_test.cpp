@@ -129,8 +129,10 @@ TEST_F(ValueBubble, ABoxUpAndLeftOfTheFirstCellInReadingOrder) {
     EXPECT_EQ(pixel(x0 + 3, y0 + d / 2), tints[k]) << k;
     EXPECT_EQ(pixel(x0 + d - 4, y0 + d / 2), tints[k]) << k;
   }
-  // Kept right of the left edge and below the separator.
+  // Kept right of the left edge, even when one pixel short of it, and below the separator.
   clearSelection();
+  resizeClient(258, 268);  // the first cell at 19: the box would start at 1
+  layoutBoard();
   selectCells({{0, 0}, {1, 0}});
   show();
   EXPECT_EQ(std::tuple(valueBubbleRect.left, valueBubbleRect.top), std::tuple(2, 22));
