@@ -144,13 +144,14 @@ LRESULT onClose(HWND, UINT, WPARAM, LPARAM) {
     DestroyWindow(menuBar);
     menuBar = nullptr;
   }
-  if (bubbleBackingBitmap) {
-    DeleteObject(bubbleBackingBitmap);
-    bubbleBackingBitmap = nullptr;
-  }
+  // The context first: a bitmap still selected into one cannot be deleted.
   if (bubbleBacking) {
     DeleteDC(bubbleBacking);
     bubbleBacking = nullptr;
+  }
+  if (bubbleBackingBitmap) {
+    DeleteObject(bubbleBackingBitmap);
+    bubbleBackingBitmap = nullptr;
   }
   PostQuitMessage(EXIT_NORMAL);
   return 0;

@@ -89,6 +89,7 @@ TEST_F(Game, ASeedDealsAKnownBoardAndQueue) {
   playStatus.gameInProgress = 0;
   options.gameStyle = STYLE_STANDARD;
   newGame(window);
+  EXPECT_EQ(cellAt(10, 11).y, cellAt(10, 10).y + kCellSize) << "the new row laid out";
   InvalidateRect(window, nullptr, FALSE);
   UpdateWindow(window);
   EXPECT_TRUE(sameAsFullRepaint());
@@ -100,10 +101,12 @@ TEST_F(Game, BoardSizeFollowsTheWindowUpTo22By22) {
   } cases[] = {{38, 40, STYLE_STANDARD, 0, 0},      {37, 268, STYLE_STANDARD, 0, 0},
                {240, 39, STYLE_STANDARD, 0, 0},     {0, 0, STYLE_STANDARD, 0, 0},
                {240, 268, STYLE_STANDARD, 11, 12}, {240, 268, STYLE_MEGASHIFT, 11, 11},
-               {1000, 900, STYLE_STANDARD, 22, 22}, {38, 60, STYLE_STANDARD, 1, 2}};
+               {1000, 900, STYLE_STANDARD, 22, 22}, {38, 60, STYLE_STANDARD, 1, 2},
+               {58, 60, STYLE_CONTINUOUS, 2, 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);
     playStatus.gameInProgress = 0;
+    std::memset(gameState.incomingColumns, 0xFF, sizeof gameState.incomingColumns);  // no bubble queued
     options.gameStyle = c.style;
     resizeClient(c.w, c.h);
     newGame(window);
@@ -113,6 +116,9 @@ TEST_F(Game, BoardSizeFollowsTheWindowUpTo22By22) {
     } else {
       EXPECT_EQ(std::pair(gameState.cols, gameState.rows), std::pair(c.cols, c.rows));
       EXPECT_TRUE(anyMoveLeft());
+      int queued = 0;  // the strip's styles deal a bubble or more into every queue column
+      for (const auto& column : gameState.incomingColumns) queued += column[0] >= 0;
+      EXPECT_EQ(queued, c.style == STYLE_STANDARD ? 0 : kIncomingColumnCount);
     }
   }
 }

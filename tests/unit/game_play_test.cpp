@@ -1,4 +1,6 @@
 // Playing: the two-tap cycle, the end of a game, undo, resuming, and sounds.
+#include <aygshell.h>
+
 #include "core/game.h"
 #include "core/selection.h"
 #include "game_fixture.h"
@@ -158,28 +160,31 @@ TEST_F(End, TheHighScoreSoundIsForCountedGamesAboveTheHighScore) {
 }
 
 TEST_F(Game, UndoTakesBackTheLastBurstOnly) {
-  setBoard({"0120", "1120", "2341"});
+  setBoard({"0120", "0120", "0341"}, STYLE_CONTINUOUS);
+  gameState.incomingColumns[0][0] = 4;  // the strip's next column differs from the one after
   runningScore() = 40;
   gameState.moves = 3;
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  const auto shown = screen();
   Rows before = boardRows();
   undoMove(window, CMD_UNDO, nullptr, 0);  // nothing to take back yet
   EXPECT_EQ(gameState.moves, 3);
   tap(0, 1);
   tap(0, 1);
   ASSERT_EQ(runningScore(), 46);
-  ASSERT_EQ(statistics.styles[STYLE_STANDARD].bestMove, 6);
+  ASSERT_EQ(statistics.styles[STYLE_CONTINUOUS].bestMove, 6);
   tap(3, 0);  // a selection shown is dropped first
 
   EXPECT_NO_GDI_LEAK(undoMove(window, CMD_UNDO, nullptr, 0));
   EXPECT_EQ(boardRows(), before);
   EXPECT_FALSE(boardOnScreen());  // only invalidated: the next paint shows it
   UpdateWindow(window);
-  EXPECT_TRUE(sameAsFullRepaint());
-  EXPECT_TRUE(boardOnScreen());
+  EXPECT_EQ(screen(), shown) << "the board, the score and the strip as before the burst";
   EXPECT_EQ(runningScore(), 40);
   EXPECT_EQ(gameState.moves, 3);
   EXPECT_EQ(std::tuple(selectionShown, selectionCount, canUndo), std::tuple(0, 0, 0));
-  EXPECT_EQ(statistics.styles[STYLE_STANDARD].bestMove, 6);
+  EXPECT_EQ(statistics.styles[STYLE_CONTINUOUS].bestMove, 6);
   EXPECT_EQ(std::memcmp(stateFileBytes().data(), &board, sizeof board), 0);
 
   undoMove(window, CMD_UNDO, nullptr, 0);
@@ -203,6 +208,35 @@ TEST_F(Game, AResumedGameForgetsTheSavedMarksAndShowsItsStrip) {
     UpdateWindow(window);
     EXPECT_EQ(countPixels(0, 248, 240, 249, kBlack), style == STYLE_CONTINUOUS ? 240 : 0) << style;
   }
+}
+
+// The program itself, on a file saved with the input panel up: it resumes the game laid
+// out for its whole window, pushes the panel down whenever it comes up, and closing frees
+// every GDI object and context it made.
+TEST_F(Game, TheProgramResumesTheSavedGameAndClosingFreesAllItMade) {
+  resizeClient(240, 188);
+  setBoard({"011", "122"}, STYLE_CONTINUOUS);
+  saveStateFile();
+  const int savedY = cellAt(0, 0).y;
+  stop();
+  host.script({[&] {
+    window = mainWindow;
+    EXPECT_EQ(cellAt(0, 0).y, savedY + 40) << "centred in 80 more rows";
+    EXPECT_TRUE(boardOnScreen());
+    EXPECT_TRUE(sameAsFullRepaint());
+    SHSipPreference(mainWindow, SIP_UP);
+    SIPINFO sip = {};
+    SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0);
+    EXPECT_EQ(sip.fdwFlags & SIPF_ON, 0u);
+    SendMessageW(mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(pk::automation::liveGdiObjects(), 0u);
+    EXPECT_EQ(pk::automation::liveDeviceContexts(), 0u);
+    EXPECT_FALSE(pk::automation::menuBarButton(u"Game")) << "the menu bar goes too";
+  }});
+  pk::DeviceConfig config;
+  config.root = root;
+  pk::runProgram(host, config, WinMain, pkProgramModule);
+  EXPECT_EQ(host.steps.size(), 0u);
 }
 
 TEST_F(Game, ADeviceSoundFileReplacesTheBuiltInWaveAndOffMeansSilent) {

@@ -95,15 +95,18 @@ TEST_F(StateFile, EveryStateLoadsAndSavesByteForByte) {
   std::string image = memoryImage();
   restart();
   EXPECT_EQ(memoryImage(), image);
-  // After the demo: a board of any size, the figure partly outside it, no game.
+  // After the demo: a board of any size, none wide in a narrow window, the figure
+  // partly or wholly outside it, no game.
   clearBoard();
-  gameState.cols = 5;
-  gameState.rows = 6;
   cellAt(7, 8) = {4, 0, 0, 1, 1};
-  saveStateFile();
-  image = memoryImage();
-  restart();
-  EXPECT_EQ(memoryImage(), image);
+  for (auto [cols, rows] : {std::pair{5, 6}, {0, 6}, {6, 0}}) {
+    gameState.cols = cols;
+    gameState.rows = rows;
+    saveStateFile();
+    image = memoryImage();
+    restart();
+    EXPECT_EQ(memoryImage(), image) << cols << "x" << rows;
+  }
 }
 
 TEST_F(StateFile, ShortAndLongFiles) {

@@ -40,17 +40,20 @@ TEST_F(Game, PaintShowsEveryCellInItsPicture) {
 TEST_F(Game, PaintDrawsTheOutlineAsSelectingDid) {
   setBoard({"1111", "1001", "1011", "1111", "0022"});
   draw([](HDC dc) { selectGroup(dc, 1, 1), selectGroup(dc, 3, 4); });  // the second at the last column and row
-  cellAt(4, 0).selected = 1;  // flags outside the board in play are never looked at
+  cellAt(4, 4).selected = cellAt(3, 5).selected = 1;  // flags beyond the board in play are never looked at
   auto selected = screen();
   paint();
   EXPECT_EQ(screen(), selected);
   // A group round holes, with inner corners of every kind.
-  setBoard({"44444", "40404", "44444", "40444", "44404"});
+  setBoard({"44444", "44404", "44444", "40444", "44404"});
   draw([](HDC dc) { selectGroup(dc, 0, 0); });
   const auto ring = screen();
+  cellAt(0, 21).selected = 1;  // nor the cell before column 1's first, which row -1 would name
   paint();
   EXPECT_EQ(screen(), ring);
-  // Repainting the selected cells takes the outline away and nothing else.
+  // Repainting the selected cells takes the outline away and nothing else; cells
+  // beyond the board in play are never looked at, whatever they hold.
+  cellAt(5, 0) = cellAt(0, 5) = {1, cellAt(0, 0).x, cellAt(0, 0).y, 1, 1};
   draw(repaintSelectedCells);
   EXPECT_TRUE(boardOnScreen());
   selectionShown = 0;
@@ -87,6 +90,14 @@ TEST_F(Game, HeaderTextsStandInTheirBoxes) {
   const int damaged = span(66, 240, kBlue).first;
   header(0, false, STYLE_STANDARD);
   EXPECT_EQ(span(66, 240, kBlue).first, damaged);
+  // A score to the box's last column; the next one, drawn over it, leaves nothing of it.
+  header(-999999, true, STYLE_STANDARD);
+  ASSERT_EQ(span(66, 240, kBlack).second, 104);
+  gameState.scores[0] = 7;
+  draw([&](HDC dc) { drawScoreHeader(window, dc); });
+  const auto over = screen();
+  header(7, true, STYLE_STANDARD);
+  EXPECT_EQ(screen(), over);
 }
 
 struct ValueBubble : Game {
@@ -113,13 +124,15 @@ TEST_F(ValueBubble, ABoxUpAndLeftOfTheFirstCellInReadingOrder) {
   const uint32_t tints[6] = {0xFFAFAF, 0xAFFFAF, 0xAFAFFF, 0xFFAFFF, 0xFFFFAF, kWhite};
   for (int k = 0; k < 6; ++k) {
     cellAt(3, 6).color = k % 5;
-    colorResolution = k == 5 ? 4 : 16;
+    colorResolution = k == 5 ? 7 : 8;
     show(3, 6);
     EXPECT_EQ(pixel(x0 + 3, y0 + d / 2), tints[k]) << k;
     EXPECT_EQ(pixel(x0 + d - 4, y0 + d / 2), tints[k]) << k;
   }
-  // Kept right of the left edge and below the separator.
+  // Kept right of the left edge, even when one pixel short of it, and below the separator.
   clearSelection();
+  resizeClient(258, 268);  // the first cell at 19: the box would start at 1
+  layoutBoard();
   selectCells({{0, 0}, {1, 0}});
   show();
   EXPECT_EQ(std::tuple(valueBubbleRect.left, valueBubbleRect.top), std::tuple(2, 22));
@@ -134,9 +147,10 @@ TEST_F(ValueBubble, HidingRestoresTheBoardPixelForPixel) {
   mainWindow = nullptr;
   selectCells({{4, 4}, {4, 5}, {4, 6}, {4, 7}, {4, 8}, {4, 9}, {4, 10}, {4, 11}, {3, 4}, {3, 5}, {3, 6}});
   show(4, 4);  // not the main window: nothing drawn
+  mainWindow = window;
+  show(4, kMaxRows), show(4, -1), show(kMaxCols, 0);  // nor for a cell off the board
   EXPECT_EQ(screen(), before);
   EXPECT_EQ(valueBubbleRect.left, 5);
-  mainWindow = window;
   show();
   EXPECT_NE(screen(), before);
   hide();
