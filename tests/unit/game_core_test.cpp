@@ -315,11 +315,15 @@ TEST_F(Game, EachStyleSettlesAsItsRulesSay) {
     setIncoming(0, c.queue);
     setIncoming(3, "41");
     setIncoming(4, "333");
+    clearClient();  // no trace of the case before
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
     burst(*this, c.marks);
     EXPECT_EQ(boardRows(), c.after);
     EXPECT_EQ(host.pauses, std::vector<uint32_t>(size_t(c.pauses), kSlidePause));
     EXPECT_EQ(gameState.incomingIndex, c.index);
     EXPECT_TRUE(boardOnScreen());
+    EXPECT_TRUE(sameAsFullRepaint()) << "the strip as the queue moved on";
   }
 }
 
