@@ -2,9 +2,11 @@
 // scaled into the window in bands with the stylus cursor over it.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 #include <functional>
 
+#include <pocket/command_line.h>
 #include <pocket/interactive.h>
 
 namespace {
@@ -162,6 +164,47 @@ TEST(PresentScaled, TheCursorIsDrawnOverTheScreenNeverIntoIt) {
   std::fill(screen.begin(), screen.end(), 0x123456);
   w.redraw();
   EXPECT_TRUE(w.picture == shown && shown[1] == pattern()[0]);
+}
+
+// What a host makes of its arguments: the exit code, what it says, and what the self-test options hold.
+TEST(CommandLine, OptionsValuesAndMistakes) {
+  struct Case { std::vector<const char*> args; std::optional<int> exit; const char* says; } cases[] = {
+      {{}, std::nullopt, ""},
+      {{"--self-test-window", "300", "-100000", "--self-test-close", "--self-test-timing"}, std::nullopt, ""},
+      {{"--self-test-click", "1", "2", "--self-test-click", "100000", "4"}, std::nullopt, ""},
+      {{"--version", "--bogus"}, 0, "fz 1.2\n"},
+      {{"-h"}, 0, "usage\n"},
+      {{"--self-test-window", "300"}, 2, "fz: missing value after --self-test-window\nTry 'fz --help' for more information.\n"},
+      {{"--self-test-click", "5", "7x"}, 2, "fz: wrong value after --self-test-click\n"},
+      {{"--self-test-click", "", "7"}, 2, "fz: wrong value after --self-test-click\n"},
+      {{"--self-test-window", "100001", "7"}, 2, "fz: wrong value after --self-test-window\n"},
+      {{"--self-test-close", "--self-test", "1"}, 2, "fz: unknown option --self-test\n"},
+  };
+  for (const Case& c : cases) {
+    pk::SelfTest test;
+    pk::ProgramCommandLine line{"fz", "1.2", pk::selfTestOptions(test), [](std::FILE* f) { std::fputs("usage\n", f); }};
+    std::vector<char*> argv{const_cast<char*>("/usr/bin/fz")};
+    for (const char* a : c.args) argv.push_back(const_cast<char*>(a));
+    argv.push_back(nullptr);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    std::optional<int> exit = pk::readCommandLine(int(argv.size() - 1), argv.data(), line);
+    std::string said = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+    SCOPED_TRACE(said);
+    EXPECT_EQ(exit, c.exit);
+    EXPECT_EQ(said.substr(0, std::strlen(c.says)), c.says);
+    if (c.exit) continue;
+    EXPECT_EQ(test.windowSize.has_value(), c.args.size() == 5);
+    if (test.windowSize) EXPECT_TRUE(test.windowSize->x == 300 && test.windowSize->y == -100000);
+    EXPECT_EQ(test.close && test.timing, c.args.size() == 5);
+    EXPECT_EQ(test.clicks.size(), c.args.size() == 6 ? 2u : 0u);
+    if (test.clicks.size() == 2) EXPECT_TRUE(test.clicks[1].x == 100000 && test.clicks[1].y == 4);
+  }
+  const pk::ModuleImage module{"fizzorbs", nullptr, 0};
+  EXPECT_EQ(pk::invokedName("/usr/games/fz", module), "fz");
+  EXPECT_EQ(pk::invokedName("C:\\Games\\fz.exe", module), "fz.exe");
+  EXPECT_EQ(pk::invokedName("", module), "fizzorbs");
+  EXPECT_EQ(pk::invokedName(nullptr, module), "fizzorbs");
 }
 
 }  // namespace

@@ -66,6 +66,8 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   SendMessageW(w, WM_USER + 5, 7, 8);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].wParam, 7u);
+  MSG length{w, WM_GETTEXTLENGTH, 0, 0};
+  EXPECT_EQ(DispatchMessageW(&length), 3);  // what the procedure returns: "Rec"
 }
 
 TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
@@ -77,6 +79,35 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   InvalidateRect(w, &b, FALSE);
   PostMessageW(w, WM_USER + 2, 0, 0);
   EXPECT_EQ(pump(), (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_PAINT}));
+  // BeginPaint hands out what was invalidated, children's parts included, and validates it;
+  // only a class with a brush erases, and only inside what is painted.
+  WNDCLASSW bare{};
+  bare.lpfnWndProc = recordingProc;
+  bare.lpszClassName = u"Bare";
+  RegisterClassW(&bare);
+  HWND child = CreateWindowExW(0, u"Bare", u"", WS_CHILD | WS_VISIBLE, 10, 20, 50, 50, w, nullptr, nullptr, nullptr);
+  pump();
+  HDC dc = GetDC(w);
+  RECT all{0, 0, 100, 100};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(ReleaseDC(w, dc), 1);
+  InvalidateRect(w, &a, TRUE);
+  InvalidateRect(w, &b, TRUE);
+  struct Want { HWND hwnd; RECT paint; BOOL erase; } wants[] = {
+      {w, {0, 0, 60, 60}, FALSE}, {child, {40, 30, 50, 40}, TRUE}, {w, all, TRUE}, {child, {0, 0, 50, 50}, TRUE}};
+  for (const Want& want : wants) {
+    if (&want == &wants[2]) InvalidateRect(w, nullptr, FALSE);
+    PAINTSTRUCT ps;
+    BeginPaint(want.hwnd, &ps);
+    const RECT& r = ps.rcPaint;
+    EXPECT_TRUE(r.left == want.paint.left && r.top == want.paint.top && r.right == want.paint.right &&
+                r.bottom == want.paint.bottom) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    EXPECT_EQ(ps.fErase, want.erase);
+    EndPaint(want.hwnd, &ps);
+  }
+  EXPECT_EQ(pixel(9, 26 + 9), 0xFFFFFFu);
+  EXPECT_EQ(pixel(70, 26 + 10), 0x000000u);
+  EXPECT_TRUE(pump().empty());
 }
 
 TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
