@@ -68,13 +68,14 @@ TEST(InteractiveHost, InputComesOutInOrderInScreenPixels) {
   w.stylusDown(161, 31);
   w.stylusDown(300, 300);  // a second press while one is held
   w.stylusMove(160, 30);   // the same screen pixel: no move
-  w.stylusMove(900, -5);   // off the window: kept at the screen's edge
-  w.stylusUp(900, -5);
+  w.stylusMove(900, -5);   // off the window: kept at the screen's edges
+  w.stylusMove(900, 900);
+  w.stylusUp(900, 900);
   w.keyPressed(pk::Key::Escape);
   w.keyPressed(pk::Key::Down);  // no board painted: the program's arrow
   using E = std::vector<std::tuple<Kind, int, int>>;
-  EXPECT_EQ(w.drain(), (E{{Kind::StylusDown, 0, 0}, {Kind::StylusMove, W - 1, 0}, {Kind::StylusUp, W - 1, 0},
-                          {Kind::KeyEscape, 0, 0}, {Kind::KeyDown, 0, 0}}));
+  EXPECT_EQ(w.drain(), (E{{Kind::StylusDown, 0, 0}, {Kind::StylusMove, W - 1, 0}, {Kind::StylusMove, W - 1, H - 1},
+                          {Kind::StylusUp, W - 1, H - 1}, {Kind::KeyEscape, 0, 0}, {Kind::KeyDown, 0, 0}}));
   // Resized below 1x: a fraction.
   w.windowResized(W / 2, H / 2);
   w.stylusDown(W / 2 - 1, H / 2 - 1);
@@ -116,6 +117,7 @@ TEST(PresentScaled, BandsMakeTheWholeWindow) {
       {800, 700, {160, 30, 640, 670}},           // 2x, centred, with bars
       {W + 1, 2 * H + 5, {0, 162, W, H + 162}},  // the width allows only 1x
       {120, 100, {22, 0, 97, 100}},              // smaller than the screen: a fraction
+      {W, 0, {0, 0, 0, 0}},                      // no room at all: nothing
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.ww) + "x" + std::to_string(c.wh));
@@ -139,6 +141,7 @@ TEST(PresentScaled, BandsMakeTheWholeWindow) {
     EXPECT_EQ(nextTop, c.wh);
     EXPECT_TRUE(banded == whole);
   }
+  EXPECT_EQ(pk::fittedScreen(1, 1, 3, 2).bottom, 2);
 }
 
 TEST(PresentScaled, TheCursorIsDrawnOverTheScreenNeverIntoIt) {

@@ -37,6 +37,10 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   ASSERT_EQ(dev.host.sounds.size(), 1u);
   EXPECT_EQ(dev.host.sounds[0], (std::vector<int16_t>{2000, -3000}));
   EXPECT_TRUE(dev.host.pauses.empty());  // asynchronous: the caller never waits
+  // While it plays, a sound that must not stop it is refused, and nothing else plays.
+  EXPECT_FALSE(sndPlaySoundW(u"tick.wav", SND_ASYNC | SND_NOSTOP));
+  EXPECT_FALSE(PlaySoundW(u"tick.wav", nullptr, SND_ASYNC | SND_NOSTOP));
+  EXPECT_EQ(dev.host.sounds.size(), 1u);
   EXPECT_TRUE(sndPlaySoundW(u"tick.wav", SND_SYNC | SND_NODEFAULT));
   EXPECT_EQ(dev.host.pauses, (std::vector<uint32_t>{100}));
   EXPECT_FALSE(sndPlaySoundW(u"adpcm.wav", SND_ASYNC | SND_NODEFAULT));
