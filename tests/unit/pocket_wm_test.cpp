@@ -68,6 +68,15 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   EXPECT_EQ(seen[0].wParam, 7u);
   MSG length{w, WM_GETTEXTLENGTH, 0, 0};
   EXPECT_EQ(DispatchMessageW(&length), 3);  // what the procedure returns: "Rec"
+  // Moved at its size: no WM_SIZE; resized: one. A window may be created flat.
+  seen.clear();
+  pk::wm::moveWindow(w, 10, 40, 240, 268);
+  pk::wm::moveWindow(w, 10, 40, 200, 268);
+  ASSERT_EQ(count(w, WM_SIZE), 1);
+  EXPECT_EQ(seen.back().lParam, MAKELPARAM(200, 268));
+  RECT rc;
+  GetClientRect(make(0, 26, 50, 0), &rc);
+  EXPECT_EQ(rc.bottom, 0);
 }
 
 TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
@@ -137,11 +146,16 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   HWND a = make(0, 26, 100, 100);
   HWND b = make(120, 40, 100, 100, a);
   EXPECT_EQ(GetActiveWindow(), b);
+  HWND child = CreateWindowExW(0, u"Recorder", u"", WS_CHILD | WS_VISIBLE, 0, 0, 9, 9, a, nullptr, nullptr, nullptr);
+  EXPECT_EQ(GetActiveWindow(), b) << "a child shown activated its parent";
+  EXPECT_EQ(pk::wm::ownerOf(b), a);
+  EXPECT_EQ(pk::wm::ownerOf(child), nullptr);
   pump();
   seen.clear();
   host.tap(125, 47);
   host.tap(10, 30);
   pump();
+  EXPECT_EQ(pk::wm::topLevels()[0], b) << "the owner rose above the window it owns";
   auto down = std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.msg == WM_LBUTTONDOWN; });
   ASSERT_NE(down, seen.end());
   EXPECT_EQ(down->hwnd, b);
