@@ -276,4 +276,32 @@ TEST(FileFaults, ADeviceFolderThatCannotBeMadeLeavesADeviceWithoutFiles) {
   EXPECT_EQ(count(err, "\n"), 1u) << err;
 }
 
+// The files that ship with the program fill in what the device lacks, never over the
+// player's own, and a copy the disk cuts short leaves nothing behind.
+TEST(FileFaults, ShippedFilesFillOnlyWhatIsMissingAndNeverHalf) {
+  test::TempDevice dev;
+  dev.write("shipped/tick.wav", "tick");
+  dev.write("shipped/Fizzorbs.dat", "shipped");
+  dev.write("shipped/big.wav", std::string(40000, 'b'));
+  dev.write("shipped/folder/x.wav", "x");
+  dev.write("device/Windows/FIZZORBS.DAT", "the player's own");
+  test::FakeHost host;
+  pk::DeviceConfig config;
+  config.root = dev.root / "device";
+  config.shipped = dev.root / "shipped";
+  std::string wrong = inChild(dev.root / "err.txt", [&]() -> std::string {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{30000, RLIM_INFINITY};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    pk::setUpDevice(host, config, &pkProgramModule);
+    return std::filesystem::exists(config.root / "Windows" / "big.wav") ? "a cut copy was left" : "";
+  });
+  EXPECT_EQ(wrong, "");
+  pk::setUpDevice(host, config, &pkProgramModule);
+  EXPECT_EQ(dev.read("device/Windows/tick.wav"), "tick");
+  EXPECT_EQ(dev.read("device/Windows/big.wav"), std::string(40000, 'b'));
+  EXPECT_EQ(dev.read("device/Windows/FIZZORBS.DAT"), "the player's own");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(config.root / "Windows"), {}), 3);
+}
+
 }  // namespace

@@ -192,4 +192,45 @@ TEST_F(WindowManager, TimersFireOnTheHostClock) {
   EXPECT_FALSE(GetMessageW(&m, nullptr, 0, 0)) << "a killed timer fired";
 }
 
+// A device of more dots per inch shows each pixel as a square of host pixels, those past the
+// last whole square black, and takes a touch to the pixel under it; one of few colour bits
+// shows grey levels.
+TEST(DeviceScreen, ScaledAndGreyPictures) {
+  struct Shown : test::FakeHost {
+    std::vector<uint32_t> pixels;
+    int width = 0;
+    void present(pk::ScreenView s) override {
+      pixels.assign(s.pixels, s.pixels + size_t(s.width) * size_t(s.height));
+      width = s.width;
+    }
+  } host;
+  struct Case { int dpi, bits, width, height; uint32_t pale, dark; } cases[] = {
+      {192, 16, 481, 641, 0x909090, 0x123456},  // 240 x 320 pixels of 2 x 2
+      {96, 1, 240, 320, 0xFFFFFF, 0x000000},
+      {96, 2, 240, 320, 0xAAAAAA, 0x555555},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dpi + c.bits);
+    pk::DeviceConfig config;
+    config.dpi = c.dpi, config.bits = c.bits, config.width = c.width, config.height = c.height;
+    pk::setUpDevice(host, config, nullptr);
+    pk::Surface& screen = pk::device().screen;
+    ASSERT_EQ(screen.width, 240);
+    std::fill(screen.pixels.begin(), screen.pixels.end(), 0x909090);
+    screen.row(1)[1] = 0x123456;
+    pk::presentIfChanged();
+    const int s = c.dpi / 96;
+    ASSERT_EQ(host.pixels.size(), size_t(c.width) * c.height);
+    auto at = [&](int x, int y) { return host.pixels[size_t(y) * size_t(host.width) + x]; };
+    EXPECT_EQ(at(s, s), c.dark);
+    EXPECT_EQ(at(2 * s - 1, 2 * s - 1), c.dark);
+    EXPECT_EQ(at(2 * s, s), c.pale);
+    EXPECT_EQ(at(c.width - 1, c.height - 1), s == 2 ? 0u : c.pale);
+    POINT p = pk::toHost(POINT{1, 1}), back = pk::fromHost(p.x, p.y), off = pk::fromHost(-1, 2 * s);
+    EXPECT_TRUE(p.x == s + s / 2 && p.y == p.x && back.x == 1 && back.y == 1 && off.x == -1 && off.y == 2);
+  }
+  pk::setUpDevice(host, pk::DeviceConfig{}, nullptr);
+  pk::device().host = nullptr;
+}
+
 }  // namespace
