@@ -9,6 +9,9 @@
 #include <pocket/command_line.h>
 #include <pocket/interactive.h>
 
+#include "gdi/painted.h"
+#include "pocket_fixture.h"
+
 namespace {
 
 using Kind = pk::InputEvent::Kind;
@@ -166,7 +169,7 @@ TEST(PresentScaled, TheCursorIsDrawnOverTheScreenNeverIntoIt) {
   std::vector<uint32_t> shown = w.picture;
   std::fill(screen.begin(), screen.end(), 0x123456);
   w.redraw();
-  EXPECT_TRUE(w.picture == shown && shown[1] == pattern()[0]);
+  EXPECT_TRUE(w.picture == shown && shown[3 * 3 * W + 3] == pattern()[W + 1]);
 }
 
 // What a host makes of its arguments: the exit code, what it says, and what the self-test options hold.
@@ -208,6 +211,32 @@ TEST(CommandLine, OptionsValuesAndMistakes) {
   EXPECT_EQ(pk::invokedName("C:\\Games\\fz.exe", module), "fz.exe");
   EXPECT_EQ(pk::invokedName("", module), "fizzorbs");
   EXPECT_EQ(pk::invokedName(nullptr, module), "fizzorbs");
+}
+
+// Arrows show a cursor over the cells the program's main window painted; the stylus takes over.
+TEST(InteractiveHost, TheStylusHidesTheKeyboardCursor) {
+  test::FakeHost device;
+  pk::wm::resetWindowSystem();
+  pk::setUpDevice(device, pk::DeviceConfig{}, &pkProgramModule);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = test::testInstance();
+  wc.lpszClassName = u"Board";
+  RegisterClassW(&wc);
+  HWND main = CreateWindowExW(0, u"Board", u"", WS_VISIBLE, 0, 26, 240, 268, nullptr, nullptr, wc.hInstance, nullptr);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(main, &ps);
+  for (int i = 0; i < 4; ++i) pk::painted::squarePicture(dc, 20 + 20 * (i % 2), 40 + 20 * (i / 2), 20);
+  EndPaint(main, &ps);
+  ScriptedWindow w(W, H);
+  const std::vector<uint32_t> screen = pattern();
+  w.present(pk::ScreenView{screen.data(), W, H});
+  w.keyPressed(pk::Key::Down);
+  EXPECT_EQ(w.picture[40 * W + 20], 0xFF7F00u);
+  w.stylusDown(100, 100);
+  EXPECT_TRUE(w.picture == screen);
+  pk::wm::resetWindowSystem();
+  pk::device().host = nullptr;
 }
 
 }  // namespace

@@ -28,9 +28,9 @@ using Notes = std::vector<std::string>;
 
 TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   test::TempDevice dev;
-  // Stereo 16-bit after an odd-sized chunk, which is skipped with its pad byte.
+  // Stereo 16-bit at the highest rate, after an odd-sized chunk, which is skipped with its pad byte.
   std::string stereo = le(1000, 2) + le(3000, 2) + le(uint16_t(-4000), 2) + le(uint16_t(-2000), 2);
-  dev.write("Windows/fzrb_pop.wav", wave(1, 2, 11025, 16, stereo, "LIST" + le(3, 4) + std::string("abc\0", 4)));
+  dev.write("Windows/fzrb_pop.wav", wave(1, 2, 384000, 16, stereo, "LIST" + le(3, 4) + std::string("abc\0", 4)));
   dev.write("Windows/tick.wav", wave(1, 1, 8000, 8, std::string(800, '\x80')));
   dev.write("Windows/adpcm.wav", wave(2, 1, 8000, 4, "abcd"));
   EXPECT_TRUE(sndPlaySoundW(u"FZRB_Pop.WAV", SND_ASYNC | SND_NODEFAULT));
@@ -41,16 +41,16 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   EXPECT_FALSE(sndPlaySoundW(u"tick.wav", SND_ASYNC | SND_NOSTOP));
   EXPECT_FALSE(PlaySoundW(u"tick.wav", nullptr, SND_ASYNC | SND_NOSTOP));
   EXPECT_EQ(dev.host.sounds.size(), 1u);
-  EXPECT_TRUE(sndPlaySoundW(u"tick.wav", SND_SYNC | SND_NODEFAULT));
+  EXPECT_TRUE(sndPlaySoundW(u"\\Windows\\tick.wav", SND_SYNC | SND_NODEFAULT));
   EXPECT_EQ(dev.host.pauses, (std::vector<uint32_t>{100}));
   EXPECT_FALSE(sndPlaySoundW(u"adpcm.wav", SND_ASYNC | SND_NODEFAULT));
   EXPECT_FALSE(sndPlaySoundW(u"none.wav", SND_ASYNC | SND_NODEFAULT));
   EXPECT_EQ(dev.host.sounds.size(), 2u);
   EXPECT_FALSE(sndPlaySoundW(u"none.wav", SND_ASYNC));
   ASSERT_EQ(dev.host.sounds.size(), 3u);
-  EXPECT_GT(dev.host.sounds[2].size(), 1000u);
+  EXPECT_EQ(dev.host.sounds[2].size(), 22050u * 18 / 100);
   EXPECT_GT(*std::max_element(dev.host.sounds[2].begin(), dev.host.sounds[2].end()), 1000);
-  EXPECT_EQ(dev.host.notes, (Notes{"sound file FZRB_Pop.WAV played", "sound file tick.wav played",
+  EXPECT_EQ(dev.host.notes, (Notes{"sound file FZRB_Pop.WAV played", "sound file \\Windows\\tick.wav played",
                                    "sound file adpcm.wav missing", "sound file none.wav missing",
                                    "sound file none.wav missing", "sound default"}));
 }

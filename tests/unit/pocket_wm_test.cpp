@@ -1,5 +1,8 @@
 // The window manager: message order, painting, clipping, input and activation.
+#include <future>
+
 #include "pocket_fixture.h"
+#include "system/hostos.h"
 
 namespace {
 
@@ -134,12 +137,20 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   EXPECT_EQ(pixel(60, 60), 0x808080u) << "covered by the window above";
   EXPECT_EQ(pixel(79, 79), 0x808080u);
   EXPECT_EQ(pixel(80, 79), 0x000000u);
+  // Shown later, a window erases what lay under it.
+  HWND late = CreateWindowExW(0, u"Recorder", u"", 0, 5, 90, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ShowWindow(late, SW_SHOW);
+  pump();
+  EXPECT_EQ(pixel(6, 91), 0xFFFFFFu);
   // Closed by default, the upper window goes; the one below repaints the uncovered part white.
   EXPECT_EQ(SendMessageW(above, WM_CLOSE, 0, 0), 0);
   seen.clear();
   pump();
   EXPECT_EQ(count(below, WM_PAINT), 1);
   EXPECT_EQ(pixel(60, 60), 0xFFFFFFu);
+  host.tap(10, 30);
+  pump();
+  EXPECT_EQ(pk::wm::topLevels()[0], below) << "a tap raises its window";
 }
 
 TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
@@ -182,12 +193,13 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
 TEST_F(WindowManager, TimersFireOnTheHostClock) {
   HWND w = make(0, 26, 50, 50);
   pump();
+  host.clock = 1000;
   pk::wm::setTimer(w, 3, 500);
   MSG m;
   ASSERT_TRUE(GetMessageW(&m, nullptr, 0, 0));
   EXPECT_EQ(m.message, UINT(WM_TIMER));
   EXPECT_EQ(m.wParam, 3u);
-  EXPECT_GE(host.clock, 500u);
+  EXPECT_EQ(host.clock, 1500u);  // the host slept exactly until it was due
   pk::wm::killTimer(w, 3);
   EXPECT_FALSE(GetMessageW(&m, nullptr, 0, 0)) << "a killed timer fired";
 }
@@ -231,6 +243,34 @@ TEST(DeviceScreen, ScaledAndGreyPictures) {
   }
   pk::setUpDevice(host, pk::DeviceConfig{}, nullptr);
   pk::device().host = nullptr;
+}
+
+// A second start of the program finds the first by its announcement, in a folder only this
+// user reaches, and raises it; a withdrawn one is found no more.
+TEST(Announce, FoundRaisedAndWithdrawn) {
+  namespace fs = std::filesystem;
+  const fs::path run = test::freshRoot();  // made for this user alone
+  const char* was = std::getenv("XDG_RUNTIME_DIR");
+  const std::string before = was ? was : "";
+  setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
+  std::promise<void> raised;
+  pk::hostos::announce("fztest", "key", [&] { raised.set_value(); });
+  EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "other"));
+  ASSERT_TRUE(pk::hostos::findAnnounced("fztest", "key"));
+  ASSERT_FALSE(fs::is_empty(run));
+  EXPECT_EQ(fs::status(*fs::directory_iterator(run)).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_TRUE(pk::hostos::raiseAnnounced());
+  EXPECT_EQ(raised.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
+  pk::hostos::withdraw();
+  EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "key"));
+  // A runtime folder others may enter is passed over.
+  fs::permissions(run, fs::perms::group_read | fs::perms::group_exec, fs::perm_options::add);
+  pk::hostos::announce("fztest", "key", nullptr);
+  EXPECT_TRUE(fs::is_empty(run));
+  pk::hostos::withdraw();
+  if (was) setenv("XDG_RUNTIME_DIR", before.c_str(), 1);
+  else unsetenv("XDG_RUNTIME_DIR");
+  fs::remove_all(run);
 }
 
 }  // namespace
