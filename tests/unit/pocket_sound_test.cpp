@@ -32,7 +32,6 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   std::string stereo = le(1000, 2) + le(3000, 2) + le(uint16_t(-4000), 2) + le(uint16_t(-2000), 2);
   dev.write("Windows/fzrb_pop.wav", wave(1, 2, 384000, 16, stereo, "LIST" + le(3, 4) + std::string("abc\0", 4)));
   dev.write("Windows/tick.wav", wave(1, 1, 8000, 8, std::string(800, '\x80')));
-  dev.write("Windows/adpcm.wav", wave(2, 1, 8000, 4, "abcd"));
   EXPECT_TRUE(sndPlaySoundW(u"FZRB_Pop.WAV", SND_ASYNC | SND_NODEFAULT));
   ASSERT_EQ(dev.host.sounds.size(), 1u);
   EXPECT_EQ(dev.host.sounds[0], (std::vector<int16_t>{2000, -3000}));
@@ -43,7 +42,14 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   EXPECT_EQ(dev.host.sounds.size(), 1u);
   EXPECT_TRUE(sndPlaySoundW(u"\\Windows\\tick.wav", SND_SYNC | SND_NODEFAULT));
   EXPECT_EQ(dev.host.pauses, (std::vector<uint32_t>{100}));
-  EXPECT_FALSE(sndPlaySoundW(u"adpcm.wav", SND_ASYNC | SND_NODEFAULT));
+  // Not PCM, or at a rate that cannot play: nothing plays.
+  const std::pair<const char16_t*, std::string> rejected[] = {
+      {u"adpcm.wav", wave(2, 1, 8000, 4, "abcd")}, {u"still.wav", wave(1, 1, 0, 8, "ab")},
+      {u"fast.wav", wave(1, 1, 384001, 8, "ab")}};
+  for (const auto& [name, bytes] : rejected) {
+    dev.write("Windows/" + pk::utf8(name), bytes);
+    EXPECT_FALSE(sndPlaySoundW(name, SND_ASYNC | SND_NODEFAULT)) << pk::utf8(name);
+  }
   EXPECT_FALSE(sndPlaySoundW(u"none.wav", SND_ASYNC | SND_NODEFAULT));
   EXPECT_EQ(dev.host.sounds.size(), 2u);
   EXPECT_FALSE(sndPlaySoundW(u"none.wav", SND_ASYNC));
@@ -51,7 +57,8 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   EXPECT_EQ(dev.host.sounds[2].size(), 22050u * 18 / 100);
   EXPECT_GT(*std::max_element(dev.host.sounds[2].begin(), dev.host.sounds[2].end()), 1000);
   EXPECT_EQ(dev.host.notes, (Notes{"sound file FZRB_Pop.WAV played", "sound file \\Windows\\tick.wav played",
-                                   "sound file adpcm.wav missing", "sound file none.wav missing",
+                                   "sound file adpcm.wav missing", "sound file still.wav missing",
+                                   "sound file fast.wav missing", "sound file none.wav missing",
                                    "sound file none.wav missing", "sound default"}));
 }
 

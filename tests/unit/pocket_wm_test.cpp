@@ -1,4 +1,5 @@
 // The window manager: message order, painting, clipping, input and activation.
+#include <array>
 #include <future>
 
 #include "pocket_fixture.h"
@@ -69,7 +70,7 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   SendMessageW(w, WM_USER + 5, 7, 8);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].wParam, 7u);
-  MSG length{w, WM_GETTEXTLENGTH, 0, 0};
+  MSG length{w, WM_GETTEXTLENGTH, 0, 0, 0, {}};
   EXPECT_EQ(DispatchMessageW(&length), 3);  // what the procedure returns: "Rec"
   // Moved at its size: no WM_SIZE; resized: one. A window may be created flat.
   seen.clear();
@@ -93,9 +94,7 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   EXPECT_EQ(pump(), (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_PAINT}));
   // BeginPaint hands out what was invalidated, children's parts included, and validates it;
   // only a class with a brush erases, and only inside what is painted.
-  WNDCLASSW bare{};
-  bare.lpfnWndProc = recordingProc;
-  bare.lpszClassName = u"Bare";
+  WNDCLASSW bare{0, recordingProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, u"Bare"};
   RegisterClassW(&bare);
   HWND child = CreateWindowExW(0, u"Bare", u"", WS_CHILD | WS_VISIBLE, 10, 20, 50, 50, w, nullptr, nullptr, nullptr);
   pump();
@@ -105,15 +104,15 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   EXPECT_EQ(ReleaseDC(w, dc), 1);
   InvalidateRect(w, &a, TRUE);
   InvalidateRect(w, &b, TRUE);
-  struct Want { HWND hwnd; RECT paint; BOOL erase; } wants[] = {
-      {w, {0, 0, 60, 60}, FALSE}, {child, {40, 30, 50, 40}, TRUE}, {w, all, TRUE}, {child, {0, 0, 50, 50}, TRUE}};
+  struct Want { HWND hwnd; std::array<LONG, 4> paint; BOOL erase; } wants[] = {
+      {w, {0, 0, 60, 60}, FALSE}, {child, {40, 30, 50, 40}, TRUE}, {w, {0, 0, 100, 100}, TRUE},
+      {child, {0, 0, 50, 50}, TRUE}};
   for (const Want& want : wants) {
     if (&want == &wants[2]) InvalidateRect(w, nullptr, FALSE);
     PAINTSTRUCT ps;
     BeginPaint(want.hwnd, &ps);
     const RECT& r = ps.rcPaint;
-    EXPECT_TRUE(r.left == want.paint.left && r.top == want.paint.top && r.right == want.paint.right &&
-                r.bottom == want.paint.bottom) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    EXPECT_EQ((std::array<LONG, 4>{r.left, r.top, r.right, r.bottom}), want.paint);
     EXPECT_EQ(ps.fErase, want.erase);
     EndPaint(want.hwnd, &ps);
   }
@@ -200,6 +199,9 @@ TEST_F(WindowManager, TimersFireOnTheHostClock) {
   EXPECT_EQ(m.message, UINT(WM_TIMER));
   EXPECT_EQ(m.wParam, 3u);
   EXPECT_EQ(host.clock, 1500u);  // the host slept exactly until it was due
+  pk::wm::setTimer(w, 3, 0xFFFFFFFFu);  // longer than one wait can be: the host wakes to wait again
+  ASSERT_TRUE(GetMessageW(&m, nullptr, 0, 0));
+  EXPECT_EQ(host.clock, 1500 + uint64_t(0xFFFFFFFFu));
   pk::wm::killTimer(w, 3);
   EXPECT_FALSE(GetMessageW(&m, nullptr, 0, 0)) << "a killed timer fired";
 }
@@ -209,11 +211,9 @@ TEST_F(WindowManager, TimersFireOnTheHostClock) {
 // shows grey levels.
 TEST(DeviceScreen, ScaledAndGreyPictures) {
   struct Shown : test::FakeHost {
-    std::vector<uint32_t> pixels;
-    int width = 0;
+    pk::Surface picture;
     void present(pk::ScreenView s) override {
-      pixels.assign(s.pixels, s.pixels + size_t(s.width) * size_t(s.height));
-      width = s.width;
+      picture = pk::Surface(s.width, s.height), picture.pixels.assign(s.pixels, s.pixels + picture.pixels.size());
     }
   } host;
   struct Case { int dpi, bits, width, height; uint32_t pale, dark; } cases[] = {
@@ -232,8 +232,8 @@ TEST(DeviceScreen, ScaledAndGreyPictures) {
     screen.row(1)[1] = 0x123456;
     pk::presentIfChanged();
     const int s = c.dpi / 96;
-    ASSERT_EQ(host.pixels.size(), size_t(c.width) * c.height);
-    auto at = [&](int x, int y) { return host.pixels[size_t(y) * size_t(host.width) + x]; };
+    ASSERT_TRUE(host.picture.width == c.width && host.picture.height == c.height);
+    auto at = [&](int x, int y) { return host.picture.row(y)[x]; };
     EXPECT_EQ(at(s, s), c.dark);
     EXPECT_EQ(at(2 * s - 1, 2 * s - 1), c.dark);
     EXPECT_EQ(at(2 * s, s), c.pale);
@@ -250,26 +250,27 @@ TEST(DeviceScreen, ScaledAndGreyPictures) {
 TEST(Announce, FoundRaisedAndWithdrawn) {
   namespace fs = std::filesystem;
   const fs::path run = test::freshRoot();  // made for this user alone
-  const char* was = std::getenv("XDG_RUNTIME_DIR");
-  const std::string before = was ? was : "";
+  const std::string was = std::getenv("XDG_RUNTIME_DIR") ? std::getenv("XDG_RUNTIME_DIR") : "";
   setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
   std::promise<void> raised;
+  const int input = dup(0);
+  close(0);  // started without standard input: the socket may be descriptor 0
   pk::hostos::announce("fztest", "key", [&] { raised.set_value(); });
   EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "other"));
-  ASSERT_TRUE(pk::hostos::findAnnounced("fztest", "key"));
-  ASSERT_FALSE(fs::is_empty(run));
-  EXPECT_EQ(fs::status(*fs::directory_iterator(run)).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_TRUE(pk::hostos::raiseAnnounced());
+  EXPECT_TRUE(pk::hostos::findAnnounced("fztest", "key") && pk::hostos::raiseAnnounced());
   EXPECT_EQ(raised.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
+  EXPECT_FALSE(fs::is_empty(run));
+  for (auto& e : fs::directory_iterator(run))
+    EXPECT_EQ(e.status().permissions(), fs::perms::owner_read | fs::perms::owner_write);
   pk::hostos::withdraw();
+  dup2(input, 0), close(input);
   EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "key"));
   // A runtime folder others may enter is passed over.
-  fs::permissions(run, fs::perms::group_read | fs::perms::group_exec, fs::perm_options::add);
+  fs::permissions(run, fs::perms::others_exec, fs::perm_options::add);
   pk::hostos::announce("fztest", "key", nullptr);
   EXPECT_TRUE(fs::is_empty(run));
   pk::hostos::withdraw();
-  if (was) setenv("XDG_RUNTIME_DIR", before.c_str(), 1);
-  else unsetenv("XDG_RUNTIME_DIR");
+  was.empty() ? unsetenv("XDG_RUNTIME_DIR") : setenv("XDG_RUNTIME_DIR", was.c_str(), 1);
   fs::remove_all(run);
 }
 
