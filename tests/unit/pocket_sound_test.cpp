@@ -44,7 +44,7 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   EXPECT_EQ(dev.host.pauses, (std::vector<uint32_t>{100}));
   // Not PCM, or at a rate that cannot play: nothing plays.
   const std::pair<const char16_t*, std::string> rejected[] = {
-      {u"adpcm.wav", wave(2, 1, 8000, 4, "abcd")}, {u"still.wav", wave(1, 1, 0, 8, "ab")},
+      {u"adpcm.wav", wave(2, 1, 8000, 16, "abcd")}, {u"still.wav", wave(1, 1, 0, 8, "ab")},
       {u"fast.wav", wave(1, 1, 384001, 8, "ab")}};
   for (const auto& [name, bytes] : rejected) {
     dev.write("Windows/" + pk::utf8(name), bytes);
@@ -77,6 +77,30 @@ TEST(Sound, ResourcesByNameWithoutCase) {
   EXPECT_EQ(dev.host.sounds.size(), 2u);
   EXPECT_EQ(dev.host.notes.front(), "sound resource wav_beep played");
   EXPECT_EQ(dev.host.notes.back(), "sound default");
+}
+
+// A damaged file plays what it holds, or nothing; never more than it holds.
+TEST(Sound, DamagedFilesPlayWhatTheyHoldOrNothing) {
+  test::TempDevice dev;
+  const std::string fmt = le(1, 2) + le(1, 2) + le(8000, 4) + le(8000, 4) + le(1, 2) + le(8, 2), two = "\x80\xC0";
+  auto riff = [](const std::string& chunks) { return "RIFF" + le(uint32_t(chunks.size() + 4), 4) + "WAVE" + chunks; };
+  const std::string fmt8 = "fmt " + le(16, 4) + fmt;
+  struct Case { const char* what; std::string bytes; int samples; } cases[] = {  // -1: nothing plays
+      {"a data chunk longer than the file", riff(fmt8 + "data" + le(100, 4) + two), 2},
+      {"an empty data chunk at the very end", riff(fmt8 + "data" + le(0, 4)), 0},
+      {"a chunk header cut short", riff(fmt8 + "data" + std::string(3, '\0')), -1},
+      {"a format chunk of 15 bytes", riff("fmt " + le(15, 4) + fmt + "data" + le(2, 4) + two), -1},
+      {"a format chunk cut short", riff(fmt8.substr(0, 20)), -1},
+      {"data before its format", riff("data" + le(2, 4) + two + fmt8), -1},
+      {"three channels", wave(1, 3, 8000, 8, "abc"), -1},
+      {"an odd last chunk without its pad byte", riff(fmt8 + "LIST" + le(3, 4) + "abc"), -1},
+  };
+  for (const Case& c : cases) {
+    dev.write("Windows/x.wav", c.bytes);
+    dev.host.sounds.clear();
+    EXPECT_EQ(sndPlaySoundW(u"x.wav", SND_ASYNC | SND_NODEFAULT), c.samples >= 0) << c.what;
+    EXPECT_EQ(dev.host.sounds.empty() ? -1 : int(dev.host.sounds[0].size()), c.samples) << c.what;
+  }
 }
 
 }  // namespace
