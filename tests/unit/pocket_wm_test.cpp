@@ -88,7 +88,8 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   pump();
   RECT a{0, 0, 10, 10}, b{50, 50, 60, 60};
   InvalidateRect(w, &a, FALSE);
-  PostMessageW(w, WM_USER + 1, 0, 0);
+  EXPECT_TRUE(PostMessageW(w, WM_USER + 1, 0, 0));
+  EXPECT_FALSE(PostMessageW(reinterpret_cast<HWND>(0x7FFE), WM_USER, 0, 0));
   InvalidateRect(w, &b, FALSE);
   PostMessageW(w, WM_USER + 2, 0, 0);
   EXPECT_EQ(pump(), (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_PAINT}));
@@ -160,6 +161,7 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   EXPECT_EQ(GetActiveWindow(), b) << "a child shown activated its parent";
   EXPECT_EQ(pk::wm::ownerOf(b), a);
   EXPECT_EQ(pk::wm::ownerOf(child), nullptr);
+  EXPECT_EQ(pk::wm::exStyle(nullptr), 0u);
   pump();
   seen.clear();
   host.tap(125, 47);
@@ -182,6 +184,10 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   pump();
   EXPECT_EQ(count(a, WM_LBUTTONDOWN), 0);
   EXPECT_EQ(count(b, WM_LBUTTONDOWN), 1);
+  // A modal box over an owner already disabled leaves it so.
+  bool done = true;
+  pk::wm::runModal(make(0, 26, 10, 10, a), a, done);
+  EXPECT_FALSE(pk::wm::isEnabled(a));
   // The owner takes activation back when the window it owns goes.
   pk::wm::enableWindow(a, true);
   ASSERT_EQ(GetActiveWindow(), b);
