@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr RECT kAll{0, 0, 100, 100};
+
 struct Seen {
   HWND hwnd;
   UINT msg;
@@ -151,6 +153,15 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   host.tap(10, 30);
   pump();
   EXPECT_EQ(pk::wm::topLevels()[0], below) << "a tap raises its window";
+  // A window on its way out draws nothing, not even from its WM_DESTROY.
+  WNDCLASSW dying{0, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    HDC dc = m == WM_DESTROY ? GetDC(h) : nullptr;
+    if (dc) FillRect(dc, &kAll, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), ReleaseDC(h, dc);
+    return DefWindowProcW(h, m, wp, lp);
+  }, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, u"Dying"};
+  RegisterClassW(&dying);
+  DestroyWindow(CreateWindowExW(0, u"Dying", u"", WS_VISIBLE, 150, 200, 20, 20, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(pixel(155, 205), 0xFFFFFFu);
 }
 
 TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
