@@ -38,6 +38,9 @@ bool writeAll(HANDLE h, const std::string& s) {
 TEST(Files, DispositionsAndPathsWithoutCase) {
   test::TempDevice dev;
   EXPECT_EQ(open(kState, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(open(kState, GENERIC_WRITE, 0, TRUNCATE_EXISTING + 1), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
   EXPECT_EQ(open(kState, GENERIC_WRITE, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(std::filesystem::exists(dev.root / "Windows" / "Fizzorbs.dat"));
   HANDLE h = open(kState, GENERIC_WRITE, 0, CREATE_NEW);
@@ -45,6 +48,7 @@ TEST(Files, DispositionsAndPathsWithoutCase) {
   EXPECT_TRUE(writeAll(h, "first"));
   EXPECT_TRUE(CloseHandle(h));
   EXPECT_EQ(open(kState, GENERIC_WRITE, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_EXISTS));
   // OPEN_ALWAYS keeps what is there and starts at the beginning.
   h = open(u"\\WINDOWS\\fizzorbs.DAT", GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
@@ -113,10 +117,13 @@ TEST(Files, SharingConflictsAndBadHandles) {
   char buf[4];
   DWORD n = 5;
   EXPECT_FALSE(WriteFile(r, "x", 1, &n, nullptr));
+  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(CloseHandle(r));
   EXPECT_TRUE(CloseHandle(r2));
   HANDLE w = open(a, GENERIC_WRITE, 0, OPEN_EXISTING);
   EXPECT_EQ(open(u"\\windows\\A.DAT", GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
   EXPECT_TRUE(CloseHandle(w));
   EXPECT_FALSE(CloseHandle(w));
   n = 5;
@@ -267,6 +274,34 @@ TEST(FileFaults, ADeviceFolderThatCannotBeMadeLeavesADeviceWithoutFiles) {
   std::string err = dev.read("err.txt");
   EXPECT_EQ(err.rfind("test: cannot create the device folder " + config.root.string() + ": ", 0), 0u) << err;
   EXPECT_EQ(count(err, "\n"), 1u) << err;
+}
+
+// The files that ship with the program fill in what the device lacks, never over the
+// player's own, and a copy the disk cuts short leaves nothing behind.
+TEST(FileFaults, ShippedFilesFillOnlyWhatIsMissingAndNeverHalf) {
+  test::TempDevice dev;
+  dev.write("shipped/tick.wav", "tick");
+  dev.write("shipped/Fizzorbs.dat", "shipped");
+  dev.write("shipped/big.wav", std::string(40000, 'b'));
+  dev.write("shipped/folder/x.wav", "x");
+  dev.write("device/Windows/FIZZORBS.DAT", "the player's own");
+  test::FakeHost host;
+  pk::DeviceConfig config;
+  config.root = dev.root / "device";
+  config.shipped = dev.root / "shipped";
+  std::string wrong = inChild(dev.root / "err.txt", [&]() -> std::string {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{30000, RLIM_INFINITY};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    pk::setUpDevice(host, config, &pkProgramModule);
+    return std::filesystem::exists(config.root / "Windows" / "big.wav") ? "a cut copy was left" : "";
+  });
+  EXPECT_EQ(wrong, "");
+  pk::setUpDevice(host, config, &pkProgramModule);
+  EXPECT_EQ(dev.read("device/Windows/tick.wav"), "tick");
+  EXPECT_EQ(dev.read("device/Windows/big.wav"), std::string(40000, 'b'));
+  EXPECT_EQ(dev.read("device/Windows/FIZZORBS.DAT"), "the player's own");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(config.root / "Windows"), {}), 3);
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 // scaled into the window in bands with the stylus cursor over it.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 #include <functional>
 
+#include <pocket/command_line.h>
 #include <pocket/interactive.h>
 
 namespace {
@@ -66,13 +68,14 @@ TEST(InteractiveHost, InputComesOutInOrderInScreenPixels) {
   w.stylusDown(161, 31);
   w.stylusDown(300, 300);  // a second press while one is held
   w.stylusMove(160, 30);   // the same screen pixel: no move
-  w.stylusMove(900, -5);   // off the window: kept at the screen's edge
-  w.stylusUp(900, -5);
+  w.stylusMove(900, -5);   // off the window: kept at the screen's edges
+  w.stylusMove(900, 900);
+  w.stylusUp(900, 900);
   w.keyPressed(pk::Key::Escape);
   w.keyPressed(pk::Key::Down);  // no board painted: the program's arrow
   using E = std::vector<std::tuple<Kind, int, int>>;
-  EXPECT_EQ(w.drain(), (E{{Kind::StylusDown, 0, 0}, {Kind::StylusMove, W - 1, 0}, {Kind::StylusUp, W - 1, 0},
-                          {Kind::KeyEscape, 0, 0}, {Kind::KeyDown, 0, 0}}));
+  EXPECT_EQ(w.drain(), (E{{Kind::StylusDown, 0, 0}, {Kind::StylusMove, W - 1, 0}, {Kind::StylusMove, W - 1, H - 1},
+                          {Kind::StylusUp, W - 1, H - 1}, {Kind::KeyEscape, 0, 0}, {Kind::KeyDown, 0, 0}}));
   // Resized below 1x: a fraction.
   w.windowResized(W / 2, H / 2);
   w.stylusDown(W / 2 - 1, H / 2 - 1);
@@ -114,6 +117,7 @@ TEST(PresentScaled, BandsMakeTheWholeWindow) {
       {800, 700, {160, 30, 640, 670}},           // 2x, centred, with bars
       {W + 1, 2 * H + 5, {0, 162, W, H + 162}},  // the width allows only 1x
       {120, 100, {22, 0, 97, 100}},              // smaller than the screen: a fraction
+      {W, 0, {0, 0, 0, 0}},                      // no room at all: nothing
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.ww) + "x" + std::to_string(c.wh));
@@ -137,6 +141,7 @@ TEST(PresentScaled, BandsMakeTheWholeWindow) {
     EXPECT_EQ(nextTop, c.wh);
     EXPECT_TRUE(banded == whole);
   }
+  EXPECT_EQ(pk::fittedScreen(1, 1, 3, 2).bottom, 2);
 }
 
 TEST(PresentScaled, TheCursorIsDrawnOverTheScreenNeverIntoIt) {
@@ -160,8 +165,49 @@ TEST(PresentScaled, TheCursorIsDrawnOverTheScreenNeverIntoIt) {
   w.present(pk::ScreenView{screen.data(), W, H});
   std::vector<uint32_t> shown = w.picture;
   std::fill(screen.begin(), screen.end(), 0x123456);
+  w.present(pk::ScreenView{screen.data(), W, H - 1});  // not this host's screen: ignored
   w.redraw();
-  EXPECT_TRUE(w.picture == shown && shown[1] == pattern()[0]);
+  EXPECT_TRUE(w.picture == shown && shown[3 * 3 * W + 3] == pattern()[W + 1]);
+}
+
+// What a host makes of its arguments: the exit code, what it says, and what the self-test options hold.
+TEST(CommandLine, OptionsValuesAndMistakes) {
+  struct Case { std::vector<const char*> args; std::optional<int> exit; const char* says; } cases[] = {
+      {{}, std::nullopt, ""},
+      {{"--self-test-window", "300", "-100000", "--self-test-close", "--self-test-timing"}, std::nullopt, ""},
+      {{"--self-test-click", "1", "2", "--self-test-click", "100000", "4"}, std::nullopt, ""},
+      {{"--version", "--bogus"}, 0, "fz 1.2\n"},
+      {{"-h"}, 0, "usage\n"},
+      {{"--self-test-window", "300"}, 2,
+       "fz: missing value after --self-test-window\nTry 'fz --help' for more information.\n"},
+      {{"--self-test-click", "5", "7x"}, 2, "fz: wrong value after --self-test-click\n"},
+      {{"--self-test-click", "", "7"}, 2, "fz: wrong value after --self-test-click\n"},
+      {{"--self-test-window", "100001", "7"}, 2, "fz: wrong value after --self-test-window\n"},
+      {{"--self-test-close", "--self-test", "1"}, 2, "fz: unknown option --self-test\n"},
+  };
+  for (const Case& c : cases) {
+    pk::SelfTest test;
+    pk::ProgramCommandLine line{"fz", "1.2", pk::selfTestOptions(test), [](std::FILE* f) { std::fputs("usage\n", f); }};
+    std::vector<char*> argv{const_cast<char*>("/usr/bin/fz")};
+    for (const char* a : c.args) argv.push_back(const_cast<char*>(a));
+    argv.push_back(nullptr);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    std::optional<int> exit = pk::readCommandLine(int(argv.size() - 1), argv.data(), line);
+    std::string said = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+    SCOPED_TRACE(said);
+    EXPECT_EQ(exit, c.exit);
+    EXPECT_EQ(said.substr(0, std::strlen(c.says)), c.says);
+    if (c.exit) continue;
+    EXPECT_EQ(test.windowSize && test.windowSize->x == 300 && test.windowSize->y == -100000 && test.close &&
+                  test.timing, c.args.size() == 5);
+    EXPECT_EQ(test.clicks.size() == 2 && test.clicks[1].x == 100000 && test.clicks[1].y == 4, c.args.size() == 6);
+  }
+  const pk::ModuleImage module{"fizzorbs", nullptr, 0};
+  EXPECT_EQ(pk::invokedName("/usr/games/fz", module), "fz");
+  EXPECT_EQ(pk::invokedName("C:\\Games\\fz.exe", module), "fz.exe");
+  EXPECT_EQ(pk::invokedName("", module), "fizzorbs");
+  EXPECT_EQ(pk::invokedName(nullptr, module), "fizzorbs");
 }
 
 }  // namespace

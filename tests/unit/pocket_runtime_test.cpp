@@ -23,6 +23,8 @@ TEST(Wsprintf, NumbersWidthsAndPadding) {
   EXPECT_EQ(fmt(u"%x %X", 0xBEEFu, 0xFFFFFFFFu), u"beef FFFFFFFF");
   EXPECT_EQ(fmt(u"[%5d|%-5d|%05d|%05d]", 42, 42, 42, -42), u"[   42|42   |00042|-0042]");
   EXPECT_EQ(fmt(u"[%-05d|%.3d|%1d|%08X]", 42, 7, 12345, 0xABCu), u"[42   |007|12345|00000ABC]");
+  // A precision turns zero padding off, and a zero of no digits prints nothing.
+  EXPECT_EQ(fmt(u"[%05.0d|%.0d|%.0f|% d]", 42, 0, 2.7, 5), u"[   42||3| 5]");
   EXPECT_EQ(fmt(u"100%%"), u"100%");
 }
 

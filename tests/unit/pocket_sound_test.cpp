@@ -28,26 +28,37 @@ using Notes = std::vector<std::string>;
 
 TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   test::TempDevice dev;
-  // Stereo 16-bit after an odd-sized chunk, which is skipped with its pad byte.
+  // Stereo 16-bit at the highest rate, after an odd-sized chunk, which is skipped with its pad byte.
   std::string stereo = le(1000, 2) + le(3000, 2) + le(uint16_t(-4000), 2) + le(uint16_t(-2000), 2);
-  dev.write("Windows/fzrb_pop.wav", wave(1, 2, 11025, 16, stereo, "LIST" + le(3, 4) + std::string("abc\0", 4)));
+  dev.write("Windows/fzrb_pop.wav", wave(1, 2, 384000, 16, stereo, "LIST" + le(3, 4) + std::string("abc\0", 4)));
   dev.write("Windows/tick.wav", wave(1, 1, 8000, 8, std::string(800, '\x80')));
-  dev.write("Windows/adpcm.wav", wave(2, 1, 8000, 4, "abcd"));
   EXPECT_TRUE(sndPlaySoundW(u"FZRB_Pop.WAV", SND_ASYNC | SND_NODEFAULT));
   ASSERT_EQ(dev.host.sounds.size(), 1u);
   EXPECT_EQ(dev.host.sounds[0], (std::vector<int16_t>{2000, -3000}));
   EXPECT_TRUE(dev.host.pauses.empty());  // asynchronous: the caller never waits
-  EXPECT_TRUE(sndPlaySoundW(u"tick.wav", SND_SYNC | SND_NODEFAULT));
+  // While it plays, a sound that must not stop it is refused, and nothing else plays.
+  EXPECT_FALSE(sndPlaySoundW(u"tick.wav", SND_ASYNC | SND_NOSTOP));
+  EXPECT_FALSE(PlaySoundW(u"tick.wav", nullptr, SND_ASYNC | SND_NOSTOP));
+  EXPECT_EQ(dev.host.sounds.size(), 1u);
+  EXPECT_TRUE(sndPlaySoundW(u"\\Windows\\tick.wav", SND_SYNC | SND_NODEFAULT));
   EXPECT_EQ(dev.host.pauses, (std::vector<uint32_t>{100}));
-  EXPECT_FALSE(sndPlaySoundW(u"adpcm.wav", SND_ASYNC | SND_NODEFAULT));
+  // Not PCM, or at a rate that cannot play: nothing plays.
+  const std::pair<const char16_t*, std::string> rejected[] = {
+      {u"adpcm.wav", wave(2, 1, 8000, 16, "abcd")}, {u"still.wav", wave(1, 1, 0, 8, "ab")},
+      {u"fast.wav", wave(1, 1, 384001, 8, "ab")}};
+  for (const auto& [name, bytes] : rejected) {
+    dev.write("Windows/" + pk::utf8(name), bytes);
+    EXPECT_FALSE(sndPlaySoundW(name, SND_ASYNC | SND_NODEFAULT)) << pk::utf8(name);
+  }
   EXPECT_FALSE(sndPlaySoundW(u"none.wav", SND_ASYNC | SND_NODEFAULT));
   EXPECT_EQ(dev.host.sounds.size(), 2u);
   EXPECT_FALSE(sndPlaySoundW(u"none.wav", SND_ASYNC));
   ASSERT_EQ(dev.host.sounds.size(), 3u);
-  EXPECT_GT(dev.host.sounds[2].size(), 1000u);
+  EXPECT_EQ(dev.host.sounds[2].size(), 22050u * 18 / 100);
   EXPECT_GT(*std::max_element(dev.host.sounds[2].begin(), dev.host.sounds[2].end()), 1000);
-  EXPECT_EQ(dev.host.notes, (Notes{"sound file FZRB_Pop.WAV played", "sound file tick.wav played",
-                                   "sound file adpcm.wav missing", "sound file none.wav missing",
+  EXPECT_EQ(dev.host.notes, (Notes{"sound file FZRB_Pop.WAV played", "sound file \\Windows\\tick.wav played",
+                                   "sound file adpcm.wav missing", "sound file still.wav missing",
+                                   "sound file fast.wav missing", "sound file none.wav missing",
                                    "sound file none.wav missing", "sound default"}));
 }
 
@@ -66,6 +77,30 @@ TEST(Sound, ResourcesByNameWithoutCase) {
   EXPECT_EQ(dev.host.sounds.size(), 2u);
   EXPECT_EQ(dev.host.notes.front(), "sound resource wav_beep played");
   EXPECT_EQ(dev.host.notes.back(), "sound default");
+}
+
+// A damaged file plays what it holds, or nothing; never more than it holds.
+TEST(Sound, DamagedFilesPlayWhatTheyHoldOrNothing) {
+  test::TempDevice dev;
+  const std::string fmt = le(1, 2) + le(1, 2) + le(8000, 4) + le(8000, 4) + le(1, 2) + le(8, 2), two = "\x80\xC0";
+  auto riff = [](const std::string& chunks) { return "RIFF" + le(uint32_t(chunks.size() + 4), 4) + "WAVE" + chunks; };
+  const std::string fmt8 = "fmt " + le(16, 4) + fmt;
+  struct Case { const char* what; std::string bytes; int samples; } cases[] = {  // -1: nothing plays
+      {"a data chunk longer than the file", riff(fmt8 + "data" + le(100, 4) + two), 2},
+      {"an empty data chunk at the very end", riff(fmt8 + "data" + le(0, 4)), 0},
+      {"a chunk header cut short", riff(fmt8 + "data" + std::string(3, '\0')), -1},
+      {"a format chunk of 15 bytes", riff("fmt " + le(15, 4) + fmt + "data" + le(2, 4) + two), -1},
+      {"a format chunk cut short", riff(fmt8.substr(0, 20)), -1},
+      {"data before its format", riff("data" + le(2, 4) + two + fmt8), -1},
+      {"three channels", wave(1, 3, 8000, 8, "abc"), -1},
+      {"an odd last chunk without its pad byte", riff(fmt8 + "LIST" + le(3, 4) + "abc"), -1},
+  };
+  for (const Case& c : cases) {
+    dev.write("Windows/x.wav", c.bytes);
+    dev.host.sounds.clear();
+    EXPECT_EQ(sndPlaySoundW(u"x.wav", SND_ASYNC | SND_NODEFAULT), c.samples >= 0) << c.what;
+    EXPECT_EQ(dev.host.sounds.empty() ? -1 : int(dev.host.sounds[0].size()), c.samples) << c.what;
+  }
 }
 
 }  // namespace

@@ -1,7 +1,13 @@
 // The window manager: message order, painting, clipping, input and activation.
+#include <array>
+#include <future>
+
 #include "pocket_fixture.h"
+#include "system/hostos.h"
 
 namespace {
+
+constexpr RECT kAll{0, 0, 100, 100};
 
 struct Seen {
   HWND hwnd;
@@ -66,6 +72,17 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   SendMessageW(w, WM_USER + 5, 7, 8);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].wParam, 7u);
+  MSG length{w, WM_GETTEXTLENGTH, 0, 0, 0, {}};
+  EXPECT_EQ(DispatchMessageW(&length), 3);  // what the procedure returns: "Rec"
+  // Moved at its size: no WM_SIZE; resized: one. A window may be created flat.
+  seen.clear();
+  pk::wm::moveWindow(w, 10, 40, 240, 268);
+  pk::wm::moveWindow(w, 10, 40, 200, 268);
+  ASSERT_EQ(count(w, WM_SIZE), 1);
+  EXPECT_EQ(seen.back().lParam, MAKELPARAM(200, 268));
+  RECT rc;
+  GetClientRect(make(0, 26, 50, 0), &rc);
+  EXPECT_EQ(rc.bottom, 0);
 }
 
 TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
@@ -73,10 +90,38 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   pump();
   RECT a{0, 0, 10, 10}, b{50, 50, 60, 60};
   InvalidateRect(w, &a, FALSE);
-  PostMessageW(w, WM_USER + 1, 0, 0);
+  EXPECT_TRUE(PostMessageW(w, WM_USER + 1, 0, 0));
+  EXPECT_FALSE(PostMessageW(reinterpret_cast<HWND>(0x7FFE), WM_USER, 0, 0));
   InvalidateRect(w, &b, FALSE);
   PostMessageW(w, WM_USER + 2, 0, 0);
   EXPECT_EQ(pump(), (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_PAINT}));
+  // BeginPaint hands out what was invalidated, children's parts included, and validates it;
+  // only a class with a brush erases, and only inside what is painted.
+  WNDCLASSW bare{0, recordingProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, u"Bare"};
+  RegisterClassW(&bare);
+  HWND child = CreateWindowExW(0, u"Bare", u"", WS_CHILD | WS_VISIBLE, 10, 20, 50, 50, w, nullptr, nullptr, nullptr);
+  pump();
+  HDC dc = GetDC(w);
+  RECT all{0, 0, 100, 100};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(ReleaseDC(w, dc), 1);
+  InvalidateRect(w, &a, TRUE);
+  InvalidateRect(w, &b, TRUE);
+  struct Want { HWND hwnd; std::array<LONG, 4> paint; BOOL erase; } wants[] = {
+      {w, {0, 0, 60, 60}, FALSE}, {child, {40, 30, 50, 40}, TRUE}, {w, {0, 0, 100, 100}, TRUE},
+      {child, {0, 0, 50, 50}, TRUE}};
+  for (const Want& want : wants) {
+    if (&want == &wants[2]) InvalidateRect(w, nullptr, FALSE);
+    PAINTSTRUCT ps;
+    BeginPaint(want.hwnd, &ps);
+    const RECT& r = ps.rcPaint;
+    EXPECT_EQ((std::array<LONG, 4>{r.left, r.top, r.right, r.bottom}), want.paint);
+    EXPECT_EQ(ps.fErase, want.erase);
+    EndPaint(want.hwnd, &ps);
+  }
+  EXPECT_EQ(pixel(9, 26 + 9), 0xFFFFFFu);
+  EXPECT_EQ(pixel(70, 26 + 10), 0x000000u);
+  EXPECT_TRUE(pump().empty());
 }
 
 TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
@@ -94,23 +139,46 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   EXPECT_EQ(pixel(60, 60), 0x808080u) << "covered by the window above";
   EXPECT_EQ(pixel(79, 79), 0x808080u);
   EXPECT_EQ(pixel(80, 79), 0x000000u);
+  // Shown later, a window erases what lay under it.
+  HWND late = CreateWindowExW(0, u"Recorder", u"", 0, 5, 90, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ShowWindow(late, SW_SHOW);
+  pump();
+  EXPECT_EQ(pixel(6, 91), 0xFFFFFFu);
   // Closed by default, the upper window goes; the one below repaints the uncovered part white.
   EXPECT_EQ(SendMessageW(above, WM_CLOSE, 0, 0), 0);
   seen.clear();
   pump();
   EXPECT_EQ(count(below, WM_PAINT), 1);
   EXPECT_EQ(pixel(60, 60), 0xFFFFFFu);
+  host.tap(10, 30);
+  pump();
+  EXPECT_EQ(pk::wm::topLevels()[0], below) << "a tap raises its window";
+  // A window on its way out draws nothing, not even from its WM_DESTROY.
+  WNDCLASSW dying{0, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    HDC dc = m == WM_DESTROY ? GetDC(h) : nullptr;
+    if (dc) FillRect(dc, &kAll, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), ReleaseDC(h, dc);
+    return DefWindowProcW(h, m, wp, lp);
+  }, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, u"Dying"};
+  RegisterClassW(&dying);
+  DestroyWindow(CreateWindowExW(0, u"Dying", u"", WS_VISIBLE, 150, 200, 20, 20, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(pixel(155, 205), 0xFFFFFFu);
 }
 
 TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   HWND a = make(0, 26, 100, 100);
   HWND b = make(120, 40, 100, 100, a);
   EXPECT_EQ(GetActiveWindow(), b);
+  HWND child = CreateWindowExW(0, u"Recorder", u"", WS_CHILD | WS_VISIBLE, 0, 0, 9, 9, a, nullptr, nullptr, nullptr);
+  EXPECT_EQ(GetActiveWindow(), b) << "a child shown activated its parent";
+  EXPECT_EQ(pk::wm::ownerOf(b), a);
+  EXPECT_EQ(pk::wm::ownerOf(child), nullptr);
+  EXPECT_EQ(pk::wm::exStyle(nullptr), 0u);
   pump();
   seen.clear();
   host.tap(125, 47);
   host.tap(10, 30);
   pump();
+  EXPECT_EQ(pk::wm::topLevels()[0], b) << "the owner rose above the window it owns";
   auto down = std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.msg == WM_LBUTTONDOWN; });
   ASSERT_NE(down, seen.end());
   EXPECT_EQ(down->hwnd, b);
@@ -127,6 +195,10 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   pump();
   EXPECT_EQ(count(a, WM_LBUTTONDOWN), 0);
   EXPECT_EQ(count(b, WM_LBUTTONDOWN), 1);
+  // A modal box over an owner already disabled leaves it so.
+  bool done = true;
+  pk::wm::runModal(make(0, 26, 10, 10, a), a, done);
+  EXPECT_FALSE(pk::wm::isEnabled(a));
   // The owner takes activation back when the window it owns goes.
   pk::wm::enableWindow(a, true);
   ASSERT_EQ(GetActiveWindow(), b);
@@ -137,14 +209,86 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
 TEST_F(WindowManager, TimersFireOnTheHostClock) {
   HWND w = make(0, 26, 50, 50);
   pump();
+  host.clock = 1000;
   pk::wm::setTimer(w, 3, 500);
   MSG m;
   ASSERT_TRUE(GetMessageW(&m, nullptr, 0, 0));
   EXPECT_EQ(m.message, UINT(WM_TIMER));
   EXPECT_EQ(m.wParam, 3u);
-  EXPECT_GE(host.clock, 500u);
+  EXPECT_EQ(host.clock, 1500u);  // the host slept exactly until it was due
+  pk::wm::setTimer(w, 3, 0xFFFFFFFFu);  // longer than one wait can be: the host wakes to wait again
+  ASSERT_TRUE(GetMessageW(&m, nullptr, 0, 0));
+  EXPECT_EQ(host.clock, 1500 + uint64_t(0xFFFFFFFFu));
   pk::wm::killTimer(w, 3);
   EXPECT_FALSE(GetMessageW(&m, nullptr, 0, 0)) << "a killed timer fired";
+}
+
+// A device of more dots per inch shows each pixel as a square of host pixels, those past the
+// last whole square black, and takes a touch to the pixel under it; one of few colour bits
+// shows grey levels.
+TEST(DeviceScreen, ScaledAndGreyPictures) {
+  struct Shown : test::FakeHost {
+    pk::Surface picture;
+    void present(pk::ScreenView s) override {
+      picture = pk::Surface(s.width, s.height), picture.pixels.assign(s.pixels, s.pixels + picture.pixels.size());
+    }
+  } host;
+  struct Case { int dpi, bits, width, height; uint32_t pale, dark; } cases[] = {
+      {192, 16, 481, 641, 0x909090, 0x123456},  // 240 x 320 pixels of 2 x 2
+      {96, 1, 240, 320, 0xFFFFFF, 0x000000},
+      {96, 2, 240, 320, 0xAAAAAA, 0x555555},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dpi + c.bits);
+    pk::DeviceConfig config;
+    config.dpi = c.dpi, config.bits = c.bits, config.width = c.width, config.height = c.height;
+    pk::setUpDevice(host, config, nullptr);
+    pk::Surface& screen = pk::device().screen;
+    ASSERT_EQ(screen.width, 240);
+    std::fill(screen.pixels.begin(), screen.pixels.end(), 0x909090);
+    screen.row(1)[1] = 0x123456;
+    pk::presentIfChanged();
+    const int s = c.dpi / 96;
+    ASSERT_TRUE(host.picture.width == c.width && host.picture.height == c.height);
+    auto at = [&](int x, int y) { return host.picture.row(y)[x]; };
+    EXPECT_EQ(at(s, s), c.dark);
+    EXPECT_EQ(at(2 * s - 1, 2 * s - 1), c.dark);
+    EXPECT_EQ(at(2 * s, s), c.pale);
+    EXPECT_EQ(at(c.width - 1, c.height - 1), s == 2 ? 0u : c.pale);
+    POINT p = pk::toHost(POINT{1, 1}), back = pk::fromHost(p.x, p.y), off = pk::fromHost(-1, 2 * s);
+    EXPECT_TRUE(p.x == s + s / 2 && p.y == p.x && back.x == 1 && back.y == 1 && off.x == -1 && off.y == 2);
+  }
+  pk::setUpDevice(host, pk::DeviceConfig{}, nullptr);
+  pk::device().host = nullptr;
+}
+
+// A second start of the program finds the first by its announcement, in a folder only this
+// user reaches, and raises it; a withdrawn one is found no more.
+TEST(Announce, FoundRaisedAndWithdrawn) {
+  namespace fs = std::filesystem;
+  const fs::path run = test::freshRoot();  // made for this user alone
+  const std::string was = std::getenv("XDG_RUNTIME_DIR") ? std::getenv("XDG_RUNTIME_DIR") : "";
+  setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
+  std::promise<void> raised;
+  const int input = dup(0);
+  close(0);  // started without standard input: the socket may be descriptor 0
+  pk::hostos::announce("fztest", "key", [&] { raised.set_value(); });
+  EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "other"));
+  EXPECT_TRUE(pk::hostos::findAnnounced("fztest", "key") && pk::hostos::raiseAnnounced());
+  EXPECT_EQ(raised.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
+  EXPECT_FALSE(fs::is_empty(run));
+  for (auto& e : fs::directory_iterator(run))
+    EXPECT_EQ(e.status().permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  pk::hostos::withdraw();
+  dup2(input, 0), close(input);
+  EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "key"));
+  // A runtime folder others may enter is passed over.
+  fs::permissions(run, fs::perms::others_exec, fs::perm_options::add);
+  pk::hostos::announce("fztest", "key", nullptr);
+  EXPECT_TRUE(fs::is_empty(run));
+  pk::hostos::withdraw();
+  was.empty() ? unsetenv("XDG_RUNTIME_DIR") : setenv("XDG_RUNTIME_DIR", was.c_str(), 1);
+  fs::remove_all(run);
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ std::optional<Wave> decode(const unsigned char* data, size_t size) {
   uint32_t channels = 0, rate = 0, bits = 0, format = 0;
   bool haveFormat = false;
   size_t at = 12;
-  while (size - at >= 8) {
+  while (at + 8 <= size) {  // an odd last chunk without its pad byte leaves at past the end
     const unsigned char* chunk = data + at;
     uint32_t length = le32(chunk + 4);
     size_t body = at + 8;
