@@ -40,6 +40,7 @@ class Text : public ::testing::Test {
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
   }
   uint32_t at(int x, int y) const { return pk::gdi::bitmapSurface(bitmap)->row(y)[x]; }
+  std::vector<uint32_t> pixels() const { return pk::gdi::bitmapSurface(bitmap)->pixels; }
   // Box around what is not the grey ground.
   RECT painted() const {
     RECT r{160, 60, 0, 0};
@@ -114,6 +115,21 @@ TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
   ExtTextOutW(dc, 10, 10, ETO_CLIPPED, &clip, u"WWW", 3, nullptr);
   EXPECT_EQ(painted().left, 12);
   EXPECT_EQ(painted().right, 20);
+  // Given advances place each character and size the box.
+  clear();
+  const int dx[2] = {15, 15};
+  ExtTextOutW(dc, 10, 20, 0, nullptr, u"WW", 2, dx);
+  EXPECT_EQ(painted().right, 40);
+  auto spaced = pixels();
+  ExtTextOutW(dc, 25, 20, 0, nullptr, u"W", 1, nullptr);
+  EXPECT_EQ(pixels(), spaced) << "the second W stands 15 pixels on";
+  // A character past U+FFFF is one glyph: here the font's box for a missing one, for both.
+  clear();
+  ExtTextOutW(dc, 4, 2, 0, nullptr, u"\U00010180", 2, nullptr);
+  auto missing = pixels();
+  clear();
+  ExtTextOutW(dc, 4, 2, 0, nullptr, u"\U0001F600", 2, nullptr);
+  EXPECT_EQ(pixels(), missing);
   clear();
   s = extent(u"42");
   RECT r{20, 10, 80, 50};
@@ -129,7 +145,6 @@ TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
 // Wrapped text draws exactly as its lines drawn one under the other: broken at the last space
 // that fits, spaces at a break dropped, a word too long and an empty line kept, \r\n one break.
 TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
-  auto pixels = [&] { return pk::gdi::bitmapSurface(bitmap)->pixels; };
   SIZE score = extent(u"Score:");
   const int h = score.cy;
   RECT wrap{4, 2, 4 + extent(u"Game  Score:").cx - 1, 60};
@@ -150,6 +165,19 @@ TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
   clear();
   ExtTextOutW(dc, 4, 2, 0, nullptr, u"&Game", 5, nullptr);
   EXPECT_EQ(wrapped, pixels());
+  // With them, the marked letter is underlined one row under the baseline, across its advance.
+  clear();
+  DrawTextW(dc, u"&Game", -1, &line, DT_SINGLELINE);
+  wrapped = pixels();
+  clear();
+  ExtTextOutW(dc, 4, 2, 0, nullptr, u"Game", 4, nullptr);
+  const int underline = 2 + pk::text::metrics(11, false).ascent + 1;
+  std::vector<int> columns, expect;
+  auto plain = pixels();
+  for (int i = 0; i < 160 * 60; ++i)
+    if (wrapped[size_t(i)] != plain[size_t(i)]) columns.push_back(i / 160 == underline ? i % 160 : -1);
+  for (int x = 4; x < 4 + extent(u"G").cx; ++x) expect.push_back(x);
+  EXPECT_EQ(columns, expect);
   RECT calc{0, 0, score.cx + 2, 0};
   EXPECT_EQ(DrawTextW(dc, u"Game Score:", -1, &calc, DT_CALCRECT | DT_WORDBREAK), 2 * h);
   EXPECT_EQ(calc.right, score.cx);
