@@ -84,6 +84,20 @@ TEST_F(Text, ExtentsGrowWithTheTextAndDifferByWeightAndSize) {
   EXPECT_EQ(fit, 9);
   EXPECT_EQ(dx[9], all.cx);
   for (int i = 1; i < 10; ++i) EXPECT_GT(dx[i], dx[i - 1]);
+  // A high surrogate and a low one after it are one (here missing) character of width n;
+  // either alone, or the two the other way round, is a missing character of its own.
+  const int n = extent(u"\U00010000").cx, a = extent(u"A").cx, f = extent(u"\xFB01").cx;
+  struct Case {
+    std::u16string s;
+    std::vector<int> dx;
+  };
+  for (const Case& c : {Case{u"\xFB01\xDBFF\xDFFF", {f, f + n, f + n}}, {u"A\xD800\xDC00", {a, a + n, a + n}},
+                        {u"\xD800\xDC00", {n, n}}, {u"\xD800\xDBFF", {n, 2 * n}}, {u"\xDC00\xDC00", {n, 2 * n}},
+                        {u"\xD7FF\xDC00", {n, 2 * n}}, {u"\xD800\xE000", {n, 2 * n}}}) {
+    std::vector<int> got(c.s.size());
+    GetTextExtentExPointW(dc, c.s.data(), int(c.s.size()), 0, nullptr, got.data(), &size);
+    EXPECT_EQ(got, c.dx) << int(c.s[1]);
+  }
 }
 
 // Small sizes come from the faces' hand-tuned bitmap strikes: two colours only.
@@ -115,20 +129,20 @@ TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
   ExtTextOutW(dc, 10, 10, ETO_CLIPPED, &clip, u"WWW", 3, nullptr);
   EXPECT_EQ(painted().left, 12);
   EXPECT_EQ(painted().right, 20);
-  // Given advances place each character and size the box.
+  // Given advances place each unit and size the box; the two of a surrogate pair are one character.
   clear();
-  const int dx[2] = {15, 15};
-  ExtTextOutW(dc, 10, 20, 0, nullptr, u"WW", 2, dx);
+  const int dx[3] = {10, 5, 15};
+  ExtTextOutW(dc, 10, 20, 0, nullptr, u"\U0001F600W", 3, dx);
   EXPECT_EQ(painted().right, 40);
   auto spaced = pixels();
   ExtTextOutW(dc, 25, 20, 0, nullptr, u"W", 1, nullptr);
-  EXPECT_EQ(pixels(), spaced) << "the second W stands 15 pixels on";
-  // A character past U+FFFF is one glyph: here the font's box for a missing one, for both.
+  EXPECT_EQ(pixels(), spaced) << "the W stands 15 pixels on";
+  // Characters past U+FFFF: the faces have none, and draw the box for a missing one.
   clear();
-  ExtTextOutW(dc, 4, 2, 0, nullptr, u"\U00010180", 2, nullptr);
+  ExtTextOutW(dc, 4, 2, 0, nullptr, u"\U00010180\U00010680", 4, nullptr);
   auto missing = pixels();
   clear();
-  ExtTextOutW(dc, 4, 2, 0, nullptr, u"\U0001F600", 2, nullptr);
+  ExtTextOutW(dc, 4, 2, 0, nullptr, u"\U0001F600\U0001F600", 4, nullptr);
   EXPECT_EQ(pixels(), missing);
   clear();
   s = extent(u"42");
