@@ -147,11 +147,12 @@ TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
   clear();
   s = extent(u"42");
   RECT r{20, 10, 80, 50};
-  DrawTextW(dc, u"42", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  // Placed lower, the answer is how far the text's bottom lies below the rectangle's top.
+  EXPECT_EQ(DrawTextW(dc, u"42", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE), (40 - s.cy) / 2 + s.cy);
   EXPECT_EQ(painted().left, 20 + (60 - s.cx) / 2);
   EXPECT_EQ(painted().top, 10 + (40 - s.cy) / 2);
   clear();
-  DrawTextW(dc, u"42", 2, &r, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
+  EXPECT_EQ(DrawTextW(dc, u"42", 2, &r, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE), 40);
   EXPECT_EQ(painted().right, 80);
   EXPECT_EQ(painted().bottom, 50);
 }
@@ -192,6 +193,13 @@ TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
     if (wrapped[size_t(i)] != plain[size_t(i)]) columns.push_back(i / 160 == underline ? i % 160 : -1);
   for (int x = 4; x < 4 + extent(u"G").cx; ++x) expect.push_back(x);
   EXPECT_EQ(columns, expect);
+  // Cut to the rows from the underline down, only the underline and the ground below it show.
+  clear();
+  RECT low{4, underline, 150, 2 + extent(u"G").cy};
+  DrawTextW(dc, u"&Game", -1, &low, DT_SINGLELINE | DT_BOTTOM);
+  for (int i = 0; i < 160 * 60; ++i)
+    if (i / 160 < low.top || i / 160 >= low.bottom) wrapped[size_t(i)] = kGrey;
+  EXPECT_EQ(pixels(), wrapped);
   RECT calc{0, 0, score.cx + 2, 0};
   EXPECT_EQ(DrawTextW(dc, u"Game Score:", -1, &calc, DT_CALCRECT | DT_WORDBREAK), 2 * h);
   EXPECT_EQ(calc.right, score.cx);
