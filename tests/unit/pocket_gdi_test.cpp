@@ -67,6 +67,7 @@ TEST_F(Gdi, MonochromeBitmapsMapColoursByLightness) {
   HDC mem = CreateCompatibleDC(nullptr);  // holds the 1 x 1 monochrome default
   HBITMAP mono = CreateCompatibleBitmap(mem, 3, 1);
   HGDIOBJ old = SelectObject(mem, mono);
+  EXPECT_EQ(pk::gdi::bitmapSurface(static_cast<HBITMAP>(old))->pixels, std::vector<uint32_t>{kBlack});
   Canvas src(3, 1);
   src.s().pixels = {0xFFFF00, 0x0000FF, 0xC0C0C0};
   BitBlt(mem, 0, 0, 3, 1, src.dc, 0, 0, SRCCOPY);

@@ -10,22 +10,46 @@ void put(std::vector<uint8_t>& v, uint32_t x, int bytes) {
 }
 
 // A palette image of `bits` per pixel: index 1 (orange) on the top row, 0 (dark grey, its blue
-// telling the depth) elsewhere, and the mask making the top-left pixel transparent.
-std::vector<uint8_t> paletteDib(int size, int bits) {
+// telling the depth) elsewhere, and the mask making every third pixel of the top row transparent. The
+// palette has `used` colours, 0 meaning all the depth allows.
+std::vector<uint8_t> paletteDib(int size, int bits, int used = 0) {
   std::vector<uint8_t> d;
   for (uint32_t v : {40, size, size * 2}) put(d, v, 4);
-  put(d, 1, 2), put(d, uint32_t(bits), 2), put(d, 0, 24);
-  for (int i = 0; i < 1 << bits; ++i)
+  put(d, 1, 2), put(d, uint32_t(bits), 2), put(d, 0, 16), put(d, uint32_t(used), 4), put(d, 0, 4);
+  for (int i = 0; i < (used ? used : 1 << bits); ++i)
     d.insert(d.end(), {uint8_t(i == 1 ? 0x10 : 0x40 + bits), uint8_t(i == 1 ? 0x80 : 0x40), uint8_t(i == 1 ? 0xFF : 0x40), 0});
   size_t row = size_t((size * bits + 31) / 32) * 4, maskRow = size_t((size + 31) / 32) * 4;
   std::vector<uint8_t> top(row, 0), mask(maskRow, 0);
   for (int x = 0; x < size; ++x) top[size_t(x * bits / 8)] |= uint8_t(1 << (8 - bits - (x * bits) % 8));
-  mask[0] = 0x80;
+  for (int x = 0; x < size; x += 3) mask[size_t(x / 8)] |= uint8_t(0x80 >> (x % 8));
   // Stored bottom-up: the top row comes last, first the colours and then the mask.
   d.resize(d.size() + row * size_t(size - 1), 0);
   d.insert(d.end(), top.begin(), top.end());
   d.resize(d.size() + maskRow * size_t(size - 1), 0);
   d.insert(d.end(), mask.begin(), mask.end());
+  return d;
+}
+
+// A true-colour image 9 x 3, so that 24-bit rows need padding: pixel (x, y) has red 20x, green
+// 40y and blue `bits`; 32-bit pixels carry `alpha`. The mask hides the pixels where x + y is a
+// multiple of 4; the bit past the top row's end is padding.
+bool hidden(int x, int y) { return (x + y) % 4 == 0; }
+std::vector<uint8_t> trueColourDib(int bits, uint8_t alpha) {
+  std::vector<uint8_t> d;
+  for (uint32_t v : {40, 9, 6}) put(d, v, 4);
+  put(d, 1, 2), put(d, uint32_t(bits), 2), put(d, 0, 24);
+  for (int y = 2; y >= 0; --y) {
+    for (int x = 0; x < 9; ++x) {
+      d.insert(d.end(), {uint8_t(bits), uint8_t(40 * y), uint8_t(20 * x)});
+      if (bits == 32) d.push_back(alpha);
+    }
+    d.resize(d.size() + (bits == 24 ? 1 : 0), 0);
+  }
+  for (int y = 2; y >= 0; --y) {
+    uint32_t row = 0;  // two bytes, the first the higher here
+    for (int x = 0; x < 10; ++x) row |= hidden(x, y) || (x == 9 && y == 0) ? 0x8000u >> x : 0;
+    put(d, row >> 8 | (row & 0xFF) << 8, 4);
+  }
   return d;
 }
 
@@ -47,20 +71,40 @@ const uint8_t* pixel(const pk::IconImage& img, int x, int y) { return &img.pixel
 }  // namespace
 
 TEST(ProgramIcon, TakesTheLargestImageTopRowFirstWithMaskAsAlpha) {
-  auto file = icoFile({{32, paletteDib(32, 8)}, {16, paletteDib(16, 4)}, {32, paletteDib(32, 1)}});
+  // 33 wide: rows of colours and of the mask are padded.
+  auto file = icoFile({{33, paletteDib(33, 8)}, {16, paletteDib(16, 4)}, {33, paletteDib(33, 1)}});
   auto img = pk::decodeIcon(file.data(), file.size());
   ASSERT_TRUE(img);
-  ASSERT_EQ(img->pixels.size(), 32u * 32u * 4u);
-  // Top-left masked away; the rest of the top row orange; below, dark grey.
-  EXPECT_EQ(pixel(*img, 0, 0)[3], 0);
-  EXPECT_EQ(std::vector<uint8_t>(pixel(*img, 5, 0), pixel(*img, 5, 0) + 4), (std::vector<uint8_t>{0xFF, 0x80, 0x10, 0xFF}));
-  EXPECT_EQ(std::vector<uint8_t>(pixel(*img, 31, 31), pixel(*img, 31, 31) + 4), (std::vector<uint8_t>{0x40, 0x40, 0x48, 0xFF}));
-  // Four-bit pixels each take their own nibble.
-  file = icoFile({{16, paletteDib(16, 4)}});
+  ASSERT_EQ(img->pixels.size(), 33u * 33u * 4u);
+  // The top row orange, every third pixel masked away; below, dark grey.
+  for (int x = 0; x < 33; ++x)
+    EXPECT_EQ(std::vector<uint8_t>(pixel(*img, x, 0), pixel(*img, x, 0) + 4),
+              (std::vector<uint8_t>{0xFF, 0x80, 0x10, uint8_t(x % 3 ? 0xFF : 0)})) << x;
+  EXPECT_EQ(std::vector<uint8_t>(pixel(*img, 32, 32), pixel(*img, 32, 32) + 4), (std::vector<uint8_t>{0x40, 0x40, 0x48, 0xFF}));
+  // Four-bit pixels each take their own nibble; the short palette moves the pixels up.
+  file = icoFile({{16, paletteDib(16, 4, 2)}});
   img = pk::decodeIcon(file.data(), file.size());
   ASSERT_TRUE(img);
   for (int x = 1; x < 16; ++x) EXPECT_EQ(pixel(*img, x, 0)[0], 0xFF) << x;
   for (int x = 0; x < 16; ++x) EXPECT_EQ(pixel(*img, x, 1)[0], 0x40) << x;
+}
+
+// 24 and 32 bits per pixel, the latter with its own alpha or, in older files, with empty alpha
+// bytes and the mask alone.
+TEST(ProgramIcon, TrueColourImagesKeepTheirColoursAndAlpha) {
+  for (auto [bits, alpha] : {std::pair{24, 0}, {32, 0}, {32, 0x80}}) {
+    SCOPED_TRACE(bits + alpha);
+    auto file = icoFile({{9, trueColourDib(bits, uint8_t(alpha))}});
+    auto img = pk::decodeIcon(file.data(), file.size());
+    ASSERT_TRUE(img);
+    ASSERT_EQ(img->pixels.size(), 9u * 3u * 4u);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 9; ++x) {
+        uint8_t a = hidden(x, y) ? 0 : alpha ? uint8_t(alpha) : 0xFF;
+        EXPECT_EQ(std::vector<uint8_t>(pixel(*img, x, y), pixel(*img, x, y) + 4),
+                  (std::vector<uint8_t>{uint8_t(20 * x), uint8_t(40 * y), uint8_t(bits), a})) << x << "," << y;
+      }
+  }
 }
 
 TEST(ProgramIcon, DamagedFilesGiveNoIcon) {
@@ -75,4 +119,20 @@ TEST(ProgramIcon, DamagedFilesGiveNoIcon) {
   auto farOffset = good;
   farOffset[21] = 0x7F;
   EXPECT_FALSE(pk::decodeIcon(farOffset.data(), farOffset.size()));
+  // Each header field at and past its limits, the image having bytes to spare.
+  auto big = paletteDib(256, 1);
+  big.resize(big.size() + 80000, 0);
+  struct Case {
+    size_t at;
+    uint32_t value;
+    bool decodes;
+  };
+  for (Case c : {Case{4, 256, true}, {4, 257, false}, {4, 1, true}, {4, 0, false}, {8, 512, true}, {8, 514, false},
+                 {8, 0, false}, {8, 511, false}, {0, 39, false}, {0, 12, false}, {16, 0x1000000, false},
+                 {14, 2, false}, {14, 16, false}}) {
+    auto dib = big;
+    for (size_t i = 0; i < 4; ++i) dib[c.at + i] = uint8_t(c.value >> (8 * i));
+    auto f = icoFile({{0, dib}});
+    EXPECT_EQ(pk::decodeIcon(f.data(), f.size()).has_value(), c.decodes) << c.at << ": " << c.value;
+  }
 }

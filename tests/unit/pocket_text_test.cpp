@@ -40,6 +40,7 @@ class Text : public ::testing::Test {
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
   }
   uint32_t at(int x, int y) const { return pk::gdi::bitmapSurface(bitmap)->row(y)[x]; }
+  std::vector<uint32_t> pixels() const { return pk::gdi::bitmapSurface(bitmap)->pixels; }
   // Box around what is not the grey ground.
   RECT painted() const {
     RECT r{160, 60, 0, 0};
@@ -83,6 +84,20 @@ TEST_F(Text, ExtentsGrowWithTheTextAndDifferByWeightAndSize) {
   EXPECT_EQ(fit, 9);
   EXPECT_EQ(dx[9], all.cx);
   for (int i = 1; i < 10; ++i) EXPECT_GT(dx[i], dx[i - 1]);
+  // A high surrogate and a low one after it are one (here missing) character of width n;
+  // either alone, or the two the other way round, is a missing character of its own.
+  const int n = extent(u"\U00010000").cx, a = extent(u"A").cx, f = extent(u"\xFB01").cx;
+  struct Case {
+    std::u16string s;
+    std::vector<int> dx;
+  };
+  for (const Case& c : {Case{u"\xFB01\xDBFF\xDFFF", {f, f + n, f + n}}, {u"A\xD800\xDC00", {a, a + n, a + n}},
+                        {u"\xD800\xDC00", {n, n}}, {u"\xD800\xDBFF", {n, 2 * n}}, {u"\xDC00\xDC00", {n, 2 * n}},
+                        {u"\xD7FF\xDC00", {n, 2 * n}}, {u"\xD800\xE000", {n, 2 * n}}}) {
+    std::vector<int> got(c.s.size());
+    GetTextExtentExPointW(dc, c.s.data(), int(c.s.size()), 0, nullptr, got.data(), &size);
+    EXPECT_EQ(got, c.dx) << int(c.s[1]);
+  }
 }
 
 // Small sizes come from the faces' hand-tuned bitmap strikes: two colours only.
@@ -114,14 +129,30 @@ TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
   ExtTextOutW(dc, 10, 10, ETO_CLIPPED, &clip, u"WWW", 3, nullptr);
   EXPECT_EQ(painted().left, 12);
   EXPECT_EQ(painted().right, 20);
+  // Given advances place each unit and size the box; the two of a surrogate pair are one character.
+  clear();
+  const int dx[3] = {10, 5, 15};
+  ExtTextOutW(dc, 10, 20, 0, nullptr, u"\U0001F600W", 3, dx);
+  EXPECT_EQ(painted().right, 40);
+  auto spaced = pixels();
+  ExtTextOutW(dc, 25, 20, 0, nullptr, u"W", 1, nullptr);
+  EXPECT_EQ(pixels(), spaced) << "the W stands 15 pixels on";
+  // Characters past U+FFFF: the faces have none, and draw the box for a missing one.
+  clear();
+  ExtTextOutW(dc, 4, 2, 0, nullptr, u"\U00010180\U00010680", 4, nullptr);
+  auto missing = pixels();
+  clear();
+  ExtTextOutW(dc, 4, 2, 0, nullptr, u"\U0001F600\U0001F600", 4, nullptr);
+  EXPECT_EQ(pixels(), missing);
   clear();
   s = extent(u"42");
   RECT r{20, 10, 80, 50};
-  DrawTextW(dc, u"42", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  // Placed lower, the answer is how far the text's bottom lies below the rectangle's top.
+  EXPECT_EQ(DrawTextW(dc, u"42", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE), (40 - s.cy) / 2 + s.cy);
   EXPECT_EQ(painted().left, 20 + (60 - s.cx) / 2);
   EXPECT_EQ(painted().top, 10 + (40 - s.cy) / 2);
   clear();
-  DrawTextW(dc, u"42", 2, &r, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
+  EXPECT_EQ(DrawTextW(dc, u"42", 2, &r, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE), 40);
   EXPECT_EQ(painted().right, 80);
   EXPECT_EQ(painted().bottom, 50);
 }
@@ -129,7 +160,6 @@ TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
 // Wrapped text draws exactly as its lines drawn one under the other: broken at the last space
 // that fits, spaces at a break dropped, a word too long and an empty line kept, \r\n one break.
 TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
-  auto pixels = [&] { return pk::gdi::bitmapSurface(bitmap)->pixels; };
   SIZE score = extent(u"Score:");
   const int h = score.cy;
   RECT wrap{4, 2, 4 + extent(u"Game  Score:").cx - 1, 60};
@@ -150,6 +180,33 @@ TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
   clear();
   ExtTextOutW(dc, 4, 2, 0, nullptr, u"&Game", 5, nullptr);
   EXPECT_EQ(wrapped, pixels());
+  // With them, the marked letter is underlined one row under the baseline, across its advance.
+  clear();
+  DrawTextW(dc, u"&Game", -1, &line, DT_SINGLELINE);
+  wrapped = pixels();
+  clear();
+  ExtTextOutW(dc, 4, 2, 0, nullptr, u"Game", 4, nullptr);
+  const int underline = 2 + pk::text::metrics(11, false).ascent + 1;
+  std::vector<int> columns, expect;
+  auto plain = pixels();
+  for (int i = 0; i < 160 * 60; ++i)
+    if (wrapped[size_t(i)] != plain[size_t(i)]) columns.push_back(i / 160 == underline ? i % 160 : -1);
+  for (int x = 4; x < 4 + extent(u"G").cx; ++x) expect.push_back(x);
+  EXPECT_EQ(columns, expect);
+  // On a screen DC the same, moved by the DC's origin.
+  HDC screen = pk::gdi::createScreenDC(POINT{3, 5}, {RECT{0, 0, 160, 60}});
+  DrawTextW(screen, u"&Game", -1, &line, DT_SINGLELINE);
+  pk::gdi::destroyScreenDC(screen);
+  SIZE game = extent(u"Game");
+  for (int y = 2; y < 2 + game.cy; ++y)
+    for (int x = 4; x < 4 + game.cx; ++x) ASSERT_EQ(pk::device().screen.row(y + 5)[x + 3], wrapped[size_t(y * 160 + x)]);
+  // Cut to the rows from the underline down, only the underline and the ground below it show.
+  clear();
+  RECT low{4, underline, 150, 2 + extent(u"G").cy};
+  DrawTextW(dc, u"&Game", -1, &low, DT_SINGLELINE | DT_BOTTOM);
+  for (int i = 0; i < 160 * 60; ++i)
+    if (i / 160 < low.top || i / 160 >= low.bottom) wrapped[size_t(i)] = kGrey;
+  EXPECT_EQ(pixels(), wrapped);
   RECT calc{0, 0, score.cx + 2, 0};
   EXPECT_EQ(DrawTextW(dc, u"Game Score:", -1, &calc, DT_CALCRECT | DT_WORDBREAK), 2 * h);
   EXPECT_EQ(calc.right, score.cx);
