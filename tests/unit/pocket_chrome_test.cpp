@@ -451,4 +451,30 @@ TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
   EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyEscape), ctrl('N'); }), std::vector<int>{101});
 }
 
+// The keys walk an open menu: the arrows pass over separators and wrap, Left and Right
+// change menus lighting the first item; none of the keys reach the program.
+TEST_F(Accelerators, TheKeysWalkAnOpenMenu) {
+  const size_t dcs = automation::liveDeviceContexts();
+  EnableMenuItem(reinterpret_cast<HMENU>(SendMessageW(record.menuBar, SHCMBM_GETSUBMENU, 0, 112)), 102, MF_ENABLED);
+  using Lit = std::vector<std::u16string>;
+  std::vector<Lit> seen;
+  auto look = [&](Kind k) {
+    return [&, k] {
+      seen.emplace_back();
+      for (const auto& [label, r] : pk::chrome::openPopupItems())
+        if (pixel(r.left + 3, (r.top + r.bottom) / 2) == 0x002884) seen.back().push_back(label);
+      host.key(k);
+    };
+  };
+  auto tapGame = [&] { host.tapAt(automation::menuBarButton(u"Game")); };
+  host.script({tapGame, look(Kind::KeyUp), look(Kind::KeyDown), look(Kind::KeyUp), look(Kind::KeyUp), look(Kind::KeyRight),
+               look(Kind::KeyDown), look(Kind::KeyLeft), look(Kind::KeyLeft), look(Kind::KeyEnter), tapGame,
+               look(Kind::KeyDown), look(Kind::KeyEscape)});
+  EXPECT_EQ(commandsAfter([] {}), std::vector<int>{107});
+  EXPECT_EQ(keysDispatched, 0);
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
+  EXPECT_EQ(seen, (std::vector<Lit>{{}, {u"Options..."}, {u"New Game"}, {u"Options..."}, {u"End Game"}, {u"Statistics..."},
+                                    {u"About"}, {u"New Game"}, {u"Statistics..."}, {}, {u"New Game"}}));
+}
+
 }  // namespace
