@@ -105,19 +105,19 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   // What a button's picture shows, against the strip's image on the bar's grey.
   HBITMAP bitmap = LoadBitmapW(pk::instanceOf(pkLayerModule), u"TOOLBAR_STD");
   const pk::Surface& strip = *pk::gdi::bitmapSurface(bitmap);
-  auto picture = [&](const pk::Surface& s, int x0, int y0, bool keyed) {
+  auto picture = [&](const pk::Surface& s, int x0, int y0, uint32_t ground) {  // 0: the key colour as it is
     std::vector<uint32_t> px;
     for (int y = y0; y < y0 + 16; ++y)
-      for (int x = x0; x < x0 + 16; ++x) px.push_back(keyed && (s.row(y)[x] & 0xFFFFFF) == 0xFF00FF ? 0xD6D3CE : s.row(y)[x] & 0xFFFFFF);
+      for (int x = x0; x < x0 + 16; ++x) px.push_back(ground && (s.row(y)[x] & 0xFFFFFF) == 0xFF00FF ? ground : s.row(y)[x] & 0xFFFFFF);
     return px;
   };
   auto shown = [&](int command) {
     for (const auto& b : pk::chrome::menuBarButtons(bar))
-      if (b.command == command) return picture(pk::device().screen, (b.screen.left + b.screen.right - 16) / 2, (b.screen.top + b.screen.bottom - 16) / 2, false);
+      if (b.command == command) return picture(pk::device().screen, (b.screen.left + b.screen.right - 16) / 2, (b.screen.top + b.screen.bottom - 16) / 2, 0);
     return std::vector<uint32_t>{};
   };
-  EXPECT_EQ(shown(107), picture(strip, 16, 0, true));
-  EXPECT_EQ(shown(108), picture(strip, 14 * 16, 0, true));
+  EXPECT_EQ(shown(107), picture(strip, 16, 0, 0xD6D3CE));
+  EXPECT_EQ(shown(108), picture(strip, 14 * 16, 0, 0xD6D3CE));
   // Greyed: an outline of white and shadow on the grey.
   const auto greyed = shown(106);
   EXPECT_TRUE(std::all_of(greyed.begin(), greyed.end(), [](uint32_t c) { return c == 0xD6D3CE || c == 0xFFFFFF || c == 0x808080; }));
@@ -128,7 +128,7 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   EXPECT_TRUE(record.commands.empty());
   EXPECT_TRUE(SendMessageW(bar, TB_ENABLEBUTTON, 106, 1));
   pump();
-  EXPECT_EQ(shown(106), picture(strip, 0, 0, true));
+  EXPECT_EQ(shown(106), picture(strip, 0, 0, 0xD6D3CE));
   const pk::Surface enabled = pk::device().screen;
   host.script({[&] { host.tapAt(automation::menuBarButtonById(106)); }});
   pump();
@@ -144,6 +144,9 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
     pump();
   };
   hold(106, [&] {
+    const RECT b = pk::chrome::menuBarButtons(bar)[3].screen;  // held, it looks pressed in
+    EXPECT_EQ(std::pair(pixel(b.left, b.top), pixel(b.left + 1, b.top + 1)), std::pair(0x808080u, 0xCECECEu));
+    EXPECT_EQ(picture(pk::device().screen, (b.left + b.right) / 2 - 7, (b.top + b.bottom) / 2 - 7, 0), picture(strip, 0, 0, 0xCECECE));
     for (int y = barTop - 19; y < barTop - 1; ++y)  // a line of text and its margins
       EXPECT_EQ(pixel(left, y), y == barTop - 19 || y == barTop - 2 ? 0x00A000u : 0u) << y;
     EXPECT_EQ(std::tuple(pixel(left + 1, barTop - 4), pixel(left + 60, barTop - 4), pixel(left + 61, barTop - 4)),
