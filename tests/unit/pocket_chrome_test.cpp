@@ -1,5 +1,6 @@
 // The shell's menu bar and pop-up menus, accelerators, modal dialogs from templates, and message boxes.
 #include "controls/controls.h"
+#include "gdi/gdi.h"
 #include "pocket_fixture.h"
 
 namespace {
@@ -92,25 +93,73 @@ TEST_F(Chrome, MenuItemsPostTheirCommandUnlessGrayed) {
 
 TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   HWND bar = record.menuBar;
+  EXPECT_EQ(CommandBar_AddBitmap(bar, test::testInstance(), 999, 1, 16, 0), -1);  // no such bitmap
+  // Two strips of the standard pictures: the second's are numbered from 15.
+  EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0), 0);
+  EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0), 15);
+  TBBUTTON more[2] = {{1, 107, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0}, {29, 108, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0}};
+  SendMessageW(bar, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(more));
+  LPCWSTR tips[] = {u"", u"", u"Undo Move", u"A tip far too long to fit across the whole width of the screen"};
+  SendMessageW(bar, TB_SETTOOLTIPS, 4, reinterpret_cast<LPARAM>(tips));
+  pump();
+  // What a button's picture shows, against the strip's image on the bar's grey.
+  HBITMAP bitmap = LoadBitmapW(pk::instanceOf(pkLayerModule), u"TOOLBAR_STD");
+  const pk::Surface& strip = *pk::gdi::bitmapSurface(bitmap);
+  auto picture = [&](const pk::Surface& s, int x0, int y0, uint32_t ground) {  // 0: the key colour as it is
+    std::vector<uint32_t> px;
+    for (int y = y0; y < y0 + 16; ++y)
+      for (int x = x0; x < x0 + 16; ++x) px.push_back(ground && (s.row(y)[x] & 0xFFFFFF) == 0xFF00FF ? ground : s.row(y)[x] & 0xFFFFFF);
+    return px;
+  };
+  auto shown = [&](int command) {
+    for (const auto& b : pk::chrome::menuBarButtons(bar))
+      if (b.command == command) return picture(pk::device().screen, (b.screen.left + b.screen.right - 16) / 2, (b.screen.top + b.screen.bottom - 16) / 2, 0);
+    return std::vector<uint32_t>{};
+  };
+  EXPECT_EQ(shown(107), picture(strip, 16, 0, 0xD6D3CE));
+  EXPECT_EQ(shown(108), picture(strip, 14 * 16, 0, 0xD6D3CE));
+  // Greyed: an outline of white and shadow on the grey.
+  const auto greyed = shown(106);
+  EXPECT_TRUE(std::all_of(greyed.begin(), greyed.end(), [](uint32_t c) { return c == 0xD6D3CE || c == 0xFFFFFF || c == 0x808080; }));
+  EXPECT_GT(std::count(greyed.begin(), greyed.end(), 0x808080u), 20);
   EXPECT_FALSE(SendMessageW(bar, TB_ISBUTTONENABLED, 106, 0));
   host.script({[&] { host.tapAt(automation::menuBarButtonById(106)); }});
   pump();
   EXPECT_TRUE(record.commands.empty());
   EXPECT_TRUE(SendMessageW(bar, TB_ENABLEBUTTON, 106, 1));
   pump();
+  EXPECT_EQ(shown(106), picture(strip, 0, 0, 0xD6D3CE));
   const pk::Surface enabled = pk::device().screen;
   host.script({[&] { host.tapAt(automation::menuBarButtonById(106)); }});
   pump();
   EXPECT_EQ(record.commands, std::vector<int>{106});
   EXPECT_EQ(pk::device().screen.pixels, enabled.pixels) << "the button looks pressed after it was let go";
-  // Released off the button: no command.
-  POINT p = *automation::menuBarButtonById(106);
-  host.script({[&] {
-    host.events.push_back({Kind::StylusDown, p.x, p.y});
-    host.events.push_back({Kind::StylusUp, p.x, 150});
-  }});
-  pump();
+  // Held, a button's tip shows in a box above the bar, kept on the screen; released off the button: no command.
+  const size_t dcs = automation::liveDeviceContexts();
+  const int left = pk::chrome::menuBarButtons(bar)[3].screen.left, barTop = 320 - pk::wm::kMenuBarHeight;
+  auto hold = [&](int command, std::function<void()> check) {
+    POINT p = *automation::menuBarButtonById(command);
+    host.script({[&] { host.events.push_back({Kind::StylusDown, p.x, p.y}); }, [] {},
+                 [&] { check(), host.events.push_back({Kind::StylusUp, p.x, 150}); }});
+    pump();
+  };
+  hold(106, [&] {
+    const RECT b = pk::chrome::menuBarButtons(bar)[3].screen;  // held, it looks pressed in
+    EXPECT_EQ(std::pair(pixel(b.left, b.top), pixel(b.left + 1, b.top + 1)), std::pair(0x808080u, 0xCECECEu));
+    EXPECT_EQ(picture(pk::device().screen, (b.left + b.right) / 2 - 7, (b.top + b.bottom) / 2 - 7, 0), picture(strip, 0, 0, 0xCECECE));
+    for (int y = barTop - 19; y < barTop - 1; ++y)  // a line of text and its margins
+      EXPECT_EQ(pixel(left, y), y == barTop - 19 || y == barTop - 2 ? 0x00A000u : 0u) << y;
+    EXPECT_EQ(std::tuple(pixel(left + 1, barTop - 4), pixel(left + 60, barTop - 4), pixel(left + 61, barTop - 4)),
+              std::tuple(0xFFFFE1u, 0u, 0x00A000u));
+  });
+  hold(107, [&] { EXPECT_EQ(std::pair(pixel(0, barTop - 4), pixel(1, barTop - 4)), std::pair(0u, 0xFFFFE1u)); });
+  hold(108, [&] {  // past the list of tips: none
+    for (int x = 0; x < 240; ++x) ASSERT_EQ(pixel(x, barTop - 4), 0x00A000u) << x;
+  });
   EXPECT_EQ(record.commands.size(), 1u);
+  EXPECT_EQ(pixel(left, barTop - 3), 0x00A000u);
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
+  DeleteObject(bitmap);
 }
 
 TEST_F(Chrome, EndDialogValueIsReturnedAndTheOwnerRepaints) {
@@ -120,6 +169,12 @@ TEST_F(Chrome, EndDialogValueIsReturnedAndTheOwnerRepaints) {
     dialog = GetActiveWindow();
     EXPECT_FALSE(pk::wm::isEnabled(main));
     EXPECT_EQ(pixel(120, 150), 0xFFFFFFu);  // the dialog's white ground
+    // The state dump lists the numbered controls: not the picture numbered -1 nor one numbered 0xFFFF.
+    for (intptr_t id : {0xFFFF, 1})
+      CreateWindowExW(0, u"STATIC", u"", WS_CHILD, 0, 0, 1, 1, dialog, reinterpret_cast<HMENU>(id), nullptr, nullptr);
+    const std::string dump = automation::dump();
+    EXPECT_EQ(dump.rfind("active \"Controls\"\ncontrol 2001 ", 0), 0u);
+    EXPECT_NE(dump.find("\"Default\"\ncontrol 1 \"\"\ngdi "), std::string::npos) << dump;
     host.tapAt(automation::dialogControl(u"Push"));
   }});
   EXPECT_EQ(run(), 42);
@@ -262,7 +317,7 @@ TEST_F(Chrome, MessageBoxAnswersByKeysAndTaps) {
 TEST_F(Chrome, KeyboardKeyRaisesThePanelAndTellsTheProgram) {
   const size_t dcs = automation::liveDeviceContexts();
   const int keyX = 240 - 10, keyY = 320 - 13;
-  const uint32_t underPanel = pixel(100, 320 - 26 - 40);
+  const uint32_t underPanel = pixel(0, 320 - 26 - 40);
   host.script({[&] { host.tap(keyX, keyY); }});
   pump();
   ASSERT_EQ(record.panelUpAtChange, std::vector<bool>{true});
@@ -272,12 +327,12 @@ TEST_F(Chrome, KeyboardKeyRaisesThePanelAndTellsTheProgram) {
   // The program keeps the height it had: the visible desktop lost what the panel took.
   EXPECT_EQ(sip.rcVisibleDesktop.bottom, sip.rcSipRect.top);
   EXPECT_EQ(sip.rcSipRect.bottom, 320 - 26);
-  EXPECT_NE(pixel(100, 320 - 26 - 40), underPanel);
+  EXPECT_NE(pixel(0, 320 - 26 - 40), underPanel);
   // A second tap lowers it; the screen under it comes back.
   host.script({[&] { host.tap(keyX, keyY); }});
   pump();
   EXPECT_EQ(record.panelUpAtChange, (std::vector<bool>{true, false}));
-  EXPECT_EQ(pixel(100, 320 - 26 - 40), underPanel);
+  EXPECT_EQ(pixel(0, 320 - 26 - 40), underPanel);
   // A program that forces it down at once is told twice and leaves no panel behind.
   record.panelUpAtChange.clear();
   record.forceDownOnChange = true;
@@ -286,15 +341,20 @@ TEST_F(Chrome, KeyboardKeyRaisesThePanelAndTellsTheProgram) {
   EXPECT_EQ(record.panelUpAtChange, (std::vector<bool>{true, false}));
   ASSERT_TRUE(SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0));
   EXPECT_FALSE(sip.fdwFlags & SIPF_ON);
-  EXPECT_EQ(pixel(100, 320 - 26 - 40), underPanel);
+  EXPECT_EQ(pixel(0, 320 - 26 - 40), underPanel);
   // The program may ask for it itself; painting the panel left no DC behind.
   record.forceDownOnChange = false;
   EXPECT_TRUE(SHSipPreference(main, SIP_UP));
   pump();
-  EXPECT_NE(pixel(100, 320 - 26 - 40), underPanel);
+  EXPECT_NE(pixel(0, 320 - 26 - 40), underPanel);
   EXPECT_TRUE(SHSipPreference(main, SIP_DOWN));
   pump();
   EXPECT_EQ(automation::liveDeviceContexts(), dcs);
+  // A raised panel goes with the windows when the window system is reset.
+  EXPECT_TRUE(SHSipPreference(main, SIP_UP));
+  pk::wm::resetWindowSystem();
+  ASSERT_TRUE(SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0));
+  EXPECT_FALSE(sip.fdwFlags & SIPF_ON);
 }
 
 TEST_F(Chrome, TheClockShowsTheHostsTime) {
@@ -311,14 +371,30 @@ TEST_F(Chrome, TheClockShowsTheHostsTime) {
   auto noon = strip();
   Clocked clocked;
   pk::device().host = &clocked;
-  clocked.minutes = 13 * 60 + 47;
-  clocked.events.push_back({Kind::ClockChanged, 0, 0});
-  pump();
-  auto later = strip();
+  auto at = [&](int minutes) {
+    clocked.minutes = minutes;
+    clocked.events.push_back({Kind::ClockChanged, 0, 0});
+    pump();
+    return strip();
+  };
+  const auto later = at(13 * 60 + 47);
   EXPECT_NE(later, noon);
-  clocked.minutes = 12 * 60;
-  clocked.events.push_back({Kind::ClockChanged, 0, 0});
-  pump();
+  // Twelve hours: 1:47 by day and by night, not 12:47; midnight is 12:00, a whole day later too.
+  EXPECT_EQ(at(60 + 47), later);
+  EXPECT_NE(at(12 * 60 + 47), later);
+  EXPECT_EQ(at(0), noon);
+  EXPECT_EQ(at(-1440 * 3 + 12 * 60), noon);
+  auto inkLeft = [](const std::vector<uint32_t>& px) {
+    int left = 90;
+    for (size_t i = 0; i < px.size(); ++i)
+      if (px[i] == 0xFFFFFF) left = std::min(left, int(i % 90));
+    return left;
+  };
+  EXPECT_LT(inkLeft(at(12 * 60 + 47)), inkLeft(later) - 3);  // a digit more
+  // With no host to ask, the clock shows noon.
+  pk::device().host = nullptr;
+  InvalidateRect(pk::chrome::navigationBar(), nullptr, FALSE);
+  UpdateWindow(pk::chrome::navigationBar());
   EXPECT_EQ(strip(), noon);
   pk::device().host = &host;
 }
@@ -376,6 +452,32 @@ TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
   pk::wm::enableWindow(main, true);
   EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyMenu), ctrl('N'); }), std::vector<int>{});
   EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyEscape), ctrl('N'); }), std::vector<int>{101});
+}
+
+// The keys walk an open menu: the arrows pass over separators and wrap, Left and Right
+// change menus lighting the first item; none of the keys reach the program.
+TEST_F(Accelerators, TheKeysWalkAnOpenMenu) {
+  const size_t dcs = automation::liveDeviceContexts();
+  EnableMenuItem(reinterpret_cast<HMENU>(SendMessageW(record.menuBar, SHCMBM_GETSUBMENU, 0, 112)), 102, MF_ENABLED);
+  using Lit = std::vector<std::u16string>;
+  std::vector<Lit> seen;
+  auto look = [&](Kind k) {
+    return [&, k] {
+      seen.emplace_back();
+      for (const auto& [label, r] : pk::chrome::openPopupItems())
+        if (pixel(r.left + 3, (r.top + r.bottom) / 2) == 0x002884) seen.back().push_back(label);
+      host.key(k);
+    };
+  };
+  auto tapGame = [&] { host.tapAt(automation::menuBarButton(u"Game")); };
+  host.script({tapGame, look(Kind::KeyUp), look(Kind::KeyDown), look(Kind::KeyUp), look(Kind::KeyUp), look(Kind::KeyRight),
+               look(Kind::KeyDown), look(Kind::KeyLeft), look(Kind::KeyLeft), look(Kind::KeyEnter), tapGame,
+               look(Kind::KeyDown), look(Kind::KeyEscape)});
+  EXPECT_EQ(commandsAfter([] {}), std::vector<int>{107});
+  EXPECT_EQ(keysDispatched, 0);
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
+  EXPECT_EQ(seen, (std::vector<Lit>{{}, {u"Options..."}, {u"New Game"}, {u"Options..."}, {u"End Game"}, {u"Statistics..."},
+                                    {u"About"}, {u"New Game"}, {u"Statistics..."}, {}, {u"New Game"}}));
 }
 
 }  // namespace
