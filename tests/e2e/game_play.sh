@@ -39,12 +39,12 @@ run endyes <<EOF
 start
 menu "Game" "End Game"
 click "Yes"
-ok
+click "New Game"
 dump
 EOF
-expect "Yes ends the game" test "$(field game_in_progress)" = 0
-expect "a score dialog reports it" grep -qE '^dialog "(Your|High) Score" -> 0$' "$LOG"
+expect "a score dialog reports the ended game" grep -qE '^dialog "(Your|High) Score" -> [1-9]' "$LOG"
 expect "the game is counted" test "$(field games0)" = 1
+expect "its New Game deals the next one" eval '[ "$(field game_in_progress)" = 1 ] && [ "$(field moves)" = 0 ]'
 
 # --- Closing keeps the file as it is; help, odd messages and commands change nothing.
 cp "$STATE" "$WORK/beforeclose.dat"

@@ -71,7 +71,7 @@ TEST_F(StateFile, WithoutAFileTheDefaultsHoldAndNothingIsCreated) {
   loadStateFile();
   const int32_t* words = reinterpret_cast<const int32_t*>(&options);
   EXPECT_EQ(std::vector<int32_t>(words, words + 14), (std::vector<int32_t>{1, 1, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(playStatus.scoreSlotCount, 1u);
+  EXPECT_EQ(std::pair(playStatus.scoreSlotCount, playStatus.guestGame), std::pair(1u, 0));
   EXPECT_EQ(statistics.styles[0].gamesPlayed, 0u);
   EXPECT_FALSE(std::filesystem::exists(stateFile()));
   writeFile("");
@@ -158,6 +158,8 @@ TEST_F(StateFile, AGameBeyondTheLimitsLoadsAsNoGameAndTheRestStillCounts) {
       {"occupied without colour", {{cell(2, 2, 0), -1}, {cell(2, 2, 3), 1}}},
       {"colour without occupied", {{lastCell, 0}}},
       {"bubble outside the area", {{cell(21, 21, 0), 2}, {cell(21, 21, 3), 1}}},
+      {"bubble just right of the area", {{cell(gameState.cols, 0, 0), 2}, {cell(gameState.cols, 0, 3), 1}}},
+      {"bubble just below the area", {{cell(0, gameState.rows, 0), 2}, {cell(0, gameState.rows, 3), 1}}},
       {"incoming entry 7", {{kGameAt + (14 + 22 * 3 + 21) * 4, 7}}},
       {"incoming column with a hole", {{kGameAt + 14 * 4, -1}, {kGameAt + 15 * 4, 2}}},
       {"counts for stats 2", {{kGameAt + 565 * 4, 2}}},
@@ -177,6 +179,15 @@ TEST_F(StateFile, AGameBeyondTheLimitsLoadsAsNoGameAndTheRestStillCounts) {
     EXPECT_EQ(statistics.styles[2].highScore, 3400u);
     EXPECT_EQ(options.decimalAverages, 1);
   }
+  // A board that cannot be drawn, saved between games, keeps none of its bubbles.
+  std::string idle = saved;
+  const int32_t noGame = 0, tooWide = 23;
+  std::memcpy(idle.data() + kStatusAt + offsetof(PlayStatus, gameInProgress), &noGame, 4);
+  std::memcpy(idle.data() + kGameAt, &tooWide, 4);
+  writeFile(idle);
+  restart();
+  EXPECT_EQ(std::pair(gameState.cols, gameState.rows), std::pair(0, 0));
+  EXPECT_TRUE(std::all_of(std::begin(board.cells), std::end(board.cells), [](const Cell& c) { return !c.occupied; }));
   // Options out of range fall back; statistics load as they are.
   playSomeGame(STYLE_STANDARD);
   options.gameStyle = 9;
