@@ -1,0 +1,387 @@
+// The dialog controls as a player sees them: what each draws in its states, what it
+// answers and tells its parent; the layout of dialogs and message boxes.
+#include <array>
+
+#include <pocket/resource_format.h>
+
+#include "chrome/look.h"
+#include "controls/controls.h"
+#include "gdi/gdi.h"
+#include "pocket_fixture.h"
+
+inline bool operator==(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+namespace {
+
+using Kind = pk::InputEvent::Kind;
+using pk::wm::screenRect;
+constexpr uint32_t kBlack = 0, kWhite = 0xFFFFFF, kGrey = 0xCECECE, kShadow = 0x808080, kBlue = 0x002884;
+
+struct Note {
+  int id, code;
+  HWND from;
+  bool operator==(const Note&) const = default;
+};
+std::vector<Note> notes;
+std::function<INT_PTR(HWND, UINT, WPARAM, LPARAM)> behaviour;
+
+LRESULT CALLBACK paneProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_COMMAND) return notes.push_back({LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l)}), 0;
+  return DefWindowProcW(h, m, w, l);
+}
+INT_PTR CALLBACK dialogProc(HWND h, UINT m, WPARAM w, LPARAM l) { return behaviour(h, m, w, l); }
+
+class Controls : public test::Shell {
+ protected:
+  HWND pane = nullptr;
+  void SetUp() override {
+    Shell::SetUp();
+    notes.clear();
+    pk::chrome::registerControlClasses();
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = paneProc;
+    wc.lpszClassName = u"ControlsPane";
+    RegisterClassW(&wc);
+    pane = CreateWindowExW(0, u"ControlsPane", u"", WS_CHILD | WS_VISIBLE, 0, 0, 240, 268, main, nullptr, nullptr, nullptr);
+  }
+  HWND make(LPCWSTR cls, LPCWSTR text, DWORD style, int id, RECT r) {
+    return CreateWindowExW(0, cls, text, style | WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
+                           r.bottom - r.top, pane, reinterpret_cast<HMENU>(intptr_t(id)), test::testInstance(), nullptr);
+  }
+  // Each step runs on the screen drawn after the one before.
+  void play(std::vector<std::function<void()>> steps) {
+    host.script(std::move(steps));
+    pump();
+  }
+  void stylus(Kind k, POINT p) { host.events.push_back({k, int(p.x), int(p.y)}); }
+  int count(RECT r, uint32_t ink) const {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) n += pixel(x, y) == ink;
+    return n;
+  }
+  // The bounding box of the pixels of `ink` in `r`.
+  RECT inkBox(RECT r, uint32_t ink) const {
+    RECT b{r.right, r.bottom, r.left, r.top};
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x)
+        if (pixel(x, y) == ink) b = {std::min<int>(b.left, x), std::min<int>(b.top, y), std::max<int>(b.right, x + 1), std::max<int>(b.bottom, y + 1)};
+    return b;
+  }
+};
+
+RECT inner(RECT r, int by = 2) { return {r.left + by, r.top + by, r.right - by, r.bottom - by}; }
+
+TEST_F(Controls, ButtonsShowPressCheckAndDefaultAndNotifyOnReleaseInside) {
+  HWND push = make(u"BUTTON", u"Push", BS_PUSHBUTTON, 11, {10, 10, 70, 30});
+  HWND def = make(u"BUTTON", u"Go", BS_DEFPUSHBUTTON, 12, {80, 10, 140, 30});
+  HWND box = make(u"BUTTON", u"Sound", BS_AUTOCHECKBOX, 13, {10, 40, 110, 56});
+  HWND plain = make(u"BUTTON", u"Plain", 2, 14, {120, 40, 220, 56});
+  RECT p = screenRect(push), d = screenRect(def), b = screenRect(box), q = screenRect(plain);
+  const int my = (p.top + p.bottom) / 2, top = b.top + 1;  // the 13-pixel box is centred in 16
+  auto looksPressed = [&](bool pressed) {
+    EXPECT_EQ(pixel(p.left, my), kBlack);
+    EXPECT_EQ(pixel(p.left + 1, my), pressed ? kBlack : kGrey);
+    EXPECT_EQ(count(inner(p), kWhite) > 0, pressed);  // the label inverts
+    EXPECT_EQ(count(inner(p), kBlack) > 0, true);
+  };
+  auto marked = [&](RECT r, bool on) {
+    EXPECT_EQ(pixel(r.left, top + 6), kBlack);
+    EXPECT_EQ(pixel(r.left + 3, top + 6), on ? kBlack : kWhite);
+    EXPECT_EQ(pixel(r.left + 8, top + 5), on ? kBlack : kWhite);
+    EXPECT_EQ(pixel(r.left + 8, top + 8), kWhite);
+    EXPECT_GT(count({r.left + 17, r.top, r.right, r.bottom}, kBlack), 0);  // the label right of the box
+  };
+  const POINT outside{p.right + 4, my};
+  play({[&] {
+          looksPressed(false);
+          EXPECT_EQ(pixel(d.left + 1, my), kBlack);  // the default's frame is two pixels thick
+          EXPECT_EQ(pixel(d.left + 2, my), kGrey);
+          marked(b, false);
+          stylus(Kind::StylusDown, pk::chrome::centre(p));
+        },
+        [&] {
+          looksPressed(true);
+          stylus(Kind::StylusMove, outside);
+        },
+        [&] {
+          looksPressed(false);
+          stylus(Kind::StylusMove, pk::chrome::centre(p));
+        },
+        [&] {
+          looksPressed(true);
+          stylus(Kind::StylusUp, outside);
+        },
+        [&] {
+          looksPressed(false);
+          EXPECT_TRUE(notes.empty());
+          host.tap(pk::chrome::centre(p).x, my);
+          stylus(Kind::StylusDown, pk::chrome::centre(b));
+        },
+        [&] {
+          EXPECT_EQ(pixel(b.left + 2, top + 10), kGrey);  // the box greys while held
+          stylus(Kind::StylusUp, pk::chrome::centre(b));
+          host.tap(pk::chrome::centre(q).x, pk::chrome::centre(q).y);
+        },
+        [&] {
+          EXPECT_EQ(pixel(b.left + 2, top + 10), kWhite);
+          marked(b, true);
+          marked(q, false);  // a plain check box only tells its parent
+          EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+          EXPECT_EQ(SendMessageW(plain, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+          SendMessageW(plain, BM_SETCHECK, BST_CHECKED, 0);
+          SendMessageW(box, BM_SETCHECK, BST_UNCHECKED, 0);
+          pk::wm::enableWindow(push, false);
+          pk::wm::enableWindow(box, false);
+        }});
+  play({[&] {
+          marked(q, true);
+          EXPECT_EQ(SendMessageW(plain, BM_GETCHECK, 0, 0), BST_CHECKED);
+          EXPECT_EQ(pixel(b.left, top + 6), kShadow);
+          EXPECT_EQ(pixel(b.left + 3, top + 6), kWhite);
+          EXPECT_EQ(count(inner(p), kBlack), 0);  // a disabled label is grey
+          EXPECT_GT(count(inner(p), kShadow), 0);
+          host.tap(pk::chrome::centre(p).x, my);
+        }});
+  EXPECT_EQ(notes, (std::vector<Note>{{11, BN_CLICKED, push}, {13, BN_CLICKED, box}, {14, BN_CLICKED, plain}}));
+}
+
+TEST_F(Controls, StaticsAlignWrapGreyAndFitTheirPicture) {
+  HWND left = make(u"STATIC", u"Hi", SS_LEFT, 21, {10, 10, 110, 24});
+  make(u"STATIC", u"Hi", SS_CENTER, 22, {10, 30, 110, 44});
+  make(u"STATIC", u"Hi", SS_RIGHT, 23, {10, 50, 110, 64});
+  make(u"STATIC", u"one two three four", SS_LEFT, 24, {120, 10, 150, 80});
+  HWND pic = make(u"STATIC", u"BMP_TRUE", SS_BITMAP, 25, {10, 90, 50, 120});
+  HWND none = make(u"STATIC", u"NO_SUCH", SS_BITMAP, 26, {60, 90, 100, 120});
+  auto at = [&](int id) { return screenRect(GetDlgItem(pane, id)); };
+  HBITMAP bmp = LoadBitmapW(test::testInstance(), u"BMP_TRUE");
+  const pk::Surface& s = *pk::gdi::bitmapSurface(bmp);
+  play({[&] {
+          RECT l = inkBox(at(21), kBlack), c = inkBox(at(22), kBlack), r = inkBox(at(23), kBlack);
+          EXPECT_LE(l.left - at(21).left, 1);
+          EXPECT_LE(std::abs((c.left - at(22).left) - (at(22).right - c.right)), 2);
+          EXPECT_LE(at(23).right - r.right, 1);
+          // Four words in a narrow static take more than two lines.
+          RECT w = inkBox(at(24), kBlack);
+          EXPECT_GT(w.bottom - w.top, 2 * pk::chrome::dialogBaseUnits().cy);
+          // A picture takes the size of its bitmap; a missing one leaves the control white.
+          RECT pr = screenRect(pic);
+          ASSERT_EQ(pr, (RECT{pr.left, pr.top, pr.left + s.width, pr.top + s.height}));
+          for (int y = 0; y < s.height; ++y)
+            for (int x = 0; x < s.width; ++x) EXPECT_EQ(pixel(pr.left + x, pr.top + y), s.row(y)[x] & 0xFFFFFF);
+          EXPECT_EQ(count(screenRect(none), kWhite), 40 * 30);
+          EXPECT_EQ(pk::chrome::controlKind(pic), pk::chrome::ControlKind::Picture);
+          EXPECT_EQ(pk::chrome::controlKind(left), pk::chrome::ControlKind::Static);
+          pk::wm::enableWindow(left, false);
+          EXPECT_TRUE(SetDlgItemTextW(pane, 22, u"Hi there"));
+        }});
+  play({[&] {
+          EXPECT_EQ(count(at(21), kBlack), 0);
+          EXPECT_GT(count(at(21), kShadow), 0);
+          WCHAR text[16];
+          EXPECT_EQ(GetDlgItemTextW(pane, 22, text, 16), 8u);
+          EXPECT_GT(count(at(22), kBlack), count(at(23), kBlack) * 2);
+        }});
+  DeleteObject(bmp);
+}
+
+TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
+  HWND combo = make(u"COMBOBOX", u"", CBS_DROPDOWNLIST, 31, {10, 10, 110, 90});
+  HWND low = make(u"COMBOBOX", u"", CBS_DROPDOWNLIST, 32, {10, 240, 110, 300});
+  auto send = [&](UINT m, WPARAM w, const void* l = nullptr, HWND to = nullptr) {
+    return SendMessageW(to ? to : combo, m, w, reinterpret_cast<LPARAM>(l));
+  };
+  for (int i = 0; i < 3; ++i) {
+    const char16_t* item = std::array{u"Alpha", u"Beta", u"Gamma"}[size_t(i)];
+    EXPECT_EQ(send(CB_ADDSTRING, 0, item), i);
+    send(CB_ADDSTRING, 0, item, low);
+  }
+  EXPECT_EQ(send(CB_ADDSTRING, 0), CB_ERR);
+  EXPECT_EQ(send(CB_GETCOUNT, 0), 3);
+  WCHAR text[8] = u"xxxxxxx";
+  EXPECT_EQ(send(CB_GETLBTEXT, 2, text), 5);
+  EXPECT_EQ(std::u16string(text), u"Gamma");
+  EXPECT_EQ(send(CB_GETLBTEXT, 3, text), CB_ERR);
+  EXPECT_EQ(send(CB_GETCURSEL, 0), CB_ERR);
+  EXPECT_EQ(send(WM_GETTEXTLENGTH, 0), 0);
+  EXPECT_EQ(send(CB_SETCURSEL, 1), 1);
+  EXPECT_EQ(send(WM_GETTEXTLENGTH, 0), 4);
+  RECT c = screenRect(combo), l = screenRect(low);
+  const int cx = c.right - 7, cy = c.top + (c.bottom - c.top - 3) / 2;
+  auto arrow = [&](bool open) {
+    EXPECT_EQ(pixel(c.right - 2, c.top + 2), open ? kBlack : kGrey);
+    EXPECT_EQ(pixel(cx, cy + 3), open ? kWhite : kBlack);  // the point of the triangle
+    EXPECT_EQ(pixel(cx - 3, cy), open ? kWhite : kBlack);
+    EXPECT_EQ(pixel(cx - 3, cy + 1), open ? kBlack : kGrey);
+    EXPECT_EQ(pixel(c.right - 14, c.top + 4), kBlack);
+  };
+  std::vector<RECT> items;
+  auto highlighted = [&](int hot) {
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(pixel(items[i].left, items[i].top), i == hot ? kBlue : kWhite) << i;
+      EXPECT_GT(count(items[i], i == hot ? kWhite : kBlack), 0) << i;
+    }
+  };
+  play({[&] {
+          arrow(false);
+          EXPECT_GT(count({c.left + 3, c.top + 1, c.right - 15, c.bottom - 1}, kBlack), 0);
+          host.tap(c.left + 20, c.top + 4);
+        },
+        [&] {
+          arrow(true);
+          items = pk::chrome::openDropListItems();
+          ASSERT_EQ(items.size(), 3u);
+          const int ih = items[0].bottom - items[0].top;
+          EXPECT_EQ(c.bottom - c.top, ih + 2);  // the box is one item high
+          EXPECT_EQ(items[0], (RECT{c.left + 1, c.bottom + 1, c.right - 1, c.bottom + 1 + ih}));
+          EXPECT_EQ(items[2], (RECT{c.left + 1, c.bottom + 1 + 2 * ih, c.right - 1, c.bottom + 1 + 3 * ih}));
+          highlighted(1);
+          stylus(Kind::StylusDown, pk::chrome::centre(items[2]));
+        },
+        [&] {
+          highlighted(2);
+          stylus(Kind::StylusMove, pk::chrome::centre(items[0]));
+        },
+        [&] {
+          highlighted(0);
+          stylus(Kind::StylusUp, pk::chrome::centre(items[0]));
+        },
+        [&] {
+          arrow(false);
+          EXPECT_TRUE(pk::chrome::openDropListItems().empty());
+          EXPECT_EQ(pk::chrome::controlText(combo), u"Alpha");
+          host.tap(l.left + 20, l.top + 4);
+        },
+        [&] {
+          // No room below: the list opens above the box.
+          items = pk::chrome::openDropListItems();
+          ASSERT_EQ(items.size(), 3u);
+          EXPECT_EQ(items[2].bottom, l.top - 1);
+          host.tap(l.left + 20, l.top + 4);
+        },
+        [&] {
+          EXPECT_TRUE(pk::chrome::openDropListItems().empty());
+          pk::wm::enableWindow(combo, false);
+        }});
+  play({[&] {
+          EXPECT_EQ(pixel(c.left, c.top + 4), kShadow);
+          EXPECT_EQ(count(inner(c, 1), kBlack), count(RECT{c.right - 14, c.top + 1, c.right - 1, c.bottom - 1}, kBlack));
+        }});
+  EXPECT_EQ(notes, (std::vector<Note>{{31, CBN_SELCHANGE, combo}}));
+  EXPECT_EQ(send(CB_GETCURSEL, 0), 0);
+}
+
+std::vector<unsigned char> dialogBytes(std::vector<pk::DialogItem> items) {
+  pk::resfmt::Writer w;
+  w.beginBlock(pk::resfmt::kDialogMagic);
+  w.u32(0x80C80000);
+  w.u32(0);
+  for (int v : {0, 0, 100, 50, 8}) w.u16(uint16_t(v));
+  w.text(u"Box");
+  w.text(u"Tahoma");
+  w.u16(uint32_t(items.size()));
+  for (const auto& i : items) {
+    w.u32(i.style);
+    w.u32(uint32_t(i.id));
+    for (int v : {i.x, i.y, i.cx, i.cy}) w.u16(uint16_t(int16_t(v)));
+    w.text(i.className);
+    w.text(i.text);
+  }
+  w.endBlock();
+  return w.bytes;
+}
+
+TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
+  auto bytes = dialogBytes({{u"", 41, u"STATIC", WS_VISIBLE, 0, 0, 100, 50},
+                            {u"", 42, u"STATIC", WS_VISIBLE, -4, -8, 8, 8},
+                            {u"Go", 43, u"BUTTON", WS_VISIBLE | BS_DEFPUSHBUTTON, 10, 30, 40, 14}});
+  auto run = [&](const std::vector<unsigned char>& b) {
+    return DialogBoxIndirectParamW(test::testInstance(), reinterpret_cast<LPCDLGTEMPLATEW>(b.data()), main, dialogProc, 0);
+  };
+  bool full = false, disable = false;
+  behaviour = [&](HWND h, UINT m, WPARAM w, LPARAM) -> INT_PTR {
+    if (m == WM_INITDIALOG) {
+      SHINITDLGINFO info{full ? DWORD(SHIDIM_FLAGS) : 0, h, SHIDIF_SIZEDLGFULLSCREEN};
+      EXPECT_EQ(SHInitDialog(&info), TRUE);
+      if (disable) pk::wm::enableWindow(GetDlgItem(h, 43), false);
+    }
+    return m == WM_COMMAND ? EndDialog(h, LOWORD(w)) : FALSE;
+  };
+  const SIZE base = pk::chrome::dialogBaseUnits();
+  host.script({[&] {
+    HWND dlg = GetActiveWindow();
+    RECT d = screenRect(dlg), f = screenRect(GetDlgItem(dlg, 41)), n = screenRect(GetDlgItem(dlg, 42));
+    EXPECT_EQ(f, (RECT{d.left + 1, d.top + 18, d.right - 1, d.bottom - 1}));
+    EXPECT_EQ(n.left, f.left - base.cx);  // four units left of the content is one average character
+    EXPECT_EQ(n.top, f.top - base.cy);
+    EXPECT_LE(std::abs(d.left - (240 - d.right)), 1);
+    EXPECT_EQ(pixel(d.left + 2, d.top + 2), kBlue);
+    EXPECT_GT(count({d.left + 1, d.top + 1, d.right - 1, d.top + 18}, kWhite), 0);  // the title
+    host.key(Kind::KeyEnter);
+  }});
+  EXPECT_EQ(run(bytes), 43);
+  full = true;
+  disable = true;
+  host.script({[&] {
+    HWND dlg = GetActiveWindow();
+    RECT d = screenRect(dlg), f = screenRect(GetDlgItem(dlg, 41));
+    EXPECT_EQ(d, (RECT{0, 26, 240, 320}));
+    EXPECT_EQ(f.left, 0);
+    EXPECT_EQ(f.top, 26 + 24);  // under the title line
+    EXPECT_EQ(pixel(120, 26 + 23), kBlack);
+    EXPECT_GT(count({0, 26, 120, 26 + 23}, 0x00009C), 0);
+    host.key(Kind::KeyEnter);  // with the default disabled, Enter is an OK
+  }});
+  EXPECT_EQ(run(bytes), IDOK);
+  // Templates that cannot be run leave the owner as it was.
+  std::vector<unsigned char> cut = bytes;
+  cut[4] = 8;
+  EXPECT_EQ(run(dialogBytes({{u"", 44, u"LISTVIEW", WS_VISIBLE, 0, 0, 10, 10}})), -1);
+  EXPECT_EQ(run(cut), -1);
+  EXPECT_EQ(DialogBoxIndirectParamW(nullptr, nullptr, main, dialogProc, 0), -1);
+  EXPECT_TRUE(pk::wm::isEnabled(main));
+  EXPECT_EQ(GetActiveWindow(), main);
+  EXPECT_FALSE(EndDialog(main, 1));
+  WCHAR text[4] = u"abc";
+  EXPECT_EQ(GetDlgItemTextW(main, 99, text, 4), 0u);
+  EXPECT_EQ(text[0], 0);
+  EXPECT_FALSE(SetDlgItemTextW(main, 99, u"x"));
+  EXPECT_EQ(SendDlgItemMessageW(main, 99, CB_GETCOUNT, 0, 0), 0);
+}
+
+TEST_F(Controls, MessageBoxPlacesItsIconTextAndDefaultButton) {
+  const int line = pk::chrome::dialogBaseUnits().cy;
+  auto check = [&](UINT type, const char16_t* message, int lines) {
+    host.script({[&] {
+      HWND box = GetActiveWindow();
+      RECT r = screenRect(box);
+      const bool icon = type & MB_ICONQUESTION, yesNo = type & MB_YESNO;
+      RECT a = screenRect(GetDlgItem(box, yesNo ? IDYES : IDOK)), b = screenRect(GetDlgItem(box, yesNo ? IDNO : IDOK));
+      EXPECT_EQ(r.right - r.left, 224);
+      EXPECT_EQ(r.left, 8);
+      EXPECT_EQ(a.top - r.top, 20 + 10 + std::max(lines * line, icon ? 32 : 0) + 12) << std::hex << type;
+      EXPECT_EQ(r.bottom - a.bottom, 10);
+      EXPECT_EQ(a.left - r.left, r.right - b.right);  // the buttons are centred
+      const int my = (a.top + a.bottom) / 2;
+      EXPECT_EQ(pixel(a.left + 1, my), type & MB_DEFBUTTON2 ? kGrey : kBlack);
+      EXPECT_EQ(pixel(b.left + 1, my), !yesNo || type & MB_DEFBUTTON2 ? kBlack : kGrey);
+      RECT iconBox{r.left + 10, r.top + 30, r.left + 42, r.top + 62};
+      EXPECT_EQ(count(iconBox, 0x0040C8) > 400, icon);
+      if (icon) {
+        EXPECT_GT(count({r.left + 18, r.top + 36, r.left + 34, r.top + 56}, kWhite), 10);  // the question mark
+      }
+      RECT textRows{r.left + (icon ? 43 : 1), r.top + 30, r.right - 1, r.top + 30 + lines * line};
+      EXPECT_EQ(inkBox(textRows, kBlack).left, r.left + (icon ? 52 : 10));
+      EXPECT_GT(count({r.left + 1, r.top + 1, r.right - 1, r.top + 20}, kWhite), 0);  // the caption
+      host.key(Kind::KeyEscape);
+    }});
+    MessageBoxW(main, message, u"Title", type);
+  };
+  check(MB_YESNO | MB_ICONQUESTION, u"Keep?", 1);
+  check(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, u"One\nTwo\nThree\nFour", 4);
+  check(MB_OK, u"One\nTwo", 2);
+}
+
+}  // namespace
