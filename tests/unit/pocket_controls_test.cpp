@@ -345,7 +345,7 @@ TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
   EXPECT_EQ(GetActiveWindow(), main);
   EXPECT_FALSE(EndDialog(main, 1));
   WCHAR text[4] = u"abc";
-  EXPECT_EQ(GetDlgItemTextW(main, 99, text, 4), 0u);
+  EXPECT_EQ(GetDlgItemTextW(main, 99, text, 1), 0u);
   EXPECT_EQ(text[0], 0);
   EXPECT_FALSE(SetDlgItemTextW(main, 99, u"x"));
   EXPECT_EQ(SendDlgItemMessageW(main, 99, CB_GETCOUNT, 0, 0), 0);
@@ -360,6 +360,7 @@ TEST_F(Controls, MessageBoxPlacesItsIconTextAndDefaultButton) {
       const bool icon = type & MB_ICONQUESTION, yesNo = type & MB_YESNO;
       RECT a = screenRect(GetDlgItem(box, yesNo ? IDYES : IDOK)), b = screenRect(GetDlgItem(box, yesNo ? IDNO : IDOK));
       EXPECT_EQ(r.right - r.left, 224);
+      EXPECT_EQ(SendMessageW(box, WM_GETTEXTLENGTH, 0, 0), 5);  // "Title"
       EXPECT_EQ(r.left, 8);
       EXPECT_EQ(a.top - r.top, 20 + 10 + std::max(lines * line, icon ? 32 : 0) + 12) << std::hex << type;
       EXPECT_EQ(r.bottom - a.bottom, 10);
