@@ -1,9 +1,11 @@
 // The dialog controls as a player sees them: what each draws in its states, what it
 // answers and tells its parent; the layout of dialogs and message boxes.
 #include <array>
+#include <optional>
 
 #include <pocket/resource_format.h>
 
+#include "canvas.h"
 #include "chrome/look.h"
 #include "controls/controls.h"
 #include "gdi/gdi.h"
@@ -16,6 +18,7 @@ inline bool operator==(const RECT& a, const RECT& b) {
 namespace {
 
 using Kind = pk::InputEvent::Kind;
+using pk::chrome::centre;
 using pk::wm::screenRect;
 constexpr uint32_t kBlack = 0, kWhite = 0xFFFFFF, kGrey = 0xCECECE, kShadow = 0x808080, kBlue = 0x002884;
 
@@ -33,9 +36,12 @@ LRESULT CALLBACK paneProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 }
 INT_PTR CALLBACK dialogProc(HWND h, UINT m, WPARAM w, LPARAM l) { return behaviour(h, m, w, l); }
 
+RECT inner(RECT r, int by = 2) { return {r.left + by, r.top + by, r.right - by, r.bottom - by}; }
+
 class Controls : public test::Shell {
  protected:
   HWND pane = nullptr;
+  size_t objects = 0, dcs = 0;
   void SetUp() override {
     Shell::SetUp();
     notes.clear();
@@ -45,12 +51,20 @@ class Controls : public test::Shell {
     wc.lpszClassName = u"ControlsPane";
     RegisterClassW(&wc);
     pane = CreateWindowExW(0, u"ControlsPane", u"", WS_CHILD | WS_VISIBLE, 0, 0, 240, 268, main, nullptr, nullptr, nullptr);
+    objects = pk::automation::liveGdiObjects();
+    dcs = pk::automation::liveDeviceContexts();
+  }
+  // Drawing the controls gives back every object and DC it takes.
+  void TearDown() override {
+    EXPECT_EQ(pk::automation::liveGdiObjects(), objects);
+    EXPECT_EQ(pk::automation::liveDeviceContexts(), dcs);
+    Shell::TearDown();
   }
   HWND make(LPCWSTR cls, LPCWSTR text, DWORD style, int id, RECT r) {
     return CreateWindowExW(0, cls, text, style | WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
                            r.bottom - r.top, pane, reinterpret_cast<HMENU>(intptr_t(id)), test::testInstance(), nullptr);
   }
-  // Each step runs on the screen drawn after the one before.
+  // Each step sees the screen drawn after the input the step before queued.
   void play(std::vector<std::function<void()>> steps) {
     host.script(std::move(steps));
     pump();
@@ -62,7 +76,6 @@ class Controls : public test::Shell {
       for (int x = r.left; x < r.right; ++x) n += pixel(x, y) == ink;
     return n;
   }
-  // The bounding box of the pixels of `ink` in `r`.
   RECT inkBox(RECT r, uint32_t ink) const {
     RECT b{r.right, r.bottom, r.left, r.top};
     for (int y = r.top; y < r.bottom; ++y)
@@ -70,9 +83,23 @@ class Controls : public test::Shell {
         if (pixel(x, y) == ink) b = {std::min<int>(b.left, x), std::min<int>(b.top, y), std::max<int>(b.right, x + 1), std::max<int>(b.bottom, y + 1)};
     return b;
   }
+  // The ink in `area` is the size of `s` drawn alone in that Tahoma, and where given,
+  // its pen started at x (and its line's top at y).
+  void showsText(RECT area, uint32_t ink, const std::u16string& s, std::optional<int> x, std::optional<int> y = {},
+                 bool bold = false, int points = 8) const {
+    test::Canvas c(200, 40);
+    {
+      pk::chrome::ScopedFont font(c.dc, points, bold);
+      pk::chrome::text(c.dc, s, {0, 0, 200, 40}, DT_LEFT | DT_SINGLELINE, RGB(0, 0, 0), RGB(255, 255, 255));
+    }
+    RECT want{200, 40, 0, 0}, got = inkBox(area, ink);
+    for (auto [px, py] : c.points(0)) want = {std::min<int>(want.left, px), std::min<int>(want.top, py), std::max<int>(want.right, px + 1), std::max<int>(want.bottom, py + 1)};
+    EXPECT_EQ(got.right - got.left, want.right - want.left);
+    EXPECT_EQ(got.bottom - got.top, want.bottom - want.top);
+    EXPECT_EQ(got.left - x.value_or(got.left), x ? want.left : 0);
+    EXPECT_EQ(got.top - y.value_or(got.top), y ? want.top : 0);
+  }
 };
-
-RECT inner(RECT r, int by = 2) { return {r.left + by, r.top + by, r.right - by, r.bottom - by}; }
 
 TEST_F(Controls, ButtonsShowPressCheckAndDefaultAndNotifyOnReleaseInside) {
   HWND push = make(u"BUTTON", u"Push", BS_PUSHBUTTON, 11, {10, 10, 70, 30});
@@ -85,50 +112,44 @@ TEST_F(Controls, ButtonsShowPressCheckAndDefaultAndNotifyOnReleaseInside) {
     EXPECT_EQ(pixel(p.left, my), kBlack);
     EXPECT_EQ(pixel(p.left + 1, my), pressed ? kBlack : kGrey);
     EXPECT_EQ(count(inner(p), kWhite) > 0, pressed);  // the label inverts
-    EXPECT_EQ(count(inner(p), kBlack) > 0, true);
+    RECT label = inkBox(inner(p), pressed ? kWhite : kBlack);
+    EXPECT_LE(std::abs((label.left - p.left) - (p.right - label.right)), 1);
+    showsText(inner(p), pressed ? kWhite : kBlack, u"Push", {});
   };
-  auto marked = [&](RECT r, bool on) {
+  auto marked = [&](RECT r, bool on, const char16_t* label) {
     EXPECT_EQ(pixel(r.left, top + 6), kBlack);
-    EXPECT_EQ(pixel(r.left + 3, top + 6), on ? kBlack : kWhite);
-    EXPECT_EQ(pixel(r.left + 8, top + 5), on ? kBlack : kWhite);
-    EXPECT_EQ(pixel(r.left + 8, top + 8), kWhite);
-    EXPECT_GT(count({r.left + 17, r.top, r.right, r.bottom}, kBlack), 0);  // the label right of the box
+    for (auto [x, y] : {std::pair{2, 5}, {3, 6}, {5, 9}, {8, 5}, {10, 3}}) EXPECT_EQ(pixel(r.left + x, top + y), on ? kBlack : kWhite);
+    for (auto [x, y] : {std::pair{2, 4}, {6, 9}, {8, 8}, {10, 2}}) EXPECT_EQ(pixel(r.left + x, top + y), kWhite);
+    showsText({r.left + 13, r.top, r.right, r.bottom}, kBlack, label, r.left + 17);
   };
-  const POINT outside{p.right + 4, my};
+  const POINT outside{p.right + 4, my}, away{p.left, p.bottom + 4};
   play({[&] {
           looksPressed(false);
           EXPECT_EQ(pixel(d.left + 1, my), kBlack);  // the default's frame is two pixels thick
           EXPECT_EQ(pixel(d.left + 2, my), kGrey);
-          marked(b, false);
-          stylus(Kind::StylusDown, pk::chrome::centre(p));
+          marked(b, false, u"Sound");
+          stylus(Kind::StylusDown, centre(p));
         },
+        [&] { looksPressed(true), stylus(Kind::StylusMove, outside); },
+        [&] { looksPressed(false), stylus(Kind::StylusMove, centre(p)); },
+        [&] { looksPressed(true), stylus(Kind::StylusUp, outside); },
+        // A stroke begun elsewhere neither presses nor clicks the button it ends on.
+        [&] { stylus(Kind::StylusDown, away), stylus(Kind::StylusMove, centre(p)); },
+        [&] { looksPressed(false), stylus(Kind::StylusUp, centre(p)); },
         [&] {
-          looksPressed(true);
-          stylus(Kind::StylusMove, outside);
-        },
-        [&] {
-          looksPressed(false);
-          stylus(Kind::StylusMove, pk::chrome::centre(p));
-        },
-        [&] {
-          looksPressed(true);
-          stylus(Kind::StylusUp, outside);
-        },
-        [&] {
-          looksPressed(false);
           EXPECT_TRUE(notes.empty());
-          host.tap(pk::chrome::centre(p).x, my);
-          stylus(Kind::StylusDown, pk::chrome::centre(b));
+          host.tap(centre(p).x, my);
+          stylus(Kind::StylusDown, centre(b));
         },
         [&] {
           EXPECT_EQ(pixel(b.left + 2, top + 10), kGrey);  // the box greys while held
-          stylus(Kind::StylusUp, pk::chrome::centre(b));
-          host.tap(pk::chrome::centre(q).x, pk::chrome::centre(q).y);
+          stylus(Kind::StylusUp, centre(b));
+          host.tap(centre(q).x, centre(q).y);
         },
         [&] {
           EXPECT_EQ(pixel(b.left + 2, top + 10), kWhite);
-          marked(b, true);
-          marked(q, false);  // a plain check box only tells its parent
+          marked(b, true, u"Sound");
+          marked(q, false, u"Plain");  // a plain check box only tells its parent
           EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
           EXPECT_EQ(SendMessageW(plain, BM_GETCHECK, 0, 0), BST_UNCHECKED);
           SendMessageW(plain, BM_SETCHECK, BST_CHECKED, 0);
@@ -137,14 +158,15 @@ TEST_F(Controls, ButtonsShowPressCheckAndDefaultAndNotifyOnReleaseInside) {
           pk::wm::enableWindow(box, false);
         }});
   play({[&] {
-          marked(q, true);
-          EXPECT_EQ(SendMessageW(plain, BM_GETCHECK, 0, 0), BST_CHECKED);
-          EXPECT_EQ(pixel(b.left, top + 6), kShadow);
-          EXPECT_EQ(pixel(b.left + 3, top + 6), kWhite);
-          EXPECT_EQ(count(inner(p), kBlack), 0);  // a disabled label is grey
-          EXPECT_GT(count(inner(p), kShadow), 0);
-          host.tap(pk::chrome::centre(p).x, my);
-        }});
+    marked(q, true, u"Plain");
+    EXPECT_EQ(SendMessageW(plain, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(pixel(b.left, top + 6), kShadow);
+    EXPECT_EQ(pixel(b.left + 3, top + 6), kWhite);
+    EXPECT_EQ(count(inner(p), kBlack), 0);  // a disabled label is grey
+    showsText(inner(p), kShadow, u"Push", {});
+    showsText({b.left + 13, b.top, b.right, b.bottom}, kShadow, u"Sound", b.left + 17);
+    host.tap(centre(p).x, my);
+  }});
   EXPECT_EQ(notes, (std::vector<Note>{{11, BN_CLICKED, push}, {13, BN_CLICKED, box}, {14, BN_CLICKED, plain}}));
 }
 
@@ -159,31 +181,31 @@ TEST_F(Controls, StaticsAlignWrapGreyAndFitTheirPicture) {
   HBITMAP bmp = LoadBitmapW(test::testInstance(), u"BMP_TRUE");
   const pk::Surface& s = *pk::gdi::bitmapSurface(bmp);
   play({[&] {
-          RECT l = inkBox(at(21), kBlack), c = inkBox(at(22), kBlack), r = inkBox(at(23), kBlack);
-          EXPECT_LE(l.left - at(21).left, 1);
-          EXPECT_LE(std::abs((c.left - at(22).left) - (at(22).right - c.right)), 2);
-          EXPECT_LE(at(23).right - r.right, 1);
-          // Four words in a narrow static take more than two lines.
-          RECT w = inkBox(at(24), kBlack);
-          EXPECT_GT(w.bottom - w.top, 2 * pk::chrome::dialogBaseUnits().cy);
-          // A picture takes the size of its bitmap; a missing one leaves the control white.
-          RECT pr = screenRect(pic);
-          ASSERT_EQ(pr, (RECT{pr.left, pr.top, pr.left + s.width, pr.top + s.height}));
-          for (int y = 0; y < s.height; ++y)
-            for (int x = 0; x < s.width; ++x) EXPECT_EQ(pixel(pr.left + x, pr.top + y), s.row(y)[x] & 0xFFFFFF);
-          EXPECT_EQ(count(screenRect(none), kWhite), 40 * 30);
-          EXPECT_EQ(pk::chrome::controlKind(pic), pk::chrome::ControlKind::Picture);
-          EXPECT_EQ(pk::chrome::controlKind(left), pk::chrome::ControlKind::Static);
-          pk::wm::enableWindow(left, false);
-          EXPECT_TRUE(SetDlgItemTextW(pane, 22, u"Hi there"));
-        }});
+    RECT c = inkBox(at(22), kBlack), r = inkBox(at(23), kBlack);
+    showsText(at(21), kBlack, u"Hi", at(21).left, at(21).top);
+    EXPECT_LE(std::abs((c.left - at(22).left) - (at(22).right - c.right)), 2);
+    EXPECT_LE(at(23).right - r.right, 1);
+    // Four words in a narrow static take more than two lines.
+    RECT w = inkBox(at(24), kBlack);
+    EXPECT_GT(w.bottom - w.top, 2 * pk::chrome::dialogBaseUnits().cy);
+    // A picture takes the size of its bitmap; a missing one leaves the control white.
+    RECT pr = screenRect(pic);
+    ASSERT_EQ(pr, (RECT{pr.left, pr.top, pr.left + s.width, pr.top + s.height}));
+    for (int y = 0; y < s.height; ++y)
+      for (int x = 0; x < s.width; ++x) EXPECT_EQ(pixel(pr.left + x, pr.top + y), s.row(y)[x] & 0xFFFFFF);
+    EXPECT_EQ(count(screenRect(none), kWhite), 40 * 30);
+    EXPECT_EQ(pk::chrome::controlKind(pic), pk::chrome::ControlKind::Picture);
+    EXPECT_EQ(pk::chrome::controlKind(left), pk::chrome::ControlKind::Static);
+    pk::wm::enableWindow(left, false);
+    EXPECT_TRUE(SetDlgItemTextW(pane, 22, u"Hi there"));
+  }});
   play({[&] {
-          EXPECT_EQ(count(at(21), kBlack), 0);
-          EXPECT_GT(count(at(21), kShadow), 0);
-          WCHAR text[16];
-          EXPECT_EQ(GetDlgItemTextW(pane, 22, text, 16), 8u);
-          EXPECT_GT(count(at(22), kBlack), count(at(23), kBlack) * 2);
-        }});
+    EXPECT_EQ(count(at(21), kBlack), 0);
+    showsText(at(21), kShadow, u"Hi", at(21).left);
+    WCHAR text[16];
+    EXPECT_EQ(GetDlgItemTextW(pane, 22, text, 16), 8u);
+    showsText(at(22), kBlack, u"Hi there", {});
+  }});
   DeleteObject(bmp);
 }
 
@@ -193,10 +215,10 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
   auto send = [&](UINT m, WPARAM w, const void* l = nullptr, HWND to = nullptr) {
     return SendMessageW(to ? to : combo, m, w, reinterpret_cast<LPARAM>(l));
   };
+  const std::array<std::u16string, 3> names{u"Alpha", u"Beta", u"Gamma"};
   for (int i = 0; i < 3; ++i) {
-    const char16_t* item = std::array{u"Alpha", u"Beta", u"Gamma"}[size_t(i)];
-    EXPECT_EQ(send(CB_ADDSTRING, 0, item), i);
-    send(CB_ADDSTRING, 0, item, low);
+    EXPECT_EQ(send(CB_ADDSTRING, 0, names[i].c_str()), i);
+    send(CB_ADDSTRING, 0, names[i].c_str(), low);
   }
   EXPECT_EQ(send(CB_ADDSTRING, 0), CB_ERR);
   EXPECT_EQ(send(CB_GETCOUNT, 0), 3);
@@ -204,11 +226,12 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
   EXPECT_EQ(send(CB_GETLBTEXT, 2, text), 5);
   EXPECT_EQ(std::u16string(text), u"Gamma");
   EXPECT_EQ(send(CB_GETLBTEXT, 3, text), CB_ERR);
+  EXPECT_EQ(send(CB_GETLBTEXT, 0), CB_ERR);
   EXPECT_EQ(send(CB_GETCURSEL, 0), CB_ERR);
   EXPECT_EQ(send(WM_GETTEXTLENGTH, 0), 0);
   EXPECT_EQ(send(CB_SETCURSEL, 1), 1);
   EXPECT_EQ(send(WM_GETTEXTLENGTH, 0), 4);
-  RECT c = screenRect(combo), l = screenRect(low);
+  RECT c = screenRect(combo), l = screenRect(low), field{c.left + 1, c.top + 1, c.right - 14, c.bottom - 1};
   const int cx = c.right - 7, cy = c.top + (c.bottom - c.top - 3) / 2;
   auto arrow = [&](bool open) {
     EXPECT_EQ(pixel(c.right - 2, c.top + 2), open ? kBlack : kGrey);
@@ -221,12 +244,12 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
   auto highlighted = [&](int hot) {
     for (int i = 0; i < 3; ++i) {
       EXPECT_EQ(pixel(items[i].left, items[i].top), i == hot ? kBlue : kWhite) << i;
-      EXPECT_GT(count(items[i], i == hot ? kWhite : kBlack), 0) << i;
+      showsText(items[i], i == hot ? kWhite : kBlack, names[i], items[i].left + 3);
     }
   };
   play({[&] {
           arrow(false);
-          EXPECT_GT(count({c.left + 3, c.top + 1, c.right - 15, c.bottom - 1}, kBlack), 0);
+          showsText(field, kBlack, u"Beta", c.left + 3);
           host.tap(c.left + 20, c.top + 4);
         },
         [&] {
@@ -238,15 +261,15 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           EXPECT_EQ(items[0], (RECT{c.left + 1, c.bottom + 1, c.right - 1, c.bottom + 1 + ih}));
           EXPECT_EQ(items[2], (RECT{c.left + 1, c.bottom + 1 + 2 * ih, c.right - 1, c.bottom + 1 + 3 * ih}));
           highlighted(1);
-          stylus(Kind::StylusDown, pk::chrome::centre(items[2]));
+          stylus(Kind::StylusDown, {items[2].left, items[2].top});
         },
         [&] {
           highlighted(2);
-          stylus(Kind::StylusMove, pk::chrome::centre(items[0]));
+          stylus(Kind::StylusMove, {items[0].right - 1, items[0].bottom - 1});
         },
         [&] {
           highlighted(0);
-          stylus(Kind::StylusUp, pk::chrome::centre(items[0]));
+          stylus(Kind::StylusUp, {items[0].right - 1, items[0].bottom - 1});
         },
         [&] {
           arrow(false);
@@ -255,22 +278,29 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           host.tap(l.left + 20, l.top + 4);
         },
         [&] {
-          // No room below: the list opens above the box.
+          // No room below: the list opens above the box. Its frame chooses nothing.
           items = pk::chrome::openDropListItems();
           ASSERT_EQ(items.size(), 3u);
           EXPECT_EQ(items[2].bottom, l.top - 1);
-          host.tap(l.left + 20, l.top + 4);
+          host.tap(items[2].left + 5, items[2].bottom);
         },
         [&] {
+          EXPECT_EQ(pk::chrome::openDropListItems().size(), 3u);
+          DestroyWindow(low);
           EXPECT_TRUE(pk::chrome::openDropListItems().empty());
-          pk::wm::enableWindow(combo, false);
+          EXPECT_EQ(send(CB_SETCURSEL, WPARAM(-1)), CB_ERR);
         }});
   play({[&] {
-          EXPECT_EQ(pixel(c.left, c.top + 4), kShadow);
-          EXPECT_EQ(count(inner(c, 1), kBlack), count(RECT{c.right - 14, c.top + 1, c.right - 1, c.bottom - 1}, kBlack));
-        }});
+    EXPECT_EQ(count(field, kBlack), 0);
+    EXPECT_EQ(send(CB_SETCURSEL, 2), 2);
+    pk::wm::enableWindow(combo, false);
+  }});
+  play({[&] {
+    EXPECT_EQ(pixel(c.left, c.top + 4), kShadow);
+    EXPECT_EQ(count(field, kBlack), 0);
+    showsText(field, kShadow, u"Gamma", c.left + 3);
+  }});
   EXPECT_EQ(notes, (std::vector<Note>{{31, CBN_SELCHANGE, combo}}));
-  EXPECT_EQ(send(CB_GETCURSEL, 0), 0);
 }
 
 std::vector<unsigned char> dialogBytes(std::vector<pk::DialogItem> items) {
@@ -295,17 +325,17 @@ std::vector<unsigned char> dialogBytes(std::vector<pk::DialogItem> items) {
 
 TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
   auto bytes = dialogBytes({{u"", 41, u"STATIC", WS_VISIBLE, 0, 0, 100, 50},
-                            {u"", 42, u"STATIC", WS_VISIBLE, -4, -8, 8, 8},
+                            {u"", 42, u"STATIC", WS_VISIBLE, -4, 40, 8, 8},
                             {u"Go", 43, u"BUTTON", WS_VISIBLE | BS_DEFPUSHBUTTON, 10, 30, 40, 14}});
   auto run = [&](const std::vector<unsigned char>& b) {
     return DialogBoxIndirectParamW(test::testInstance(), reinterpret_cast<LPCDLGTEMPLATEW>(b.data()), main, dialogProc, 0);
   };
-  bool full = false, disable = false;
+  bool full = false;
   behaviour = [&](HWND h, UINT m, WPARAM w, LPARAM) -> INT_PTR {
     if (m == WM_INITDIALOG) {
       SHINITDLGINFO info{full ? DWORD(SHIDIM_FLAGS) : 0, h, SHIDIF_SIZEDLGFULLSCREEN};
       EXPECT_EQ(SHInitDialog(&info), TRUE);
-      if (disable) pk::wm::enableWindow(GetDlgItem(h, 43), false);
+      if (full) pk::wm::enableWindow(GetDlgItem(h, 43), false);
     }
     return m == WM_COMMAND ? EndDialog(h, LOWORD(w)) : FALSE;
   };
@@ -315,15 +345,14 @@ TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
     RECT d = screenRect(dlg), f = screenRect(GetDlgItem(dlg, 41)), n = screenRect(GetDlgItem(dlg, 42));
     EXPECT_EQ(f, (RECT{d.left + 1, d.top + 18, d.right - 1, d.bottom - 1}));
     EXPECT_EQ(n.left, f.left - base.cx);  // four units left of the content is one average character
-    EXPECT_EQ(n.top, f.top - base.cy);
+    EXPECT_EQ(n.top, f.top + 5 * base.cy);
     EXPECT_LE(std::abs(d.left - (240 - d.right)), 1);
     EXPECT_EQ(pixel(d.left + 2, d.top + 2), kBlue);
-    EXPECT_GT(count({d.left + 1, d.top + 1, d.right - 1, d.top + 18}, kWhite), 0);  // the title
+    showsText({d.left + 1, d.top + 1, d.right - 1, d.top + 18}, kWhite, u"Box", d.left + 5, {}, true);
     host.key(Kind::KeyEnter);
   }});
   EXPECT_EQ(run(bytes), 43);
   full = true;
-  disable = true;
   host.script({[&] {
     HWND dlg = GetActiveWindow();
     RECT d = screenRect(dlg), f = screenRect(GetDlgItem(dlg, 41));
@@ -331,7 +360,7 @@ TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
     EXPECT_EQ(f.left, 0);
     EXPECT_EQ(f.top, 26 + 24);  // under the title line
     EXPECT_EQ(pixel(120, 26 + 23), kBlack);
-    EXPECT_GT(count({0, 26, 120, 26 + 23}, 0x00009C), 0);
+    showsText({0, 26, 120, 26 + 23}, 0x00009C, u"Box", 8, {}, true);
     host.key(Kind::KeyEnter);  // with the default disabled, Enter is an OK
   }});
   EXPECT_EQ(run(bytes), IDOK);
@@ -353,15 +382,17 @@ TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
 
 TEST_F(Controls, MessageBoxPlacesItsIconTextAndDefaultButton) {
   const int line = pk::chrome::dialogBaseUnits().cy;
-  auto check = [&](UINT type, const char16_t* message, int lines) {
+  auto check = [&](UINT type, const std::u16string& message, int lines, const char16_t* widest) {
     host.script({[&] {
       HWND box = GetActiveWindow();
       RECT r = screenRect(box);
       const bool icon = type & MB_ICONQUESTION, yesNo = type & MB_YESNO;
       RECT a = screenRect(GetDlgItem(box, yesNo ? IDYES : IDOK)), b = screenRect(GetDlgItem(box, yesNo ? IDNO : IDOK));
-      EXPECT_EQ(r.right - r.left, 224);
       EXPECT_EQ(SendMessageW(box, WM_GETTEXTLENGTH, 0, 0), 5);  // "Title"
+      EXPECT_EQ(r.right - r.left, 224);
       EXPECT_EQ(r.left, 8);
+      // Centred in the work area, or at its top when taller.
+      EXPECT_EQ(r.top - 26, std::max<int>(0, (268 - (r.bottom - r.top)) / 2));
       EXPECT_EQ(a.top - r.top, 20 + 10 + std::max(lines * line, icon ? 32 : 0) + 12) << std::hex << type;
       EXPECT_EQ(r.bottom - a.bottom, 10);
       EXPECT_EQ(a.left - r.left, r.right - b.right);  // the buttons are centred
@@ -371,18 +402,28 @@ TEST_F(Controls, MessageBoxPlacesItsIconTextAndDefaultButton) {
       RECT iconBox{r.left + 10, r.top + 30, r.left + 42, r.top + 62};
       EXPECT_EQ(count(iconBox, 0x0040C8) > 400, icon);
       if (icon) {
-        EXPECT_GT(count({r.left + 18, r.top + 36, r.left + 34, r.top + 56}, kWhite), 10);  // the question mark
+        // A round blue icon with a white question mark at its centre.
+        EXPECT_EQ(count(iconBox, 0x0040C8) + count(iconBox, kWhite) + count(iconBox, kBlack), 32 * 32);
+        RECT mark = inkBox({r.left + 18, r.top + 33, r.left + 34, r.top + 59}, kWhite);
+        EXPECT_LE(std::abs((mark.left - iconBox.left) - (iconBox.right - mark.right)), 2);
+        EXPECT_LE(std::abs((mark.top - iconBox.top) - (iconBox.bottom - mark.bottom)), 2);
+        showsText({r.left + 18, r.top + 33, r.left + 34, r.top + 59}, kWhite, u"?", {}, {}, true, 16);
       }
       RECT textRows{r.left + (icon ? 43 : 1), r.top + 30, r.right - 1, r.top + 30 + lines * line};
       EXPECT_EQ(inkBox(textRows, kBlack).left, r.left + (icon ? 52 : 10));
-      EXPECT_GT(count({r.left + 1, r.top + 1, r.right - 1, r.top + 20}, kWhite), 0);  // the caption
+      if (lines == 1) showsText(textRows, kBlack, widest, r.left + (icon ? 52 : 10), r.top + 30);
+      showsText({r.left + 1, r.top + 1, r.right - 1, r.top + 20}, kWhite, u"Title", r.left + 6, r.top + (20 - line) / 2, true);
       host.key(Kind::KeyEscape);
     }});
-    MessageBoxW(main, message, u"Title", type);
+    MessageBoxW(main, message.c_str(), u"Title", type);
   };
-  check(MB_YESNO | MB_ICONQUESTION, u"Keep?", 1);
-  check(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, u"One\nTwo\nThree\nFour", 4);
-  check(MB_OK, u"One\nTwo", 2);
+  check(MB_YESNO | MB_ICONQUESTION, u"Keep?", 1, u"Keep?");
+  check(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, u"One\nTwo\nThree\nFour", 4, u"Three");
+  check(MB_OK, u"One", 1, u"One");
+  const int tall = (268 - 73) / line + 1;  // lines for a box taller than the work area
+  std::u16string many = u"O";
+  for (int i = 1; i < tall; ++i) many += u"\nO";
+  check(MB_OK, many, tall, u"O");
 }
 
 }  // namespace
