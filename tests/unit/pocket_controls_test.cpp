@@ -211,7 +211,7 @@ TEST_F(Controls, StaticsAlignWrapGreyAndFitTheirPicture) {
 
 TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
   HWND combo = make(u"COMBOBOX", u"", CBS_DROPDOWNLIST, 31, {10, 10, 110, 90});
-  HWND low = make(u"COMBOBOX", u"", CBS_DROPDOWNLIST, 32, {10, 240, 110, 300});
+  HWND low = make(u"COMBOBOX", u"", CBS_DROPDOWNLIST, 32, {10, 200, 110, 260});
   auto send = [&](UINT m, WPARAM w, const void* l = nullptr, HWND to = nullptr) {
     return SendMessageW(to ? to : combo, m, w, reinterpret_cast<LPARAM>(l));
   };
@@ -241,6 +241,7 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
     EXPECT_EQ(pixel(c.right - 14, c.top + 4), kBlack);
   };
   std::vector<RECT> items;
+  int ih = 0;
   auto highlighted = [&](int hot) {
     for (int i = 0; i < 3; ++i) {
       EXPECT_EQ(pixel(items[i].left, items[i].top), i == hot ? kBlue : kWhite) << i;
@@ -256,7 +257,7 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           arrow(true);
           items = pk::chrome::openDropListItems();
           ASSERT_EQ(items.size(), 3u);
-          const int ih = items[0].bottom - items[0].top;
+          ih = items[0].bottom - items[0].top;
           EXPECT_EQ(c.bottom - c.top, ih + 2);  // the box is one item high
           EXPECT_EQ(items[0], (RECT{c.left + 1, c.bottom + 1, c.right - 1, c.bottom + 1 + ih}));
           EXPECT_EQ(items[2], (RECT{c.left + 1, c.bottom + 1 + 2 * ih, c.right - 1, c.bottom + 1 + 3 * ih}));
@@ -269,12 +270,26 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
         },
         [&] {
           highlighted(0);
-          stylus(Kind::StylusUp, {items[0].right - 1, items[0].bottom - 1});
+          stylus(Kind::StylusUp, {items[0].left, items[0].top});
         },
         [&] {
           arrow(false);
           EXPECT_TRUE(pk::chrome::openDropListItems().empty());
           EXPECT_EQ(pk::chrome::controlText(combo), u"Alpha");
+          // A list that just fits below its box opens there; one pixel lower, above it.
+          pk::wm::moveWindow(low, 10, 294 - 4 * ih - 4, 100, ih + 2);
+          l = screenRect(low);
+          host.tap(l.left + 20, l.top + 4);
+        },
+        [&] {
+          items = pk::chrome::openDropListItems();
+          ASSERT_EQ(items.size(), 3u);
+          EXPECT_EQ(items[2].bottom, 320 - 1);
+          host.tap(l.left + 20, l.top + 4);
+        },
+        [&] {
+          pk::wm::moveWindow(low, 10, 295 - 4 * ih - 4, 100, ih + 2);
+          l = screenRect(low);
           host.tap(l.left + 20, l.top + 4);
         },
         [&] {
@@ -283,6 +298,8 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           ASSERT_EQ(items.size(), 3u);
           EXPECT_EQ(items[2].bottom, l.top - 1);
           host.tap(items[2].left + 5, items[2].bottom);
+          host.tap(items[1].left - 1, items[1].top + 2);
+          host.tap(items[1].right, items[1].top + 2);
         },
         [&] {
           EXPECT_EQ(pk::chrome::openDropListItems().size(), 3u);
@@ -327,8 +344,8 @@ TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
   auto bytes = dialogBytes({{u"", 41, u"STATIC", WS_VISIBLE, 0, 0, 100, 50},
                             {u"", 42, u"STATIC", WS_VISIBLE, -4, 40, 8, 8},
                             {u"Go", 43, u"BUTTON", WS_VISIBLE | BS_DEFPUSHBUTTON, 10, 30, 40, 14}});
-  auto run = [&](const std::vector<unsigned char>& b) {
-    return DialogBoxIndirectParamW(test::testInstance(), reinterpret_cast<LPCDLGTEMPLATEW>(b.data()), main, dialogProc, 0);
+  auto run = [&](const std::vector<unsigned char>& b, HWND owner = nullptr) {
+    return DialogBoxIndirectParamW(test::testInstance(), reinterpret_cast<LPCDLGTEMPLATEW>(b.data()), owner ? owner : main, dialogProc, 0);
   };
   bool full = false;
   behaviour = [&](HWND h, UINT m, WPARAM w, LPARAM) -> INT_PTR {
@@ -348,10 +365,12 @@ TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
     EXPECT_EQ(n.top, f.top + 5 * base.cy);
     EXPECT_LE(std::abs(d.left - (240 - d.right)), 1);
     EXPECT_EQ(pixel(d.left + 2, d.top + 2), kBlue);
-    showsText({d.left + 1, d.top + 1, d.right - 1, d.top + 18}, kWhite, u"Box", d.left + 5, {}, true);
+    showsText({d.left + 1, d.top + 1, d.right - 1, d.top + 18}, kWhite, u"Box", d.left + 5, d.top + (18 - base.cy) / 2, true);
+    EXPECT_FALSE(pk::wm::isEnabled(main));  // the owner of the control given is the top-level window
+    EXPECT_FALSE(pk::chrome::hasDoneButton(dlg));
     host.key(Kind::KeyEnter);
   }});
-  EXPECT_EQ(run(bytes), 43);
+  EXPECT_EQ(run(bytes, pane), 43);
   full = true;
   host.script({[&] {
     HWND dlg = GetActiveWindow();
@@ -359,8 +378,9 @@ TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
     EXPECT_EQ(d, (RECT{0, 26, 240, 320}));
     EXPECT_EQ(f.left, 0);
     EXPECT_EQ(f.top, 26 + 24);  // under the title line
-    EXPECT_EQ(pixel(120, 26 + 23), kBlack);
-    showsText({0, 26, 120, 26 + 23}, 0x00009C, u"Box", 8, {}, true);
+    EXPECT_EQ(pixel(0, 26 + 23), kBlack);
+    EXPECT_EQ(pixel(0, 26 + 22), kWhite);
+    showsText({0, 26, 120, 26 + 23}, 0x00009C, u"Box", 8, 26 + (23 - base.cy) / 2, true);
     host.key(Kind::KeyEnter);  // with the default disabled, Enter is an OK
   }});
   EXPECT_EQ(run(bytes), IDOK);
@@ -389,6 +409,7 @@ TEST_F(Controls, MessageBoxPlacesItsIconTextAndDefaultButton) {
       const bool icon = type & MB_ICONQUESTION, yesNo = type & MB_YESNO;
       RECT a = screenRect(GetDlgItem(box, yesNo ? IDYES : IDOK)), b = screenRect(GetDlgItem(box, yesNo ? IDNO : IDOK));
       EXPECT_EQ(SendMessageW(box, WM_GETTEXTLENGTH, 0, 0), 5);  // "Title"
+      EXPECT_FALSE(pk::wm::isEnabled(main));
       EXPECT_EQ(r.right - r.left, 224);
       EXPECT_EQ(r.left, 8);
       // Centred in the work area, or at its top when taller.
@@ -415,7 +436,7 @@ TEST_F(Controls, MessageBoxPlacesItsIconTextAndDefaultButton) {
       showsText({r.left + 1, r.top + 1, r.right - 1, r.top + 20}, kWhite, u"Title", r.left + 6, r.top + (20 - line) / 2, true);
       host.key(Kind::KeyEscape);
     }});
-    MessageBoxW(main, message.c_str(), u"Title", type);
+    MessageBoxW(pane, message.c_str(), u"Title", type);
   };
   check(MB_YESNO | MB_ICONQUESTION, u"Keep?", 1, u"Keep?");
   check(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, u"One\nTwo\nThree\nFour", 4, u"Three");
