@@ -174,7 +174,7 @@ TEST_F(Controls, StaticsAlignWrapGreyAndFitTheirPicture) {
   HWND left = make(u"STATIC", u"Hi", SS_LEFT, 21, {10, 10, 110, 24});
   make(u"STATIC", u"Hi", SS_CENTER, 22, {10, 30, 110, 44});
   make(u"STATIC", u"Hi", SS_RIGHT, 23, {10, 50, 110, 64});
-  make(u"STATIC", u"one two three four", SS_LEFT, 24, {120, 10, 150, 80});
+  make(u"STATIC", u"Hi Hi Hi", SS_LEFT, 24, {120, 10, 140, 80});
   HWND pic = make(u"STATIC", u"BMP_TRUE", SS_BITMAP, 25, {10, 90, 50, 120});
   HWND none = make(u"STATIC", u"NO_SUCH", SS_BITMAP, 26, {60, 90, 100, 120});
   auto at = [&](int id) { return screenRect(GetDlgItem(pane, id)); };
@@ -185,9 +185,10 @@ TEST_F(Controls, StaticsAlignWrapGreyAndFitTheirPicture) {
     showsText(at(21), kBlack, u"Hi", at(21).left, at(21).top);
     EXPECT_LE(std::abs((c.left - at(22).left) - (at(22).right - c.right)), 2);
     EXPECT_LE(at(23).right - r.right, 1);
-    // Four words in a narrow static take more than two lines.
-    RECT w = inkBox(at(24), kBlack);
-    EXPECT_GT(w.bottom - w.top, 2 * pk::chrome::dialogBaseUnits().cy);
+    // Words that do not fit side by side wrap onto lines a dialog base unit apart.
+    RECT w = inkBox(at(24), kBlack), hi = inkBox(at(21), kBlack);
+    EXPECT_EQ(w, (RECT{at(24).left + hi.left - at(21).left, hi.top - at(21).top + at(24).top, at(24).left + hi.right - at(21).left,
+                       at(24).top + hi.bottom - at(21).top + 2 * pk::chrome::dialogBaseUnits().cy}));
     // A picture takes the size of its bitmap; a missing one leaves the control white.
     RECT pr = screenRect(pic);
     ASSERT_EQ(pr, (RECT{pr.left, pr.top, pr.left + s.width, pr.top + s.height}));
@@ -202,7 +203,11 @@ TEST_F(Controls, StaticsAlignWrapGreyAndFitTheirPicture) {
   play({[&] {
     EXPECT_EQ(count(at(21), kBlack), 0);
     showsText(at(21), kShadow, u"Hi", at(21).left);
-    WCHAR text[16];
+    WCHAR text[16] = u"x";
+    EXPECT_EQ(GetDlgItemTextW(pane, 22, text, -1), 0u);
+    EXPECT_EQ(text[0], u'x');
+    EXPECT_EQ(GetDlgItemTextW(pane, 22, text, 1), 0u);
+    EXPECT_EQ(text[0], 0);
     EXPECT_EQ(GetDlgItemTextW(pane, 22, text, 16), 8u);
     showsText(at(22), kBlack, u"Hi there", {});
   }});
@@ -348,13 +353,20 @@ TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
     return DialogBoxIndirectParamW(test::testInstance(), reinterpret_cast<LPCDLGTEMPLATEW>(b.data()), owner ? owner : main, dialogProc, 0);
   };
   bool full = false;
+  RECT fit{};
   behaviour = [&](HWND h, UINT m, WPARAM w, LPARAM) -> INT_PTR {
     if (m == WM_INITDIALOG) {
-      SHINITDLGINFO info{full ? DWORD(SHIDIM_FLAGS) : 0, h, SHIDIF_SIZEDLGFULLSCREEN};
+      EXPECT_EQ(reinterpret_cast<HWND>(w), GetDlgItem(h, 41));  // the first control
+      SHINITDLGINFO info{full ? DWORD(SHIDIM_FLAGS) : 0, h, SHIDIF_SIZEDLG};
       EXPECT_EQ(SHInitDialog(&info), TRUE);
       if (full) pk::wm::enableWindow(GetDlgItem(h, 43), false);
     }
-    return m == WM_COMMAND ? EndDialog(h, LOWORD(w)) : FALSE;
+    if (m != WM_COMMAND) return FALSE;
+    // The last value given is the one returned; the dialog hides at once.
+    EXPECT_TRUE(EndDialog(h, 0));
+    EXPECT_TRUE(EndDialog(h, LOWORD(w)));
+    EXPECT_FALSE(pk::wm::isVisible(h));
+    return TRUE;
   };
   const SIZE base = pk::chrome::dialogBaseUnits();
   host.script({[&] {
@@ -364,6 +376,8 @@ TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
     EXPECT_EQ(n.left, f.left - base.cx);  // four units left of the content is one average character
     EXPECT_EQ(n.top, f.top + 5 * base.cy);
     EXPECT_LE(std::abs(d.left - (240 - d.right)), 1);
+    EXPECT_LE(std::abs((d.top - 26) - (294 - d.bottom)), 1);
+    fit = f;
     EXPECT_EQ(pixel(d.left + 2, d.top + 2), kBlue);
     showsText({d.left + 1, d.top + 1, d.right - 1, d.top + 18}, kWhite, u"Box", d.left + 5, d.top + (18 - base.cy) / 2, true);
     EXPECT_FALSE(pk::wm::isEnabled(main));  // the owner of the control given is the top-level window
@@ -375,9 +389,10 @@ TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
   host.script({[&] {
     HWND dlg = GetActiveWindow();
     RECT d = screenRect(dlg), f = screenRect(GetDlgItem(dlg, 41));
-    EXPECT_EQ(d, (RECT{0, 26, 240, 320}));
-    EXPECT_EQ(f.left, 0);
-    EXPECT_EQ(f.top, 26 + 24);  // under the title line
+    EXPECT_EQ(d, (RECT{0, 26, 240, 294}));
+    EXPECT_EQ(f, (RECT{0, 26 + 24, fit.right - fit.left, 26 + 24 + fit.bottom - fit.top}));  // under the title line
+    EXPECT_EQ(pixel(200, 26 + 4), kWhite);
+    EXPECT_FALSE(pk::chrome::hasDoneButton(dlg));
     EXPECT_EQ(pixel(0, 26 + 23), kBlack);
     EXPECT_EQ(pixel(0, 26 + 22), kWhite);
     showsText({0, 26, 120, 26 + 23}, 0x00009C, u"Box", 8, 26 + (23 - base.cy) / 2, true);
@@ -390,10 +405,18 @@ TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
   EXPECT_EQ(run(dialogBytes({{u"", 44, u"LISTVIEW", WS_VISIBLE, 0, 0, 10, 10}})), -1);
   EXPECT_EQ(run(cut), -1);
   EXPECT_EQ(DialogBoxIndirectParamW(nullptr, nullptr, main, dialogProc, 0), -1);
+  EXPECT_EQ(FindWindowW(u"pk_dialog", nullptr), nullptr);
   EXPECT_TRUE(pk::wm::isEnabled(main));
   EXPECT_EQ(GetActiveWindow(), main);
   EXPECT_FALSE(EndDialog(main, 1));
+  SHINITDLGINFO info{SHIDIM_FLAGS, main, 0};
+  EXPECT_FALSE(SHInitDialog(&info));
+  EXPECT_FALSE(SHInitDialog(nullptr));
+  // Text asked of a missing item is empty, written only where there is room.
   WCHAR text[4] = u"abc";
+  EXPECT_EQ(GetDlgItemTextW(main, 99, text, 0), 0u);
+  EXPECT_EQ(text[0], u'a');
+  EXPECT_EQ(GetDlgItemTextW(main, 99, nullptr, 4), 0u);
   EXPECT_EQ(GetDlgItemTextW(main, 99, text, 1), 0u);
   EXPECT_EQ(text[0], 0);
   EXPECT_FALSE(SetDlgItemTextW(main, 99, u"x"));
