@@ -185,6 +185,7 @@ TEST_F(Controls, StaticsAlignWrapGreyAndFitTheirPicture) {
     showsText(at(21), kBlack, u"Hi", at(21).left, at(21).top);
     EXPECT_LE(std::abs((c.left - at(22).left) - (at(22).right - c.right)), 2);
     EXPECT_LE(at(23).right - r.right, 1);
+    EXPECT_EQ(count(at(23), kWhite) + count(at(23), kBlack), 100 * 14);  // on white
     // Words that do not fit side by side wrap onto lines a dialog base unit apart.
     RECT w = inkBox(at(24), kBlack), hi = inkBox(at(21), kBlack);
     EXPECT_EQ(w, (RECT{at(24).left + hi.left - at(21).left, hi.top - at(21).top + at(24).top, at(24).left + hi.right - at(21).left,
@@ -197,6 +198,7 @@ TEST_F(Controls, StaticsAlignWrapGreyAndFitTheirPicture) {
     EXPECT_EQ(count(screenRect(none), kWhite), 40 * 30);
     EXPECT_EQ(pk::chrome::controlKind(pic), pk::chrome::ControlKind::Picture);
     EXPECT_EQ(pk::chrome::controlKind(left), pk::chrome::ControlKind::Static);
+    EXPECT_EQ(pk::chrome::controlKind(pane), pk::chrome::ControlKind::Other);
     pk::wm::enableWindow(left, false);
     EXPECT_TRUE(SetDlgItemTextW(pane, 22, u"Hi there"));
   }});
@@ -244,6 +246,7 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
     EXPECT_EQ(pixel(cx - 3, cy), open ? kWhite : kBlack);
     EXPECT_EQ(pixel(cx - 3, cy + 1), open ? kBlack : kGrey);
     EXPECT_EQ(pixel(c.right - 14, c.top + 4), kBlack);
+    EXPECT_EQ(pixel(c.right - 2, c.bottom - 1), kBlack);
   };
   std::vector<RECT> items;
   int ih = 0;
@@ -290,7 +293,8 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           items = pk::chrome::openDropListItems();
           ASSERT_EQ(items.size(), 3u);
           EXPECT_EQ(items[2].bottom, 320 - 1);
-          host.tap(l.left + 20, l.top + 4);
+          SendMessageW(low, WM_LBUTTONDOWN, 0, 0);  // a second press closes it
+          EXPECT_TRUE(pk::chrome::openDropListItems().empty());
         },
         [&] {
           pk::wm::moveWindow(low, 10, 295 - 4 * ih - 4, 100, ih + 2);
@@ -310,6 +314,11 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           EXPECT_EQ(pk::chrome::openDropListItems().size(), 3u);
           DestroyWindow(low);
           EXPECT_TRUE(pk::chrome::openDropListItems().empty());
+          // Destroying a box closes only its own list.
+          SendMessageW(combo, WM_LBUTTONDOWN, 0, 0);
+          DestroyWindow(make(u"COMBOBOX", u"", CBS_DROPDOWNLIST, 33, {150, 10, 200, 30}));
+          EXPECT_EQ(pk::chrome::openDropListItems().size(), 3u);
+          SendMessageW(combo, WM_LBUTTONDOWN, 0, 0);
           EXPECT_EQ(send(CB_SETCURSEL, WPARAM(-1)), CB_ERR);
         }});
   play({[&] {
@@ -321,6 +330,12 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
     EXPECT_EQ(pixel(c.left, c.top + 4), kShadow);
     EXPECT_EQ(count(field, kBlack), 0);
     showsText(field, kShadow, u"Gamma", c.left + 3);
+    // A long item stops two pixels short of the arrow.
+    EXPECT_EQ(send(CB_SETCURSEL, send(CB_ADDSTRING, 0, u"MMMMMMMMMMMMMMMMMMMMMMMM")), 3);
+  }});
+  play({[&] {
+    EXPECT_GT(count({c.right - 17, c.top, c.right - 15, c.bottom}, kShadow), 0);
+    EXPECT_EQ(count({c.right - 15, c.top + 1, c.right - 14, c.bottom - 1}, kWhite), c.bottom - c.top - 2);
   }});
   EXPECT_EQ(notes, (std::vector<Note>{{31, CBN_SELCHANGE, combo}}));
 }
@@ -429,7 +444,7 @@ TEST_F(Controls, MessageBoxPlacesItsIconTextAndDefaultButton) {
     host.script({[&] {
       HWND box = GetActiveWindow();
       RECT r = screenRect(box);
-      const bool icon = type & MB_ICONQUESTION, yesNo = type & MB_YESNO;
+      const bool icon = type & MB_ICONQUESTION, yesNo = (type & 0xF) == MB_YESNO;
       RECT a = screenRect(GetDlgItem(box, yesNo ? IDYES : IDOK)), b = screenRect(GetDlgItem(box, yesNo ? IDNO : IDOK));
       EXPECT_EQ(SendMessageW(box, WM_GETTEXTLENGTH, 0, 0), 5);  // "Title"
       EXPECT_FALSE(pk::wm::isEnabled(main));
@@ -448,10 +463,15 @@ TEST_F(Controls, MessageBoxPlacesItsIconTextAndDefaultButton) {
       if (icon) {
         // A round blue icon with a white question mark at its centre.
         EXPECT_EQ(count(iconBox, 0x0040C8) + count(iconBox, kWhite) + count(iconBox, kBlack), 32 * 32);
-        RECT mark = inkBox({r.left + 18, r.top + 33, r.left + 34, r.top + 59}, kWhite);
-        EXPECT_LE(std::abs((mark.left - iconBox.left) - (iconBox.right - mark.right)), 2);
-        EXPECT_LE(std::abs((mark.top - iconBox.top) - (iconBox.bottom - mark.bottom)), 2);
-        showsText({r.left + 18, r.top + 33, r.left + 34, r.top + 59}, kWhite, u"?", {}, {}, true, 16);
+        test::Canvas mark(32, 32, 0x0040C8);
+        {
+          pk::chrome::ScopedFont font(mark.dc, 16, true);
+          pk::chrome::text(mark.dc, u"?", {2, 2, 30, 30}, DT_CENTER | DT_VCENTER | DT_SINGLELINE, RGB(255, 255, 255), RGB(0, 64, 200));
+        }
+        int wrong = 0;
+        for (int y = 3; y < 29; ++y)
+          for (int x = 8; x < 24; ++x) wrong += (pixel(iconBox.left + x, iconBox.top + y) == kWhite) != (mark.at(x, y) == kWhite);
+        EXPECT_EQ(wrong, 0);
       }
       RECT textRows{r.left + (icon ? 43 : 1), r.top + 30, r.right - 1, r.top + 30 + lines * line};
       EXPECT_EQ(inkBox(textRows, kBlack).left, r.left + (icon ? 52 : 10));
@@ -464,6 +484,7 @@ TEST_F(Controls, MessageBoxPlacesItsIconTextAndDefaultButton) {
   check(MB_YESNO | MB_ICONQUESTION, u"Keep?", 1, u"Keep?");
   check(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, u"One\nTwo\nThree\nFour", 4, u"Three");
   check(MB_OK, u"One", 1, u"One");
+  check(MB_YESNO | 1, u"One", 1, u"One");  // a set of buttons the device lacks is an OK
   const int tall = (268 - 73) / line + 1;  // lines for a box taller than the work area
   std::u16string many = u"O";
   for (int i = 1; i < tall; ++i) many += u"\nO";
