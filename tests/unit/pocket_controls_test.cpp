@@ -443,6 +443,7 @@ TEST_F(Controls, MessageBoxPlacesItsIconTextAndDefaultButton) {
   auto check = [&](UINT type, const std::u16string& message, int lines) {
     const bool icon = type & MB_ICONQUESTION, yesNo = (type & 0xF) == MB_YESNO;
     HWND box = nullptr;
+    bool heldOn = false;
     host.script({[&] {
       box = GetActiveWindow();
       RECT r = screenRect(box);
@@ -482,12 +483,13 @@ TEST_F(Controls, MessageBoxPlacesItsIconTextAndDefaultButton) {
     },
     [&] {
       // Closing answers as Escape does, and the first answer stands.
-      EXPECT_TRUE(pk::chrome::isMessageBox(GetActiveWindow()));
+      heldOn = pk::chrome::isMessageBox(GetActiveWindow());
       SendMessageW(box, WM_CLOSE, 0, 0);
       SendMessageW(box, WM_COMMAND, IDYES, 0);
       host.events.push_back({Kind::KeyStroke, 'A', 0});
     }});
     EXPECT_EQ(MessageBoxW(pane, message.c_str(), u"Title", type), yesNo ? IDNO : IDOK);
+    EXPECT_TRUE(heldOn);
   };
   check(MB_YESNO | MB_ICONQUESTION, u"Keep?", 1);
   check(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, u"One\nTwo\nThree\nFour", 4);
