@@ -197,12 +197,12 @@ TEST_F(Game, UndoTakesBackTheLastBurstOnly) {
 
 TEST_F(Game, AResumedGameForgetsTheSavedMarksAndShowsItsStrip) {
   for (int style : {STYLE_STANDARD, STYLE_CONTINUOUS}) {
-    setBoard({"011", "122"}, style);
-    cellAt(1, 0).selected = 1;  // the file keeps the marks of the last burst
+    setBoard({"110", "122"}, style);
+    cellAt(0, 0).selected = 1;  // the file keeps the marks of the last burst
     incomingShown = 0;           // as a fresh process starts
     resumeGame();
     tap(1, 0);
-    EXPECT_EQ(selectionValue, 2) << "a stale mark cut the group short";
+    EXPECT_EQ(selectionValue, 6) << "a stale mark cut the group short";
     clearClient();
     InvalidateRect(window, nullptr, FALSE);
     UpdateWindow(window);
