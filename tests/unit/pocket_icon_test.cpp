@@ -87,6 +87,13 @@ TEST(ProgramIcon, TakesTheLargestImageTopRowFirstWithMaskAsAlpha) {
   ASSERT_TRUE(img);
   for (int x = 1; x < 16; ++x) EXPECT_EQ(pixel(*img, x, 0)[0], 0xFF) << x;
   for (int x = 0; x < 16; ++x) EXPECT_EQ(pixel(*img, x, 1)[0], 0x40) << x;
+  // The program's icon is its icon group 21, whatever comes before it in the module.
+  const pk::ResourceEntry entries[] = {{{3, nullptr}, {21, nullptr}, file.data() + 6, 16},
+                                       {{14, nullptr}, {0, "21"}, file.data() + 6, 16},
+                                       {{14, nullptr}, {21, nullptr}, file.data(), uint32_t(file.size())}};
+  img = pk::programIcon(pk::ModuleImage{"test", entries, 3});
+  ASSERT_TRUE(img);
+  EXPECT_EQ(img->width, 16);
 }
 
 // 24 and 32 bits per pixel, the latter with its own alpha or, in older files, with empty alpha
