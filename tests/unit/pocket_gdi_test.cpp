@@ -238,6 +238,7 @@ TEST_F(Gdi, DibsOfEveryDepthDecodeBottomUpAndTopDown) {
     expectPixels(dib(3, 2 * sign, 4, {K, R, G, B}, {{1, 2, 3}, {3, 2, 1}}, 4), {{R, G, B}, {B, G, R}});
     expectPixels(dib(3, 2 * sign, 8, {W, R, G, B, K}, {{0, 1, 2}, {3, 4, 0}}, 5), {{W, R, G}, {B, K, W}});
     expectPixels(dib(2, 2 * sign, 24, {}, {{R, G}, {B, 0x123456}}), {{R, G}, {B, 0x123456}});
+    expectPixels(dib(1, 2 * sign, 24, {}, {{R}, {G}}), {{R}, {G}});  // a line one pixel wide
   }
   // A colour count of 0 means the full palette.
   std::vector<uint32_t> full(16, 0);
@@ -255,6 +256,8 @@ TEST_F(Gdi, BrokenBitmapsAreRefused) {
   refuse(good, 16, 1, "compressed");
   refuse(good, 14, 16, "16 bits");
   refuse(good, 7, 0x40, "huge width");
+  refuse(good, 4, 0, "no width");
+  refuse(good, 8, 0, "no height");
   refuse(good, 33, 1, "more colours than the depth has");
   EXPECT_EQ(pk::gdi::createBitmapFromDib(good.data(), 30), nullptr);
   // A .bmp file is the same after its 14-byte header, which must say BM.
