@@ -118,6 +118,9 @@ TEST(PresentScaled, BandsMakeTheWholeWindow) {
       {W + 1, 2 * H + 5, {0, 162, W, H + 162}},  // the width allows only 1x
       {120, 100, {22, 0, 97, 100}},              // smaller than the screen: a fraction
       {W, 0, {0, 0, 0, 0}},                      // no room at all: nothing
+      {0, H, {0, 0, 0, 0}},
+      {W, 1, {120, 0, 120, 1}},                  // a row of bars alone
+      {1, H, {0, 159, 1, 160}},                  // one pixel of the screen
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.ww) + "x" + std::to_string(c.wh));
@@ -126,9 +129,9 @@ TEST(PresentScaled, BandsMakeTheWholeWindow) {
     std::vector<uint32_t> whole(size_t(c.ww) * c.wh), banded(whole.size(), 0xDEAD), band;
     for (int y = 0; y < c.wh; ++y)
       for (int x = 0; x < c.ww; ++x) {
-        bool in = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+        if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) continue;
         int sx = int((x - r.left) * W / (r.right - r.left)), sy = int((y - r.top) * H / (r.bottom - r.top));
-        whole[size_t(y) * c.ww + x] = in ? screen[size_t(sy) * W + sx] : 0;
+        whole[size_t(y) * c.ww + x] = screen[size_t(sy) * W + sx];
       }
     int nextTop = 0;
     pk::presentScaled(pk::ScreenView{screen.data(), W, H}, c.ww, c.wh, std::nullopt, band,
@@ -138,10 +141,17 @@ TEST(PresentScaled, BandsMakeTheWholeWindow) {
                         std::copy(px, px + size_t(width) * rows, banded.begin() + ptrdiff_t(top) * width);
                         nextTop = top + rows;
                       });
-    EXPECT_EQ(nextTop, c.wh);
+    EXPECT_EQ(nextTop, c.ww > 0 ? c.wh : 0);
     EXPECT_TRUE(banded == whole);
   }
   EXPECT_EQ(pk::fittedScreen(1, 1, 3, 2).bottom, 2);
+  EXPECT_EQ(pk::fittedScreen(0, 1, 3, 2).bottom, 0);  // a screen of no width fits nowhere
+  int shown = 0;
+  std::vector<uint32_t> band;
+  for (auto [w, h] : {std::pair{1, 1}, {0, H}, {W, 0}})
+    pk::presentScaled(pk::ScreenView{screen.data(), w, h}, 3, 2, std::nullopt, band,
+                      [&](uint32_t* px, int, int, int) { shown += px[4] == screen[0]; });
+  EXPECT_EQ(shown, 1) << "a screen of one pixel fills the window; one of none shows nothing";
 }
 
 TEST(PresentScaled, TheCursorIsDrawnOverTheScreenNeverIntoIt) {
@@ -160,6 +170,10 @@ TEST(PresentScaled, TheCursorIsDrawnOverTheScreenNeverIntoIt) {
     }
   EXPECT_EQ(at(62, 62), screen[size_t(20) * W + 20]);
   EXPECT_EQ(at(59, 117), screen[size_t(39) * W + 19]);
+  // At 2x the outline is one pixel thick.
+  pk::presentScaled(pk::ScreenView{screen.data(), W, H}, 2 * W, 2 * H, RECT{20, 20, 40, 40}, band, show);
+  auto at2 = [&](int x, int y) { return picture[size_t(y) * 2 * W + x]; };
+  EXPECT_TRUE(at2(50, 40) == 0xFF7F00u && at2(50, 41) == screen[size_t(20) * W + 25]);
   // A host that is asked for its window again shows what was presented, not what is drawn since.
   ScriptedWindow w(3 * W, 3 * H);
   w.present(pk::ScreenView{screen.data(), W, H});
