@@ -163,6 +163,12 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   EXPECT_EQ(pixel(left, barTop - 3), 0x00A000u);
   EXPECT_EQ(automation::liveDeviceContexts(), dcs);
   DeleteObject(bitmap);
+  // The tip of a bar's first button starts at the screen's edge.
+  SHMENUBARINFO first{sizeof(SHMENUBARINFO), main, 0, 120, test::testInstance(), 0, 0, nullptr};
+  ASSERT_TRUE(SHCreateMenuBar(&first));
+  LPCWSTR tip[] = {u"First"};
+  SendMessageW(first.hwndMB, TB_SETTOOLTIPS, 1, reinterpret_cast<LPARAM>(tip));
+  hold(200, [&] { EXPECT_EQ(std::pair(pixel(0, barTop - 4), pixel(1, barTop - 4)), std::pair(0u, 0xFFFFE1u)); });
 }
 
 TEST_F(Chrome, EndDialogValueIsReturnedAndTheOwnerRepaints) {
