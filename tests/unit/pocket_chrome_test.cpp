@@ -477,6 +477,9 @@ TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
     host.key(Kind::KeyEnter), host.key(Kind::KeyDown), host.key(Kind::KeyUp), host.key(Kind::KeyEnter);
   }, [&] { EnableMenuItem(game, 101, MF_GRAYED), host.key(Kind::KeyMenu), host.key(Kind::KeyEnter); }});
   EXPECT_EQ(commandsAfter([] {}), (std::vector<int>{104, 104}));
+  // A drop-down button's number is no command: greying the button swallows no key.
+  SendMessageW(record.menuBar, TB_ENABLEBUTTON, 112, FALSE);
+  EXPECT_EQ(commandsAfter([&] { PostMessageW(main, WM_CHAR, 3, 1); }), std::vector<int>{112});
 }
 
 // The keys walk an open menu: the arrows pass over separators and wrap, Left and Right
