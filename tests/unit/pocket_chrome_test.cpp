@@ -1,4 +1,5 @@
 // The shell's menu bar and pop-up menus, accelerators, modal dialogs from templates, and message boxes.
+#include "chrome/look.h"
 #include "controls/controls.h"
 #include "gdi/gdi.h"
 #include "pocket_fixture.h"
@@ -66,6 +67,8 @@ TEST_F(Chrome, MenuItemsPostTheirCommandUnlessGrayed) {
   EXPECT_EQ(record.taps, 1);  // the main window has the stylus again
   EXPECT_FALSE(popupOpen());
   EXPECT_EQ(pixel(20, 280), 0x00A000u);  // the pop-up is gone from the screen
+  using pk::chrome::displayText;  // the marks are not shown, but one at the end is text
+  EXPECT_EQ(displayText(u"&Game && A&B") + displayText(u"A&"), u"Game & ABA&");
   // Graying by command reports the previous state; a tap outside only closes the menu.
   HMENU game = reinterpret_cast<HMENU>(SendMessageW(record.menuBar, SHCMBM_GETSUBMENU, 0, 112));
   ASSERT_NE(game, nullptr);
@@ -160,6 +163,12 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   EXPECT_EQ(pixel(left, barTop - 3), 0x00A000u);
   EXPECT_EQ(automation::liveDeviceContexts(), dcs);
   DeleteObject(bitmap);
+  // The tip of a bar's first button starts at the screen's edge.
+  SHMENUBARINFO first{sizeof(SHMENUBARINFO), main, 0, 120, test::testInstance(), 0, 0, nullptr};
+  ASSERT_TRUE(SHCreateMenuBar(&first));
+  LPCWSTR tip[] = {u"First"};
+  SendMessageW(first.hwndMB, TB_SETTOOLTIPS, 1, reinterpret_cast<LPARAM>(tip));
+  hold(200, [&] { EXPECT_EQ(std::pair(pixel(0, barTop - 4), pixel(1, barTop - 4)), std::pair(0u, 0xFFFFE1u)); });
 }
 
 TEST_F(Chrome, EndDialogValueIsReturnedAndTheOwnerRepaints) {
@@ -266,6 +275,10 @@ TEST_F(Chrome, NavigationBarKeepsItsOk) {
       for (int x = 208; x < 214; ++x) ASSERT_EQ(pixel(x, y), 0x002884u) << x << "," << y;
     host.tapAt(ok);
   }});
+  behaviour = [](HWND h, UINT m, WPARAM w, LPARAM l) {  // as from a menu: no control's handle
+    if (m == WM_COMMAND) { EXPECT_EQ(l, 0); }
+    return standard(h, m, w, l);
+  };
   EXPECT_EQ(run(2400), 1);
 }
 
@@ -436,6 +449,10 @@ TEST_F(Accelerators, AKeyWithItsModifiersSendsItsCommandAtOnce) {
   EXPECT_EQ(commandsAfter([&] { PostMessageW(main, WM_KEYDOWN, VK_SHIFT, 1), ctrl('N'); }), std::vector<int>{104});
   // A character entry; its command need not be any menu's.
   EXPECT_EQ(commandsAfter([&] { PostMessageW(main, WM_CHAR, 2, 1); }), std::vector<int>{555});
+  // Not translated: no message, a window that is gone, a handle that is no table.
+  MSG m{main, WM_CHAR, 2, 1, 0, {}};
+  EXPECT_EQ(std::tuple(TranslateAcceleratorW(main, table, nullptr), TranslateAcceleratorW(nullptr, table, &m),
+                       TranslateAcceleratorW(main, reinterpret_cast<HACCEL>(main), &m)), std::tuple(0, 0, 0));
 }
 
 TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
@@ -452,6 +469,17 @@ TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
   pk::wm::enableWindow(main, true);
   EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyMenu), ctrl('N'); }), std::vector<int>{});
   EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyEscape), ctrl('N'); }), std::vector<int>{101});
+  // Opened by key with nothing to choose, the menu lights nothing, even once items come back (Down, Up: the
+  // first, the last); opened with only the last to choose, that one is lit.
+  for (int id : {101, 102, 104}) EnableMenuItem(game, id, MF_GRAYED);
+  host.script({[&] { host.key(Kind::KeyMenu); }, [&] {
+    EnableMenuItem(game, 101, MF_ENABLED), EnableMenuItem(game, 104, MF_ENABLED);
+    host.key(Kind::KeyEnter), host.key(Kind::KeyDown), host.key(Kind::KeyUp), host.key(Kind::KeyEnter);
+  }, [&] { EnableMenuItem(game, 101, MF_GRAYED), host.key(Kind::KeyMenu), host.key(Kind::KeyEnter); }});
+  EXPECT_EQ(commandsAfter([] {}), (std::vector<int>{104, 104}));
+  // A drop-down button's number is no command: greying the button swallows no key.
+  SendMessageW(record.menuBar, TB_ENABLEBUTTON, 112, FALSE);
+  EXPECT_EQ(commandsAfter([&] { PostMessageW(main, WM_CHAR, 3, 1); }), std::vector<int>{112});
 }
 
 // The keys walk an open menu: the arrows pass over separators and wrap, Left and Right
@@ -459,6 +487,7 @@ TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
 TEST_F(Accelerators, TheKeysWalkAnOpenMenu) {
   const size_t dcs = automation::liveDeviceContexts();
   EnableMenuItem(reinterpret_cast<HMENU>(SendMessageW(record.menuBar, SHCMBM_GETSUBMENU, 0, 112)), 102, MF_ENABLED);
+  SendMessageW(record.menuBar, TB_ENABLEBUTTON, 106, TRUE);  // a picture button: Left and Right pass it
   using Lit = std::vector<std::u16string>;
   std::vector<Lit> seen;
   auto look = [&](Kind k) {
