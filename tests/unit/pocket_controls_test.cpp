@@ -256,6 +256,12 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
       showsText(items[i], i == hot ? kWhite : kBlack, names[i], items[i].left + 3);
     }
   };
+  // Moves the lower box so that its top is at `top`, and taps it open.
+  auto openLowAt = [&](int top) {
+    pk::wm::moveWindow(low, 10, top, 100, ih + 2);
+    l = screenRect(low);
+    host.tap(l.left + 20, l.top + 4);
+  };
   play({[&] {
           arrow(false);
           showsText(field, kBlack, u"Beta", c.left + 3);
@@ -285,9 +291,7 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           EXPECT_TRUE(pk::chrome::openDropListItems().empty());
           EXPECT_EQ(pk::chrome::controlText(combo), u"Alpha");
           // A list that just fits below its box opens there; one pixel lower, above it.
-          pk::wm::moveWindow(low, 10, 294 - 4 * ih - 4, 100, ih + 2);
-          l = screenRect(low);
-          host.tap(l.left + 20, l.top + 4);
+          openLowAt(294 - 4 * ih - 4);
         },
         [&] {
           items = pk::chrome::openDropListItems();
@@ -297,9 +301,7 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           EXPECT_TRUE(pk::chrome::openDropListItems().empty());
         },
         [&] {
-          pk::wm::moveWindow(low, 10, 295 - 4 * ih - 4, 100, ih + 2);
-          l = screenRect(low);
-          host.tap(l.left + 20, l.top + 4);
+          openLowAt(295 - 4 * ih - 4);
         },
         [&] {
           // No room below: the list opens above the box. Its frame chooses nothing.
