@@ -9,6 +9,7 @@ folder and the survivors as `file:line: before -> after`. Mutants listed in
 equivalent.txt beside this script change no behaviour and are skipped.
 
   tools/mutate/mutate.py [-n 100] [--seed S] [--folders core,pocket/src/gdi] [--build DIR]
+  tools/mutate/mutate.py --replay LOG    (after trimming tests: are the killed still killed?)
 """
 import argparse
 import os
@@ -325,6 +326,8 @@ def main():
     ap.add_argument("--jobs", type=int, default=2, help="build and test jobs (default 2)")
     ap.add_argument("--timeout", type=int, default=120, help="seconds for a run of the suite (default 120)")
     ap.add_argument("--only", help="FILE[:FROM-TO]: every mutant of those lines instead of a sample")
+    ap.add_argument("--replay", metavar="LOG", help="the mutants a run's output says were killed, again: "
+                    "a trimmed suite must still kill them all")
     ap.add_argument("--list", action="store_true", help="print the sample and stop")
     ap.add_argument("--report", metavar="LOG", help="the table again from a run's output, leaving out the "
                     "mutants listed as equivalent since")
@@ -340,7 +343,16 @@ def main():
     candidates = [m for m in all_mutants(folders)
                   if not {(key, after) for key in (m["before"], m["context"], m["case"])
                           for after in (m["after"], "*")} & equivalent[m["file"]]]
-    if args.only:
+    if args.replay:
+        killed = set(re.findall(r"^\[\d+/\d+\] killed +([^:]+):(\d+): .* -> (.*?)  \(",
+                                Path(args.replay).read_text(encoding="utf-8"), re.M))
+        candidates = all_mutants(sorted({str(Path(f).parent) for f, _, _ in killed}))
+        sample = [m for m in candidates if (m["file"], str(m["line"]), m["after"]) in killed]
+        missing = killed - {(m["file"], str(m["line"]), m["after"]) for m in sample}
+        if missing:
+            sys.exit(f"mutate: {len(missing)} killed mutants of the log no longer match the "
+                     f"source; replay it on the commit it ran on")
+    elif args.only:
         file, _, lines = args.only.partition(":")
         low, _, high = lines.partition("-")
         sample = [m for m in candidates if m["file"] == file and
@@ -348,6 +360,8 @@ def main():
     else:
         sample = draw(candidates, folders, args.n, random.Random(seed))
     sample.sort(key=lambda m: (m["file"], m["line"]))
+    if args.replay:
+        seed = f"{seed} (replaying the killed mutants of {args.replay})"
     print(f"mutate: seed {seed}, {len(sample)} of {len(candidates)} mutants "
           f"(equivalent ones listed in {EQUIVALENT.relative_to(SOURCE)} left out)", flush=True)
     if args.list:
