@@ -301,7 +301,9 @@ def run(cmd, timeout, cwd, log):
         except ProcessLookupError:
             pass
         p.wait()
-    log.write(out.decode(errors="replace")[-4000:])
+    text = out.decode(errors="replace")
+    log.write(text[-4000:])
+    run.output = text
     return code, time.monotonic() - start
 
 
@@ -309,12 +311,35 @@ def build(build_dir, jobs, timeout, log):
     return run(["cmake", "--build", str(build_dir), "-j", str(jobs), "--target", *TARGETS], timeout, SOURCE, log)
 
 
-def fast_suite(build_dir, jobs, timeout, log):
+def fast_suite(build_dir, jobs, timeout, log, whole=False):
+    """whole: every test runs, not up to the first failure, so the caller can read which failed."""
     # A mutant that hangs the program ends a scripted run in 15 s instead of a minute.
     os.environ["FZ_RUN_TIMEOUT"] = "15"
-    return run(["ctest", "-j", str(jobs), "--stop-on-failure", "--timeout", "40", "-E", FAST_SUITE_EXCLUDE,
-                "-LE", "slow"],
+    return run(["ctest", "-j", str(jobs), *([] if whole else ["--stop-on-failure"]), "--timeout", "40",
+                "-E", FAST_SUITE_EXCLUDE, "-LE", "slow"],
                timeout, build_dir, log)
+
+
+def failed_tests():
+    """The tests the last suite's run names as failed."""
+    return re.findall(r"^\s*\d+ - (\S+) \(", run.output.partition("The following tests FAILED:")[2], re.M)
+
+
+def print_matrix(matrix, build_dir):
+    """Per test, the mutants it kills and those no other test kills: a test that kills
+    nothing alone is the first to merge or trim."""
+    by_test = defaultdict(lambda: [0, 0])
+    listed = subprocess.run(["ctest", "-N", "-E", FAST_SUITE_EXCLUDE, "-LE", "slow"], cwd=build_dir,
+                            capture_output=True, text=True).stdout
+    for t in re.findall(r"^\s*Test\s+#\d+: (\S+)", listed, re.M):
+        by_test[t]
+    for tests in matrix:
+        for t in tests:
+            by_test[t][0] += 1
+            by_test[t][1] += len(tests) == 1
+    print(f"\n{'test':70} {'kills':>6} {'alone':>6}")
+    for t, (kills, alone) in sorted(by_test.items(), key=lambda kv: (kv[1][1], kv[1][0], kv[0])):
+        print(f"{t:70} {kills:6} {alone:6}")
 
 
 def main():
@@ -328,6 +353,8 @@ def main():
     ap.add_argument("--only", help="FILE[:FROM-TO]: every mutant of those lines instead of a sample")
     ap.add_argument("--replay", metavar="LOG", help="the mutants a run's output says were killed, again: "
                     "a trimmed suite must still kill them all")
+    ap.add_argument("--matrix", action="store_true", help="run the whole suite on each mutant and print, "
+                    "per test, the mutants it kills and those it alone kills")
     ap.add_argument("--list", action="store_true", help="print the sample and stop")
     ap.add_argument("--report", metavar="LOG", help="the table again from a run's output, leaving out the "
                     "mutants listed as equivalent since")
@@ -350,8 +377,8 @@ def main():
         sample = [m for m in candidates if (m["file"], str(m["line"]), m["after"]) in killed]
         missing = killed - {(m["file"], str(m["line"]), m["after"]) for m in sample}
         if missing:
-            sys.exit(f"mutate: {len(missing)} killed mutants of the log no longer match the "
-                     f"source; replay it on the commit it ran on")
+            print(f"mutate: {len(missing)} killed mutants of the log no longer match the source (lines moved "
+                  f"since); replaying the others", file=sys.stderr)
     elif args.only:
         file, _, lines = args.only.partition(":")
         low, _, high = lines.partition("-")
@@ -385,7 +412,7 @@ def main():
     restorer = Restorer()
     for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
         signal.signal(s, on_signal)
-    results = []
+    results, matrix = [], []
     touched = set()
     interrupted = None
     try:
@@ -401,8 +428,11 @@ def main():
                 if code != 0:
                     outcome, test_s = "did not build", 0
                 else:
-                    code, test_s = fast_suite(build_dir, args.jobs, args.timeout, log)
+                    code, test_s = fast_suite(build_dir, args.jobs, args.timeout, log, whole=args.matrix)
                     outcome = "survived" if code == 0 else "killed"
+                    if args.matrix and code != 0:
+                        matrix.append(failed_tests() or [f"(suite: {code})"])
+                        log.write(f"==== killed by: {' '.join(matrix[-1])}\n")
             finally:
                 restorer.restore()
             results.append((m, outcome))
@@ -419,6 +449,8 @@ def main():
             build(build_dir, args.jobs, 3600, log)
 
     report(results, seed)
+    if args.matrix:
+        print_matrix(matrix, build_dir)
     clean = subprocess.run(["git", "diff", "--quiet", "--", *sorted(touched)], cwd=SOURCE).returncode == 0 \
         if touched else True
     if not clean:
