@@ -1,4 +1,4 @@
-// The shell's menu bar and pop-up menus, accelerators, modal dialogs from templates, and message boxes.
+// The shell's menu bar and pop-up menus, its input panel, accelerators, and a modal dialog from a template.
 #include "chrome/look.h"
 #include "controls/controls.h"
 #include "gdi/gdi.h"

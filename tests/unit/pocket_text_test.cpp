@@ -190,13 +190,6 @@ TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
     if (wrapped[size_t(i)] != plain[size_t(i)]) columns.push_back(i / 160 == underline ? i % 160 : -1);
   for (int x = 4; x < 4 + extent(u"G").cx; ++x) expect.push_back(x);
   EXPECT_EQ(columns, expect);
-  // On a screen DC the same, moved by the DC's origin.
-  HDC screen = pk::gdi::createScreenDC(POINT{3, 5}, {RECT{0, 0, 160, 60}});
-  DrawTextW(screen, u"&Game", -1, &line, DT_SINGLELINE);
-  pk::gdi::destroyScreenDC(screen);
-  SIZE game = extent(u"Game");
-  for (int y = 2; y < 2 + game.cy; ++y)
-    for (int x = 4; x < 4 + game.cx; ++x) ASSERT_EQ(pk::device().screen.row(y + 5)[x + 3], wrapped[size_t(y * 160 + x)]);
   // Cut to the rows from the underline down, only the underline and the ground below it show.
   clear();
   RECT low{4, underline, 150, 2 + extent(u"G").cy};
