@@ -67,6 +67,9 @@ TEST(Files, DispositionsAndPathsWithoutCase) {
   EXPECT_EQ(open(u"\\..\\escape.dat", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
   EXPECT_EQ(open(u"\\No Such Folder\\x.dat", GENERIC_WRITE, 0, OPEN_ALWAYS), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(std::filesystem::exists(dev.root.parent_path() / "escape.dat"));
+  // Names reach the host's disk as UTF-8, characters past U+FFFF whole, a lone half of a pair as U+FFFD.
+  EXPECT_TRUE(CloseHandle(open(u"\\Windows\\\uFF21\U00010000\xD800.dat", GENERIC_WRITE, 0, CREATE_NEW)));
+  EXPECT_TRUE(std::filesystem::exists(dev.root / "Windows" / "\xEF\xBC\xA1\xF0\x90\x80\x80\xEF\xBF\xBD.dat"));
 }
 
 TEST(Files, ReplacementIsSeenOnlyWholeAndOnlyAfterClose) {
@@ -102,6 +105,24 @@ TEST(Files, AWriterNeverClosedLeavesTheOldFile) {
   waitpid(child, &status, 0);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(dev.read("Windows/Fizzorbs.dat"), "kept");
+  // The next start sweeps what the dead writer left once it is old; a young one may be a live
+  // writer's, and a file of the player's is never touched, however old.
+  namespace fs = std::filesystem;
+  const fs::path windows = dev.root / "Windows";
+  std::vector<fs::path> left;
+  for (auto& e : fs::directory_iterator(windows))
+    if (e.path().filename().string()[0] == '.') left.push_back(e.path());
+  ASSERT_EQ(left.size(), 1u);
+  const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(11);
+  fs::last_write_time(left[0], old);
+  dev.write("Windows/.young.pk-123456", ""), dev.write("Windows/.pk-1234567", ""), dev.write("Windows/a.pk-123456", "");
+  for (const char* name : {".pk-1234567", "a.pk-123456", "Fizzorbs.dat"}) fs::last_write_time(windows / name, old);
+  pk::DeviceConfig again;
+  again.root = dev.root;
+  pk::setUpDevice(dev.host, again, nullptr);
+  EXPECT_FALSE(fs::exists(left[0]));
+  for (const char* name : {".young.pk-123456", ".pk-1234567", "a.pk-123456", "Fizzorbs.dat"})
+    EXPECT_TRUE(fs::exists(windows / name)) << name;
 }
 
 TEST(Files, SharingConflictsAndBadHandles) {
