@@ -30,6 +30,7 @@ TEST(Wsprintf, NumbersWidthsAndPadding) {
   // Widths and precisions from the arguments, a negative width to the left; an unknown
   // conversion prints its letter, and a lone '%' at the end nothing.
   EXPECT_EQ(fmt(u"[%*d|%*d|%.*d|%+d|%q]%", 4, 7, -4, 7, 3, 5, 6), u"[   7|7   |005|+6|q]");
+  EXPECT_EQ(fmt(u"%#x|%#X|%#x|%#d", 31u, 31u, 0u, 31), u"0x1f|0X1F|0|31");
 }
 
 TEST(Wsprintf, Decimals) {

@@ -66,7 +66,7 @@ class WindowManager : public ::testing::Test {
 };
 
 TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
-  HWND w = make(0, 26, 240, 268);
+  HWND w = make(5, 26, 240, 268);
   ASSERT_NE(w, nullptr);
   ASSERT_GE(seen.size(), 2u);
   EXPECT_EQ(seen[0].msg, UINT(WM_CREATE));
@@ -81,10 +81,14 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   // Moved at its size: no WM_SIZE; resized: one. A window may be created flat.
   seen.clear();
   pk::wm::moveWindow(w, 10, 40, 240, 268);
-  pk::wm::moveWindow(w, 10, 40, 0, 0);
+  pk::wm::moveWindow(w, 12, 40, 240, 268);
+  pk::wm::moveWindow(w, 10, 40, 0, 268);
   ASSERT_EQ(count(w, WM_SIZE), 1);
-  EXPECT_EQ(seen.back().lParam, MAKELPARAM(0, 0));
+  EXPECT_EQ(seen.back().lParam, MAKELPARAM(0, 268));
+  pk::wm::moveWindow(w, 10, 40, 0, 0);
   RECT rc;
+  GetClientRect(w, &rc);
+  EXPECT_TRUE(rc.right == 0 && rc.bottom == 0 && seen.back().lParam == 0);
   GetClientRect(make(0, 26, 0, 0), &rc);
   EXPECT_TRUE(rc.right == 0 && rc.bottom == 0);
   // Left to the system, a window fills the screen right of x between the two bars; a child, nothing.
@@ -141,8 +145,14 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   EXPECT_EQ(pixel(9, 26 + 9), 0xFFFFFFu);
   EXPECT_EQ(pixel(70, 26 + 10), 0x000000u);
   EXPECT_TRUE(pump().empty());
-  InvalidateRect(nullptr, nullptr, FALSE);  // every window
-  EXPECT_EQ(pump(), (std::vector<UINT>{WM_PAINT, WM_PAINT}));
+  EXPECT_TRUE(InvalidateRect(nullptr, nullptr, FALSE));  // every window, whole
+  for (auto [h, size] : {std::pair{w, 100}, {child, 50}}) {
+    PAINTSTRUCT ps;
+    BeginPaint(h, &ps);
+    const RECT& r = ps.rcPaint;
+    EXPECT_TRUE(r.left == 0 && r.top == 0 && r.right == size && r.bottom == size) << r.left << "," << r.top;
+    EndPaint(h, &ps);
+  }
 }
 
 TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
@@ -161,9 +171,9 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   EXPECT_EQ(pixel(79, 79), 0x808080u);
   EXPECT_EQ(pixel(80, 79), 0x000000u);
   // Moved, a window is drawn whole at its new place, and what it uncovered is drawn again.
-  pk::wm::moveWindow(above, 55, 50, 30, 30);
+  pk::wm::moveWindow(above, 20, 90, 30, 30);
   pump();
-  for (auto [x, y] : {std::pair{52, 60}, {55, 60}, {70, 50}}) EXPECT_EQ(pixel(x, y), 0xFFFFFFu) << x << "," << y;
+  for (auto [x, y] : {std::pair{60, 60}, {20, 90}, {49, 119}}) EXPECT_EQ(pixel(x, y), 0xFFFFFFu) << x << "," << y;
   dc = GetDC(above);
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
   ReleaseDC(above, dc);
@@ -178,7 +188,7 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   seen.clear();
   pump();
   EXPECT_EQ(count(below, WM_PAINT), 1);
-  EXPECT_EQ(pixel(60, 60), 0xFFFFFFu);
+  EXPECT_EQ(pixel(30, 100), 0xFFFFFFu);
   host.tap(10, 30);
   pump();
   EXPECT_EQ(pk::wm::topLevels()[0], below) << "a tap raises its window";
@@ -249,6 +259,8 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   // The owner takes activation back when the window it owns goes.
   pk::wm::enableWindow(a, true);
   ASSERT_EQ(GetActiveWindow(), b);
+  EXPECT_TRUE(ShowWindow(b, SW_HIDE) && GetActiveWindow() == a) << "hidden, it gave the activation back";
+  ShowWindow(b, SW_SHOW);
   DestroyWindow(b);
   EXPECT_EQ(GetActiveWindow(), a);
 }
@@ -344,10 +356,16 @@ TEST(Announce, FoundRaisedAndWithdrawn) {
   // A runtime folder others may enter is passed over, for one of this user's own, closed to others.
   fs::permissions(run, fs::perms::others_exec, fs::perm_options::add);
   const fs::path own = "/tmp/fztest-" + std::to_string(getuid());
-  fs::create_directories(own);
-  fs::permissions(own, fs::perms::all);
+  fs::remove_all(own);
+  fs::create_directory_symlink(run, own);  // planted in its place: not followed
   pk::hostos::announce("fztest", "key", nullptr);
-  EXPECT_TRUE(fs::is_empty(run));
+  EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "key"));
+  fs::remove(own);
+  pk::hostos::announce("fztest", "key", nullptr);
+  EXPECT_TRUE(pk::hostos::findAnnounced("fztest", "key") && fs::is_empty(run));
+  pk::hostos::withdraw();
+  fs::permissions(own, fs::perms::all);  // opened to others since: closed again
+  pk::hostos::announce("fztest", "key", nullptr);
   EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_all);
   pk::hostos::withdraw();
   was.empty() ? unsetenv("XDG_RUNTIME_DIR") : setenv("XDG_RUNTIME_DIR", was.c_str(), 1);
