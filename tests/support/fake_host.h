@@ -62,7 +62,8 @@ class FakeHost : public pk::Host {
   uint64_t milliseconds() override { return clock; }
   uint32_t random() override { return randoms[std::min(randomIndex++, randoms.size() - 1)]; }
   void playSound(std::vector<int16_t> samples, int) override { sounds.push_back(std::move(samples)); }
-  void stopSound() override {}
+  int stops = 0;
+  void stopSound() override { ++stops; }
   void note(std::string_view line) override { notes.emplace_back(line); }
   bool openDocument(const std::filesystem::path&) override { return false; }
 

@@ -67,6 +67,12 @@ TEST(Files, DispositionsAndPathsWithoutCase) {
   EXPECT_EQ(open(u"\\..\\escape.dat", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
   EXPECT_EQ(open(u"\\No Such Folder\\x.dat", GENERIC_WRITE, 0, OPEN_ALWAYS), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(std::filesystem::exists(dev.root.parent_path() / "escape.dat"));
+  // Names reach the host's disk as UTF-8, characters past U+FFFF whole, a lone half of a pair as U+FFFD.
+  const char16_t* name = u"\\Windows\\\x7F\x80\u07FF\u0800\uFFFF\uFF21\U00010000\xD800\uE000\uD7FF\xDFFF\U0010FFFF";
+  EXPECT_TRUE(CloseHandle(open(name, GENERIC_WRITE, 0, CREATE_NEW)));
+  EXPECT_TRUE(std::filesystem::exists(dev.root / "Windows" / ("\x7F" "\xC2\x80" "\xDF\xBF" "\xE0\xA0\x80" "\xEF\xBF\xBF"
+                                                              "\xEF\xBC\xA1" "\xF0\x90\x80\x80" "\xEF\xBF\xBD" "\xEE\x80\x80"
+                                                              "\xED\x9F\xBF" "\xEF\xBF\xBD" "\xF4\x8F\xBF\xBF")));
 }
 
 TEST(Files, ReplacementIsSeenOnlyWholeAndOnlyAfterClose) {
@@ -102,6 +108,25 @@ TEST(Files, AWriterNeverClosedLeavesTheOldFile) {
   waitpid(child, &status, 0);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(dev.read("Windows/Fizzorbs.dat"), "kept");
+  // The next start sweeps what the dead writer left once it is old; a young one may be a live
+  // writer's, and a file of the player's is never touched, however old.
+  namespace fs = std::filesystem;
+  const fs::path windows = dev.root / "Windows";
+  std::vector<fs::path> left;
+  for (auto& e : fs::directory_iterator(windows))
+    if (e.path().filename().string()[0] == '.') left.push_back(e.path());
+  ASSERT_EQ(left.size(), 1u);
+  const auto now = fs::file_time_type::clock::now(), old = now - std::chrono::seconds(630);
+  fs::last_write_time(left[0], old);
+  dev.write("Windows/.young.pk-123456", ""), dev.write("Windows/.pk-1234567", ""), dev.write("Windows/a.pk-123456", "");
+  fs::last_write_time(windows / ".young.pk-123456", now - std::chrono::seconds(570));
+  for (const char* name : {".pk-1234567", "a.pk-123456", "Fizzorbs.dat"}) fs::last_write_time(windows / name, old);
+  pk::DeviceConfig again;
+  again.root = dev.root;
+  pk::setUpDevice(dev.host, again, nullptr);
+  EXPECT_FALSE(fs::exists(left[0]));
+  for (const char* name : {".young.pk-123456", ".pk-1234567", "a.pk-123456", "Fizzorbs.dat"})
+    EXPECT_TRUE(fs::exists(windows / name)) << name;
 }
 
 TEST(Files, SharingConflictsAndBadHandles) {

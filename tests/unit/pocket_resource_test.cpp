@@ -33,6 +33,7 @@ TEST(Resource, FoundByNameWithoutCaseAndByNumber) {
     EXPECT_EQ(FindResourceW(module(), miss, RT_BITMAP), nullptr);
   EXPECT_EQ(FindResourceW(module(), u"BMP_EIGHT", RT_DIALOG), nullptr);
   EXPECT_EQ(FindResourceW(nullptr, u"BMP_EIGHT", RT_BITMAP), nullptr);
+  EXPECT_TRUE(SizeofResource(module(), nullptr) == 0 && !LoadResource(module(), nullptr));
 }
 
 fs::path pkrcProgram() {

@@ -1,6 +1,7 @@
 // Formatting and parsing on UTF-16 strings.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "system/device.h"
@@ -22,10 +23,14 @@ TEST(Wsprintf, NumbersWidthsAndPadding) {
   EXPECT_EQ(fmt(u"%ld", LONG(uint32_t(4000000000u))), u"-294967296");
   EXPECT_EQ(fmt(u"%x %X", 0xBEEFu, 0xFFFFFFFFu), u"beef FFFFFFFF");
   EXPECT_EQ(fmt(u"[%5d|%-5d|%05d|%05d]", 42, 42, 42, -42), u"[   42|42   |00042|-0042]");
-  EXPECT_EQ(fmt(u"[%-05d|%.3d|%1d|%08X]", 42, 7, 12345, 0xABCu), u"[42   |007|12345|00000ABC]");
+  EXPECT_EQ(fmt(u"[%-05d|%.9d|%1d|%08X]", 42, 7, 12345, 0xABCu), u"[42   |000000007|12345|00000ABC]");
   // A precision turns zero padding off, and a zero of no digits prints nothing.
   EXPECT_EQ(fmt(u"[%05.0d|%.0d|%.0f|% d]", 42, 0, 2.7, 5), u"[   42||3| 5]");
   EXPECT_EQ(fmt(u"100%%"), u"100%");
+  // Widths and precisions from the arguments, a negative width to the left; an unknown
+  // conversion prints its letter, and a lone '%' at the end nothing.
+  EXPECT_EQ(fmt(u"[%*d|%*d|%.*d|%+d|%q]%", 4, 7, -4, 7, 3, 5, 6), u"[   7|7   |005|+6|q]");
+  EXPECT_EQ(fmt(u"%#x|%#X|%#x|%#d", 31u, 31u, 0u, 31), u"0x1f|0X1F|0|31");
 }
 
 TEST(Wsprintf, Decimals) {
@@ -60,6 +65,13 @@ TEST(Wtol, ParsesLikeThePlatform) {
       {u"4294967297", 1},
   };
   for (auto [text, value] : cases) EXPECT_EQ(_wtol(text), value) << pk::utf8(text);
+}
+
+// Before any seed the generator deals as if seeded with 1, as C has it.
+TEST(Rand, UnseededIsSeedOne) {
+  const int first = rand();
+  srand(1);
+  EXPECT_EQ(rand(), first);
 }
 
 }  // namespace

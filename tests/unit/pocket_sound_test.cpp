@@ -55,11 +55,26 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   EXPECT_FALSE(sndPlaySoundW(u"none.wav", SND_ASYNC));
   ASSERT_EQ(dev.host.sounds.size(), 3u);
   EXPECT_EQ(dev.host.sounds[2].size(), 22050u * 18 / 100);
-  EXPECT_GT(*std::max_element(dev.host.sounds[2].begin(), dev.host.sounds[2].end()), 1000);
+  // The default: two tones, 880 Hz then 660 Hz for 0.09 s each, counted by where they cross zero.
+  const std::vector<int16_t>& beep = dev.host.sounds[2];
+  auto crossings = [&](size_t from, size_t to) {
+    int n = 0;
+    for (size_t i = from + 1; i < to; ++i) n += (beep[i - 1] < 0) != (beep[i] < 0);
+    return n;
+  };
+  EXPECT_NEAR(crossings(0, beep.size() / 2), 2 * 880 * 0.09, 4);
+  EXPECT_NEAR(crossings(beep.size() / 2, beep.size()), 2 * 660 * 0.09, 4);
+  EXPECT_GT(*std::max_element(beep.begin(), beep.end()), 1000);
   EXPECT_EQ(dev.host.notes, (Notes{"sound file FZRB_Pop.WAV played", "sound file \\Windows\\tick.wav played",
                                    "sound file adpcm.wav missing", "sound file still.wav missing",
                                    "sound file fast.wav missing", "sound file none.wav missing",
                                    "sound file none.wav missing", "sound default"}));
+  // No name stops what plays, so that even a sound that must not stop another plays next.
+  ASSERT_TRUE(sndPlaySoundW(u"tick.wav", SND_ASYNC | SND_NODEFAULT));
+  const int stops = dev.host.stops;
+  EXPECT_TRUE(sndPlaySoundW(nullptr, 0) && PlaySoundW(nullptr, nullptr, 0));
+  EXPECT_EQ(dev.host.stops, stops + 2);
+  EXPECT_TRUE(sndPlaySoundW(u"tick.wav", SND_ASYNC | SND_NOSTOP | SND_NODEFAULT));
 }
 
 TEST(Sound, ResourcesByNameWithoutCase) {

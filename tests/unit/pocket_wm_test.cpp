@@ -1,9 +1,13 @@
 // The window manager: message order, painting, clipping, input and activation.
+#include <signal.h>
+#include <sys/wait.h>
+
 #include <array>
 #include <future>
 
 #include "pocket_fixture.h"
 #include "system/hostos.h"
+#include "wm/window_internal.h"
 
 namespace {
 
@@ -62,7 +66,7 @@ class WindowManager : public ::testing::Test {
 };
 
 TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
-  HWND w = make(0, 26, 240, 268);
+  HWND w = make(5, 26, 240, 268);
   ASSERT_NE(w, nullptr);
   ASSERT_GE(seen.size(), 2u);
   EXPECT_EQ(seen[0].msg, UINT(WM_CREATE));
@@ -77,12 +81,31 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   // Moved at its size: no WM_SIZE; resized: one. A window may be created flat.
   seen.clear();
   pk::wm::moveWindow(w, 10, 40, 240, 268);
-  pk::wm::moveWindow(w, 10, 40, 200, 268);
+  pk::wm::moveWindow(w, 12, 40, 240, 268);
+  pk::wm::moveWindow(w, 10, 40, 0, 268);
   ASSERT_EQ(count(w, WM_SIZE), 1);
-  EXPECT_EQ(seen.back().lParam, MAKELPARAM(200, 268));
+  EXPECT_EQ(seen.back().lParam, MAKELPARAM(0, 268));
+  pk::wm::moveWindow(w, 10, 40, 0, 0);
   RECT rc;
-  GetClientRect(make(0, 26, 50, 0), &rc);
-  EXPECT_EQ(rc.bottom, 0);
+  GetClientRect(w, &rc);
+  EXPECT_TRUE(rc.right == 0 && rc.bottom == 0 && seen.back().lParam == 0);
+  GetClientRect(make(0, 26, 0, 0), &rc);
+  EXPECT_TRUE(rc.right == 0 && rc.bottom == 0);
+  // Left to the system, a window fills the screen right of x between the two bars; a child, nothing.
+  GetClientRect(make(10, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT), &rc);
+  EXPECT_TRUE(rc.right == 230 && rc.bottom == 320 - 26 - 26) << rc.right << "x" << rc.bottom;
+  HWND child = CreateWindowExW(0, u"Recorder", u"", WS_CHILD, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, w, nullptr, nullptr, nullptr);
+  RECT r = pk::wm::screenRect(child);
+  EXPECT_TRUE(r.left == 10 && r.top == 40 && r.right == 10 && r.bottom == 40);
+  // A window whose WM_CREATE refuses is destroyed, and none is made.
+  WNDCLASSW refusing{0, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    return m == WM_CREATE ? -1 : recordingProc(h, m, wp, lp);
+  }, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, u"Refusing"};
+  RegisterClassW(&refusing);
+  seen.clear();
+  EXPECT_EQ(CreateWindowExW(0, u"Refusing", u"", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_TRUE(count(seen.at(0).hwnd, WM_DESTROY) == 1 && !IsWindow(seen.at(0).hwnd));
 }
 
 TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
@@ -122,6 +145,14 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   EXPECT_EQ(pixel(9, 26 + 9), 0xFFFFFFu);
   EXPECT_EQ(pixel(70, 26 + 10), 0x000000u);
   EXPECT_TRUE(pump().empty());
+  EXPECT_TRUE(InvalidateRect(nullptr, nullptr, FALSE));  // every window, whole
+  for (auto [h, size] : {std::pair{w, 100}, {child, 50}}) {
+    PAINTSTRUCT ps;
+    BeginPaint(h, &ps);
+    const RECT& r = ps.rcPaint;
+    EXPECT_TRUE(r.left == 0 && r.top == 0 && r.right == size && r.bottom == size) << r.left << "," << r.top;
+    EndPaint(h, &ps);
+  }
 }
 
 TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
@@ -139,9 +170,17 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   EXPECT_EQ(pixel(60, 60), 0x808080u) << "covered by the window above";
   EXPECT_EQ(pixel(79, 79), 0x808080u);
   EXPECT_EQ(pixel(80, 79), 0x000000u);
+  // Moved, a window is drawn whole at its new place, and what it uncovered is drawn again.
+  pk::wm::moveWindow(above, 20, 90, 30, 30);
+  pump();
+  for (auto [x, y] : {std::pair{60, 60}, {20, 90}, {49, 119}}) EXPECT_EQ(pixel(x, y), 0xFFFFFFu) << x << "," << y;
+  dc = GetDC(above);
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  ReleaseDC(above, dc);
   // Shown later, a window erases what lay under it.
   HWND late = CreateWindowExW(0, u"Recorder", u"", 0, 5, 90, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  ShowWindow(late, SW_SHOW);
+  EXPECT_FALSE(ShowWindow(late, SW_SHOW)) << "it was hidden";
+  EXPECT_TRUE(ShowWindow(late, SW_SHOW));
   pump();
   EXPECT_EQ(pixel(6, 91), 0xFFFFFFu);
   // Closed by default, the upper window goes; the one below repaints the uncovered part white.
@@ -149,7 +188,7 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   seen.clear();
   pump();
   EXPECT_EQ(count(below, WM_PAINT), 1);
-  EXPECT_EQ(pixel(60, 60), 0xFFFFFFu);
+  EXPECT_EQ(pixel(30, 100), 0xFFFFFFu);
   host.tap(10, 30);
   pump();
   EXPECT_EQ(pk::wm::topLevels()[0], below) << "a tap raises its window";
@@ -164,10 +203,28 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   EXPECT_EQ(pixel(155, 205), 0xFFFFFFu);
 }
 
+// Another program's main window is found by its class and title, and raised, until withdrawn.
+TEST_F(WindowManager, AnotherProgramsWindowIsFoundAndRaised) {
+  HWND w = make(0, 26, 50, 50);
+  pk::wm::announceInstance(w);
+  DestroyWindow(w);  // from here on it is as if in another process
+  HWND there = FindWindowW(u"recorder", u"Rec");
+  EXPECT_NE(there, nullptr);
+  EXPECT_TRUE(SetForegroundWindow(there));
+  EXPECT_EQ(FindWindowW(u"Recorder", u"Other"), nullptr);
+  pk::wm::withdrawInstance();
+  EXPECT_FALSE(SetForegroundWindow(there));
+  EXPECT_EQ(FindWindowW(u"Recorder", u"Rec"), nullptr);
+}
+
 TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   HWND a = make(0, 26, 100, 100);
   HWND b = make(120, 40, 100, 100, a);
   EXPECT_EQ(GetActiveWindow(), b);
+  EXPECT_EQ(FindWindowW(nullptr, u"Rec"), b) << "by its title alone, the one on top";
+  EXPECT_FALSE(SetForegroundWindow(reinterpret_cast<HWND>(0x7FFE)));
+  EXPECT_TRUE(SetForegroundWindow(a) && GetActiveWindow() == a);
+  SetForegroundWindow(b);
   HWND child = CreateWindowExW(0, u"Recorder", u"", WS_CHILD | WS_VISIBLE, 0, 0, 9, 9, a, nullptr, nullptr, nullptr);
   EXPECT_EQ(GetActiveWindow(), b) << "a child shown activated its parent";
   EXPECT_EQ(pk::wm::ownerOf(b), a);
@@ -202,6 +259,8 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   // The owner takes activation back when the window it owns goes.
   pk::wm::enableWindow(a, true);
   ASSERT_EQ(GetActiveWindow(), b);
+  EXPECT_TRUE(ShowWindow(b, SW_HIDE) && GetActiveWindow() == a) << "hidden, it gave the activation back";
+  ShowWindow(b, SW_SHOW);
   DestroyWindow(b);
   EXPECT_EQ(GetActiveWindow(), a);
 }
@@ -221,6 +280,8 @@ TEST_F(WindowManager, TimersFireOnTheHostClock) {
   EXPECT_EQ(host.clock, 1500 + uint64_t(0xFFFFFFFFu));
   pk::wm::killTimer(w, 3);
   EXPECT_FALSE(GetMessageW(&m, nullptr, 0, 0)) << "a killed timer fired";
+  pk::device().host = nullptr;  // nothing can ever arrive: the loop ends
+  EXPECT_TRUE(!GetMessageW(&m, nullptr, 0, 0) && m.message == WM_QUIT);
 }
 
 // A device of more dots per inch shows each pixel as a square of host pixels, those past the
@@ -254,7 +315,7 @@ TEST(DeviceScreen, ScaledAndGreyPictures) {
     EXPECT_EQ(at(s, s), c.dark);
     EXPECT_EQ(at(2 * s - 1, 2 * s - 1), c.dark);
     EXPECT_EQ(at(2 * s, s), c.pale);
-    EXPECT_EQ(at(c.width - 1, c.height - 1), s == 2 ? 0u : c.pale);
+    for (int x : {0, c.width - 1}) EXPECT_EQ(at(x, c.height - 1), s == 2 ? 0u : c.pale);
     POINT p = pk::toHost(POINT{1, 1}), back = pk::fromHost(p.x, p.y), off = pk::fromHost(-1, 2 * s);
     EXPECT_TRUE(p.x == s + s / 2 && p.y == p.x && back.x == 1 && back.y == 1 && off.x == -1 && off.y == 2);
   }
@@ -270,6 +331,14 @@ TEST(Announce, FoundRaisedAndWithdrawn) {
   const std::string was = std::getenv("XDG_RUNTIME_DIR") ? std::getenv("XDG_RUNTIME_DIR") : "";
   setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
   std::promise<void> raised;
+  // One left by a process that was killed is found no more, and its place is taken.
+  if (pid_t child = fork(); child == 0) {
+    pk::hostos::announce("fztest", "key", nullptr);
+    kill(getpid(), SIGKILL);
+  } else {
+    waitpid(child, nullptr, 0);
+  }
+  EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "key"));
   const int input = dup(0);
   close(0);  // started without standard input: the socket may be descriptor 0
   pk::hostos::announce("fztest", "key", [&] { raised.set_value(); });
@@ -279,13 +348,25 @@ TEST(Announce, FoundRaisedAndWithdrawn) {
   EXPECT_FALSE(fs::is_empty(run));
   for (auto& e : fs::directory_iterator(run))
     EXPECT_EQ(e.status().permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  pk::hostos::announce("fztest", "moved", nullptr);  // announced again: under the new key alone
+  EXPECT_TRUE(!pk::hostos::findAnnounced("fztest", "key") && pk::hostos::findAnnounced("fztest", "moved"));
   pk::hostos::withdraw();
   dup2(input, 0), close(input);
-  EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "key"));
-  // A runtime folder others may enter is passed over.
+  EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "moved") || pk::hostos::raiseAnnounced());
+  // A runtime folder others may enter is passed over, for one of this user's own, closed to others.
   fs::permissions(run, fs::perms::others_exec, fs::perm_options::add);
+  const fs::path own = "/tmp/fztest-" + std::to_string(getuid());
+  fs::remove_all(own);
+  fs::create_directory_symlink(run, own);  // planted in its place: not followed
   pk::hostos::announce("fztest", "key", nullptr);
-  EXPECT_TRUE(fs::is_empty(run));
+  EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "key"));
+  fs::remove(own);
+  pk::hostos::announce("fztest", "key", nullptr);
+  EXPECT_TRUE(pk::hostos::findAnnounced("fztest", "key") && fs::is_empty(run));
+  pk::hostos::withdraw();
+  fs::permissions(own, fs::perms::all);  // opened to others since: closed again
+  pk::hostos::announce("fztest", "key", nullptr);
+  EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_all);
   pk::hostos::withdraw();
   was.empty() ? unsetenv("XDG_RUNTIME_DIR") : setenv("XDG_RUNTIME_DIR", was.c_str(), 1);
   fs::remove_all(run);

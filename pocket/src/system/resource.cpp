@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <span>
 
 #include <pocket/resource_format.h>
 
@@ -42,10 +43,8 @@ bool matches(const ResourceId& id, LPCWSTR want) {
 const ResourceEntry* findEntry(HINSTANCE instance, LPCWSTR name, LPCWSTR type) {
   const ModuleImage* m = moduleOf(instance);
   if (!m || !name || !type) return nullptr;
-  for (size_t i = 0; i < m->count; ++i) {
-    const ResourceEntry& e = m->entries[i];
+  for (const ResourceEntry& e : std::span(m->entries, m->count))
     if (matches(e.type, type) && matches(e.name, name)) return &e;
-  }
   return nullptr;
 }
 

@@ -184,18 +184,23 @@ void killTimer(HWND hwnd, UINT_PTR id) {
           t.end());
 }
 
-bool runModalLoop(const bool& done) {
+namespace {
+
+// Takes and dispatches messages until `done` turns true; a WM_QUIT that comes meanwhile
+// ends it and is posted again for the outer loop.
+void runModalLoop(const bool& done) {
   MSG msg;
   while (!done) {
     if (!GetMessageW(&msg, nullptr, 0, 0)) {
       PostQuitMessage(int(msg.wParam));
-      return false;
+      return;
     }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  return true;
 }
+
+}  // namespace
 
 void runModal(HWND hwnd, HWND owner, const bool& done) {
   bool ownerWasEnabled = owner && isEnabled(owner);

@@ -42,15 +42,12 @@ HWND topLevelOf(HWND hwnd) {
   return w ? w->handle : nullptr;
 }
 
-bool enableWindow(HWND hwnd, bool enable) {
+void enableWindow(HWND hwnd, bool enable) {
   Window* w = find(hwnd);
-  if (!w) return false;
-  bool wasDisabled = !w->enabled;
-  if (w->enabled != enable) {
+  if (w && w->enabled != enable) {
     w->enabled = enable;
     SendMessageW(hwnd, WM_ENABLE, enable ? 1 : 0, 0);
   }
-  return wasDisabled;
 }
 
 bool isEnabled(HWND hwnd) {

@@ -15,7 +15,7 @@ namespace pk::wm {
 constexpr int kNavBarHeight = 26;
 constexpr int kMenuBarHeight = 26;
 
-bool enableWindow(HWND hwnd, bool enable);  // a disabled window gets no stylus input
+void enableWindow(HWND hwnd, bool enable);  // a disabled window gets no stylus input
 bool isEnabled(HWND hwnd);
 bool isVisible(HWND hwnd);
 HWND parentOf(HWND hwnd);  // child windows only
@@ -58,9 +58,6 @@ HWND capture();
 void setTimer(HWND hwnd, UINT_PTR id, uint32_t ms);
 void killTimer(HWND hwnd, UINT_PTR id);
 
-// Takes and dispatches messages until `done` turns true (dialogs, message boxes, menus).
-// Returns false if a WM_QUIT arrived meanwhile; it is posted again for the outer loop.
-bool runModalLoop(const bool& done);
 // Shows a modal window (dialog, message box) and runs the loop until `done`, its owner
 // taking no stylus input meanwhile; then destroys it and gives the owner back its input
 // and, when it can take it, the activation. Nothing is shown when `done` is already true.
