@@ -123,17 +123,6 @@ TEST_F(Game, BoardSizeFollowsTheWindowUpTo22By22) {
   }
 }
 
-TEST_F(Game, ANewBoardAlwaysHoldsAMove) {
-  // On 2 x 2 about two deals in five hold no move, so forty seeds are sure to re-deal.
-  resizeClient(58, 60);
-  for (uint32_t seed = 1; seed <= 40; ++seed) {
-    playStatus.gameInProgress = 0;
-    host.randoms = {seed};
-    newGame(window);
-    ASSERT_TRUE(anyMoveLeft()) << "seed " << seed;
-  }
-}
-
 // Every client pixel is on a cell exactly when it lies in that cell's square,
 // except the s - 1 pixels left of the board, which truncation maps to column 0.
 void expectTapMappingInvertsLayout(HWND window, int width, int height) {
@@ -252,23 +241,6 @@ TEST_F(Game, OutlinesCloseTheirInnerCornersWithSinglePixels) {
   EXPECT_EQ(whole.black(), want);
 }
 
-TEST_F(Game, TheBestMoveOnlyGrowsAndGuestGamesRaiseItToo) {
-  setBoard({"00"}, STYLE_SHIFTER);
-  statistics.styles[STYLE_SHIFTER].bestMove = 50;
-  runningScore() = 7;
-  for (auto [count, best, score] : {std::tuple{10, 90, 97}, {5, 90, 117}}) {
-    selectionCount = count;
-    addMoveValue();
-    EXPECT_EQ(statistics.styles[STYLE_SHIFTER].bestMove, best);
-    EXPECT_EQ(runningScore(), score);
-  }
-  EXPECT_EQ(statistics.styles[STYLE_STANDARD].bestMove, 0);
-  gameState.countsForStats = 0;
-  selectionCount = 20;
-  addMoveValue();
-  EXPECT_EQ(statistics.styles[STYLE_SHIFTER].bestMove, 380);
-}
-
 // Bursts the cells marked 'x' and settles the board on the window's screen.
 void burst(Game& game, const Rows& marks) {
   for (int row = 0; row < int(marks.size()); ++row)
@@ -295,6 +267,7 @@ TEST_F(Game, EachStyleSettlesAsItsRulesSay) {
       {"standard: empty columns keep their order", STYLE_STANDARD, {"0.1..2.", "0.1..2."}, {}, {"....012", "....012"},
        "", 0, 0},
       {"standard: one row", STYLE_STANDARD, {"01122"}, {".xx.."}, {"..022"}, "", 0, 0},
+      {"standard: one column", STYLE_STANDARD, {"1", "0", "0"}, {".", "x", "x"}, {".", ".", "1"}, "", 0, 0},
       {"shifter: rows slide right, one pause", STYLE_SHIFTER, {"01..", "23.1", "4210"}, {"....", "....", "..x."},
        {"..01", ".231", ".420"}, "", 1, 0},
       {"shifter: nothing slides, no pause", STYLE_SHIFTER, {"..12", ".012"}, {"..x.", "..x."}, {"...2", "..02"}, "", 0,

@@ -102,16 +102,6 @@ struct End : Game {
   }
 };
 
-TEST_F(End, BonusForFewerThanFiveBubblesLeft) {
-  for (auto [left, bonus] : {std::pair{0, 100}, {1, 80}, {2, 60}, {3, 40}, {4, 20}, {5, 0}, {6, 0}}) {
-    boardWith(left);
-    runningScore() = 300;
-    finishGame();
-    EXPECT_EQ(endBonus, bonus) << left;
-    EXPECT_EQ(runningScore(), 300 + bonus) << left;
-  }
-}
-
 TEST_F(End, OnlyCountedGamesEnterTheStatisticsOfTheirStyle) {
   StyleStatistics& stats = statistics.styles[STYLE_CONTINUOUS];
   stats = {3, 1000, 900, 56, 40, {}};
