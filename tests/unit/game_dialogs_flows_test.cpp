@@ -82,6 +82,12 @@ TEST_F(DialogFlow, ScoreDialogsShowTheGameAndItsStyleFigures) {
                              {IDC_YOUR_GAME_SCORE, "441"}, {IDC_YOUR_BONUS, "60"}, {IDC_YOUR_TOTAL, "501"}, {IDC_YOUR_AVERAGE, decimals ? "750.50" : "750"}, {IDC_YOUR_GAMES, "2"}}));
   }
   EXPECT_EQ(statistics.styles[STYLE_SHIFTER].highScore, 1000u);
+  // The high score dialog raises it as it opens.
+  endedGame(STYLE_SHIFTER, 1200, 0);
+  DialogRun high{highScoreDialogProc, {IDOK}, {IDC_HIGH_TOTAL}};
+  EXPECT_EQ(open(DLG_HIGH_SCORE, high), 0);
+  EXPECT_EQ(high.shown[IDC_HIGH_TOTAL], "1200");
+  EXPECT_EQ(statistics.styles[STYLE_SHIFTER].highScore, 1200u);
 
   // A guest game shows its own figures and leaves the statistics alone.
   endedGame(STYLE_MEGASHIFT, 1234, 34);
@@ -171,6 +177,7 @@ TEST_F(DialogFlow, StatisticsShowEveryStyleAndCodesOpensOverIt) {
   DialogRun run{statisticsDialogProc, {IDC_CODES, IDOK}};
   for (int id = IDC_STANDARD_GAMES; id <= IDC_MEGASHIFT_HIGH; ++id) run.watched.push_back(id);
   EXPECT_EQ(open(DLG_STATISTICS, run), 0);
+  EXPECT_EQ(host.dialogsClosed, 0) << "the codes closed on their own ok";
   EXPECT_EQ(run.handled, (std::vector<INT_PTR>{TRUE, TRUE}));
   std::vector<std::string> figures;
   for (int id = IDC_STANDARD_GAMES; id <= IDC_MEGASHIFT_HIGH; ++id) figures.push_back(run.shown[id]);
