@@ -169,40 +169,6 @@ TEST_F(Game, MarginsAndTheTapMappingAgreeOnEveryPixel) {
   }
 }
 
-std::set<std::pair<int, int>> selectedCells() {
-  std::set<std::pair<int, int>> out;
-  for (int col = 0; col < kMaxCols; ++col)
-    for (int row = 0; row < kMaxRows; ++row)
-      if (cellAt(col, row).selected) out.insert({col, row});
-  return out;
-}
-
-TEST_F(Game, GroupsJoinThroughEdgesOnlyAndNeverThroughEmptyCells) {
-  Canvas canvas;
-  setBoard({"0101", "1011", "0.01", "..00"});
-  cellAt(4, 0) = {1, 0, 0, 1, 0};  // same colour just outside the area in play
-  selectGroup(canvas.dc, 3, 0);
-  EXPECT_EQ(selectedCells(), (std::set<std::pair<int, int>>{{3, 0}, {3, 1}, {2, 1}, {3, 2}}));
-  EXPECT_EQ(selectionShown, 1);
-  computeSelectionValue();
-  EXPECT_EQ(selectionValue, 12);
-  clearSelection();
-  EXPECT_TRUE(selectedCells().empty());
-  EXPECT_EQ(std::tuple(selectionCount, selectionShown, selectionValue), std::tuple(0, 0, 0));
-
-  selectGroup(canvas.dc, 2, 2);
-  EXPECT_EQ(selectedCells(), (std::set<std::pair<int, int>>{{2, 2}, {2, 3}, {3, 3}}));
-  clearSelection();
-
-  // A lone bubble is refused and nothing is drawn for it.
-  Canvas clean;
-  setBoard({"012", "340", "123"});
-  selectGroup(clean.dc, 1, 1);
-  EXPECT_TRUE(selectedCells().empty());
-  EXPECT_EQ(std::tuple(selectionCount, selectionShown, selectionValue), std::tuple(0, 0, 0));
-  EXPECT_TRUE(clean.black().empty());
-}
-
 TEST_F(Game, OutlinesCloseTheirInnerCornersWithSinglePixels) {
   {
     Canvas canvas;
