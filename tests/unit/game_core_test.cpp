@@ -1,32 +1,11 @@
-// Dealing, the layout and its tap mapping, selecting with its outline, and
-// settling after a burst in each style.
-#include <set>
-
+// Dealing, the layout and its tap mapping, and settling after a burst in each style.
 #include "core/collapse.h"
 #include "core/game.h"
 #include "core/selection.h"
-#include "canvas.h"
 #include "game_fixture.h"
 
 namespace gametest {
 namespace {
-
-using Pixels = std::set<std::pair<int, int>>;
-
-void hline(Pixels& p, int x0, int x1, int y) {
-  for (int x = x0; x <= x1; ++x) p.insert({x, y});
-}
-void vline(Pixels& p, int x, int y0, int y1) {
-  for (int y = y0; y <= y1; ++y) p.insert({x, y});
-}
-void frame(Pixels& p, int x0, int y0, int x1, int y1) {
-  hline(p, x0, x1, y0), hline(p, x0, x1, y1), vline(p, x0, y0, y1), vline(p, x1, y0, y1);
-}
-
-struct Canvas : test::Canvas {
-  Canvas() : test::Canvas(480, 480) {}
-  Pixels black() const { return points(0); }
-};
 
 std::vector<int32_t> dealt() {
   std::vector<int32_t> out;
@@ -167,44 +146,6 @@ TEST_F(Game, MarginsAndTheTapMappingAgreeOnEveryPixel) {
     EXPECT_EQ(cellAt(c.cols - 1, c.rows - 1).x, c.x0 + (c.cols - 1) * kCellSize);
     expectTapMappingInvertsLayout(window, c.w, c.h);
   }
-}
-
-TEST_F(Game, OutlinesCloseTheirInnerCornersWithSinglePixels) {
-  {
-    Canvas canvas;
-    setBoard({"1111", "1001", "1011", "1111"});
-    selectGroup(canvas.dc, 1, 1);
-    const Cell &a = cellAt(1, 1), &b = cellAt(2, 1), &c = cellAt(1, 2);
-    Pixels want;
-    hline(want, a.x, b.x + 19, a.y);
-    vline(want, a.x, a.y, c.y + 19);
-    hline(want, b.x, b.x + 19, b.y + 19);
-    vline(want, b.x + 19, b.y, b.y + 19);
-    hline(want, c.x, c.x + 19, c.y + 19);
-    vline(want, c.x + 19, c.y, c.y + 19);
-    want.insert({a.x + 19, a.y + 19});  // the inner corner
-    EXPECT_EQ(canvas.black(), want);
-  }
-  Canvas canvas;
-  setBoard({"444", "404", "444"});
-  selectGroup(canvas.dc, 0, 0);
-  ASSERT_EQ(selectionCount, 8);
-  const Cell& tl = cellAt(0, 0);
-  const Cell& hole = cellAt(1, 1);
-  Pixels want;
-  frame(want, tl.x, tl.y, tl.x + 59, tl.y + 59);
-  frame(want, hole.x - 1, hole.y - 1, hole.x + 20, hole.y + 20);  // corners from the diagonal cells
-  EXPECT_EQ(canvas.black(), want);
-
-  // A whole board of one colour: one group, one frame.
-  setBoard(Rows(22, std::string(22, '2')));
-  Canvas whole;
-  EXPECT_NO_GDI_LEAK(selectGroup(whole.dc, 11, 11));
-  computeSelectionValue();
-  EXPECT_EQ(selectionValue, 233772);
-  want.clear();
-  frame(want, cellAt(0, 0).x, cellAt(0, 0).y, cellAt(0, 0).x + 22 * 20 - 1, cellAt(0, 0).y + 22 * 20 - 1);
-  EXPECT_EQ(whole.black(), want);
 }
 
 // Bursts the cells marked 'x' and settles the board on the window's screen.
