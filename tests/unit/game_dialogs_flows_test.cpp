@@ -177,13 +177,42 @@ TEST_F(DialogFlow, StatisticsShowEveryStyleAndCodesOpensOverIt) {
   DialogRun run{statisticsDialogProc, {IDC_CODES, IDOK}};
   for (int id = IDC_STANDARD_GAMES; id <= IDC_MEGASHIFT_HIGH; ++id) run.watched.push_back(id);
   EXPECT_EQ(open(DLG_STATISTICS, run), 0);
-  EXPECT_EQ(host.dialogsClosed, 0) << "the codes closed on their own ok";
   EXPECT_EQ(run.handled, (std::vector<INT_PTR>{TRUE, TRUE}));
   std::vector<std::string> figures;
   for (int id = IDC_STANDARD_GAMES; id <= IDC_MEGASHIFT_HIGH; ++id) figures.push_back(run.shown[id]);
   EXPECT_EQ(figures, (std::vector<std::string>{"3", "200.00", "250", "0", "0.00", "0", "0", "0.00", "400", "0",
                                                "0.00", "0"}));
   EXPECT_EQ(codes, (std::vector<std::string>{"L226427434659314", "0000000000", "0000000000", "0000000000"}));
+}
+
+TEST_F(DialogFlow, EachDialogEndsOnItsOwnButtonsOnly) {
+  endedGame(STYLE_STANDARD, 500, 60);
+  statistics.styles[STYLE_STANDARD] = {1, 500, 500, 0, 0, {}};
+  // Other dialogs' buttons are not theirs; the guest dialog swallows them, and a
+  // New Game after its Cancel would end it with 1 had Cancel not closed it.
+  struct Case {
+    DLGPROC proc;
+    int id;
+    std::vector<int> commands;
+    std::vector<INT_PTR> handled;
+    INT_PTR result;
+  } cases[] = {
+      {yourScoreDialogProc, DLG_YOUR_SCORE, {IDCANCEL, IDC_HIGH_NEW_GAME, IDC_GUEST_NEW_GAME, IDC_YOUR_NEW_GAME}, {FALSE, FALSE, FALSE, TRUE}, 1},
+      {highScoreDialogProc, DLG_HIGH_SCORE, {IDCANCEL, IDC_YOUR_NEW_GAME, IDC_HIGH_NEW_GAME}, {FALSE, FALSE, TRUE}, 1},
+      {highScoreDialogProc, DLG_HIGH_SCORE, {IDOK}, {TRUE}, 0},
+      {guestScoreDialogProc, DLG_GUEST_SCORE, {0, IDC_YOUR_NEW_GAME, IDCANCEL, IDC_GUEST_NEW_GAME}, {TRUE, TRUE, TRUE}, 0},
+      {guestScoreDialogProc, DLG_GUEST_SCORE, {IDC_GUEST_NEW_GAME}, {TRUE}, 1},
+      {aboutDialogProc, DLG_ABOUT, {0, IDC_YOUR_NEW_GAME, IDOK}, {FALSE, FALSE, TRUE}, 0},
+      {aboutDialogProc, DLG_ABOUT, {0, IDC_YOUR_NEW_GAME, IDCANCEL}, {FALSE, FALSE, TRUE}, 0},
+      {scoreCodesDialogProc, DLG_SCORE_CODES, {0, IDC_CODES, IDCANCEL}, {FALSE, FALSE, TRUE}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "template " << c.id << ", command " << c.commands.back());
+    DialogRun run{c.proc, c.commands};
+    EXPECT_EQ(open(c.id, run), c.result);
+    EXPECT_EQ(run.handled, c.handled);
+  }
+  EXPECT_FALSE(std::filesystem::exists(stateFile()));
 }
 
 TEST_F(DialogFlow, ResetAsksAndOnlyYesErasesTheWholeTable) {
