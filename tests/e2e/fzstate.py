@@ -105,21 +105,12 @@ def main():
     what = sys.argv[2]
     if what == "field":
         print(state.field(sys.argv[3]))
-    elif what == "group":
-        best = None
-        for c in range(state.cols):
-            for r in range(state.rows):
-                g = state.group(c, r)
-                if len(g) >= 2 and (best is None or len(g) > len(best[2])):
-                    best = (c, r, g)
+    elif what in ("group", "largest"):
+        best = state.largest_group()
         if best:
-            x, y = state.tap_point(best[0], best[1])
-            print(x, y, len(best[2]))
-    elif what == "largest":  # column, row and size of the largest group
-        groups = [(len(state.group(c, r)), -c, -r) for c in range(state.cols) for r in range(state.rows)]
-        size, c, r = max(groups)
-        print(-c, -r, size)
-    elif what == "at":  # the tap point of a cell
+            size, c, r = best
+            print(*(state.tap_point(c, r) if what == "group" else (c, r)), size)
+    elif what == "at":
         print(*state.tap_point(int(sys.argv[3]), int(sys.argv[4])))
     else:
         sys.exit(f"unknown question {what}")

@@ -37,15 +37,6 @@ logs() { grep -qxF -- "$1" "$LOG"; }
 nologs() { ! grep -qxF -- "$1" "$LOG"; }
 logcount() { grep -cxF -- "$1" "$LOG"; }
 errs() { grep -qF -- "$1" "$ERR"; }
-# inorder LINE...: each line is logged, after the one before it.
-inorder() {
-  local after=0 n line
-  for line in "$@"; do
-    n=$(awk -v want="$line" -v after="$after" 'NR > after && $0 == want { print NR; exit }' "$LOG")
-    [ -n "$n" ] || return 1
-    after=$n
-  done
-}
 field() { $FZSTATE "$STATE" field "$1"; }
 pixel() { "$PNGPIXEL" "$1" "$2" "$3"; }   # prints "R G B"
 finish() {

@@ -450,7 +450,6 @@ class Run:
 
     def __init__(self, binary, seed, work, deadline, max_sessions):
         self.binary = binary
-        self.seed = seed
         self.rng = random.Random(seed)
         self.work = work
         self.root = os.path.join(work, "device")
@@ -532,10 +531,9 @@ class Run:
 
     def check_menus(self, screen, state, first):
         playing = bool(state and state.game_in_progress)
-        if screen.menus.get(101) != ("grayed" if playing else "enabled"):
-            raise Failure(f"New Game is {screen.menus.get(101)} while the file says game in progress {int(playing)}")
-        if screen.menus.get(102) != ("enabled" if playing else "grayed"):
-            raise Failure(f"End Game is {screen.menus.get(102)} while the file says game in progress {int(playing)}")
+        for name, command, want in (("New Game", 101, not playing), ("End Game", 102, playing)):
+            if screen.menus.get(command) != ("enabled" if want else "grayed"):
+                raise Failure(f"{name} is {screen.menus.get(command)} while the file says game in progress {int(playing)}")
         if first and screen.buttons.get(106) != "disabled":
             raise Failure("Undo is available right after a restart")
 
@@ -557,7 +555,7 @@ class Run:
             with open(os.path.join(directory, "device", "Windows", "Fizzorbs.dat"), "wb") as f:
                 f.write(self.start_state)
         with open(os.path.join(directory, "session.log"), "w") as f:
-            f.write("\n".join(getattr(self, "program").log[-400:]) + "\n")
+            f.write("\n".join(self.program.log[-400:]) + "\n")
 
 
 def self_test(binary):

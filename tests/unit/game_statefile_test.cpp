@@ -202,16 +202,5 @@ TEST_F(StateFile, AGameBeyondTheLimitsLoadsAsNoGameAndTheRestStillCounts) {
   EXPECT_EQ(playStatus.gameInProgress, 1);
 }
 
-TEST_F(StateFile, AFileThatCannotBeReplacedIsSkippedSilently) {
-  playSomeGame(STYLE_STANDARD);
-  std::filesystem::remove(stateFile());
-  std::filesystem::create_directory(stateFile());
-  saveStateFile();
-  EXPECT_TRUE(std::filesystem::is_directory(stateFile()));
-  std::filesystem::remove(stateFile());
-  saveStateFile();
-  EXPECT_EQ(stateFileBytes().size(), kStateFileSize);
-}
-
 }  // namespace
 }  // namespace gametest

@@ -61,45 +61,6 @@ TEST_F(Game, PaintDrawsTheOutlineAsSelectingDid) {
   EXPECT_TRUE(boardOnScreen());
 }
 
-TEST_F(Game, HeaderTextsStandInTheirBoxes) {
-  auto span = [](int left, int right, uint32_t value) {
-    std::pair<int, int> out{-1, -1};
-    for (int x = left; x < right; ++x)
-      for (int y = 0; y < 20; ++y)
-        if (pixel(x, y) == value) out = {out.first < 0 ? x : out.first, x};
-    return out;
-  };
-  auto header = [&](int32_t score, bool game, int style) {
-    clearClient();
-    gameState.scores[0] = score;
-    playStatus.gameInProgress = game;
-    gameState.style = style;
-    draw([&](HDC dc) { drawScoreHeader(window, dc), drawStyleHeader(window, dc); });
-  };
-  header(4321, true, STYLE_CONTINUOUS);
-  EXPECT_EQ(span(0, 66, kBlue).first, 20);
-  EXPECT_GE(span(66, 240, kBlack).first, 66);
-  EXPECT_LT(span(66, 240, kBlack).second, 105);
-  EXPECT_GE(span(66, 240, kBlue).first, 112);
-  EXPECT_TRUE(span(66, 240, kBlue).second >= 214 && span(66, 240, kBlue).second < 220);
-  const int continuous = span(66, 240, kBlue).first;
-  header(-5, false, STYLE_CONTINUOUS);  // without a game, the options' style
-  EXPECT_GT(span(66, 240, kBlue).first, continuous);
-  header(2000000000, true, 9);  // too wide for its box runs past it; a damaged style reads as Standard
-  EXPECT_GE(span(66, 240, kBlack).second, 105);
-  const int damaged = span(66, 240, kBlue).first;
-  header(0, false, STYLE_STANDARD);
-  EXPECT_EQ(span(66, 240, kBlue).first, damaged);
-  // A score to the box's last column; the next one, drawn over it, leaves nothing of it.
-  header(-999999, true, STYLE_STANDARD);
-  ASSERT_EQ(span(66, 240, kBlack).second, 104);
-  gameState.scores[0] = 7;
-  draw([&](HDC dc) { drawScoreHeader(window, dc); });
-  const auto over = screen();
-  header(7, true, STYLE_STANDARD);
-  EXPECT_EQ(screen(), over);
-}
-
 struct ValueBubble : Game {
   void show(int col = -1, int row = -1) {
     draw([&](HDC dc) { showValueBubble(window, dc, col, row); });
@@ -279,16 +240,6 @@ TEST_F(Game, TheDemoWritesHiBurstsItAndLeavesTheSplash) {
   EXPECT_EQ(countPixels(0, 20, 240, 21, kBlack), 240);
 }
 
-TEST_F(Game, TheDemoInASmallWindowBurstsOnlyWhatIsInPlay) {
-  resizeClient(130, 150);
-  EXPECT_NO_GDI_LEAK(runStartupDemo());
-  EXPECT_EQ(std::pair(gameState.cols, gameState.rows), std::pair(5, 6));
-  EXPECT_EQ(std::tuple(cellAt(2, 3).occupied, cellAt(4, 5).occupied, cellAt(7, 8).occupied, cellAt(2, 6).occupied),
-            std::tuple(0, 0, 1, 1));
-  EXPECT_EQ(host.pauses.size(), 9u);
-  EXPECT_EQ(std::pair(splashShown, demoRunning), std::pair(1, 0));
-}
-
 TEST_F(Game, TheFirstPaintMeasuresTheDisplayAndDrawsNothing) {
   for (int bits : {16, 4}) {
     stop();
@@ -310,23 +261,6 @@ TEST_F(Game, TheFirstPaintMeasuresTheDisplayAndDrawsNothing) {
   UpdateWindow(window);
   EXPECT_EQ(colorResolution, 4);
   EXPECT_TRUE(cellShows(0, 0, u"GRAY20A"));
-}
-
-TEST_F(Game, ThePaintMessageRedrawsStripAndValueBubbleButNotOverTheSplash) {
-  setBoard(pattern(11, 11), STYLE_CONTINUOUS);
-  gameState.incomingColumns[0][0] = 0;
-  selectCells({{3, 3}, {3, 4}});
-  InvalidateRect(window, nullptr, FALSE);
-  UpdateWindow(window);
-  EXPECT_TRUE(shows(113, 251, u"COLOR14A"));
-  EXPECT_EQ(valueBubbleRect.right, cellAt(3, 3).x);
-
-  splashShown = 1;
-  valueBubbleRect = {1, 2, 3, 4};
-  InvalidateRect(window, nullptr, FALSE);
-  UpdateWindow(window);
-  EXPECT_EQ(rect(valueBubbleRect), std::tuple(1, 2, 3, 4));
-  EXPECT_TRUE(shows(22, 75, u"SPLASH"));
 }
 
 }  // namespace
