@@ -37,8 +37,8 @@ class Chrome : public test::Shell {
     behaviour = standard;
     commands.clear();
   }
-  INT_PTR run() {
-    HRSRC r = FindResourceW(test::testInstance(), MAKEINTRESOURCEW(2000), RT_DIALOG);
+  INT_PTR run(int dialog = 2000) {
+    HRSRC r = FindResourceW(test::testInstance(), MAKEINTRESOURCEW(dialog), RT_DIALOG);
     auto tmpl = static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(test::testInstance(), r)));
     return DialogBoxIndirectParamW(test::testInstance(), tmpl, main, testDialogProc, 0);
   }
@@ -163,6 +163,42 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   EXPECT_EQ(pixel(left, barTop - 3), 0x00A000u);
   EXPECT_EQ(automation::liveDeviceContexts(), dcs);
   DeleteObject(bitmap);
+  // The tip of a bar's first button starts at the screen's edge.
+  SHMENUBARINFO first{sizeof(SHMENUBARINFO), main, 0, 120, test::testInstance(), 0, 0, nullptr};
+  ASSERT_TRUE(SHCreateMenuBar(&first));
+  LPCWSTR tip[] = {u"First"};
+  SendMessageW(first.hwndMB, TB_SETTOOLTIPS, 1, reinterpret_cast<LPARAM>(tip));
+  hold(200, [&] { EXPECT_EQ(std::pair(pixel(0, barTop - 4), pixel(1, barTop - 4)), std::pair(0u, 0xFFFFE1u)); });
+}
+
+TEST_F(Chrome, EndDialogValueIsReturnedAndTheOwnerRepaints) {
+  size_t objects = automation::liveGdiObjects(), dcs = automation::liveDeviceContexts();
+  HWND dialog = nullptr;
+  host.script({[&] {
+    dialog = GetActiveWindow();
+    EXPECT_FALSE(pk::wm::isEnabled(main));
+    EXPECT_EQ(pixel(120, 150), 0xFFFFFFu);  // the dialog's white ground
+    // The state dump lists the numbered controls: not the picture numbered -1 nor one numbered 0xFFFF.
+    for (intptr_t id : {0xFFFF, 1})
+      CreateWindowExW(0, u"STATIC", u"", WS_CHILD, 0, 0, 1, 1, dialog, reinterpret_cast<HMENU>(id), nullptr, nullptr);
+    const std::string dump = automation::dump();
+    EXPECT_EQ(dump.rfind("active \"Controls\"\ncontrol 2001 ", 0), 0u);
+    EXPECT_NE(dump.find("\"Default\"\ncontrol 1 \"\"\ngdi "), std::string::npos) << dump;
+    host.tapAt(automation::dialogControl(u"Push"));
+  }});
+  EXPECT_EQ(run(), 42);
+  EXPECT_NE(dialog, main);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_TRUE(pk::wm::isEnabled(main));
+  EXPECT_EQ(GetActiveWindow(), main);
+  EXPECT_TRUE(hasNote("dialog \"Controls\" -> 42"));
+  int paints = record.paints;
+  pump();
+  EXPECT_GT(record.paints, paints);
+  EXPECT_EQ(pixel(120, 150), 0x00A000u);
+  // Painting the dialog, its controls and the bars left nothing behind.
+  EXPECT_EQ(automation::liveGdiObjects(), objects);
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
 }
 
 TEST_F(Chrome, CheckBoxAndListKeepTheirStateUntilOk) {
@@ -210,7 +246,89 @@ TEST_F(Chrome, CheckBoxAndListKeepTheirStateUntilOk) {
   EXPECT_EQ(commands, (std::vector<std::pair<int, int>>{{2003, BN_CLICKED}, {2004, CBN_SELCHANGE}, {IDOK, BN_CLICKED}}));
 }
 
+// The ok keeps its place at the right edge on every width; when the title and the clock
+// do not both fit, the clock goes first, then the title is cut.
+TEST_F(Chrome, NavigationBarKeepsItsOk) {
+  const int clock = 28;
+  for (int width : {120, 200, 240, 480}) {
+    for (int title = 0; title <= 300; title += 4) {
+      auto l = pk::chrome::navigationLayout(width, title, clock, true);
+      ASSERT_TRUE(l.ok);
+      EXPECT_EQ(l.ok->right, width - 2);
+      EXPECT_EQ(l.ok->right - l.ok->left, 24);
+      EXPECT_LT(l.title.right, l.clock ? l.clock->left : l.ok->left);
+      if (l.clock) {
+        EXPECT_EQ(l.clock->right - l.clock->left, clock);
+        EXPECT_LT(l.clock->right, l.ok->left);
+        EXPECT_GE(l.title.right - l.title.left, title) << width;
+      } else {
+        EXPECT_GT(l.title.left + title + clock, l.ok->left - 12) << width << " " << title;
+      }
+    }
+  }
+  // A caption far too long for the bar: the ok stays at the right, clear of the text.
+  host.script({[&] {
+    auto ok = automation::navigationOk();
+    ASSERT_TRUE(ok.has_value());
+    EXPECT_EQ(ok->x, 226);
+    for (int y = 0; y < pk::wm::kNavBarHeight; ++y)
+      for (int x = 208; x < 214; ++x) ASSERT_EQ(pixel(x, y), 0x002884u) << x << "," << y;
+    host.tapAt(ok);
+  }});
+  behaviour = [](HWND h, UINT m, WPARAM w, LPARAM l) {  // as from a menu: no control's handle
+    if (m == WM_COMMAND) { EXPECT_EQ(l, 0); }
+    return standard(h, m, w, l);
+  };
+  EXPECT_EQ(run(2400), 1);
+}
+
+// Taps on the owner are refused because the dialog disables it; the bar must wait too.
+TEST_F(Chrome, TheMenuBarWaitsWhileADialogIsUpAndEscapeCancels) {
+  // Not sized by the shell: a box in the middle, the owner visible around it.
+  behaviour = [](HWND h, UINT m, WPARAM w, LPARAM) -> INT_PTR {
+    return m == WM_COMMAND && LOWORD(w) == IDCANCEL ? EndDialog(h, 3) : FALSE;
+  };
+  host.script({
+      [&] {
+        EXPECT_EQ(pk::wm::windowAt(POINT{3, 100}), main);
+        host.tapAt(automation::menuBarButton(u"Game"));
+      },
+      [&] {
+        EXPECT_FALSE(popupOpen());
+        host.key(Kind::KeyEscape);
+      },
+  });
+  EXPECT_EQ(run(), 3);
+  // Closing it is a Cancel too.
+  host.script({[&] { PostMessageW(GetActiveWindow(), WM_CLOSE, 0, 0); }});
+  EXPECT_EQ(run(), 3);
+}
+
+TEST_F(Chrome, MessageBoxAnswersByKeysAndTaps) {
+  const size_t dcs = automation::liveDeviceContexts();
+  auto enter = [this] { host.key(Kind::KeyEnter); };
+  auto escape = [this] { host.key(Kind::KeyEscape); };
+  auto tapText = [this](const char16_t* t) { return [this, t] { host.tapAt(automation::dialogControl(t)); }; };
+  const std::tuple<UINT, std::function<void()>, int> cases[] = {
+      {0x124, enter, IDNO},  {0x124, escape, IDNO},         {0x124, tapText(u"Yes"), IDYES},
+      {0x024, enter, IDYES}, {MB_OK, escape, IDOK},         {MB_OK, tapText(u"OK"), IDOK},
+  };
+  for (const auto& [type, answer, expected] : cases) {
+    host.script({[&] {
+      EXPECT_FALSE(pk::wm::isEnabled(main));
+      EXPECT_TRUE(pk::chrome::isMessageBox(GetActiveWindow()));
+      answer();
+    }});
+    EXPECT_EQ(MessageBoxW(main, u"Reset your statistics?", u"Reset", type), expected) << std::hex << type;
+    EXPECT_TRUE(pk::wm::isEnabled(main));
+    EXPECT_EQ(GetActiveWindow(), main);
+  }
+  EXPECT_TRUE(hasNote("messagebox \"Reset\" \"Reset your statistics?\" 0x124 -> 7"));
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
+}
+
 TEST_F(Chrome, KeyboardKeyRaisesThePanelAndTellsTheProgram) {
+  const size_t dcs = automation::liveDeviceContexts();
   const int keyX = 240 - 10, keyY = 320 - 13;
   const uint32_t underPanel = pixel(0, 320 - 26 - 40);
   host.script({[&] { host.tap(keyX, keyY); }});
@@ -237,14 +355,61 @@ TEST_F(Chrome, KeyboardKeyRaisesThePanelAndTellsTheProgram) {
   ASSERT_TRUE(SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0));
   EXPECT_FALSE(sip.fdwFlags & SIPF_ON);
   EXPECT_EQ(pixel(0, 320 - 26 - 40), underPanel);
-  // The program may ask for it itself; a raised panel goes with the windows when the window system is reset.
+  // The program may ask for it itself; painting the panel left no DC behind.
   record.forceDownOnChange = false;
   EXPECT_TRUE(SHSipPreference(main, SIP_UP));
   pump();
   EXPECT_NE(pixel(0, 320 - 26 - 40), underPanel);
+  EXPECT_TRUE(SHSipPreference(main, SIP_DOWN));
+  pump();
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
+  // A raised panel goes with the windows when the window system is reset.
+  EXPECT_TRUE(SHSipPreference(main, SIP_UP));
   pk::wm::resetWindowSystem();
   ASSERT_TRUE(SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0));
   EXPECT_FALSE(sip.fdwFlags & SIPF_ON);
+}
+
+TEST_F(Chrome, TheClockShowsTheHostsTime) {
+  struct Clocked : test::FakeHost {
+    int minutes = 12 * 60;
+    int clockMinutes() override { return minutes; }
+  };
+  auto strip = [&] {
+    std::vector<uint32_t> px;
+    for (int y = 0; y < 26; ++y)
+      for (int x = 150; x < 240; ++x) px.push_back(pixel(x, y));
+    return px;
+  };
+  auto noon = strip();
+  Clocked clocked;
+  pk::device().host = &clocked;
+  auto at = [&](int minutes) {
+    clocked.minutes = minutes;
+    clocked.events.push_back({Kind::ClockChanged, 0, 0});
+    pump();
+    return strip();
+  };
+  const auto later = at(13 * 60 + 47);
+  EXPECT_NE(later, noon);
+  // Twelve hours: 1:47 by day and by night, not 12:47; midnight is 12:00, a whole day later too.
+  EXPECT_EQ(at(60 + 47), later);
+  EXPECT_NE(at(12 * 60 + 47), later);
+  EXPECT_EQ(at(0), noon);
+  EXPECT_EQ(at(-1440 * 3 + 12 * 60), noon);
+  auto inkLeft = [](const std::vector<uint32_t>& px) {
+    int left = 90;
+    for (size_t i = 0; i < px.size(); ++i)
+      if (px[i] == 0xFFFFFF) left = std::min(left, int(i % 90));
+    return left;
+  };
+  EXPECT_LT(inkLeft(at(12 * 60 + 47)), inkLeft(later) - 3);  // a digit more
+  // With no host to ask, the clock shows noon.
+  pk::device().host = nullptr;
+  InvalidateRect(pk::chrome::navigationBar(), nullptr, FALSE);
+  UpdateWindow(pk::chrome::navigationBar());
+  EXPECT_EQ(strip(), noon);
+  pk::device().host = &host;
 }
 
 // Accelerator tables: the keys a program declares, translated in its message loop.

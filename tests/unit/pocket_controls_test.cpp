@@ -170,11 +170,63 @@ TEST_F(Controls, ButtonsShowPressCheckAndDefaultAndNotifyOnReleaseInside) {
   EXPECT_EQ(notes, (std::vector<Note>{{11, BN_CLICKED, push}, {13, BN_CLICKED, box}, {14, BN_CLICKED, plain}}));
 }
 
+TEST_F(Controls, StaticsAlignWrapGreyAndFitTheirPicture) {
+  HWND left = make(u"STATIC", u"Hi", SS_LEFT, 21, {10, 10, 110, 24});
+  make(u"STATIC", u"Hi", SS_CENTER, 22, {10, 30, 110, 44});
+  make(u"STATIC", u"Hi", SS_RIGHT, 23, {10, 50, 110, 64});
+  make(u"STATIC", u"Hi Hi Hi", SS_LEFT, 24, {120, 10, 140, 80});
+  HWND pic = make(u"STATIC", u"BMP_TRUE", SS_BITMAP, 25, {10, 90, 50, 120});
+  HWND none = make(u"STATIC", u"NO_SUCH", SS_BITMAP, 26, {60, 90, 100, 120});
+  auto at = [&](int id) { return screenRect(GetDlgItem(pane, id)); };
+  HBITMAP bmp = LoadBitmapW(test::testInstance(), u"BMP_TRUE");
+  const pk::Surface& s = *pk::gdi::bitmapSurface(bmp);
+  play({[&] {
+    RECT c = inkBox(at(22), kBlack), r = inkBox(at(23), kBlack);
+    showsText(at(21), kBlack, u"Hi", at(21).left, at(21).top);
+    EXPECT_LE(std::abs((c.left - at(22).left) - (at(22).right - c.right)), 2);
+    EXPECT_LE(at(23).right - r.right, 1);
+    EXPECT_EQ(count(at(23), kWhite) + count(at(23), kBlack), 100 * 14);  // on white
+    // Words that do not fit side by side wrap onto lines a dialog base unit apart.
+    RECT w = inkBox(at(24), kBlack), hi = inkBox(at(21), kBlack);
+    EXPECT_EQ(w, (RECT{at(24).left + hi.left - at(21).left, hi.top - at(21).top + at(24).top, at(24).left + hi.right - at(21).left,
+                       at(24).top + hi.bottom - at(21).top + 2 * pk::chrome::dialogBaseUnits().cy}));
+    // A picture takes the size of its bitmap; a missing one leaves the control white.
+    RECT pr = screenRect(pic);
+    ASSERT_EQ(pr, (RECT{pr.left, pr.top, pr.left + s.width, pr.top + s.height}));
+    for (int y = 0; y < s.height; ++y)
+      for (int x = 0; x < s.width; ++x) EXPECT_EQ(pixel(pr.left + x, pr.top + y), s.row(y)[x] & 0xFFFFFF);
+    EXPECT_EQ(count(screenRect(none), kWhite), 40 * 30);
+    EXPECT_EQ(pk::chrome::controlKind(pic), pk::chrome::ControlKind::Picture);
+    EXPECT_EQ(pk::chrome::controlKind(left), pk::chrome::ControlKind::Static);
+    EXPECT_EQ(pk::chrome::controlKind(pane), pk::chrome::ControlKind::Other);
+    pk::wm::enableWindow(left, false);
+    EXPECT_TRUE(SetDlgItemTextW(pane, 22, u"Hi there"));
+  }});
+  play({[&] {
+    EXPECT_EQ(count(at(21), kBlack), 0);
+    showsText(at(21), kShadow, u"Hi", at(21).left);
+    WCHAR text[16] = u"x";
+    EXPECT_EQ(GetDlgItemTextW(pane, 22, text, -1), 0u);
+    EXPECT_EQ(text[0], u'x');
+    EXPECT_EQ(GetDlgItemTextW(pane, 22, text, 1), 0u);
+    EXPECT_EQ(text[0], 0);
+    EXPECT_EQ(GetDlgItemTextW(pane, 22, text, 16), 8u);
+    showsText(at(22), kBlack, u"Hi there", {});
+  }});
+  DeleteObject(bmp);
+}
+
 TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
   HWND combo = make(u"COMBOBOX", u"", CBS_DROPDOWNLIST, 31, {10, 10, 110, 90});
-  auto send = [&](UINT m, WPARAM w, const void* l = nullptr) { return SendMessageW(combo, m, w, reinterpret_cast<LPARAM>(l)); };
+  HWND low = make(u"COMBOBOX", u"", CBS_DROPDOWNLIST, 32, {10, 200, 110, 260});
+  auto send = [&](UINT m, WPARAM w, const void* l = nullptr, HWND to = nullptr) {
+    return SendMessageW(to ? to : combo, m, w, reinterpret_cast<LPARAM>(l));
+  };
   const std::array<std::u16string, 3> names{u"Alpha", u"Beta", u"Gamma"};
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(send(CB_ADDSTRING, 0, names[i].c_str()), i);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(send(CB_ADDSTRING, 0, names[i].c_str()), i);
+    send(CB_ADDSTRING, 0, names[i].c_str(), low);
+  }
   EXPECT_EQ(send(CB_ADDSTRING, 0), CB_ERR);
   EXPECT_EQ(send(CB_GETCOUNT, 0), 3);
   WCHAR text[8] = u"xxxxxxx";
@@ -186,7 +238,7 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
   EXPECT_EQ(send(WM_GETTEXTLENGTH, 0), 0);
   EXPECT_EQ(send(CB_SETCURSEL, 1), 1);
   EXPECT_EQ(send(WM_GETTEXTLENGTH, 0), 4);
-  RECT c = screenRect(combo), field{c.left + 1, c.top + 1, c.right - 14, c.bottom - 1};
+  RECT c = screenRect(combo), l = screenRect(low), field{c.left + 1, c.top + 1, c.right - 14, c.bottom - 1};
   const int cx = c.right - 7, cy = c.top + (c.bottom - c.top - 3) / 2;
   auto arrow = [&](bool open) {
     EXPECT_EQ(pixel(c.right - 2, c.top + 2), open ? kBlack : kGrey);
@@ -197,11 +249,18 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
     EXPECT_EQ(pixel(c.right - 2, c.bottom - 1), kBlack);
   };
   std::vector<RECT> items;
+  int ih = 0;
   auto highlighted = [&](int hot) {
     for (int i = 0; i < 3; ++i) {
       EXPECT_EQ(pixel(items[i].left, items[i].top), i == hot ? kBlue : kWhite) << i;
       showsText(items[i], i == hot ? kWhite : kBlack, names[i], items[i].left + 3);
     }
+  };
+  // Moves the lower box so that its top is at `top`, and taps it open.
+  auto openLowAt = [&](int top) {
+    pk::wm::moveWindow(low, 10, top, 100, ih + 2);
+    l = screenRect(low);
+    host.tap(l.left + 20, l.top + 4);
   };
   play({[&] {
           arrow(false);
@@ -212,7 +271,7 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           arrow(true);
           items = pk::chrome::openDropListItems();
           ASSERT_EQ(items.size(), 3u);
-          const int ih = items[0].bottom - items[0].top;
+          ih = items[0].bottom - items[0].top;
           EXPECT_EQ(c.bottom - c.top, ih + 2);  // the box is one item high
           EXPECT_EQ(items[0], (RECT{c.left + 1, c.bottom + 1, c.right - 1, c.bottom + 1 + ih}));
           EXPECT_EQ(items[2], (RECT{c.left + 1, c.bottom + 1 + 2 * ih, c.right - 1, c.bottom + 1 + 3 * ih}));
@@ -231,12 +290,37 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           arrow(false);
           EXPECT_TRUE(pk::chrome::openDropListItems().empty());
           EXPECT_EQ(pk::chrome::controlText(combo), u"Alpha");
-          // Destroying another box leaves the list open; a second press closes it.
+          // A list that just fits below its box opens there; one pixel lower, above it.
+          openLowAt(294 - 4 * ih - 4);
+        },
+        [&] {
+          items = pk::chrome::openDropListItems();
+          ASSERT_EQ(items.size(), 3u);
+          EXPECT_EQ(items[2].bottom, 320 - 1);
+          SendMessageW(low, WM_LBUTTONDOWN, 0, 0);  // a second press closes it
+          EXPECT_TRUE(pk::chrome::openDropListItems().empty());
+        },
+        [&] {
+          openLowAt(295 - 4 * ih - 4);
+        },
+        [&] {
+          // No room below: the list opens above the box. Its frame chooses nothing.
+          items = pk::chrome::openDropListItems();
+          ASSERT_EQ(items.size(), 3u);
+          EXPECT_EQ(items[2].bottom, l.top - 1);
+          host.tap(items[2].left + 5, items[2].bottom);
+          host.tap(items[1].left - 1, items[1].top + 2);
+          host.tap(items[1].right, items[1].top + 2);
+        },
+        [&] {
+          EXPECT_EQ(pk::chrome::openDropListItems().size(), 3u);
+          DestroyWindow(low);
+          EXPECT_TRUE(pk::chrome::openDropListItems().empty());
+          // Destroying a box closes only its own list.
           SendMessageW(combo, WM_LBUTTONDOWN, 0, 0);
           DestroyWindow(make(u"COMBOBOX", u"", CBS_DROPDOWNLIST, 33, {150, 10, 200, 30}));
           EXPECT_EQ(pk::chrome::openDropListItems().size(), 3u);
           SendMessageW(combo, WM_LBUTTONDOWN, 0, 0);
-          EXPECT_TRUE(pk::chrome::openDropListItems().empty());
           EXPECT_EQ(send(CB_SETCURSEL, WPARAM(-1)), CB_ERR);
         }});
   play({[&] {
@@ -248,6 +332,12 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
     EXPECT_EQ(pixel(c.left, c.top + 4), kShadow);
     EXPECT_EQ(count(field, kBlack), 0);
     showsText(field, kShadow, u"Gamma", c.left + 3);
+    // A long item stops two pixels short of the arrow.
+    EXPECT_EQ(send(CB_SETCURSEL, send(CB_ADDSTRING, 0, u"MMMMMMMMMMMMMMMMMMMMMMMM")), 3);
+  }});
+  play({[&] {
+    EXPECT_GT(count({c.right - 17, c.top, c.right - 15, c.bottom}, kShadow), 0);
+    EXPECT_EQ(count({c.right - 15, c.top + 1, c.right - 14, c.bottom - 1}, kWhite), c.bottom - c.top - 2);
   }});
   EXPECT_EQ(notes, (std::vector<Note>{{31, CBN_SELCHANGE, combo}}));
 }
@@ -318,7 +408,10 @@ TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
     RECT d = screenRect(dlg), f = screenRect(GetDlgItem(dlg, 41));
     EXPECT_EQ(d, (RECT{0, 26, 240, 294}));
     EXPECT_EQ(f, (RECT{0, 26 + 24, fit.right - fit.left, 26 + 24 + fit.bottom - fit.top}));  // under the title line
+    EXPECT_EQ(pixel(200, 26 + 4), kWhite);
     EXPECT_FALSE(pk::chrome::hasDoneButton(dlg));
+    EXPECT_EQ(pixel(0, 26 + 23), kBlack);
+    EXPECT_EQ(pixel(0, 26 + 22), kWhite);
     showsText({0, 26, 120, 26 + 23}, 0x00009C, u"Box", 8, 26 + (23 - base.cy) / 2, true);
     host.key(Kind::KeyEnter);  // with the default disabled, Enter is an OK
   }});
@@ -374,7 +467,15 @@ TEST_F(Controls, MessageBoxPlacesItsIconTextAndDefaultButton) {
       if (icon) {
         // A round blue icon with a white question mark at its centre.
         EXPECT_EQ(count(iconBox, 0x0040C8) + count(iconBox, kWhite) + count(iconBox, kBlack), 32 * 32);
-        EXPECT_GT(count({iconBox.left + 8, iconBox.top + 3, iconBox.left + 24, iconBox.top + 29}, kWhite), 20);
+        test::Canvas mark(32, 32, 0x0040C8);
+        {
+          pk::chrome::ScopedFont font(mark.dc, 16, true);
+          pk::chrome::text(mark.dc, u"?", {2, 2, 30, 30}, DT_CENTER | DT_VCENTER | DT_SINGLELINE, RGB(255, 255, 255), RGB(0, 64, 200));
+        }
+        int wrong = 0;
+        for (int y = 3; y < 29; ++y)
+          for (int x = 8; x < 24; ++x) wrong += (pixel(iconBox.left + x, iconBox.top + y) == kWhite) != (mark.at(x, y) == kWhite);
+        EXPECT_EQ(wrong, 0);
       }
       RECT textRows{r.left + (icon ? 43 : 1), r.top + 30, r.right - 1, r.top + 30 + lines * line};
       EXPECT_EQ(inkBox(textRows, kBlack).left, r.left + (icon ? 52 : 10));
