@@ -78,11 +78,17 @@ expect "without its page, help reports failure" logs 'process "peghelp.exe" "fil
 expect "and the game ends normally" logs "exit 0"
 
 # --- A second instance brings the first to the front and leaves.
-printf 'start\ndump\nwait 2000\nclose\n' > "$WORK/long.fzs"
-"$HEADLESS" --device-root "$ROOT" --script "$WORK/long.fzs" > "$WORK/first.log" 2>&1 &
+# The first reads its script from a pipe, so it stays up however slowly the second starts.
+mkfifo "$WORK/first.in"
+timeout "${FZ_RUN_TIMEOUT:-60}" "$HEADLESS" --device-root "$ROOT" < "$WORK/first.in" > "$WORK/first.log" 2>&1 &
 first=$!
-for _ in $(seq 100); do [ -s "$WORK/first.log" ] && break; sleep 0.05; done
+exec 3> "$WORK/first.in"
+printf 'start\ndump\n' >&3
+for _ in $(seq 600); do [ -s "$WORK/first.log" ] && break; sleep 0.05; done
 run second <<< start
+for _ in $(seq 600); do grep -qx foreground "$WORK/first.log" && break; sleep 0.05; done
+printf 'close\n' >&3
+exec 3>&-
 wait $first
 expect "the second instance ends with 0 at once" eval 'logs "exit 0" && ! grep -q "^sleep\|^menu" "$LOG"'
 expect "the first one is brought to the front" grep -qx foreground "$WORK/first.log"
