@@ -67,6 +67,8 @@ class Text : public ::testing::Test {
 
 TEST_F(Text, ExtentsGrowWithTheTextAndDifferByWeightAndSize) {
   EXPECT_EQ(extent(u"").cx, 0);
+  SIZE none;
+  EXPECT_FALSE(GetTextExtentExPointW(dc, u"x", -1, 0, nullptr, nullptr, &none));
   use(-12, FW_NORMAL);
   SIZE regular = extent(u"Score:");
   use(-12, FW_BOLD);
