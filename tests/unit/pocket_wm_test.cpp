@@ -242,6 +242,8 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   EXPECT_EQ(down->hwnd, b);
   EXPECT_EQ(down->lParam, MAKELPARAM(0, 7));  // client coordinates
   EXPECT_EQ(down->wParam, 1u);                // the left button down
+  auto up = std::find_if(down, seen.end(), [](const Seen& s) { return s.msg == WM_LBUTTONUP; });
+  EXPECT_TRUE(up != seen.end() && up->wParam == 0);
   EXPECT_EQ(GetActiveWindow(), a);
   EXPECT_EQ(count(b, WM_ACTIVATE, WA_INACTIVE), 1);
   EXPECT_EQ(count(a, WM_ACTIVATE, WA_CLICKACTIVE), 1);
