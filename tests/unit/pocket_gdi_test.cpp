@@ -36,6 +36,7 @@ using test::Canvas;
 
 TEST_F(Gdi, ObjectsSelectionAndDeletion) {
   HDC a = CreateCompatibleDC(nullptr), b = CreateCompatibleDC(nullptr);
+  EXPECT_TRUE(GetDeviceCaps(a, LOGPIXELSX) == 96 && GetDeviceCaps(a, 12345) == 0);
   HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
   EXPECT_EQ(pk::gdi::liveObjects(), objects0 + 1);
   EXPECT_EQ(SelectObject(a, red), GetStockObject(WHITE_BRUSH));

@@ -27,6 +27,8 @@ TEST(Wsprintf, NumbersWidthsAndPadding) {
   // A precision turns zero padding off, and a zero of no digits prints nothing.
   EXPECT_EQ(fmt(u"[%05.0d|%.0d|%.0f|% d]", 42, 0, 2.7, 5), u"[   42||3| 5]");
   EXPECT_EQ(fmt(u"100%%"), u"100%");
+  WCHAR none[2] = u"x";
+  EXPECT_TRUE(wsprintfW(none, nullptr) == 0 && none[0] == 0);
   // Widths and precisions from the arguments, a negative width to the left; an unknown
   // conversion prints its letter, and a lone '%' at the end nothing.
   EXPECT_EQ(fmt(u"[%*d|%*d|%.*d|%+d|%q]%", 4, 7, -4, 7, 3, 5, 6), u"[   7|7   |005|+6|q]");

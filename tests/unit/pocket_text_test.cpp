@@ -67,6 +67,10 @@ class Text : public ::testing::Test {
 
 TEST_F(Text, ExtentsGrowWithTheTextAndDifferByWeightAndSize) {
   EXPECT_EQ(extent(u"").cx, 0);
+  SIZE none{9, 9};  // a negative length, or letters without text, fail; no text at all measures nothing
+  EXPECT_FALSE(GetTextExtentExPointW(dc, u"x", -1, 0, nullptr, nullptr, &none) ||
+               GetTextExtentExPointW(dc, nullptr, 1, 0, nullptr, nullptr, &none));
+  EXPECT_TRUE(GetTextExtentExPointW(dc, nullptr, 0, 0, nullptr, nullptr, &none) && none.cx == 0);
   use(-12, FW_NORMAL);
   SIZE regular = extent(u"Score:");
   use(-12, FW_BOLD);

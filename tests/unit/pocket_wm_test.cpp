@@ -229,17 +229,21 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   EXPECT_EQ(GetActiveWindow(), b) << "a child shown activated its parent";
   EXPECT_EQ(pk::wm::ownerOf(b), a);
   EXPECT_EQ(pk::wm::ownerOf(child), nullptr);
-  EXPECT_EQ(pk::wm::exStyle(nullptr), 0u);
+  EXPECT_TRUE(pk::wm::exStyle(nullptr) == 0 && !pk::wm::ownerOf(nullptr));
+  pk::wm::enableWindow(reinterpret_cast<HWND>(0x7FFE), false);  // not a window: nothing happens
   pump();
   seen.clear();
-  host.tap(125, 47);
+  host.tap(120, 47);  // its left edge is its own
   host.tap(10, 30);
   pump();
   EXPECT_EQ(pk::wm::topLevels()[0], b) << "the owner rose above the window it owns";
   auto down = std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.msg == WM_LBUTTONDOWN; });
   ASSERT_NE(down, seen.end());
   EXPECT_EQ(down->hwnd, b);
-  EXPECT_EQ(down->lParam, MAKELPARAM(5, 7));  // client coordinates
+  EXPECT_EQ(down->lParam, MAKELPARAM(0, 7));  // client coordinates
+  EXPECT_EQ(down->wParam, 1u);                // the left button down
+  auto up = std::find_if(down, seen.end(), [](const Seen& s) { return s.msg == WM_LBUTTONUP; });
+  EXPECT_TRUE(up != seen.end() && up->wParam == 0);
   EXPECT_EQ(GetActiveWindow(), a);
   EXPECT_EQ(count(b, WM_ACTIVATE, WA_INACTIVE), 1);
   EXPECT_EQ(count(a, WM_ACTIVATE, WA_CLICKACTIVE), 1);
