@@ -84,9 +84,9 @@ timeout "${FZ_RUN_TIMEOUT:-60}" "$HEADLESS" --device-root "$ROOT" < "$WORK/first
 first=$!
 exec 3> "$WORK/first.in"
 printf 'start\ndump\n' >&3
-for _ in $(seq 600); do [ -s "$WORK/first.log" ] && break; sleep 0.05; done
+wait_for test -s "$WORK/first.log"
 run second <<< start
-for _ in $(seq 600); do grep -qx foreground "$WORK/first.log" && break; sleep 0.05; done
+wait_for grep -qx foreground "$WORK/first.log"
 printf 'close\n' >&3
 exec 3>&-
 wait $first

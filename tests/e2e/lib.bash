@@ -29,6 +29,8 @@ run() {
 }
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# wait_for TEST...: up to 30 s for the test to pass (a loaded machine, or Wine, is slow to start).
+wait_for() { for _ in $(seq 600); do "$@" && return 0; sleep 0.05; done; return 1; }
 expect() { # expect DESCRIPTION COMMAND...
   local what=$1; shift
   if "$@"; then echo "ok: $what"; else fail "$what"; fi

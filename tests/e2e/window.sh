@@ -58,8 +58,6 @@ expect "closing the window ends the program with code 0, silently" eval '[ "$COD
 cp "$WORK/dealt.dat" "$STATE"
 "$GAME" >"$WORK/window.log" 2>&1 &
 program=$!
-# wait_for TEST...: up to 20 s for the test to pass (a loaded machine can be slow to map a window).
-wait_for() { for _ in $(seq 400); do "$@" && return 0; sleep 0.05; done; return 1; }
 window=""
 found() { window=$(xdotool search --pid "$program" 2>/dev/null | head -n1); [ -n "$window" ]; }
 wait_for found || { fail "no window"; finish; }

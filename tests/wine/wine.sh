@@ -120,8 +120,6 @@ expect "once the file is free, the saves land" \
 ROOT="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/fizzorbs"
 STATE="$ROOT/Windows/Fizzorbs.dat"
 rm -rf "$ROOT"
-# wait_for TEST...: up to 30 s for the test to pass (Wine on a loaded machine is slow to start).
-wait_for() { for _ in $(seq 600); do "$@" && return 0; sleep 0.05; done; return 1; }
 found() { window=$(xdotool search --onlyvisible --name '^Fizzorbs$' 2> /dev/null | head -n1); [ -n "$window" ]; }
 # Wine may make the window's X window anew: each use looks for it again.
 # click X Y: a real click at a point of the device's screen.

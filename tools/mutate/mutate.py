@@ -287,7 +287,7 @@ def on_signal(number, frame):
 
 
 def run(cmd, timeout, cwd, log):
-    """(exit code or "timeout", seconds); the command's whole process group ends with it."""
+    """(exit code or "timeout", seconds, what it printed); the command's whole process group ends with it."""
     start = time.monotonic()
     p = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, start_new_session=True)
     try:
@@ -303,8 +303,7 @@ def run(cmd, timeout, cwd, log):
         p.wait()
     text = out.decode(errors="replace")
     log.write(text[-4000:])
-    run.output = text
-    return code, time.monotonic() - start
+    return code, time.monotonic() - start, text
 
 
 def build(build_dir, jobs, timeout, log):
@@ -320,9 +319,14 @@ def fast_suite(build_dir, jobs, timeout, log, whole=False):
                timeout, build_dir, log)
 
 
-def failed_tests():
-    """The tests the last suite's run names as failed."""
-    return re.findall(r"^\s*\d+ - (\S+) \(", run.output.partition("The following tests FAILED:")[2], re.M)
+def failed_tests(output):
+    """The tests a suite's run names as failed."""
+    return re.findall(r"^\s*\d+ - (\S+) \(", output.partition("The following tests FAILED:")[2], re.M)
+
+
+def outcomes(text):
+    """(outcome, file, line, before, after) of each mutant a run's output reports."""
+    return re.findall(r"^\[\d+/\d+\] (killed|survived|did not build) +([^:]+):(\d+): (.*) -> (.*?)  \(", text, re.M)
 
 
 def print_matrix(matrix, build_dir):
@@ -371,8 +375,8 @@ def main():
                   if not {(key, after) for key in (m["before"], m["context"], m["case"])
                           for after in (m["after"], "*")} & equivalent[m["file"]]]
     if args.replay:
-        killed = set(re.findall(r"^\[\d+/\d+\] killed +([^:]+):(\d+): .* -> (.*?)  \(",
-                                Path(args.replay).read_text(encoding="utf-8"), re.M))
+        killed = {(file, line, after) for outcome, file, line, _, after in
+                  outcomes(Path(args.replay).read_text(encoding="utf-8")) if outcome == "killed"}
         candidates = all_mutants(sorted({str(Path(f).parent) for f, _, _ in killed}))
         sample = [m for m in candidates if (m["file"], str(m["line"]), m["after"]) in killed]
         missing = killed - {(m["file"], str(m["line"]), m["after"]) for m in sample}
@@ -401,10 +405,10 @@ def main():
     subprocess.run(["cmake", "-S", str(SOURCE), "-B", str(build_dir), "-DCMAKE_BUILD_TYPE=Release",
                     "-DFZ_TESTS=ON", "-DFZ_WERROR=OFF"], check=True, stdout=subprocess.DEVNULL)
     log = open(build_dir / "mutate.log", "w")
-    code, _ = build(build_dir, args.jobs, 3600, log)
+    code, _, _ = build(build_dir, args.jobs, 3600, log)
     if code != 0:
         sys.exit(f"mutate: the unmutated build fails; see {build_dir / 'mutate.log'}")
-    code, seconds = fast_suite(build_dir, args.jobs, args.timeout, log)
+    code, seconds, _ = fast_suite(build_dir, args.jobs, args.timeout, log)
     if code != 0:
         sys.exit(f"mutate: the fast suite fails without mutants; see {build_dir / 'mutate.log'}")
     print(f"mutate: the fast suite passes unmutated in {seconds:.0f} s", flush=True)
@@ -424,14 +428,14 @@ def main():
             log.write(f"\n==== {m['file']}:{m['line']}: {m['before']} -> {m['after']}\n")
             restorer.mutate(path, "\n".join(original))
             try:
-                code, build_s = build(build_dir, args.jobs, 900, log)
+                code, build_s, _ = build(build_dir, args.jobs, 900, log)
                 if code != 0:
                     outcome, test_s = "did not build", 0
                 else:
-                    code, test_s = fast_suite(build_dir, args.jobs, args.timeout, log, whole=args.matrix)
+                    code, test_s, output = fast_suite(build_dir, args.jobs, args.timeout, log, whole=args.matrix)
                     outcome = "survived" if code == 0 else "killed"
                     if args.matrix and code != 0:
-                        matrix.append(failed_tests() or [f"(suite: {code})"])
+                        matrix.append(failed_tests(output) or [f"(suite: {code})"])
                         log.write(f"==== killed by: {' '.join(matrix[-1])}\n")
             finally:
                 restorer.restore()
@@ -468,8 +472,7 @@ def rescore(log):
     text = log.read_text(encoding="utf-8")
     seed = re.search(r"^mutate: seed (\d+)", text, re.M)
     results, left_out = [], 0
-    for outcome, file, line, before, after in re.findall(
-            r"^\[\d+/\d+\] (killed|survived|did not build) +([^:]+):(\d+): (.*) -> (.*?)  \(", text, re.M):
+    for outcome, file, line, before, after in outcomes(text):
         keys = {(before, after), (before, "*")}
         lines = [t.strip() for t in (SOURCE / file).read_text(encoding="utf-8").split("\n")[:int(line)]]
         if lines and lines[-1] == before:
