@@ -75,23 +75,37 @@ TEST_F(Chrome, MenuItemsPostTheirCommandUnlessGrayed) {
   EXPECT_EQ(EnableMenuItem(game, 102, MF_BYCOMMAND | MF_ENABLED), MF_GRAYED);
   EXPECT_EQ(EnableMenuItem(game, 101, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
   EXPECT_EQ(EnableMenuItem(game, 555, MF_BYCOMMAND | MF_GRAYED), -1);
+  EXPECT_EQ(EnableMenuItem(game, 0, MF_BYCOMMAND | MF_GRAYED), -1);  // nor is a separator
   EXPECT_EQ(EnableMenuItem(reinterpret_cast<HMENU>(record.menuBar), 102, MF_GRAYED), -1);  // a window is no menu
   SHMENUBARINFO broken{};
   broken.cbSize = sizeof broken;
   broken.hwndParent = main;
   broken.nToolBarId = 119;
   broken.hInstRes = test::testInstance();
-  EXPECT_FALSE(SHCreateMenuBar(&broken));
   host.script({
       [&] { host.tapAt(automation::menuBarButton(u"Game")); },
-      [&] { host.tapAt(automation::popupMenuItem(u"New Game")); },
+      // A bar that fails to load takes its menus with it, not the open one.
+      [&] {
+        EXPECT_FALSE(SHCreateMenuBar(&broken));
+        host.tapAt(automation::popupMenuItem(u"New Game"));
+      },
       [&] { host.tapAt(automation::popupMenuItem(u"End Game")); },
       [&] { host.tapAt(automation::menuBarButton(u"Game")); },
       [&] { host.tap(120, 100); },
+      // Closed as any window is, the menu leaves its button unlit too.
+      [&] {
+        EXPECT_FALSE(popupOpen());
+        host.tapAt(automation::menuBarButton(u"Game"));
+      },
+      [&] { SendMessageW(pk::wm::capture(), WM_CLOSE, 0, 0), host.key(Kind::ClockChanged); },
   });
   pump();
   EXPECT_EQ(record.commands, (std::vector<int>{104, 102}));
+  EXPECT_EQ(record.origins, (std::vector<std::pair<int, LPARAM>>{{0, 0}, {0, 0}}));  // as a menu sends them
   EXPECT_EQ(record.taps, 1);
+  EXPECT_FALSE(popupOpen());
+  const RECT button = pk::chrome::menuBarButtons(record.menuBar)[0].screen;
+  EXPECT_EQ(pixel(button.left + 2, button.top + 2), 0xD6D3CEu);
 }
 
 TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
@@ -273,7 +287,13 @@ TEST_F(Chrome, NavigationBarKeepsItsOk) {
     EXPECT_EQ(ok->x, 226);
     for (int y = 0; y < pk::wm::kNavBarHeight; ++y)
       for (int x = 208; x < 214; ++x) ASSERT_EQ(pixel(x, y), 0x002884u) << x << "," << y;
-    host.tapAt(ok);
+    host.events.push_back({Kind::StylusDown, 100, 12});  // on the title: the ok is not pressed
+  }, [&] {
+    EXPECT_EQ(pixel(226, 5), 0x002884u);
+    host.events.push_back({Kind::StylusUp, 100, 12}), host.events.push_back({Kind::StylusDown, 226, 13});
+  }, [&] {
+    EXPECT_EQ(pixel(226, 5), 0xFFFFFFu);  // held, it turns white
+    host.events.push_back({Kind::StylusUp, 226, 13});
   }});
   behaviour = [](HWND h, UINT m, WPARAM w, LPARAM l) {  // as from a menu: no control's handle
     if (m == WM_COMMAND) { EXPECT_EQ(l, 0); }
@@ -441,6 +461,7 @@ class Accelerators : public test::Shell {
 
 TEST_F(Accelerators, AKeyWithItsModifiersSendsItsCommandAtOnce) {
   EXPECT_EQ(commandsAfter([&] { ctrl('N'); }), std::vector<int>{101});
+  EXPECT_EQ(record.origins.back(), std::pair(1, LPARAM(0)));  // as a key sends it
   EXPECT_EQ(LoadAcceleratorsW(test::testInstance(), MAKEINTRESOURCEW(100)), table);  // loaded once
   // N alone is a key like any other.
   EXPECT_EQ(commandsAfter([&] { host.events.push_back({Kind::KeyStroke, 'N', 0}); }), std::vector<int>{});
@@ -475,38 +496,68 @@ TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
   host.script({[&] { host.key(Kind::KeyMenu); }, [&] {
     EnableMenuItem(game, 101, MF_ENABLED), EnableMenuItem(game, 104, MF_ENABLED);
     host.key(Kind::KeyEnter), host.key(Kind::KeyDown), host.key(Kind::KeyUp), host.key(Kind::KeyEnter);
-  }, [&] { EnableMenuItem(game, 101, MF_GRAYED), host.key(Kind::KeyMenu), host.key(Kind::KeyEnter); }});
-  EXPECT_EQ(commandsAfter([] {}), (std::vector<int>{104, 104}));
+  }, [&] { EnableMenuItem(game, 101, MF_GRAYED), host.key(Kind::KeyMenu), host.key(Kind::KeyEnter); },
+  // The lit item greyed, Down finds nothing else; given back, it is lit still.
+  [&] { host.key(Kind::KeyMenu); }, [&] { EnableMenuItem(game, 104, MF_GRAYED), host.key(Kind::KeyDown); },
+  [&] { EnableMenuItem(game, 104, MF_ENABLED), host.key(Kind::KeyEnter); }});
+  EXPECT_EQ(commandsAfter([] {}), (std::vector<int>{104, 104, 104}));
   // A drop-down button's number is no command: greying the button swallows no key.
   SendMessageW(record.menuBar, TB_ENABLEBUTTON, 112, FALSE);
   EXPECT_EQ(commandsAfter([&] { PostMessageW(main, WM_CHAR, 3, 1); }), std::vector<int>{112});
+  // Info is the only menu left to open: Left stays on it, its light where the keys put it.
+  EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyMenu), host.key(Kind::KeyUp), host.key(Kind::KeyLeft), host.key(Kind::KeyEnter); }),
+            std::vector<int>{103});
+  // On a bar of three menus, Game, Game again and Info, the menu key opens the first, Left the last.
+  DestroyWindow(record.menuBar);
+  SHMENUBARINFO menus{sizeof(SHMENUBARINFO), main, 0, 121, test::testInstance(), 0, 0, nullptr};
+  ASSERT_TRUE(SHCreateMenuBar(&menus));
+  EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyMenu), host.key(Kind::KeyEnter); }), std::vector<int>{101});
+  EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyMenu), host.key(Kind::KeyLeft), host.key(Kind::KeyEnter); }),
+            std::vector<int>{107});
+  // A menu open when the window system goes is gone with it.
+  commandsAfter([&] { host.key(Kind::KeyMenu); });
+  ASSERT_TRUE(pk::chrome::menuOpen());
+  pk::wm::resetWindowSystem();
+  EXPECT_EQ(std::pair(pk::chrome::menuOpen(), pk::chrome::openPopupItems().size()), std::pair(false, size_t(0)));
+  SetUp();  // the next program's menu key opens its own menu
+  EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyMenu), host.key(Kind::KeyEnter); }), std::vector<int>{101});
 }
 
 // The keys walk an open menu: the arrows pass over separators and wrap, Left and Right
-// change menus lighting the first item; none of the keys reach the program.
+// change menus lighting the first item; none of the keys reach the program. The stylus
+// lights the item it is on, and nothing off the items, where Down starts from the top;
+// greying the lit item puts its light out.
 TEST_F(Accelerators, TheKeysWalkAnOpenMenu) {
   const size_t dcs = automation::liveDeviceContexts();
-  EnableMenuItem(reinterpret_cast<HMENU>(SendMessageW(record.menuBar, SHCMBM_GETSUBMENU, 0, 112)), 102, MF_ENABLED);
+  HMENU game = reinterpret_cast<HMENU>(SendMessageW(record.menuBar, SHCMBM_GETSUBMENU, 0, 112));
+  EnableMenuItem(game, 102, MF_ENABLED);
   SendMessageW(record.menuBar, TB_ENABLEBUTTON, 106, TRUE);  // a picture button: Left and Right pass it
   using Lit = std::vector<std::u16string>;
   std::vector<Lit> seen;
-  auto look = [&](Kind k) {
-    return [&, k] {
+  auto look = [&](Kind k, size_t item = 0, int dy = 0) {  // the stylus: on an item, or dy above its top
+    return [&, k, item, dy] {
       seen.emplace_back();
-      for (const auto& [label, r] : pk::chrome::openPopupItems())
+      const auto items = pk::chrome::openPopupItems();
+      for (const auto& [label, r] : items)
         if (pixel(r.left + 3, (r.top + r.bottom) / 2) == 0x002884) seen.back().push_back(label);
-      host.key(k);
+      const RECT r = items.empty() ? RECT{} : items[item].second;
+      host.events.push_back({k, int(r.left) + 5, int(dy ? r.top + dy : (r.top + r.bottom) / 2)});
     };
   };
   auto tapGame = [&] { host.tapAt(automation::menuBarButton(u"Game")); };
+  auto pressGame = [&] { host.events.push_back({Kind::StylusDown, int(automation::menuBarButton(u"Game")->x), 310}); };
   host.script({tapGame, look(Kind::KeyUp), look(Kind::KeyDown), look(Kind::KeyUp), look(Kind::KeyUp), look(Kind::KeyRight),
-               look(Kind::KeyDown), look(Kind::KeyLeft), look(Kind::KeyLeft), look(Kind::KeyEnter), tapGame,
-               look(Kind::KeyDown), look(Kind::KeyEscape)});
+               look(Kind::KeyDown), look(Kind::KeyLeft), look(Kind::KeyLeft), look(Kind::KeyEnter),
+               pressGame, look(Kind::KeyDown), look(Kind::StylusMove, 2), look(Kind::StylusMove, 0, -1), look(Kind::KeyDown),
+               [&] { EnableMenuItem(game, 101, MF_GRAYED), host.key(Kind::ClockChanged); }, look(Kind::StylusUp, 0, -1), look(Kind::StylusDown, 2),
+               look(Kind::StylusUp, 0, -1), look(Kind::KeyEscape)});
   EXPECT_EQ(commandsAfter([] {}), std::vector<int>{107});
   EXPECT_EQ(keysDispatched, 0);
   EXPECT_EQ(automation::liveDeviceContexts(), dcs);
   EXPECT_EQ(seen, (std::vector<Lit>{{}, {u"Options..."}, {u"New Game"}, {u"Options..."}, {u"End Game"}, {u"Statistics..."},
-                                    {u"About"}, {u"New Game"}, {u"Statistics..."}, {}, {u"New Game"}}));
+                                    {u"About"}, {u"New Game"}, {u"Statistics..."}, {}, {u"New Game"}, {u"Options..."},
+                                    {}, {}, {}, {u"Options..."}, {}}));
+  EXPECT_EQ(pixel(20, 280), 0x00A000u);  // no pop-up left on the screen
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ struct TempDevice {
 
 struct MainRecord {
   std::vector<int> commands;
+  std::vector<std::pair<int, LPARAM>> origins;  // each command's HIWORD(wParam) and lParam
   int taps = 0, paints = 0;
   std::vector<bool> panelUpAtChange;  // the input panel's state at each WM_SETTINGCHANGE
   bool forceDownOnChange = false;      // as a program that wants no input panel
@@ -70,7 +71,10 @@ inline LRESULT CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
       SendMessageW(record.menuBar, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(buttons));
       return 0;
     }
-    case WM_COMMAND: record.commands.push_back(LOWORD(wParam)); return 0;
+    case WM_COMMAND:
+      record.commands.push_back(LOWORD(wParam));
+      record.origins.emplace_back(HIWORD(wParam), lParam);
+      return 0;
     case WM_SETTINGCHANGE: {
       if (wParam != SPI_SETSIPINFO) return 0;
       SIPINFO sip{};

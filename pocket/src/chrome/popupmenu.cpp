@@ -50,6 +50,14 @@ bool choosable(int index) {
   return !e.separator && !e.grayed && !e.submenu;
 }
 
+// The bar whose pop-up has gone shows its button unlit again.
+void unlightBar(HWND barHwnd) {
+  if (MenuBar* bar = barOf(barHwnd)) {
+    bar->openButton = -1;
+    InvalidateRect(barHwnd, nullptr, FALSE);
+  }
+}
+
 // Closes the menu and sends its owner the entry's command.
 void choose(int index) {
   const OpenPopup& o = openPopup();
@@ -111,10 +119,10 @@ LRESULT CALLBACK popupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_DESTROY:
-      if (o.hwnd == hwnd) {
+      if (o.hwnd == hwnd) {  // destroyed by another than closePopup
         HWND barHwnd = o.bar;
         o = OpenPopup{};
-        if (MenuBar* bar = barOf(barHwnd)) bar->openButton = -1;
+        unlightBar(barHwnd);
       }
       return 0;
     case WM_MOUSEMOVE: {
@@ -183,10 +191,7 @@ void closePopup() {
   p = OpenPopup{};
   if (wm::capture() == popup) wm::releaseCapture();
   DestroyWindow(popup);
-  if (MenuBar* bar = barOf(barHwnd)) {
-    bar->openButton = -1;
-    InvalidateRect(barHwnd, nullptr, FALSE);
-  }
+  unlightBar(barHwnd);
 }
 
 void openPopupFor(MenuBar& bar, int buttonIndex) {
