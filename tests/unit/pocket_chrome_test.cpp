@@ -284,7 +284,7 @@ TEST_F(Chrome, NavigationBarKeepsItsOk) {
   host.script({[&] {
     auto ok = automation::navigationOk();
     ASSERT_TRUE(ok.has_value());
-    EXPECT_EQ(ok->x, 226);
+    EXPECT_EQ(std::pair(int(ok->x), int(ok->y)), std::pair(226, 13));
     for (int y = 0; y < pk::wm::kNavBarHeight; ++y)
       for (int x = 208; x < 214; ++x) ASSERT_EQ(pixel(x, y), 0x002884u) << x << "," << y;
     host.events.push_back({Kind::StylusDown, 100, 12});  // on the title: the ok is not pressed
@@ -292,14 +292,20 @@ TEST_F(Chrome, NavigationBarKeepsItsOk) {
     EXPECT_EQ(pixel(226, 5), 0x002884u);
     host.events.push_back({Kind::StylusUp, 100, 12}), host.events.push_back({Kind::StylusDown, 226, 13});
   }, [&] {
-    EXPECT_EQ(pixel(226, 5), 0xFFFFFFu);  // held, it turns white
-    host.events.push_back({Kind::StylusUp, 226, 13});
+    EXPECT_EQ(pixel(226, 5), 0xFFFFFFu);  // held, it turns white; let go off it, nothing
+    host.events.push_back({Kind::StylusUp, 226, 100});
+  }, [&] {
+    EXPECT_EQ(pixel(226, 5), 0x002884u);
+    EXPECT_TRUE(host.tapAt(automation::navigationOk()));  // the dialog is still up
   }});
   behaviour = [](HWND h, UINT m, WPARAM w, LPARAM l) {  // as from a menu: no control's handle
     if (m == WM_COMMAND) { EXPECT_EQ(l, 0); }
     return standard(h, m, w, l);
   };
   EXPECT_EQ(run(2400), 1);
+  EXPECT_TRUE(host.steps.empty());  // it lasted until the ok was tapped
+  INITCOMMONCONTROLSEX icc{sizeof icc, 0};
+  EXPECT_EQ(std::pair(InitCommonControlsEx(&icc), InitCommonControlsEx(nullptr)), std::pair(TRUE, FALSE));
 }
 
 // Taps on the owner are refused because the dialog disables it; the bar must wait too.
@@ -519,6 +525,7 @@ TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
   ASSERT_TRUE(pk::chrome::menuOpen());
   pk::wm::resetWindowSystem();
   EXPECT_EQ(std::pair(pk::chrome::menuOpen(), pk::chrome::openPopupItems().size()), std::pair(false, size_t(0)));
+  EXPECT_FALSE(pk::chrome::menuKey(Kind::KeyUp));  // with no menu open an arrow is the program's
   SetUp();  // the next program's menu key opens its own menu
   EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyMenu), host.key(Kind::KeyEnter); }), std::vector<int>{101});
 }
