@@ -47,14 +47,20 @@ TEST_F(Gdi, ObjectsSelectionAndDeletion) {
   for (int stock : {BLACK_BRUSH, WHITE_PEN, BLACK_PEN, NULL_PEN, SYSTEM_FONT})
     EXPECT_TRUE(DeleteObject(GetStockObject(stock))) << stock;
   EXPECT_EQ(pk::gdi::liveObjects(), objects0 + 1);
+  for (int i = 0; i < 4000; ++i) DeleteObject(CreateSolidBrush(0));  // new handles never meet stock ones
   // A selected bitmap cannot be deleted and lives in one DC only; deleting the DC lets go.
   HBITMAP bm = CreateCompatibleBitmap(nullptr, 2, 2);
   HGDIOBJ oldA = SelectObject(a, bm);
   EXPECT_FALSE(DeleteObject(bm));
   EXPECT_EQ(SelectObject(b, bm), nullptr);
   SelectObject(b, red);
-  EXPECT_FALSE(DeleteObject(red));
+  HGDIOBJ black = SelectObject(a, red);
+  SelectObject(a, black);
+  EXPECT_FALSE(DeleteObject(red)) << "still in b";
+  SelectObject(a, red);
   EXPECT_TRUE(DeleteDC(b));
+  EXPECT_FALSE(DeleteObject(red)) << "still in a";
+  SelectObject(a, black);
   EXPECT_TRUE(DeleteObject(red));
   EXPECT_EQ(SelectObject(a, oldA), bm);
   EXPECT_TRUE(DeleteObject(bm));
@@ -64,7 +70,7 @@ TEST_F(Gdi, ObjectsSelectionAndDeletion) {
   EXPECT_FALSE(DeleteObject(a));
   ASSERT_TRUE(DeleteDC(a));
   EXPECT_FALSE(DeleteDC(a));
-  EXPECT_FALSE(BitBlt(a, 0, 0, 1, 1, a, 0, 0, SRCCOPY));
+  EXPECT_FALSE(BitBlt(a, 0, 0, 1, 1, a, 0, 0, SRCCOPY) || GetDeviceCaps(a, LOGPIXELSX));
 }
 
 TEST_F(Gdi, MonochromeBitmapsMapColoursByLightness) {
@@ -74,12 +80,16 @@ TEST_F(Gdi, MonochromeBitmapsMapColoursByLightness) {
   HGDIOBJ old = SelectObject(mem, mono);
   EXPECT_EQ(pk::gdi::bitmapSurface(static_cast<HBITMAP>(old))->pixels, std::vector<uint32_t>{kBlack});
   Canvas src(3, 1);
-  src.s().pixels = {0xFFFF00, 0x0000FF, 0xC0C0C0};
+  src.s().pixels = {kGrey, 0x80807F, 0x0000FF};  // mid grey is the darkest white
   BitBlt(mem, 0, 0, 3, 1, src.dc, 0, 0, SRCCOPY);
-  EXPECT_EQ(pk::gdi::bitmapSurface(mono)->pixels, (std::vector<uint32_t>{kWhite, kBlack, kWhite}));
+  EXPECT_EQ(pk::gdi::bitmapSurface(mono)->pixels, (std::vector<uint32_t>{kWhite, kBlack, kBlack}));
   SelectObject(mem, empty);
   BitBlt(mem, 0, 0, 3, 1, src.dc, 0, 0, SRCCOPY);
   EXPECT_EQ(pk::gdi::bitmapSurface(empty)->pixels, std::vector<uint32_t>{kWhite});
+  HBITMAP thin = CreateCompatibleBitmap(nullptr, 0, 4);
+  EXPECT_EQ(pk::gdi::bitmapSurface(thin)->pixels, std::vector<uint32_t>{kBlack});  // new bitmaps start black
+  EXPECT_TRUE(DeleteObject(thin));
+  EXPECT_FALSE(CreateCompatibleBitmap(nullptr, -1, 5) || CreateCompatibleBitmap(nullptr, 5, -1));
   SelectObject(mem, old);
   DeleteObject(mono);
   DeleteObject(empty);
@@ -98,6 +108,14 @@ TEST_F(Gdi, FillRectLeavesOutRightAndBottomEdges) {
             "..###...\n"
             "........\n"
             "........\n");
+  // The stock brushes, white to black.
+  for (int x = 3; int stock : {WHITE_BRUSH, LTGRAY_BRUSH, GRAY_BRUSH, DKGRAY_BRUSH, BLACK_BRUSH}) {
+    RECT one{x, 4, x + 1, 5};
+    FillRect(c.dc, &one, static_cast<HBRUSH>(GetStockObject(stock)));
+    ++x;
+  }
+  EXPECT_EQ(std::vector<uint32_t>(c.s().row(4) + 3, c.s().row(4) + 8),
+            (std::vector<uint32_t>{kWhite, 0xC0C0C0, kGrey, 0x404040, kBlack}));
   DeleteObject(blue);
 }
 
@@ -123,6 +141,8 @@ TEST_F(Gdi, LinesAreExactAndLeaveOutTheLastPoint) {
   Canvas f(6, 3);
   POINT far[2] = {{-2000000000, 1}, {2000000000, 1}};
   Polyline(f.dc, far, 2);
+  SelectObject(f.dc, GetStockObject(NULL_PEN));
+  Polyline(f.dc, shallow, 2);  // a hollow pen draws nothing
   EXPECT_EQ(f.mask(kBlack), "......\n######\n......\n");
 }
 
@@ -198,6 +218,7 @@ TEST_F(Gdi, ScreenDcsDrawOnlyInsideTheirVisibleRects) {
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   EXPECT_EQ(size_t(std::count(screen.pixels.begin(), screen.pixels.end(), 0u)), 10u * 5u + 30u * 3u);
   pk::gdi::destroyScreenDC(dc);
+  pk::gdi::destroyScreenDC(dc);  // once gone, harmless
 }
 
 std::vector<unsigned char> dib(int w, int h, int bits, std::vector<uint32_t> palette,
@@ -309,11 +330,12 @@ TEST_F(Gdi, BrokenBitmapsAreRefused) {
 
 // A program that ends without tidying up, as a power cut ends one.
 HBITMAP leftBehind = nullptr;
+HBRUSH leftBrush = nullptr;
 int untidyProgram(HINSTANCE, HINSTANCE, LPWSTR, int) {
   HDC dc = CreateCompatibleDC(nullptr);
   leftBehind = CreateCompatibleBitmap(dc, 320, 320);
   SelectObject(dc, leftBehind);
-  SelectObject(dc, CreateSolidBrush(RGB(1, 2, 3)));
+  SelectObject(dc, leftBrush = CreateSolidBrush(RGB(1, 2, 3)));
   return 3;
 }
 
@@ -322,8 +344,8 @@ TEST(Program, WhatAnEndedProgramHeldIsFreedWithIt) {
   EXPECT_EQ(pk::runProgram(host, pk::DeviceConfig{}, untidyProgram, pkProgramModule), 3) << "the program's own code";
   EXPECT_EQ(pk::gdi::liveObjects(), 0u);
   EXPECT_EQ(pk::gdi::liveDCs(), 0u);
-  EXPECT_FALSE(DeleteObject(leftBehind)) << "its handles are gone too";
-  EXPECT_NE(GetStockObject(WHITE_BRUSH), nullptr);
+  EXPECT_FALSE(DeleteObject(leftBehind) || DeleteObject(leftBrush)) << "its handles are gone too";
+  EXPECT_TRUE(DeleteObject(GetStockObject(WHITE_BRUSH))) << "the stock objects stay";
 }
 
 }  // namespace
