@@ -36,22 +36,31 @@ using test::Canvas;
 
 TEST_F(Gdi, ObjectsSelectionAndDeletion) {
   HDC a = CreateCompatibleDC(nullptr), b = CreateCompatibleDC(nullptr);
-  EXPECT_TRUE(GetDeviceCaps(a, LOGPIXELSX) == 96 && GetDeviceCaps(a, 12345) == 0);
+  EXPECT_EQ(std::vector<int>({GetDeviceCaps(a, HORZRES), GetDeviceCaps(a, VERTRES), GetDeviceCaps(a, LOGPIXELSX),
+                              GetDeviceCaps(a, 12345)}),
+            std::vector<int>({240, 320, 96, 0}));
   HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
   EXPECT_EQ(pk::gdi::liveObjects(), objects0 + 1);
   EXPECT_EQ(SelectObject(a, red), GetStockObject(WHITE_BRUSH));
   EXPECT_EQ(SelectObject(a, GetStockObject(BLACK_BRUSH)), red);
   // Stock objects survive being deleted and are never counted.
-  EXPECT_TRUE(DeleteObject(GetStockObject(BLACK_BRUSH)));
+  for (int stock : {BLACK_BRUSH, WHITE_PEN, BLACK_PEN, NULL_PEN, SYSTEM_FONT})
+    EXPECT_TRUE(DeleteObject(GetStockObject(stock))) << stock;
   EXPECT_EQ(pk::gdi::liveObjects(), objects0 + 1);
+  for (int i = 0; i < 4000; ++i) DeleteObject(CreateSolidBrush(0));  // new handles never meet stock ones
   // A selected bitmap cannot be deleted and lives in one DC only; deleting the DC lets go.
   HBITMAP bm = CreateCompatibleBitmap(nullptr, 2, 2);
   HGDIOBJ oldA = SelectObject(a, bm);
   EXPECT_FALSE(DeleteObject(bm));
   EXPECT_EQ(SelectObject(b, bm), nullptr);
   SelectObject(b, red);
-  EXPECT_FALSE(DeleteObject(red));
+  HGDIOBJ black = SelectObject(a, red);
+  SelectObject(a, black);
+  EXPECT_FALSE(DeleteObject(red)) << "still in b";
+  SelectObject(a, red);
   EXPECT_TRUE(DeleteDC(b));
+  EXPECT_FALSE(DeleteObject(red)) << "still in a";
+  SelectObject(a, black);
   EXPECT_TRUE(DeleteObject(red));
   EXPECT_EQ(SelectObject(a, oldA), bm);
   EXPECT_TRUE(DeleteObject(bm));
@@ -61,34 +70,52 @@ TEST_F(Gdi, ObjectsSelectionAndDeletion) {
   EXPECT_FALSE(DeleteObject(a));
   ASSERT_TRUE(DeleteDC(a));
   EXPECT_FALSE(DeleteDC(a));
-  EXPECT_FALSE(BitBlt(a, 0, 0, 1, 1, a, 0, 0, SRCCOPY));
+  EXPECT_FALSE(BitBlt(a, 0, 0, 1, 1, a, 0, 0, SRCCOPY) || GetDeviceCaps(a, LOGPIXELSX));
 }
 
 TEST_F(Gdi, MonochromeBitmapsMapColoursByLightness) {
   HDC mem = CreateCompatibleDC(nullptr);  // holds the 1 x 1 monochrome default
   HBITMAP mono = CreateCompatibleBitmap(mem, 3, 1);
+  HBITMAP empty = CreateCompatibleBitmap(nullptr, 4, 0);  // an empty size makes one like the default
   HGDIOBJ old = SelectObject(mem, mono);
   EXPECT_EQ(pk::gdi::bitmapSurface(static_cast<HBITMAP>(old))->pixels, std::vector<uint32_t>{kBlack});
   Canvas src(3, 1);
-  src.s().pixels = {0xFFFF00, 0x0000FF, 0xC0C0C0};
+  src.s().pixels = {kGrey, 0x80807F, 0x0000FF};  // mid grey is the darkest white
   BitBlt(mem, 0, 0, 3, 1, src.dc, 0, 0, SRCCOPY);
-  EXPECT_EQ(pk::gdi::bitmapSurface(mono)->pixels, (std::vector<uint32_t>{kWhite, kBlack, kWhite}));
+  EXPECT_EQ(pk::gdi::bitmapSurface(mono)->pixels, (std::vector<uint32_t>{kWhite, kBlack, kBlack}));
+  SelectObject(mem, empty);
+  BitBlt(mem, 0, 0, 3, 1, src.dc, 0, 0, SRCCOPY);
+  EXPECT_EQ(pk::gdi::bitmapSurface(empty)->pixels, std::vector<uint32_t>{kWhite});
+  HBITMAP thin = CreateCompatibleBitmap(nullptr, 0, 4);
+  EXPECT_EQ(pk::gdi::bitmapSurface(thin)->pixels, std::vector<uint32_t>{kBlack});  // new bitmaps start black
+  EXPECT_TRUE(DeleteObject(thin));
+  EXPECT_FALSE(CreateCompatibleBitmap(nullptr, -1, 5) || CreateCompatibleBitmap(nullptr, 5, -1));
   SelectObject(mem, old);
   DeleteObject(mono);
+  DeleteObject(empty);
   DeleteDC(mem);
 }
 
 TEST_F(Gdi, FillRectLeavesOutRightAndBottomEdges) {
   Canvas c(8, 5);
   HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
-  RECT r{2, 1, 5, 3}, inverted{5, 5, 2, 4}, offside{-10, -10, 1, 1};
+  RECT r{2, 1, 5, 3}, inverted{5, 5, 2, 4}, offside{-10, -10, 1, 1}, all{0, 0, 8, 5};
   for (RECT* p : {&r, &inverted, &offside}) FillRect(c.dc, p, blue);
+  EXPECT_EQ(FillRect(c.dc, &all, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))), 1);  // paints nothing
   EXPECT_EQ(c.mask(0x0000FF),
             "#.......\n"
             "..###...\n"
             "..###...\n"
             "........\n"
             "........\n");
+  // The stock brushes, white to black.
+  for (int x = 3; int stock : {WHITE_BRUSH, LTGRAY_BRUSH, GRAY_BRUSH, DKGRAY_BRUSH, BLACK_BRUSH}) {
+    RECT one{x, 4, x + 1, 5};
+    FillRect(c.dc, &one, static_cast<HBRUSH>(GetStockObject(stock)));
+    ++x;
+  }
+  EXPECT_EQ(std::vector<uint32_t>(c.s().row(4) + 3, c.s().row(4) + 8),
+            (std::vector<uint32_t>{kWhite, 0xC0C0C0, kGrey, 0x404040, kBlack}));
   DeleteObject(blue);
 }
 
@@ -114,6 +141,8 @@ TEST_F(Gdi, LinesAreExactAndLeaveOutTheLastPoint) {
   Canvas f(6, 3);
   POINT far[2] = {{-2000000000, 1}, {2000000000, 1}};
   Polyline(f.dc, far, 2);
+  SelectObject(f.dc, GetStockObject(NULL_PEN));
+  Polyline(f.dc, shallow, 2);  // a hollow pen draws nothing
   EXPECT_EQ(f.mask(kBlack), "......\n######\n......\n");
 }
 
@@ -189,6 +218,7 @@ TEST_F(Gdi, ScreenDcsDrawOnlyInsideTheirVisibleRects) {
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   EXPECT_EQ(size_t(std::count(screen.pixels.begin(), screen.pixels.end(), 0u)), 10u * 5u + 30u * 3u);
   pk::gdi::destroyScreenDC(dc);
+  pk::gdi::destroyScreenDC(dc);  // once gone, harmless
 }
 
 std::vector<unsigned char> dib(int w, int h, int bits, std::vector<uint32_t> palette,
@@ -219,13 +249,22 @@ std::vector<unsigned char> dib(int w, int h, int bits, std::vector<uint32_t> pal
   return out;
 }
 
-void expectPixels(const std::vector<unsigned char>& data, const std::vector<std::vector<uint32_t>>& expect) {
+void expectPixels(const std::vector<unsigned char>& data, const std::vector<std::vector<uint32_t>>& expect,
+                  bool mono = false) {
   HBITMAP bm = pk::gdi::createBitmapFromDib(data.data(), data.size());
   ASSERT_NE(bm, nullptr);
   const pk::Surface* s = pk::gdi::bitmapSurface(bm);
   std::vector<std::vector<uint32_t>> got(size_t(s->height));
   for (int y = 0; y < s->height; ++y) got[size_t(y)].assign(s->row(y), s->row(y) + s->width);
   EXPECT_EQ(got, expect);
+  // Painted on, a black and white one stays black and white.
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bm);
+  RECT corner{0, 0, 1, 1};
+  FillRect(dc, &corner, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+  EXPECT_EQ(s->row(0)[0], mono ? kWhite : 0xC0C0C0u);
+  SelectObject(dc, old);
+  DeleteDC(dc);
   DeleteObject(bm);
 }
 
@@ -235,16 +274,21 @@ TEST_F(Gdi, DibsOfEveryDepthDecodeBottomUpAndTopDown) {
     SCOPED_TRACE(sign);
     // Nine pixels wide: a 1-bit row spills into a second byte.
     expectPixels(dib(9, 2 * sign, 1, {K, W}, {{1, 0, 1, 0, 1, 0, 1, 0, 1}, {0, 0, 0, 0, 0, 0, 0, 0, 1}}),
-                 {{W, K, W, K, W, K, W, K, W}, {K, K, K, K, K, K, K, K, W}});
-    expectPixels(dib(3, 2 * sign, 4, {K, R, G, B}, {{1, 2, 3}, {3, 2, 1}}, 4), {{R, G, B}, {B, G, R}});
+                 {{W, K, W, K, W, K, W, K, W}, {K, K, K, K, K, K, K, K, W}}, true);
+    expectPixels(dib(2, 2 * sign, 1, {R, K}, {{1, 0}, {0, 1}}), {{K, R}, {R, K}});
+    // An index past a short palette is black.
+    expectPixels(dib(3, 2 * sign, 4, {K, R, G, B}, {{1, 2, 3}, {3, 2, 4}}, 4), {{R, G, B}, {B, G, K}});
     expectPixels(dib(3, 2 * sign, 8, {W, R, G, B, K}, {{0, 1, 2}, {3, 4, 0}}, 5), {{W, R, G}, {B, K, W}});
     expectPixels(dib(2, 2 * sign, 24, {}, {{R, G}, {B, 0x123456}}), {{R, G}, {B, 0x123456}});
     expectPixels(dib(1, 2 * sign, 24, {}, {{R}, {G}}), {{R}, {G}});  // a line one pixel wide
+    expectPixels(dib(1, 2 * sign, 1, {W, K}, {{1}, {0}}), {{K}, {W}}, true);
   }
   // A colour count of 0 means the full palette.
-  std::vector<uint32_t> full(16, 0);
-  full[15] = 0xABCDEF;
-  expectPixels(dib(2, 1, 4, full, {{15, 0}}), {{0xABCDEF, 0}});
+  for (int bits : {4, 8}) {
+    std::vector<uint32_t> full(size_t(1) << bits, 0);
+    full.back() = 0xABCDEF;
+    expectPixels(dib(2, 1, bits, full, {{uint32_t(full.size() - 1), 0}}), {{0xABCDEF, 0}});
+  }
 }
 
 TEST_F(Gdi, BrokenBitmapsAreRefused) {
@@ -254,31 +298,44 @@ TEST_F(Gdi, BrokenBitmapsAreRefused) {
     EXPECT_EQ(pk::gdi::createBitmapFromDib(d.data(), d.size()), nullptr) << why;
   };
   refuse(good, size_t(-1), 0, "bits cut short");
-  refuse(good, 16, 1, "compressed");
+  refuse(good, 19, 1, "compressed");  // the top byte of the method counts too
+  refuse(good, 0, 39, "header too short");
   refuse(good, 14, 16, "16 bits");
   refuse(good, 7, 0x40, "huge width");
   refuse(good, 4, 0, "no width");
   refuse(good, 8, 0, "no height");
   refuse(good, 33, 1, "more colours than the depth has");
   EXPECT_EQ(pk::gdi::createBitmapFromDib(good.data(), 30), nullptr);
+  EXPECT_EQ(pk::gdi::createBitmapFromDib(nullptr, good.size()), nullptr);
+  // Too many pixels, though every row is there: 2^21 + 1 rows of 32.
+  auto tall = dib(32, 1, 1, {0, kWhite}, {std::vector<uint32_t>(32, 0)});
+  tall[10] = 0x20;
+  tall.resize(tall.size() + (size_t(4) << 21));
+  EXPECT_EQ(pk::gdi::createBitmapFromDib(tall.data(), tall.size()), nullptr);
   // A .bmp file is the same after its 14-byte header, which must say BM.
-  std::vector<unsigned char> file = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54 + 8, 0, 0, 0};
+  // Its offset to the bits may leave a gap after the palette.
+  std::vector<unsigned char> file = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54 + 8 + 3, 0, 0, 0};
   file.insert(file.end(), good.begin(), good.end());
+  file.insert(file.begin() + 54 + 8, {7, 7, 7});
   HBITMAP f = pk::gdi::createBitmapFromBmpFile(file.data(), file.size());
   ASSERT_NE(f, nullptr);
-  EXPECT_EQ(pk::gdi::bitmapSurface(f)->row(0)[1], kWhite);
+  EXPECT_EQ(std::vector<uint32_t>(pk::gdi::bitmapSurface(f)->row(0), pk::gdi::bitmapSurface(f)->row(0) + 4),
+            (std::vector<uint32_t>{kBlack, kWhite, kBlack, kWhite}));
   DeleteObject(f);
+  EXPECT_EQ(pk::gdi::createBitmapFromBmpFile(file.data(), file.size() - 1), nullptr);
+  EXPECT_EQ(pk::gdi::createBitmapFromBmpFile(nullptr, file.size()), nullptr);
   file[0] = 'X';
   EXPECT_EQ(pk::gdi::createBitmapFromBmpFile(file.data(), file.size()), nullptr);
 }
 
 // A program that ends without tidying up, as a power cut ends one.
 HBITMAP leftBehind = nullptr;
+HBRUSH leftBrush = nullptr;
 int untidyProgram(HINSTANCE, HINSTANCE, LPWSTR, int) {
   HDC dc = CreateCompatibleDC(nullptr);
   leftBehind = CreateCompatibleBitmap(dc, 320, 320);
   SelectObject(dc, leftBehind);
-  SelectObject(dc, CreateSolidBrush(RGB(1, 2, 3)));
+  SelectObject(dc, leftBrush = CreateSolidBrush(RGB(1, 2, 3)));
   return 3;
 }
 
@@ -287,8 +344,8 @@ TEST(Program, WhatAnEndedProgramHeldIsFreedWithIt) {
   EXPECT_EQ(pk::runProgram(host, pk::DeviceConfig{}, untidyProgram, pkProgramModule), 3) << "the program's own code";
   EXPECT_EQ(pk::gdi::liveObjects(), 0u);
   EXPECT_EQ(pk::gdi::liveDCs(), 0u);
-  EXPECT_FALSE(DeleteObject(leftBehind)) << "its handles are gone too";
-  EXPECT_NE(GetStockObject(WHITE_BRUSH), nullptr);
+  EXPECT_FALSE(DeleteObject(leftBehind) || DeleteObject(leftBrush)) << "its handles are gone too";
+  EXPECT_TRUE(DeleteObject(GetStockObject(WHITE_BRUSH))) << "the stock objects stay";
 }
 
 }  // namespace

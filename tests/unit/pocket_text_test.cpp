@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fake_host.h"
+#include "gdi/font_source.h"
 #include "gdi/gdi.h"
 #include "gdi/text.h"
 #include "system/device.h"
@@ -71,6 +72,9 @@ TEST_F(Text, ExtentsGrowWithTheTextAndDifferByWeightAndSize) {
   EXPECT_FALSE(GetTextExtentExPointW(dc, u"x", -1, 0, nullptr, nullptr, &none) ||
                GetTextExtentExPointW(dc, nullptr, 1, 0, nullptr, nullptr, &none));
   EXPECT_TRUE(GetTextExtentExPointW(dc, nullptr, 0, 0, nullptr, nullptr, &none) && none.cx == 0);
+  SIZE system = extent(u"Score:");
+  use(0, FW_NORMAL);  // a height of 0 is the system font's
+  EXPECT_EQ(extent(u"Score:").cy, system.cy);
   use(-12, FW_NORMAL);
   SIZE regular = extent(u"Score:");
   use(-12, FW_BOLD);
@@ -78,6 +82,16 @@ TEST_F(Text, ExtentsGrowWithTheTextAndDifferByWeightAndSize) {
   EXPECT_EQ(extent(u"Score:").cy, regular.cy);
   use(-24, FW_NORMAL);
   EXPECT_GT(extent(u"Score:").cy, regular.cy * 3 / 2);
+  // A positive height is the whole cell: the largest size whose cell fits, up to 400 pixels.
+  for (LONG cell = 1; cell <= 500; ++cell) {
+    int px = pk::text::pixelSizeForHeight(cell);
+    ASSERT_LE(pk::text::metrics(px, false).height, cell);
+    ASSERT_TRUE(px == 400 || pk::text::metrics(px + 1, false).height > cell) << cell;
+  }
+  // What a face maps, in order, as the baked fonts carry it: Latin letters, nothing past U+FFFF.
+  auto mapped = pk::text::source::characters(false);
+  EXPECT_TRUE(std::is_sorted(mapped.begin(), mapped.end()) && mapped.size() > 200 && mapped.back() < 0x10000);
+  EXPECT_TRUE(std::binary_search(mapped.begin(), mapped.end(), U'A'));
   // Partial extents rise with each character; the fit stops before the limit.
   int dx[10] = {}, fit = -1;
   SIZE all = extent(u"Continuous"), size{};

@@ -1,4 +1,5 @@
 // Device-independent bitmaps (1, 4, 8 and 24 bits, uncompressed) into bitmap objects.
+#include <algorithm>
 #include <cstring>
 
 #include <pocket/basics.h>
@@ -49,7 +50,8 @@ HBITMAP decode(const unsigned char* header, size_t size, size_t bitsOffset) {
     palette[i] = uint32_t(q[2]) << 16 | uint32_t(q[1]) << 8 | q[0];
   }
 
-  size_t start = bitsOffset ? bitsOffset : paletteEnd;
+  // Bits said to start inside the header or palette are nonsense: take them from after the palette.
+  size_t start = std::max(bitsOffset, paletteEnd);
   size_t stride = ((size_t(width) * bits + 31) / 32) * 4;
   if (start > size || (size - start) / stride < size_t(rows)) return nullptr;
 
@@ -91,8 +93,7 @@ HBITMAP createBitmapFromDib(const unsigned char* dib, size_t size) { return deco
 HBITMAP createBitmapFromBmpFile(const unsigned char* file, size_t size) {
   if (!file || size < 14 + 40 || file[0] != 'B' || file[1] != 'M') return nullptr;
   uint32_t offBits = le32(file + 10);
-  // A bits offset inside the headers is nonsense; fall back to "after the palette".
-  size_t bitsOffset = offBits > 14 + 40 ? offBits - 14 : 0;
+  size_t bitsOffset = offBits > 14 ? offBits - 14 : 0;
   return decode(file + 14, size - 14, bitsOffset);
 }
 
