@@ -113,7 +113,13 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   WNDCLASSW refusing{0, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
     return m == WM_CREATE ? -1 : recordingProc(h, m, wp, lp);
   }, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, u"Refusing"};
-  RegisterClassW(&refusing);
+  WNDCLASSW noProc{0, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, u"NoProc"};
+  EXPECT_TRUE(RegisterClassW(&refusing) && !RegisterClassW(&refusing) && !RegisterClassW(nullptr) && !RegisterClassW(&noProc));
+  EXPECT_EQ(CreateWindowExW(0, MAKEINTRESOURCEW(1), u"", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr), nullptr);
+  int made = 0;  // handles never run out, nor come back as null
+  for (int i = 0; i < 1100; ++i)
+    if (HWND h = make(0, 26, 1, 1)) made += DestroyWindow(h);
+  EXPECT_EQ(made, 1100);
   seen.clear();
   EXPECT_EQ(CreateWindowExW(0, u"Refusing", u"", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr), nullptr);
   EXPECT_TRUE(count(seen.at(0).hwnd, WM_DESTROY) == 1 && !IsWindow(seen.at(0).hwnd));
@@ -122,7 +128,7 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
 TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   HWND w = make(0, 26, 100, 100);
   pump();
-  RECT a{0, 0, 10, 10}, b{50, 50, 60, 60};
+  RECT a{0, 0, 10, 10}, b{50, 50, 55, 60};
   InvalidateRect(w, &a, FALSE);
   EXPECT_TRUE(PostMessageW(w, WM_USER + 1, 0, 0));
   EXPECT_FALSE(PostMessageW(reinterpret_cast<HWND>(0x7FFE), WM_USER, 0, 0));
@@ -142,7 +148,7 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   InvalidateRect(w, &a, TRUE);
   InvalidateRect(w, &b, TRUE);
   struct Want { HWND hwnd; std::array<LONG, 4> paint; BOOL erase; } wants[] = {
-      {w, {0, 0, 60, 60}, FALSE}, {child, {40, 30, 50, 40}, TRUE}, {w, {0, 0, 100, 100}, FALSE},
+      {w, {0, 0, 55, 60}, FALSE}, {child, {40, 30, 45, 40}, TRUE}, {w, {0, 0, 100, 100}, FALSE},
       {child, {0, 0, 50, 50}, FALSE}};
   for (const Want& want : wants) {
     if (&want == &wants[2]) InvalidateRect(w, nullptr, FALSE);
@@ -155,7 +161,8 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   }
   EXPECT_EQ(pixel(9, 26 + 9), 0xFFFFFFu);
   EXPECT_EQ(pixel(70, 26 + 10), 0x000000u);
-  EXPECT_TRUE(pump().empty());
+  for (RECT none : {RECT{10, 10, 10, 20}, RECT{10, 10, 20, 10}, RECT{200, 0, 300, 10}}) InvalidateRect(w, &none, TRUE);
+  EXPECT_TRUE(pump().empty()) << "nothing, or nothing of the window, to paint";
   // A window that leaves its WM_PAINT unvalidated gets it once, not for ever.
   WNDCLASSW lazy{0, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
     return m == WM_PAINT ? 0 : recordingProc(h, m, wp, lp);
@@ -179,18 +186,17 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
 TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   HWND below = make(0, 26, 100, 100);
   HWND above = make(50, 50, 30, 30);
+  HWND kid[3];  // nor a child over a shown sibling above it, nor a parent over its children
+  for (int i : {0, 1, 2})
+    kid[i] = CreateWindowExW(0, u"Recorder", u"", WS_CHILD | (i < 2 ? WS_VISIBLE : 0), 10 * (i % 2), 10 * (i % 2),
+                             20 + 10 * (i / 2), 20 + 10 * (i / 2), below, nullptr, nullptr, nullptr);
   pump();
-  HDC dc = GetDC(below);
   RECT all{0, 0, 100, 100};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  ReleaseDC(below, dc);
-  dc = GetDC(above);
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-  ReleaseDC(above, dc);
-  EXPECT_EQ(pixel(10, 30), 0x000000u);
-  EXPECT_EQ(pixel(60, 60), 0x808080u) << "covered by the window above";
-  EXPECT_EQ(pixel(79, 79), 0x808080u);
-  EXPECT_EQ(pixel(80, 79), 0x000000u);
+  HDC dc;
+  for (auto [h, brush] : {std::pair{kid[1], BLACK_BRUSH}, {kid[0], GRAY_BRUSH}, {above, GRAY_BRUSH}, {below, BLACK_BRUSH}})
+    dc = GetDC(h), FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(brush))), ReleaseDC(h, dc);
+  for (auto [x, y] : {std::pair{40, 30}, {49, 79}, {80, 79}, {79, 80}, {15, 41}, {25, 28}}) EXPECT_EQ(pixel(x, y), 0u) << x << "," << y;
+  for (auto [x, y] : {std::pair{2, 28}, {60, 60}, {79, 79}}) EXPECT_EQ(pixel(x, y), 0x808080u) << "covered";
   // Moved, a window is drawn whole at its new place, and what it uncovered is drawn again.
   pk::wm::moveWindow(above, 20, 90, 30, 30);
   pump();
@@ -200,7 +206,7 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   ReleaseDC(above, dc);
   // Shown later, a window erases what lay under it.
   HWND late = CreateWindowExW(0, u"Recorder", u"", 0, 5, 90, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  EXPECT_FALSE(ShowWindow(late, SW_SHOW)) << "it was hidden";
+  EXPECT_TRUE(!ShowWindow(late, SW_SHOW) && !ShowWindow(kid[2], SW_HIDE) && !ShowWindow(nullptr, SW_SHOW)) << "hidden";
   EXPECT_TRUE(ShowWindow(late, SW_SHOW));
   pump();
   EXPECT_EQ(pixel(6, 91), 0xFFFFFFu);
@@ -261,7 +267,8 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
     EXPECT_EQ(pk::wm::windowAt(POINT{x, y}), under) << x << "," << y;
   EXPECT_EQ(pk::wm::ownerOf(b), a);
   EXPECT_EQ(pk::wm::ownerOf(child), nullptr);
-  EXPECT_EQ(pk::wm::ownerOf(nullptr), nullptr);
+  EXPECT_TRUE(!pk::wm::ownerOf(nullptr) && !pk::wm::parentOf(nullptr) && !pk::wm::controlId(nullptr) &&
+              !pk::wm::style(nullptr));  // not a window
   pk::wm::enableWindow(reinterpret_cast<HWND>(0x7FFE), false);  // not a window: nothing happens
   pump();
   seen.clear();
@@ -297,8 +304,8 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
     EXPECT_TRUE(SetForegroundWindow(a) && pk::wm::topLevels()[0] == x);
   }
   // A disabled owner refuses the stylus; its owned window still takes it.
-  pk::wm::enableWindow(a, false);
   seen.clear();
+  pk::wm::enableWindow(a, false);
   host.tap(10, 30);
   host.tap(130, 50);
   pump();
@@ -309,7 +316,7 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   // A modal box over an owner already disabled leaves it so.
   bool done = true;
   pk::wm::runModal(make(0, 26, 10, 10, a), a, done);
-  EXPECT_TRUE(!pk::wm::isEnabled(a) && count(a, WM_ENABLE) == 0) << "and tells it nothing";
+  EXPECT_TRUE(!pk::wm::isEnabled(a) && count(a, WM_ENABLE) == 1 && count(a, WM_ENABLE, FALSE) == 1) << "told once";
   bool never = false;  // a quit ends a modal loop, and is passed on to the outer one
   PostMessageW(nullptr, WM_QUIT, 7, 0);
   pk::wm::runModal(make(0, 26, 10, 10, a), a, never);
@@ -321,7 +328,7 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   host.tap(130, 50);
   pump();
   DestroyWindow(shell);  // the capture outlives another window, not its own
-  EXPECT_TRUE(count(a, WM_LBUTTONDOWN) == 1 && pk::wm::capture() == a);
+  EXPECT_TRUE(count(a, WM_LBUTTONDOWN) == 1 && pk::wm::capture() == a && count(a, WM_ENABLE, TRUE) == 1);
   pk::wm::setCapture(b);
   SetForegroundWindow(b);
   EXPECT_TRUE(ShowWindow(b, SW_HIDE) && GetActiveWindow() == a) << "hidden, it gave the activation back, not to x";

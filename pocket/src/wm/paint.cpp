@@ -65,7 +65,6 @@ HWND nextWindowToPaint() {
   for (HWND h : order) {
     Window* w = find(h);
     if (w && w->needsPaint && shownOnScreen(*w)) return h;
-    if (w && w->needsPaint && !shownOnScreen(*w)) w->needsPaint = false;
   }
   return nullptr;
 }
