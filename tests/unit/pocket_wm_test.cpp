@@ -73,11 +73,15 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   EXPECT_EQ(seen[1].msg, UINT(WM_SIZE));
   EXPECT_EQ(seen[1].lParam, MAKELPARAM(240, 268));
   seen.clear();
-  SendMessageW(w, WM_USER + 5, 7, 8);
+  EXPECT_EQ(SendMessageW(w, WM_USER + 5, 7, 8), 0) << "left to the system, which knows it not";
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].wParam, 7u);
   MSG length{w, WM_GETTEXTLENGTH, 0, 0, 0, {}};
   EXPECT_EQ(DispatchMessageW(&length), 3);  // what the procedure returns: "Rec"
+  MSG stray{reinterpret_cast<HWND>(0x7FFE), WM_GETTEXTLENGTH, 0, 0, 0, {}};
+  EXPECT_TRUE(!DefWindowProcW(nullptr, WM_ERASEBKGND, 0, 0) && !SendMessageW(nullptr, WM_ERASEBKGND, 0, 0) &&
+              !DispatchMessageW(nullptr) && !DispatchMessageW(&stray) && !TranslateMessage(&length))
+      << "not a window: nothing done";
   // Moved at its size: no WM_SIZE; resized: one. A window may be created flat.
   seen.clear();
   pk::wm::moveWindow(w, 10, 40, 240, 268);
@@ -98,11 +102,24 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
                                CW_USEDEFAULT, w, nullptr, nullptr, nullptr);
   RECT r = pk::wm::screenRect(child);
   EXPECT_TRUE(r.left == 10 && r.top == 40 && r.right == 10 && r.bottom == 40);
+  static int told = 0;  // a top-level window's new title shows in the shell; a child's does not
+  pk::wm::setShellHooks({[] { ++told; }});
+  SendMessageW(child, WM_SETTEXT, 0, LPARAM(u"Inner"));
+  EXPECT_EQ(told, 0);
+  SendMessageW(w, WM_SETTEXT, 0, LPARAM(u"New"));
+  WCHAR got[3];  // cut to the room given
+  EXPECT_TRUE(told == 1 && SendMessageW(w, WM_GETTEXT, 3, LPARAM(got)) == 2 && std::u16string(got) == u"Ne");
   // A window whose WM_CREATE refuses is destroyed, and none is made.
   WNDCLASSW refusing{0, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
     return m == WM_CREATE ? -1 : recordingProc(h, m, wp, lp);
   }, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, u"Refusing"};
-  RegisterClassW(&refusing);
+  WNDCLASSW noProc{0, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, u"NoProc"};
+  EXPECT_TRUE(RegisterClassW(&refusing) && !RegisterClassW(&refusing) && !RegisterClassW(nullptr) && !RegisterClassW(&noProc));
+  EXPECT_EQ(CreateWindowExW(0, MAKEINTRESOURCEW(1), u"", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr), nullptr);
+  int made = 0;  // handles never run out, nor come back as null
+  for (int i = 0; i < 1100; ++i)
+    if (HWND h = make(0, 26, 1, 1)) made += DestroyWindow(h);
+  EXPECT_EQ(made, 1100);
   seen.clear();
   EXPECT_EQ(CreateWindowExW(0, u"Refusing", u"", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr), nullptr);
   EXPECT_TRUE(count(seen.at(0).hwnd, WM_DESTROY) == 1 && !IsWindow(seen.at(0).hwnd));
@@ -111,7 +128,7 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
 TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   HWND w = make(0, 26, 100, 100);
   pump();
-  RECT a{0, 0, 10, 10}, b{50, 50, 60, 60};
+  RECT a{0, 0, 10, 10}, b{50, 50, 55, 60};
   InvalidateRect(w, &a, FALSE);
   EXPECT_TRUE(PostMessageW(w, WM_USER + 1, 0, 0));
   EXPECT_FALSE(PostMessageW(reinterpret_cast<HWND>(0x7FFE), WM_USER, 0, 0));
@@ -131,8 +148,8 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   InvalidateRect(w, &a, TRUE);
   InvalidateRect(w, &b, TRUE);
   struct Want { HWND hwnd; std::array<LONG, 4> paint; BOOL erase; } wants[] = {
-      {w, {0, 0, 60, 60}, FALSE}, {child, {40, 30, 50, 40}, TRUE}, {w, {0, 0, 100, 100}, TRUE},
-      {child, {0, 0, 50, 50}, TRUE}};
+      {w, {0, 0, 55, 60}, FALSE}, {child, {40, 30, 45, 40}, TRUE}, {w, {0, 0, 100, 100}, FALSE},
+      {child, {0, 0, 50, 50}, FALSE}};
   for (const Want& want : wants) {
     if (&want == &wants[2]) InvalidateRect(w, nullptr, FALSE);
     PAINTSTRUCT ps;
@@ -144,7 +161,18 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   }
   EXPECT_EQ(pixel(9, 26 + 9), 0xFFFFFFu);
   EXPECT_EQ(pixel(70, 26 + 10), 0x000000u);
-  EXPECT_TRUE(pump().empty());
+  for (RECT none : {RECT{10, 10, 10, 20}, RECT{10, 10, 20, 10}, RECT{200, 0, 300, 10}}) InvalidateRect(w, &none, TRUE);
+  EXPECT_TRUE(pump().empty()) << "nothing, or nothing of the window, to paint";
+  // A window that leaves its WM_PAINT unvalidated gets it once, not for ever.
+  WNDCLASSW lazy{0, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    return m == WM_PAINT ? 0 : recordingProc(h, m, wp, lp);
+  }, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, u"Lazy"};
+  RegisterClassW(&lazy);
+  CreateWindowExW(0, u"Lazy", u"", WS_VISIBLE, 150, 200, 20, 20, nullptr, nullptr, nullptr, nullptr);
+  MSG m;
+  EXPECT_TRUE(GetMessageW(&m, nullptr, 0, 0) && m.message == WM_PAINT);
+  DispatchMessageW(&m);
+  EXPECT_FALSE(GetMessageW(&m, nullptr, 0, 0));
   EXPECT_TRUE(InvalidateRect(nullptr, nullptr, FALSE));  // every window, whole
   for (auto [h, size] : {std::pair{w, 100}, {child, 50}}) {
     PAINTSTRUCT ps;
@@ -158,18 +186,17 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
 TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   HWND below = make(0, 26, 100, 100);
   HWND above = make(50, 50, 30, 30);
+  HWND kid[3];  // nor a child over a shown sibling above it, nor a parent over its children
+  for (int i : {0, 1, 2})
+    kid[i] = CreateWindowExW(0, u"Recorder", u"", WS_CHILD | (i < 2 ? WS_VISIBLE : 0), 10 * (i % 2), 10 * (i % 2),
+                             20 + 10 * (i / 2), 20 + 10 * (i / 2), below, nullptr, nullptr, nullptr);
   pump();
-  HDC dc = GetDC(below);
   RECT all{0, 0, 100, 100};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  ReleaseDC(below, dc);
-  dc = GetDC(above);
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-  ReleaseDC(above, dc);
-  EXPECT_EQ(pixel(10, 30), 0x000000u);
-  EXPECT_EQ(pixel(60, 60), 0x808080u) << "covered by the window above";
-  EXPECT_EQ(pixel(79, 79), 0x808080u);
-  EXPECT_EQ(pixel(80, 79), 0x000000u);
+  HDC dc;
+  for (auto [h, brush] : {std::pair{kid[1], BLACK_BRUSH}, {kid[0], GRAY_BRUSH}, {above, GRAY_BRUSH}, {below, BLACK_BRUSH}})
+    dc = GetDC(h), FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(brush))), ReleaseDC(h, dc);
+  for (auto [x, y] : {std::pair{40, 30}, {49, 79}, {80, 79}, {79, 80}, {15, 41}, {25, 28}}) EXPECT_EQ(pixel(x, y), 0u) << x << "," << y;
+  for (auto [x, y] : {std::pair{2, 28}, {60, 60}, {79, 79}}) EXPECT_EQ(pixel(x, y), 0x808080u) << "covered";
   // Moved, a window is drawn whole at its new place, and what it uncovered is drawn again.
   pk::wm::moveWindow(above, 20, 90, 30, 30);
   pump();
@@ -179,7 +206,7 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   ReleaseDC(above, dc);
   // Shown later, a window erases what lay under it.
   HWND late = CreateWindowExW(0, u"Recorder", u"", 0, 5, 90, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  EXPECT_FALSE(ShowWindow(late, SW_SHOW)) << "it was hidden";
+  EXPECT_TRUE(!ShowWindow(late, SW_SHOW) && !ShowWindow(kid[2], SW_HIDE) && !ShowWindow(nullptr, SW_SHOW)) << "hidden";
   EXPECT_TRUE(ShowWindow(late, SW_SHOW));
   pump();
   EXPECT_EQ(pixel(6, 91), 0xFFFFFFu);
@@ -189,8 +216,16 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   pump();
   EXPECT_EQ(count(below, WM_PAINT), 1);
   EXPECT_EQ(pixel(30, 100), 0xFFFFFFu);
+  dc = GetDC(below);  // raised, a window is drawn again whole; already on top, not again
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  ReleaseDC(below, dc);
+  seen.clear();
   host.tap(10, 30);
   pump();
+  EXPECT_EQ(pixel(0, 26), 0xFFFFFFu);
+  SetForegroundWindow(below);
+  pump();
+  EXPECT_EQ(count(below, WM_PAINT), 1);
   EXPECT_EQ(pk::wm::topLevels()[0], below) << "a tap raises its window";
   // A window on its way out draws nothing, not even from its WM_DESTROY.
   WNDCLASSW dying{0, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
@@ -200,7 +235,7 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   }, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, u"Dying"};
   RegisterClassW(&dying);
   DestroyWindow(CreateWindowExW(0, u"Dying", u"", WS_VISIBLE, 150, 200, 20, 20, nullptr, nullptr, nullptr, nullptr));
-  EXPECT_EQ(pixel(155, 205), 0xFFFFFFu);
+  EXPECT_TRUE(pixel(155, 205) == 0xFFFFFFu && GetActiveWindow() == below) << "the topmost took the activation";
 }
 
 // Another program's main window is found by its class and title, and raised, until withdrawn.
@@ -227,15 +262,23 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   SetForegroundWindow(b);
   HWND child = CreateWindowExW(0, u"Recorder", u"", WS_CHILD | WS_VISIBLE, 0, 0, 9, 9, a, nullptr, nullptr, nullptr);
   EXPECT_EQ(GetActiveWindow(), b) << "a child shown activated its parent";
+  for (auto [x, y, under] : {std::tuple{0, 26, child}, {8, 34, child}, {9, 34, a}, {8, 35, a}, {99, 125, a},
+                             {100, 125, HWND{}}, {99, 126, HWND{}}})
+    EXPECT_EQ(pk::wm::windowAt(POINT{x, y}), under) << x << "," << y;
   EXPECT_EQ(pk::wm::ownerOf(b), a);
   EXPECT_EQ(pk::wm::ownerOf(child), nullptr);
-  EXPECT_TRUE(pk::wm::exStyle(nullptr) == 0 && !pk::wm::ownerOf(nullptr));
+  EXPECT_TRUE(!pk::wm::ownerOf(nullptr) && !pk::wm::parentOf(nullptr) && !pk::wm::controlId(nullptr) &&
+              !pk::wm::style(nullptr));  // not a window
   pk::wm::enableWindow(reinterpret_cast<HWND>(0x7FFE), false);  // not a window: nothing happens
   pump();
   seen.clear();
-  host.tap(120, 47);  // its left edge is its own
+  using K = pk::InputEvent::Kind;  // a move drags only while the stylus is down; its left edge is its own
+  host.events = {{K::StylusMove, 130, 50}, {K::StylusDown, 120, 47}, {K::StylusMove, 125, 48}, {K::StylusUp, 120, 47},
+                 {K::StylusMove, 130, 50}};
   host.tap(10, 30);
   pump();
+  auto move = std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.msg == WM_MOUSEMOVE; });
+  EXPECT_TRUE(count(b, WM_MOUSEMOVE) == 1 && move->wParam == 1 && move->lParam == MAKELPARAM(5, 8));
   EXPECT_EQ(pk::wm::topLevels()[0], b) << "the owner rose above the window it owns";
   auto down = std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.msg == WM_LBUTTONDOWN; });
   ASSERT_NE(down, seen.end());
@@ -248,25 +291,66 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   EXPECT_EQ(count(b, WM_ACTIVATE, WA_INACTIVE), 1);
   EXPECT_EQ(count(a, WM_ACTIVATE, WA_CLICKACTIVE), 1);
   EXPECT_EQ(count(a, WM_LBUTTONDOWN), 1);
+  // A tap on the active window leaves a shell window above it.
+  HWND shell = CreateWindowExW(0, u"Recorder", u"", 0, 200, 200, 20, 20, nullptr, nullptr, nullptr, nullptr);
+  pk::wm::setNoActivate(shell);
+  ShowWindow(shell, SW_SHOW);
+  host.tap(10, 30);
+  pump();
+  EXPECT_EQ(pk::wm::topLevels()[0], shell);
+  HWND x = make(200, 250, 10, 10, b);  // owned in turn, it rises with a, even when a is already active
+  for (int i = 0; i < 2; ++i) {
+    pk::wm::bringToTop(shell);
+    EXPECT_TRUE(SetForegroundWindow(a) && pk::wm::topLevels()[0] == x);
+  }
   // A disabled owner refuses the stylus; its owned window still takes it.
-  pk::wm::enableWindow(a, false);
   seen.clear();
+  pk::wm::enableWindow(a, false);
   host.tap(10, 30);
   host.tap(130, 50);
   pump();
   EXPECT_EQ(count(a, WM_LBUTTONDOWN), 0);
   EXPECT_EQ(count(b, WM_LBUTTONDOWN), 1);
+  SetForegroundWindow(a);
+  EXPECT_EQ(GetActiveWindow(), b) << "a disabled window takes no activation";
   // A modal box over an owner already disabled leaves it so.
   bool done = true;
   pk::wm::runModal(make(0, 26, 10, 10, a), a, done);
-  EXPECT_FALSE(pk::wm::isEnabled(a));
+  EXPECT_TRUE(!pk::wm::isEnabled(a) && count(a, WM_ENABLE) == 1 && count(a, WM_ENABLE, FALSE) == 1) << "told once";
+  bool never = false;  // a quit ends a modal loop, and is passed on to the outer one
+  PostMessageW(nullptr, WM_QUIT, 7, 0);
+  pk::wm::runModal(make(0, 26, 10, 10, a), a, never);
+  MSG quit;
+  EXPECT_TRUE(!GetMessageW(&quit, nullptr, 0, 0) && quit.wParam == 7);
   // The owner takes activation back when the window it owns goes.
   pk::wm::enableWindow(a, true);
-  ASSERT_EQ(GetActiveWindow(), b);
-  EXPECT_TRUE(ShowWindow(b, SW_HIDE) && GetActiveWindow() == a) << "hidden, it gave the activation back";
+  pk::wm::setCapture(a);  // the tap goes to the window holding the stylus, and activates nothing
+  host.tap(130, 50);
+  pump();
+  DestroyWindow(shell);  // the capture outlives another window, not its own
+  EXPECT_TRUE(count(a, WM_LBUTTONDOWN) == 1 && pk::wm::capture() == a && count(a, WM_ENABLE, TRUE) == 1);
+  pk::wm::setCapture(b);
+  SetForegroundWindow(b);
+  EXPECT_TRUE(ShowWindow(b, SW_HIDE) && GetActiveWindow() == a) << "hidden, it gave the activation back, not to x";
   ShowWindow(b, SW_SHOW);
   DestroyWindow(b);
-  EXPECT_EQ(GetActiveWindow(), a);
+  EXPECT_TRUE(GetActiveWindow() == a && !pk::wm::capture());
+  // Keys go to the active window as a keyboard sends them, a modifier down first and up last.
+  seen.clear();
+  host.key(K::KeyEscape);
+  host.events.push_back({K::KeyStroke, 'Z', pk::InputEvent::kCtrl});
+  pump();
+  std::vector<std::array<LPARAM, 3>> keys;
+  for (const Seen& s : seen)
+    if (s.hwnd == a && (s.msg == WM_KEYDOWN || s.msg == WM_KEYUP)) keys.push_back({LPARAM(s.msg), LPARAM(s.wParam), s.lParam});
+  const LPARAM released = LPARAM(0xC0000001u);
+  EXPECT_EQ(keys, (std::vector<std::array<LPARAM, 3>>{{WM_KEYDOWN, VK_ESCAPE, 1}, {WM_KEYUP, VK_ESCAPE, released},
+      {WM_KEYDOWN, VK_CONTROL, 1}, {WM_KEYDOWN, 'Z', 1}, {WM_KEYUP, 'Z', released}, {WM_KEYUP, VK_CONTROL, released}}));
+  static int told = 0;
+  pk::wm::setShellHooks({[] { ++told; }});
+  ShowWindow(a, SW_HIDE);  // a hidden owner does not take the activation back; the shell hears of each change
+  pk::wm::runModal(make(0, 26, 10, 10, a), a, done);
+  EXPECT_TRUE(GetActiveWindow() == nullptr && told == 3);
 }
 
 TEST_F(WindowManager, TimersFireOnTheHostClock) {
@@ -276,16 +360,27 @@ TEST_F(WindowManager, TimersFireOnTheHostClock) {
   pk::wm::setTimer(w, 3, 500);
   MSG m;
   ASSERT_TRUE(GetMessageW(&m, nullptr, 0, 0));
-  EXPECT_EQ(m.message, UINT(WM_TIMER));
-  EXPECT_EQ(m.wParam, 3u);
-  EXPECT_EQ(host.clock, 1500u);  // the host slept exactly until it was due
+  EXPECT_TRUE(m.message == WM_TIMER && m.wParam == 3 && m.lParam == 0);  // no callback
+  EXPECT_TRUE(host.clock == 1500u && m.time == 1500u);  // the host slept exactly until it was due
   pk::wm::setTimer(w, 3, 0xFFFFFFFFu);  // longer than one wait can be: the host wakes to wait again
   ASSERT_TRUE(GetMessageW(&m, nullptr, 0, 0));
   EXPECT_EQ(host.clock, 1500 + uint64_t(0xFFFFFFFFu));
+  pk::wm::setTimer(w, 4, 0);  // due at once, then at every tick of the clock
+  GetMessageW(&m, nullptr, 0, 0), GetMessageW(&m, nullptr, 0, 0);
+  EXPECT_TRUE(m.wParam == 4 && host.clock == 1501 + uint64_t(0xFFFFFFFFu));
+  pk::wm::killTimer(w, 4);
   pk::wm::killTimer(w, 3);
   EXPECT_FALSE(GetMessageW(&m, nullptr, 0, 0)) << "a killed timer fired";
+  HWND other = make(0, 26, 9, 9);  // another window's timers and messages outlive w; w's go with it
+  pk::wm::setTimer(other, 3, 10), pk::wm::setTimer(w, 6, 10), pk::wm::killTimer(w, 3);
+  PostMessageW(w, WM_USER, 0, 0), PostMessageW(other, WM_USER, 0, 0);
+  DestroyWindow(w);
+  std::vector<std::pair<HWND, UINT>> got;
+  for (int i = 0; i < 3 && GetMessageW(&m, nullptr, 0, 0); ++i) got.push_back({m.hwnd, m.message}), DispatchMessageW(&m);
+  EXPECT_EQ(got, (std::vector<std::pair<HWND, UINT>>{{other, WM_USER}, {other, WM_PAINT}, {other, WM_TIMER}}));
+  pk::wm::killTimer(other, 3);
   pk::device().host = nullptr;  // nothing can ever arrive: the loop ends
-  EXPECT_TRUE(!GetMessageW(&m, nullptr, 0, 0) && m.message == WM_QUIT);
+  EXPECT_TRUE(!GetMessageW(&m, nullptr, 0, 0) && m.message == WM_QUIT && m.time == 0);
 }
 
 // A device of more dots per inch shows each pixel as a square of host pixels, those past the
@@ -294,14 +389,16 @@ TEST_F(WindowManager, TimersFireOnTheHostClock) {
 TEST(DeviceScreen, ScaledAndGreyPictures) {
   struct Shown : test::FakeHost {
     pk::Surface picture;
+    int shows = 0;
     void present(pk::ScreenView s) override {
-      picture = pk::Surface(s.width, s.height), picture.pixels.assign(s.pixels, s.pixels + picture.pixels.size());
+      ++shows, picture = pk::Surface(s.width, s.height), picture.pixels.assign(s.pixels, s.pixels + picture.pixels.size());
     }
   } host;
   struct Case { int dpi, bits, width, height; uint32_t pale, dark; } cases[] = {
       {192, 16, 481, 641, 0x909090, 0x123456},  // 240 x 320 pixels of 2 x 2
       {96, 1, 240, 320, 0xFFFFFF, 0x000000},
       {96, 2, 240, 320, 0xAAAAAA, 0x555555},
+      {96, 8, 240, 320, 0x909090, 0x123456},  // eight bits and more: colours
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.dpi + c.bits);
@@ -312,14 +409,16 @@ TEST(DeviceScreen, ScaledAndGreyPictures) {
     ASSERT_EQ(screen.width, 240);
     std::fill(screen.pixels.begin(), screen.pixels.end(), 0x909090);
     screen.row(1)[1] = 0x123456;
-    pk::presentIfChanged();
+    host.shows = 0;
+    pk::presentIfChanged(), pk::presentIfChanged();  // shown once: nothing changed since
     const int s = c.dpi / 96;
-    ASSERT_TRUE(host.picture.width == c.width && host.picture.height == c.height);
+    ASSERT_TRUE(host.shows == 1 && host.picture.width == c.width && host.picture.height == c.height);
     auto at = [&](int x, int y) { return host.picture.row(y)[x]; };
     EXPECT_EQ(at(s, s), c.dark);
     EXPECT_EQ(at(2 * s - 1, 2 * s - 1), c.dark);
     EXPECT_EQ(at(2 * s, s), c.pale);
-    for (int x : {0, c.width - 1}) EXPECT_EQ(at(x, c.height - 1), s == 2 ? 0u : c.pale);
+    for (auto [x, y] : {std::pair{0, c.height - 1}, {c.width - 1, c.height - 1}, {c.width - 1, 0}})
+      EXPECT_EQ(at(x, y), s == 2 ? 0u : c.pale);
     POINT p = pk::toHost(POINT{1, 1}), back = pk::fromHost(p.x, p.y), off = pk::fromHost(-1, 2 * s);
     EXPECT_TRUE(p.x == s + s / 2 && p.y == p.x && back.x == 1 && back.y == 1 && off.x == -1 && off.y == 2);
   }

@@ -65,7 +65,6 @@ HWND nextWindowToPaint() {
   for (HWND h : order) {
     Window* w = find(h);
     if (w && w->needsPaint && shownOnScreen(*w)) return h;
-    if (w && w->needsPaint && !shownOnScreen(*w)) w->needsPaint = false;
   }
   return nullptr;
 }
@@ -129,8 +128,8 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
   HDC dc = pk::gdi::createScreenDC(screenOrigin(*w), clip);
   ps->hdc = dc;
   ps->rcPaint = update;
-  ps->fErase = TRUE;
-  if (erase && SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0)) ps->fErase = FALSE;
+  // Left to the program only when an erase was asked for and WM_ERASEBKGND did not do it.
+  ps->fErase = erase && !SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
   pk::painted::paintBegins(hwnd, dc);
   return dc;
 }

@@ -92,20 +92,6 @@ uint32_t style(HWND hwnd) {
   return w ? w->style : 0;
 }
 
-uint32_t exStyle(HWND hwnd) {
-  Window* w = find(hwnd);
-  return w ? w->exStyle : 0;
-}
-
-LONG_PTR userData(HWND hwnd) {
-  Window* w = find(hwnd);
-  return w ? w->userData : 0;
-}
-
-void setUserData(HWND hwnd, LONG_PTR data) {
-  if (Window* w = find(hwnd)) w->userData = data;
-}
-
 HINSTANCE instanceOf(HWND hwnd) {
   Window* w = find(hwnd);
   return w ? w->instance : nullptr;
@@ -150,7 +136,8 @@ ATOM RegisterClassW(const WNDCLASSW* wc) {
   return ATOM(r.classes.size());
 }
 
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
+// No extended style changes what a window does on this device.
+HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   auto& r = registry();
   if (!className || IS_INTRESOURCE(className)) return nullptr;
@@ -166,7 +153,6 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   w->proc = w->cls->proc;
   w->text = std::u16string(textOf(windowName));
   w->style = style;
-  w->exStyle = exStyle;
   w->instance = instance;
   const int screenW = pk::device().screen.width, screenH = pk::device().screen.height;
   if (x == CW_USEDEFAULT) x = child ? 0 : 0;
@@ -185,10 +171,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   w->enabled = (style & WS_DISABLED) == 0;
   Window* raw = w.get();
   r.windows[reinterpret_cast<uintptr_t>(handle)] = std::move(w);
-  if (!child) {
-    r.zorder.insert(r.zorder.begin(), handle);
-    raiseWithOwned(handle);
-  }
+  if (!child) r.zorder.insert(r.zorder.begin(), handle);
 
   if (SendMessageW(handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(param)) == -1) {
     DestroyWindow(handle);

@@ -23,13 +23,11 @@ struct Window {
   WNDPROC proc = nullptr;
   std::u16string text;
   uint32_t style = 0;
-  uint32_t exStyle = 0;
   RECT rect{};  // screen coordinates for top-levels, parent client coordinates for children
   HWND parent = nullptr;
   HWND owner = nullptr;
   std::vector<HWND> children;  // creation order; later ones lie above earlier ones
   int controlId = 0;
-  LONG_PTR userData = 0;
   HINSTANCE instance = nullptr;
   bool visible = false;
   bool enabled = true;

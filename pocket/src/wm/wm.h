@@ -27,9 +27,6 @@ HWND windowAt(POINT screen);            // deepest visible window under a screen
 std::u16string text(HWND hwnd);  // the window text (WM_SETTEXT and creation set it)
 int controlId(HWND hwnd);        // the child id given at creation (the HMENU argument)
 uint32_t style(HWND hwnd);
-uint32_t exStyle(HWND hwnd);
-LONG_PTR userData(HWND hwnd);
-void setUserData(HWND hwnd, LONG_PTR data);
 HINSTANCE instanceOf(HWND hwnd);
 
 RECT screenRect(HWND hwnd);  // the whole window in screen coordinates (client = whole here)
