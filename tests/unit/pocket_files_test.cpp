@@ -45,6 +45,7 @@ TEST(Files, DispositionsAndPathsWithoutCase) {
   EXPECT_FALSE(std::filesystem::exists(dev.root / "Windows" / "Fizzorbs.dat"));
   HANDLE h = open(kState, GENERIC_WRITE, 0, CREATE_NEW);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), 0u);  // a new file: no error left from the failures before
   EXPECT_TRUE(writeAll(h, "first"));
   EXPECT_TRUE(CloseHandle(h));
   EXPECT_EQ(open(kState, GENERIC_WRITE, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
@@ -154,6 +155,16 @@ TEST(Files, SharingConflictsAndBadHandles) {
   n = 5;
   EXPECT_FALSE(ReadFile(w, buf, 4, &n, nullptr));
   EXPECT_EQ(n, 0u);
+  // Calls that cannot be met fail, say why, and touch nothing.
+  auto fails = [](HANDLE h, DWORD error) { return h == INVALID_HANDLE_VALUE && GetLastError() == error; };
+  EXPECT_TRUE(fails(open(nullptr, GENERIC_READ, 0, OPEN_EXISTING), ERROR_INVALID_PARAMETER));
+  EXPECT_TRUE(fails(open(a, GENERIC_READ, 0, CREATE_NEW - 1), ERROR_INVALID_PARAMETER));
+  EXPECT_TRUE(fails(open(a, GENERIC_READ, 0, TRUNCATE_EXISTING), ERROR_INVALID_PARAMETER));
+  EXPECT_TRUE(fails(open(u"\\..\\a.dat", GENERIC_READ, 0, OPEN_EXISTING), ERROR_PATH_NOT_FOUND));
+  HANDLE rw = open(a, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
+  EXPECT_FALSE(ReadFile(rw, nullptr, 1, &n, nullptr) || WriteFile(rw, nullptr, 1, &n, nullptr));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  EXPECT_TRUE(ReadFile(rw, nullptr, 0, &n, nullptr) && WriteFile(rw, nullptr, 0, &n, nullptr) && CloseHandle(rw));
   EXPECT_EQ(dev.read("Windows/a.dat"), "x");
 }
 

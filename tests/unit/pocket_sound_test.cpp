@@ -65,6 +65,8 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   EXPECT_NEAR(crossings(0, beep.size() / 2), 2 * 880 * 0.09, 4);
   EXPECT_NEAR(crossings(beep.size() / 2, beep.size()), 2 * 660 * 0.09, 4);
   EXPECT_GT(*std::max_element(beep.begin(), beep.end()), 1000);
+  // Faded in and out over 200 samples: no click.
+  EXPECT_TRUE(beep.front() == 0 && beep.back() == 0 && std::abs(beep[1]) < 50 && std::abs(beep[beep.size() - 2]) < 50);
   EXPECT_EQ(dev.host.notes, (Notes{"sound file FZRB_Pop.WAV played", "sound file \\Windows\\tick.wav played",
                                    "sound file adpcm.wav missing", "sound file still.wav missing",
                                    "sound file fast.wav missing", "sound file none.wav missing",
@@ -80,7 +82,7 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
 TEST(Sound, ResourcesByNameWithoutCase) {
   test::TempDevice dev;
   HINSTANCE module = pk::instanceOf(pkProgramModule);
-  EXPECT_TRUE(PlaySoundW(u"wav_beep", module, SND_RESOURCE | SND_ASYNC));
+  EXPECT_TRUE(PlaySoundW(u"wav_beep", module, SND_RESOURCE | SND_ASYNC | SND_NOSTOP));  // nothing plays yet
   ASSERT_EQ(dev.host.sounds.size(), 1u);
   ASSERT_EQ(dev.host.sounds[0].size(), 80u);
   EXPECT_EQ(dev.host.sounds[0][0], (56 - 128) * 256);
