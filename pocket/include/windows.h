@@ -406,6 +406,7 @@ DWORD GetLastError(void);
 #define ERROR_FILE_EXISTS 80
 #define ERROR_INVALID_PARAMETER 87
 #define ERROR_DISK_FULL 112
+#define ERROR_ALREADY_EXISTS 183
 
 // ---- Processes, time, randomness ----
 BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,

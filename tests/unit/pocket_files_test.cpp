@@ -43,7 +43,7 @@ TEST(Files, DispositionsAndPathsWithoutCase) {
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
   EXPECT_EQ(open(kState, GENERIC_WRITE, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(std::filesystem::exists(dev.root / "Windows" / "Fizzorbs.dat"));
-  HANDLE h = open(kState, GENERIC_WRITE, 0, CREATE_NEW);
+  HANDLE h = open(kState, GENERIC_WRITE, 0, CREATE_ALWAYS);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), 0u);  // a new file: no error left from the failures before
   EXPECT_TRUE(writeAll(h, "first"));
@@ -53,6 +53,7 @@ TEST(Files, DispositionsAndPathsWithoutCase) {
   // OPEN_ALWAYS keeps what is there and starts at the beginning.
   h = open(u"\\WINDOWS\\fizzorbs.DAT", GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));  // a success that found the file there
   EXPECT_TRUE(writeAll(h, "F"));
   EXPECT_EQ(readAll(h), "irst");
   DWORD got = 99;
@@ -82,6 +83,7 @@ TEST(Files, ReplacementIsSeenOnlyWholeAndOnlyAfterClose) {
   HANDLE before = open(kState, GENERIC_READ, kShareAll, OPEN_EXISTING);
   HANDLE w = open(kState, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
   ASSERT_NE(w, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
   EXPECT_TRUE(writeAll(w, "new"));
   EXPECT_EQ(dev.read("Windows/Fizzorbs.dat"), "old contents");
   HANDLE during = open(kState, GENERIC_READ, kShareAll, OPEN_EXISTING);
@@ -166,6 +168,14 @@ TEST(Files, SharingConflictsAndBadHandles) {
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
   EXPECT_TRUE(ReadFile(rw, nullptr, 0, &n, nullptr) && WriteFile(rw, nullptr, 0, &n, nullptr) && CloseHandle(rw));
   EXPECT_EQ(dev.read("Windows/a.dat"), "x");
+  // A read the host's disk refuses (here memory that is not there) fails and says so.
+  std::filesystem::create_symlink("/proc/self/mem", dev.root / "Windows" / "mem.dat");
+  HANDLE m = open(u"\\Windows\\mem.dat", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  n = 5;
+  EXPECT_FALSE(ReadFile(m, buf, 4, &n, nullptr));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_READ_FAULT));
+  EXPECT_EQ(n, 0u);
+  EXPECT_TRUE(CloseHandle(m));
 }
 
 // Runs `body` in a child process, so limits and lowered rights stay there, with its
@@ -198,7 +208,7 @@ std::string inChild(const std::filesystem::path& errFile, const std::function<st
 // A save as the program makes one: the results are looked at here, not by the program.
 struct Save {
   BOOL opened, wrote, closed;
-  DWORD written, error;
+  DWORD written, error, writeError;
 };
 Save save(const std::string& bytes) {
   Save s{};
@@ -207,7 +217,7 @@ Save save(const std::string& bytes) {
   s.error = GetLastError();
   if (!s.opened) return s;
   s.wrote = WriteFile(h, bytes.data(), DWORD(bytes.size()), &s.written, nullptr);
-  s.error = GetLastError();
+  s.error = s.writeError = GetLastError();
   s.closed = CloseHandle(h);
   if (!s.closed) s.error = GetLastError();
   return s;
@@ -229,7 +239,8 @@ TEST(FileFaults, AFullDiskKeepsTheLastGoodFileAndSaysSoOncePerRunOfFailures) {
     setrlimit(RLIMIT_FSIZE, &limit);
     std::string out;
     Save s = save(std::string(12000, 'n'));
-    if (!s.opened || s.wrote || s.written != 8192 || s.closed || s.error != ERROR_DISK_FULL)
+    if (!s.opened || s.wrote || s.written != 8192 || s.closed || s.error != ERROR_DISK_FULL ||
+        s.writeError != ERROR_DISK_FULL)
       out += "the cut-off save did not fail as the platform fails; ";
     if (dev.read("Windows/Fizzorbs.dat") != old) out += "the old file was touched; ";
     save(std::string(9000, 'n'));

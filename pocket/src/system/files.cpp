@@ -178,7 +178,9 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
     file = exists ? os::openExisting(path, reading, writing, error) : os::createNew(path, reading, writing, error);
     if (file == os::kNoFile) return failOpen(errorFor(error, ERROR_ACCESS_DENIED));
   }
-  lastError = 0;
+  // Success still tells the caller whether a file of that name was already there.
+  bool existed = exists && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS);
+  lastError = existed ? ERROR_ALREADY_EXISTS : 0;
   return table().add(std::make_unique<OpenFile>(file, path, access, share, temp));
 }
 
