@@ -64,6 +64,8 @@ class FakeHost : public pk::Host {
   void playSound(std::vector<int16_t> samples, int) override { sounds.push_back(std::move(samples)); }
   int stops = 0;
   void stopSound() override { ++stops; }
+  int fileChanges = 0;
+  void filesChanged() override { ++fileChanges; }
   void note(std::string_view line) override { notes.emplace_back(line); }
   bool openDocument(const std::filesystem::path&) override { return false; }
 

@@ -152,7 +152,9 @@ TEST(Files, SharingConflictsAndBadHandles) {
   HANDLE w = open(a, GENERIC_WRITE, 0, OPEN_EXISTING);
   EXPECT_EQ(open(u"\\windows\\A.DAT", GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(dev.host.fileChanges, 0);  // only a closed writer may have changed the files
   EXPECT_TRUE(CloseHandle(w));
+  EXPECT_EQ(dev.host.fileChanges, 1);
   EXPECT_FALSE(CloseHandle(w));
   n = 5;
   EXPECT_FALSE(ReadFile(w, buf, 4, &n, nullptr));
