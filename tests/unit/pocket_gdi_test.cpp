@@ -217,6 +217,13 @@ TEST_F(Gdi, ScreenDcsDrawOnlyInsideTheirVisibleRects) {
   RECT all{-50, -50, 100, 100};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   EXPECT_EQ(size_t(std::count(screen.pixels.begin(), screen.pixels.end(), 0u)), 10u * 5u + 30u * 3u);
+  // Text ending at x = 30 covers both strips with its white box.
+  SetBkColor(dc, RGB(255, 255, 255));
+  SetTextColor(dc, RGB(255, 255, 255));
+  SIZE size{};
+  GetTextExtentExPointW(dc, u"WWWWWW", 6, 0, nullptr, nullptr, &size);
+  ExtTextOutW(dc, 30 - size.cx, 0, 0, nullptr, u"WWWWWW", 6, nullptr);
+  EXPECT_EQ(std::count(screen.pixels.begin(), screen.pixels.end(), 0u), 0);
   pk::gdi::destroyScreenDC(dc);
   pk::gdi::destroyScreenDC(dc);  // once gone, harmless
 }

@@ -68,9 +68,10 @@ class Text : public ::testing::Test {
 
 TEST_F(Text, ExtentsGrowWithTheTextAndDifferByWeightAndSize) {
   EXPECT_EQ(extent(u"").cx, 0);
-  SIZE none{9, 9};  // a negative length, or letters without text, fail; no text at all measures nothing
+  SIZE none{9, 9};  // no DC, a negative length, or letters without text, fail; no text at all measures nothing
   EXPECT_FALSE(GetTextExtentExPointW(dc, u"x", -1, 0, nullptr, nullptr, &none) ||
-               GetTextExtentExPointW(dc, nullptr, 1, 0, nullptr, nullptr, &none));
+               GetTextExtentExPointW(dc, nullptr, 1, 0, nullptr, nullptr, &none) ||
+               GetTextExtentExPointW(nullptr, u"x", 1, 0, nullptr, nullptr, &none));
   EXPECT_TRUE(GetTextExtentExPointW(dc, nullptr, 0, 0, nullptr, nullptr, &none) && none.cx == 0);
   SIZE system = extent(u"Score:");
   use(0, FW_NORMAL);  // a height of 0 is the system font's
@@ -108,7 +109,8 @@ TEST_F(Text, ExtentsGrowWithTheTextAndDifferByWeightAndSize) {
   };
   for (const Case& c : {Case{u"\xFB01\xDBFF\xDFFF", {f, f + n, f + n}}, {u"A\xD800\xDC00", {a, a + n, a + n}},
                         {u"\xD800\xDC00", {n, n}}, {u"\xD800\xDBFF", {n, 2 * n}}, {u"\xDC00\xDC00", {n, 2 * n}},
-                        {u"\xD7FF\xDC00", {n, 2 * n}}, {u"\xD800\xE000", {n, 2 * n}}}) {
+                        {u"\xD7FF\xDC00", {n, 2 * n}}, {u"\xD800\xE000", {n, 2 * n}},
+                        {u"\xD701\xD800\xDC00\xD701", {n, 2 * n, 2 * n, 3 * n}}}) {
     std::vector<int> got(c.s.size());
     GetTextExtentExPointW(dc, c.s.data(), int(c.s.size()), 0, nullptr, got.data(), &size);
     EXPECT_EQ(got, c.dx) << int(c.s[1]);
@@ -140,10 +142,11 @@ TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
   EXPECT_EQ(std::vector<LONG>({box.left, box.top, box.right, box.bottom}),
             std::vector<LONG>({10, 20, 10 + s.cx, 20 + s.cy}));
   clear();
-  RECT clip{12, 0, 20, 60};
+  RECT clip{12, 0, 20, 10 + pk::text::metrics(11, false).ascent - 3};  // through the W's strokes
   ExtTextOutW(dc, 10, 10, ETO_CLIPPED, &clip, u"WWW", 3, nullptr);
-  EXPECT_EQ(painted().left, 12);
-  EXPECT_EQ(painted().right, 20);
+  box = painted();
+  EXPECT_EQ(std::vector<LONG>({box.left, box.top, box.right, box.bottom}),
+            std::vector<LONG>({12, 10, 20, clip.bottom}));
   // Given advances place each unit and size the box; the two of a surrogate pair are one character.
   clear();
   const int dx[3] = {10, 5, 15};
