@@ -392,8 +392,13 @@ TEST_F(Chrome, KeyboardKeyRaisesThePanelAndTellsTheProgram) {
   // A raised panel goes with the windows when the window system is reset.
   EXPECT_TRUE(SHSipPreference(main, SIP_UP));
   pk::wm::resetWindowSystem();
+  sip.dwImDataSize = 9, sip.pvImData = &sip;  // no input method, so no data of its own
   ASSERT_TRUE(SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0));
+  EXPECT_TRUE(sip.dwImDataSize == 0 && !sip.pvImData);
   EXPECT_FALSE(sip.fdwFlags & SIPF_ON);
+  const RECT& v = sip.rcVisibleDesktop;  // all under the navigation bar, and where the panel would rise
+  EXPECT_EQ((std::vector<LONG>{v.left, v.top, v.right, v.bottom, sip.rcSipRect.top}), (std::vector<LONG>{0, 26, 240, 320, 214}));
+  EXPECT_FALSE(SHSipInfo(SPI_SETSIPINFO, 0, &sip, 0) || SHSipInfo(SPI_GETSIPINFO, 0, nullptr, 0));
 }
 
 TEST_F(Chrome, TheClockShowsTheHostsTime) {
@@ -565,6 +570,51 @@ TEST_F(Accelerators, TheKeysWalkAnOpenMenu) {
                                     {u"About"}, {u"New Game"}, {u"Statistics..."}, {}, {u"New Game"}, {u"Options..."},
                                     {}, {}, {}, {u"Options..."}, {}}));
   EXPECT_EQ(pixel(20, 280), 0x00A000u);  // no pop-up left on the screen
+}
+
+// Text follows the device's dpi, one that reports none taken as 96; notes escape what would break their line.
+TEST(Look, FontsFollowTheDpiFramesGrowInwardNotesEscape) {
+  test::TempDevice dev;
+  auto height = [&](int dpi, int points) {
+    pk::DeviceConfig cfg;
+    cfg.dpi = dpi;
+    pk::setUpDevice(dev.host, cfg, &pkProgramModule);
+    HDC dc = CreateCompatibleDC(nullptr);
+    LONG cy = 0;
+    {
+      pk::chrome::ScopedFont font(dc, points, false);
+      cy = pk::chrome::textSize(dc, u"Hg").cy;
+    }
+    DeleteDC(dc);
+    return cy;
+  };
+  EXPECT_EQ(height(0, 16), height(96, 16));
+  LOGFONTW lf{};
+  lf.lfHeight = -26;  // 16 points at 120 dpi, the fraction dropped
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, CreateFontIndirectW(&lf));
+  EXPECT_EQ(height(120, 16), pk::chrome::textSize(dc, u"Hg").cy);
+  DeleteObject(SelectObject(dc, old));
+  DeleteDC(dc);
+  EXPECT_LT(height(1, 16), height(96, 16));
+  HDC screen = GetDC(nullptr);  // a thick frame grows inward from its rectangle
+  pk::chrome::frame(screen, RECT{1, 1, 7, 6}, pk::chrome::kBlack, 2);
+  pk::chrome::line(screen, 0, 8, 3, 8, true);  // the helpers put back the pen and colours they borrow
+  pk::chrome::text(screen, u"x", RECT{0, 9, 9, 20}, 0, pk::chrome::kWhite, pk::chrome::kBlack);
+  EXPECT_EQ(SelectObject(screen, GetStockObject(WHITE_PEN)), GetStockObject(BLACK_PEN));
+  EXPECT_EQ((std::vector<COLORREF>{SetTextColor(screen, 0), SetBkColor(screen, 0)}), (std::vector<COLORREF>{0, 0xFFFFFF}));
+  ReleaseDC(nullptr, screen);
+  std::string drawn;
+  for (int y = 0; y < 7; ++y)
+    for (int x = 0; x < 9; ++x) drawn += x == 8 ? '|' : pk::device().screen.row(y)[x] & 0xFFFFFF ? '.' : '#';
+  EXPECT_EQ(drawn, "........|.######.|.######.|.##..##.|.######.|.######.|........|");
+  const SIZE none = pk::chrome::textSize(nullptr, u"Hg");  // no DC, nothing measured
+  EXPECT_EQ(none.cx | none.cy, 0);
+  using pk::chrome::contains;
+  const RECT r{0, 2, 4, 5};  // a tap on its top row is inside, one on its right or bottom edge is not
+  EXPECT_EQ((std::vector<bool>{contains(r, POINT{0, 2}), contains(r, POINT{4, 2}), contains(r, POINT{0, 5})}),
+            (std::vector<bool>{true, false, false}));
+  EXPECT_EQ(pk::chrome::quoted(u"a\"b\\c\r\nd"), "\"a\\\"b\\\\c\\nd\"");
 }
 
 }  // namespace

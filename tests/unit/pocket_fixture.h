@@ -76,7 +76,7 @@ inline LRESULT CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
       record.origins.emplace_back(HIWORD(wParam), lParam);
       return 0;
     case WM_SETTINGCHANGE: {
-      if (wParam != SPI_SETSIPINFO) return 0;
+      if (wParam != SPI_SETSIPINFO || lParam) return 0;  // lParam would name a section the panel has none of
       SIPINFO sip{};
       SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0);
       record.panelUpAtChange.push_back(sip.fdwFlags & SIPF_ON);
