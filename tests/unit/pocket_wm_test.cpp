@@ -91,8 +91,7 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   EXPECT_EQ(seen.back().lParam, MAKELPARAM(0, 268));
   pk::wm::moveWindow(w, 10, 40, 0, 0);
   RECT rc;
-  GetClientRect(w, &rc);
-  EXPECT_TRUE(rc.right == 0 && rc.bottom == 0 && seen.back().lParam == 0);
+  EXPECT_TRUE(GetClientRect(w, &rc) && rc.right == 0 && rc.bottom == 0 && seen.back().lParam == 0);
   GetClientRect(make(0, 26, 0, 0), &rc);
   EXPECT_TRUE(rc.right == 0 && rc.bottom == 0);
   // Left to the system, a window fills the screen right of x between the two bars; a child, nothing.
@@ -122,14 +121,22 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   EXPECT_EQ(made, 1100);
   seen.clear();
   EXPECT_EQ(CreateWindowExW(0, u"Refusing", u"", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr), nullptr);
-  EXPECT_TRUE(count(seen.at(0).hwnd, WM_DESTROY) == 1 && !IsWindow(seen.at(0).hwnd));
+  const Seen gone = seen.at(0);  // gone whole: from the z-order, its parent's children and every call
+  auto tops = pk::wm::topLevels();
+  EXPECT_TRUE(gone.msg == WM_DESTROY && !gone.wParam && !gone.lParam && count(gone.hwnd, WM_DESTROY) == 1);
+  EXPECT_TRUE(!IsWindow(gone.hwnd) && !GetClientRect(gone.hwnd, &rc) && !DestroyWindow(gone.hwnd) && !DestroyWindow(nullptr));
+  EXPECT_TRUE(std::find(tops.begin(), tops.end(), gone.hwnd) == tops.end() && DestroyWindow(child) &&
+              pk::wm::children(w).empty());
 }
 
 TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   HWND w = make(0, 26, 100, 100);
   pump();
   RECT a{0, 0, 10, 10}, b{50, 50, 55, 60};
-  InvalidateRect(w, &a, FALSE);
+  EXPECT_TRUE(InvalidateRect(w, &a, FALSE) && !InvalidateRect(reinterpret_cast<HWND>(0x7FFE), &a, FALSE));
+  HDC screen = GetDC(nullptr);  // the whole screen, from its corner
+  FillRect(screen, &a, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_TRUE(ReleaseDC(nullptr, screen) == 1 && !ReleaseDC(w, nullptr) && pixel(0, 0) == 0 && pixel(10, 10) == 0xFFFFFFu);
   EXPECT_TRUE(PostMessageW(w, WM_USER + 1, 0, 0));
   EXPECT_FALSE(PostMessageW(reinterpret_cast<HWND>(0x7FFE), WM_USER, 0, 0));
   InvalidateRect(w, &b, FALSE);
@@ -229,7 +236,7 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   EXPECT_EQ(pk::wm::topLevels()[0], below) << "a tap raises its window";
   // A window on its way out draws nothing, not even from its WM_DESTROY.
   WNDCLASSW dying{0, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    HDC dc = m == WM_DESTROY ? GetDC(h) : nullptr;
+    HDC dc = m == WM_DESTROY && !DestroyWindow(h) ? GetDC(h) : nullptr;  // refused: already going
     if (dc) FillRect(dc, &kAll, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), ReleaseDC(h, dc);
     return DefWindowProcW(h, m, wp, lp);
   }, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, u"Dying"};
@@ -250,6 +257,23 @@ TEST_F(WindowManager, AnotherProgramsWindowIsFoundAndRaised) {
   pk::wm::withdrawInstance();
   EXPECT_FALSE(SetForegroundWindow(there));
   EXPECT_EQ(FindWindowW(u"Recorder", u"Rec"), nullptr);
+  // The program's main window is its first top-level one of its own classes, announced under the
+  // title it was made with, and withdrawn as it goes.
+  pk::device().module = &pkProgramModule;
+  WNDCLASSW own{0, recordingProc, 0, 0, test::testInstance(), nullptr, nullptr, nullptr, nullptr, u"Own"};
+  RegisterClassW(&own);
+  CreateWindowExW(0, u"Own", u"Kid", WS_CHILD, 0, 0, 5, 5, make(0, 26, 9, 9), nullptr, nullptr, nullptr);
+  HWND main = CreateWindowExW(0, u"Own", u"Main", 0, 0, 26, 9, 9, nullptr, nullptr, nullptr, nullptr);
+  CreateWindowExW(0, u"Own", u"Second", 0, 0, 26, 9, 9, nullptr, nullptr, nullptr, nullptr);
+  SendMessageW(main, WM_SETTEXT, 0, LPARAM(u"Renamed"));
+  EXPECT_TRUE(pk::automation::mainWindow() == main && FindWindowW(u"Own", u"Main"));
+  DestroyWindow(main);
+  EXPECT_TRUE(!pk::automation::mainWindow() && !FindWindowW(u"Own", u"Main"));
+  // A reset ends the program: its windows, classes, queue and announcement go.
+  CreateWindowExW(0, u"Own", u"Again", 0, 0, 26, 9, 9, nullptr, nullptr, nullptr, nullptr);
+  PostMessageW(nullptr, WM_USER, 0, 0);
+  pk::wm::resetWindowSystem();
+  EXPECT_TRUE(pk::wm::topLevels().empty() && RegisterClassW(&own) && !FindWindowW(u"Own", u"Again") && pump().empty());
 }
 
 TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
