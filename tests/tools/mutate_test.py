@@ -42,10 +42,10 @@ finally:
     r.restore()
 """
     p = subprocess.Popen([sys.executable, "-c", child])
-    for _ in range(100):
+    for _ in range(5000):
         if (Path(d) / "pid").exists() and source.read_bytes() != b"int f() { return 1 < 2; }\r\n":
             break
-        time.sleep(0.05)
+        time.sleep(0.001)
     expect("the mutant is written while the build runs", b"<=" in source.read_bytes())
     p.send_signal(signal.SIGTERM)
     p.wait(timeout=10)

@@ -282,6 +282,9 @@ class Interrupted(Exception):
     pass
 
 
+STOPS = {signal.SIGINT, signal.SIGTERM, signal.SIGHUP}
+
+
 def on_signal(number, frame):
     raise Interrupted(signal.Signals(number).name)
 
@@ -289,8 +292,18 @@ def on_signal(number, frame):
 def run(cmd, timeout, cwd, log):
     """(exit code or "timeout", seconds, what it printed); the command's whole process group ends with it."""
     start = time.monotonic()
-    p = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, start_new_session=True)
+    # A stop signal landing inside Popen, after the fork, would leave the child running
+    # with nobody to end it; so stops wait until the `finally` below is in place.
+    signal.pthread_sigmask(signal.SIG_BLOCK, STOPS)
     try:
+        p = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                             start_new_session=True,
+                             preexec_fn=lambda: signal.pthread_sigmask(signal.SIG_UNBLOCK, STOPS))
+    except BaseException:
+        signal.pthread_sigmask(signal.SIG_UNBLOCK, STOPS)
+        raise
+    try:
+        signal.pthread_sigmask(signal.SIG_UNBLOCK, STOPS)
         out, _ = p.communicate(timeout=timeout)
         code = p.returncode
     except subprocess.TimeoutExpired:
@@ -414,7 +427,7 @@ def main():
     print(f"mutate: the fast suite passes unmutated in {seconds:.0f} s", flush=True)
 
     restorer = Restorer()
-    for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+    for s in STOPS:
         signal.signal(s, on_signal)
     results, matrix = [], []
     touched = set()
@@ -446,7 +459,7 @@ def main():
         interrupted = str(e)
     finally:
         restorer.restore()
-        for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        for s in STOPS:
             signal.signal(s, signal.SIG_DFL)
         # Leaves the build as the sources are.
         if results:
