@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "fake_host.h"
 #include "gdi/font_source.h"
@@ -69,10 +70,11 @@ class Text : public ::testing::Test {
 TEST_F(Text, ExtentsGrowWithTheTextAndDifferByWeightAndSize) {
   EXPECT_EQ(extent(u"").cx, 0);
   SIZE none{9, 9};  // no DC, a negative length, or letters without text, fail; no text at all measures nothing
+  int dx[10] = {}, fit = -1;
   EXPECT_FALSE(GetTextExtentExPointW(dc, u"x", -1, 0, nullptr, nullptr, &none) ||
                GetTextExtentExPointW(dc, nullptr, 1, 0, nullptr, nullptr, &none) ||
                GetTextExtentExPointW(nullptr, u"x", 1, 0, nullptr, nullptr, &none));
-  EXPECT_TRUE(GetTextExtentExPointW(dc, nullptr, 0, 0, nullptr, nullptr, &none) && none.cx == 0);
+  EXPECT_TRUE(GetTextExtentExPointW(dc, nullptr, 0, 0, &fit, nullptr, &none) && none.cx == 0 && fit == 0);
   SIZE system = extent(u"Score:");
   use(0, FW_NORMAL);  // a height of 0 is the system font's
   EXPECT_EQ(extent(u"Score:").cy, system.cy);
@@ -94,26 +96,23 @@ TEST_F(Text, ExtentsGrowWithTheTextAndDifferByWeightAndSize) {
   EXPECT_TRUE(std::is_sorted(mapped.begin(), mapped.end()) && mapped.size() > 200 && mapped.back() < 0x10000);
   EXPECT_TRUE(std::binary_search(mapped.begin(), mapped.end(), U'A'));
   // Partial extents rise with each character; the fit stops before the limit.
-  int dx[10] = {}, fit = -1;
   SIZE all = extent(u"Continuous"), size{};
   ASSERT_TRUE(GetTextExtentExPointW(dc, u"Continuous", 10, all.cx - 1, &fit, dx, &size));
   EXPECT_EQ(fit, 9);
+  for (auto [limit, fits] : {std::pair{all.cx, 10}, {0, 0}})  // the limit itself still fits
+    EXPECT_TRUE(GetTextExtentExPointW(dc, u"Continuous", 10, limit, &fit, nullptr, &size) && fit == fits) << limit;
   EXPECT_EQ(dx[9], all.cx);
   for (int i = 1; i < 10; ++i) EXPECT_GT(dx[i], dx[i - 1]);
   // A high surrogate and a low one after it are one (here missing) character of width n;
   // either alone, or the two the other way round, is a missing character of its own.
   const int n = extent(u"\U00010000").cx, a = extent(u"A").cx, f = extent(u"\xFB01").cx;
-  struct Case {
-    std::u16string s;
-    std::vector<int> dx;
-  };
-  for (const Case& c : {Case{u"\xFB01\xDBFF\xDFFF", {f, f + n, f + n}}, {u"A\xD800\xDC00", {a, a + n, a + n}},
-                        {u"\xD800\xDC00", {n, n}}, {u"\xD800\xDBFF", {n, 2 * n}}, {u"\xDC00\xDC00", {n, 2 * n}},
-                        {u"\xD7FF\xDC00", {n, 2 * n}}, {u"\xD800\xE000", {n, 2 * n}},
-                        {u"\xD701\xD800\xDC00\xD701", {n, 2 * n, 2 * n, 3 * n}}}) {
-    std::vector<int> got(c.s.size());
-    GetTextExtentExPointW(dc, c.s.data(), int(c.s.size()), 0, nullptr, got.data(), &size);
-    EXPECT_EQ(got, c.dx) << int(c.s[1]);
+  for (const auto& [s, want] : std::vector<std::pair<std::u16string, std::vector<int>>>{
+           {u"\xFB01\xDBFF\xDFFF", {f, f + n, f + n}}, {u"A\xD800\xDC00", {a, a + n, a + n}}, {u"\xD800\xDC00", {n, n}},
+           {u"\xD800\xDBFF", {n, 2 * n}}, {u"\xDC00\xDC00", {n, 2 * n}}, {u"\xD7FF\xDC00", {n, 2 * n}},
+           {u"\xD800\xE000", {n, 2 * n}}, {u"\xD701\xD800\xDC00\xD701", {n, 2 * n, 2 * n, 3 * n}}}) {
+    std::vector<int> got(s.size());
+    GetTextExtentExPointW(dc, s.data(), int(s.size()), 0, nullptr, got.data(), &size);
+    EXPECT_EQ(got, want) << int(s[1]);
   }
 }
 
@@ -147,6 +146,14 @@ TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
   box = painted();
   EXPECT_EQ(std::vector<LONG>({box.left, box.top, box.right, box.bottom}),
             std::vector<LONG>({12, 10, 20, clip.bottom}));
+  // An opaque rectangle fills in the background colour, from a window DC's origin, clipping nothing.
+  HDC screen = pk::gdi::createScreenDC(POINT{10, 20}, {RECT{0, 0, 100, 100}});
+  SetBkColor(screen, RGB(0x10, 0x20, 0x30));
+  ExtTextOutW(screen, 40, 0, ETO_OPAQUE, &clip, u" ", 1, nullptr);
+  const auto& device = pk::device().screen.pixels;
+  EXPECT_EQ(std::count(device.begin(), device.end(), 0x102030u), 8 * clip.bottom + extent(u" ").cx * extent(u" ").cy);
+  EXPECT_EQ(pk::device().screen.row(20)[22], 0x102030u);
+  pk::gdi::destroyScreenDC(screen);
   // Given advances place each unit and size the box; the two of a surrogate pair are one character.
   clear();
   const int dx[3] = {10, 5, 15};
@@ -180,16 +187,20 @@ TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
 TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
   SIZE score = extent(u"Score:");
   const int h = score.cy;
-  RECT wrap{4, 2, 4 + extent(u"Game  Score:").cx - 1, 60};
-  EXPECT_EQ(DrawTextW(dc, u"Game  Score: Continuous\n\n at 12\r\n", -1, &wrap, DT_WORDBREAK), 6 * h);
-  auto wrapped = pixels();
-  clear();
-  int y = 2;
-  for (std::u16string_view line : {u"Game", u"Score:", u"Continuous", u"", u" at 12"}) {
-    ExtTextOutW(dc, 4, y, 0, nullptr, line.data(), UINT(line.size()), nullptr);
-    y += h;
+  std::vector<uint32_t> wrapped;
+  for (const auto& [text, width, lines] : std::vector<std::tuple<const char16_t*, LONG, std::vector<std::u16string_view>>>{
+           {u"Game  Score: Continuous\n\n at 12\r\n\n", extent(u"Game  Score:").cx - 1,
+            {u"Game", u"Score:", u"Continuous", u"", u" at 12", u""}},
+           {u"W Continuous at  ", 1, {u"W", u"Continuous", u"at"}}}) {  // the count leaves out the last space
+    clear();
+    RECT wrap{4, 2, 4 + width, 60};
+    EXPECT_EQ(DrawTextW(dc, text, int(std::char_traits<char16_t>::length(text)) - 1, &wrap, DT_WORDBREAK), int(lines.size()) * h);
+    wrapped = pixels();
+    clear();
+    for (size_t i = 0; i < lines.size(); ++i)
+      ExtTextOutW(dc, 4, 2 + int(i) * h, ETO_CLIPPED, &wrap, lines[i].data(), UINT(lines[i].size()), nullptr);
+    EXPECT_EQ(wrapped, pixels()) << int(width);
   }
-  EXPECT_EQ(wrapped, pixels());
   // Without prefixes an ampersand is drawn as it is.
   clear();
   RECT line{4, 2, 150, 20};
@@ -221,6 +232,8 @@ TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
   RECT calc{0, 0, score.cx + 2, 0};
   EXPECT_EQ(DrawTextW(dc, u"Game Score:", -1, &calc, DT_CALCRECT | DT_WORDBREAK), 2 * h);
   EXPECT_EQ(calc.right, score.cx);
+  calc = {0, 0, extent(u"Game Score:").cx, 0};  // just wide enough
+  EXPECT_EQ(DrawTextW(dc, u"Game Score:", -1, &calc, DT_CALCRECT | DT_WORDBREAK), h);
 }
 
 TEST(TextFonts, MissingFontNamesThePackageToInstall) {
