@@ -164,7 +164,7 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
     const RECT& r = ps.rcPaint;
     EXPECT_EQ((std::array<LONG, 4>{r.left, r.top, r.right, r.bottom}), want.paint);
     EXPECT_EQ(ps.fErase, want.erase);
-    EndPaint(want.hwnd, &ps);
+    EXPECT_TRUE(EndPaint(want.hwnd, &ps));
   }
   EXPECT_EQ(pixel(9, 26 + 9), 0xFFFFFFu);
   EXPECT_EQ(pixel(70, 26 + 10), 0x000000u);
