@@ -9,20 +9,24 @@
 #include <pocket/command_line.h>
 #include <pocket/interactive.h>
 
+#include "pocket_fixture.h"
+
 namespace {
 
 using Kind = pk::InputEvent::Kind;
+using E = std::vector<std::tuple<Kind, int, int>>;
 constexpr int W = 240, H = 320;
 
 // A window whose platform is a script: each wait runs the next arrival, or lets the time
 // asked for pass. Its picture is put together from the bands it is sent.
 class ScriptedWindow : public pk::InteractiveHost {
  public:
-  ScriptedWindow(int ww, int wh) : InteractiveHost(W, H, ww, wh), picture(size_t(ww) * wh) {}
+  ScriptedWindow(int ww, int wh, int sw = W, int sh = H) : InteractiveHost(sw, sh, ww, wh), picture(size_t(ww) * wh) {}
   uint64_t now = 0;
   std::deque<std::function<void()>> arrivals;
   std::vector<int> waits;
   std::vector<uint32_t> picture;
+  int frames = 0;
 
   uint64_t milliseconds() override { return now; }
   int clockMinutes() override { return 9 * 60 + int(now / 60000); }
@@ -33,8 +37,8 @@ class ScriptedWindow : public pk::InteractiveHost {
   using InteractiveHost::keyPressed, InteractiveHost::redraw, InteractiveHost::stylusDown,
       InteractiveHost::stylusMove, InteractiveHost::stylusUp, InteractiveHost::windowResized;
 
-  std::vector<std::tuple<Kind, int, int>> drain() {
-    std::vector<std::tuple<Kind, int, int>> out;
+  E drain() {
+    E out;
     for (pk::InputEvent e; nextEvent(e, 0);) out.emplace_back(e.kind, e.x, e.y);
     return out;
   }
@@ -50,6 +54,7 @@ class ScriptedWindow : public pk::InteractiveHost {
   void showBand(uint32_t* pixels, int width, int top, int rows) override {
     std::copy(pixels, pixels + size_t(width) * rows, picture.begin() + ptrdiff_t(top) * width);
   }
+  void bandsShown() override { ++frames; }
   int msToNextMinute() override { return int(60000 - now % 60000); }
 };
 
@@ -63,50 +68,54 @@ std::vector<uint32_t> pattern() {
 TEST(InteractiveHost, InputComesOutInOrderInScreenPixels) {
   // 800 x 700 shows the screen at 2x, centred: from (160, 30) to (640, 670).
   ScriptedWindow w(800, 700);
-  w.stylusDown(10, 300);  // on the bar beside the screen: nothing, nor its release
-  w.stylusUp(10, 300);
+  // On the bars around the screen, even half a screen pixel off it: nothing, nor its release.
+  for (auto [x, y] : {std::pair{10, 300}, {159, 31}, {161, 29}, {640, 100}, {200, 670}})
+    w.stylusDown(x, y), w.stylusUp(x, y);
   w.stylusDown(161, 31);
   w.stylusDown(300, 300);  // a second press while one is held
   w.stylusMove(160, 30);   // the same screen pixel: no move
   w.stylusMove(900, -5);   // off the window: kept at the screen's edges
-  w.stylusMove(900, 900);
-  w.stylusUp(900, 900);
+  w.stylusMove(900, 900), w.stylusMove(901, 901);
+  w.stylusUp(900, -5);
   w.keyPressed(pk::Key::Escape);
   w.keyPressed(pk::Key::Down);  // no board painted: the program's arrow
-  using E = std::vector<std::tuple<Kind, int, int>>;
+  w.queueSelfTest(pk::SelfTest{std::nullopt, {{161, 33}, {10, 10}}, true});  // window points too
   EXPECT_EQ(w.drain(), (E{{Kind::StylusDown, 0, 0}, {Kind::StylusMove, W - 1, 0}, {Kind::StylusMove, W - 1, H - 1},
-                          {Kind::StylusUp, W - 1, H - 1}, {Kind::KeyEscape, 0, 0}, {Kind::KeyDown, 0, 0}}));
-  // Resized below 1x: a fraction.
-  w.windowResized(W / 2, H / 2);
+                          {Kind::StylusUp, W - 1, 0}, {Kind::KeyEscape, 0, 0}, {Kind::KeyDown, 0, 0},
+                          {Kind::StylusDown, 0, 1}, {Kind::StylusUp, 0, 1}, {Kind::CloseWindow, 0, 0}}));
+  w.windowResized(W / 2, H / 2);  // below 1x: a fraction
   w.stylusDown(W / 2 - 1, H / 2 - 1);
-  EXPECT_EQ(w.drain(), (E{{Kind::StylusDown, W - 2, H - 2}}));
+  w.windowResized(1, 1), w.stylusMove(0, 0), w.stylusUp(0, 0);  // no room for the screen: let go where it was
+  w.windowResized(1, H), w.stylusDown(0, 159), w.stylusUp(0, 159);  // one side changed is a new size too
+  w.windowResized(W, H), w.stylusDown(5, 6);
+  EXPECT_EQ(w.drain(), (E{{Kind::StylusDown, W - 2, H - 2}, {Kind::StylusUp, W - 2, H - 2}, {Kind::StylusDown, 0, 0},
+                          {Kind::StylusUp, 0, 0}, {Kind::StylusDown, 5, 6}}));
+  ScriptedWindow wide(H, W, H, W);  // a screen wider than tall, in a window that loses its height
+  wide.stylusDown(5, 5), wide.windowResized(1, 1), wide.stylusMove(0, 0);
+  EXPECT_EQ(wide.drain(), (E{{Kind::StylusDown, 5, 5}}));
 }
 
 TEST(InteractiveHost, TheClockTicksOnceAMinuteAndWaitsEndOnTime) {
   ScriptedWindow w(W, H);
   w.now = 59000;
   pk::InputEvent e;
+  w.arrivals.push_back([&] { w.now += 400; });  // window business past the wait's end: one last look
   EXPECT_FALSE(w.nextEvent(e, 300));
-  // Waiting for ever wakes at the minute, once.
-  ASSERT_TRUE(w.nextEvent(e, -1));
-  EXPECT_EQ(e.kind, Kind::ClockChanged);
-  EXPECT_EQ(w.waits, (std::vector<int>{300, 700}));
+  EXPECT_TRUE(w.nextEvent(e, -1) && e.kind == Kind::ClockChanged);  // waiting for ever wakes at the minute, once
+  EXPECT_EQ(w.waits, (std::vector<int>{300, 0, 600}));
   // Input that came first is handed out first; the tick waits its turn.
   w.arrivals.push_back([&] { w.now += 60000, w.keyPressed(pk::Key::Enter); });
-  ASSERT_TRUE(w.nextEvent(e, -1));
-  EXPECT_EQ(e.kind, Kind::KeyEnter);
-  ASSERT_TRUE(w.nextEvent(e, 0));
-  EXPECT_EQ(e.kind, Kind::ClockChanged);
-  EXPECT_FALSE(w.nextEvent(e, 0));
+  EXPECT_TRUE(w.nextEvent(e, -1) && e.kind == Kind::KeyEnter);
+  EXPECT_EQ(w.drain(), (E{{Kind::ClockChanged, 0, 0}}));
   // A pause keeps what comes for later and lasts its whole time.
   w.waits.clear();
   uint64_t start = w.now;
   w.arrivals.push_back([&] { w.now += 100, w.stylusDown(3, 4); });
   w.pause(250);
-  EXPECT_EQ(w.now, start + 250);
-  EXPECT_EQ(w.waits, (std::vector<int>{250, 150}));
-  ASSERT_TRUE(w.nextEvent(e, 0));
-  EXPECT_EQ(e.kind, Kind::StylusDown);
+  w.pause(1u << 31);  // longer than one wait of the platform may be
+  EXPECT_EQ(w.now, start + 250 + (1u << 31));
+  EXPECT_EQ(w.waits, (std::vector<int>{250, 150, 1 << 30, 1 << 30}));
+  EXPECT_EQ(w.drain(), (E{{Kind::StylusDown, 3, 4}, {Kind::ClockChanged, 0, 0}}));
 }
 
 // Bands put together make the picture the window computes pixel by pixel, at every zoom.
@@ -127,17 +136,14 @@ TEST(PresentScaled, BandsMakeTheWholeWindow) {
     RECT r = pk::fittedScreen(W, H, c.ww, c.wh);
     EXPECT_TRUE(r.left == c.fit.left && r.top == c.fit.top && r.right == c.fit.right && r.bottom == c.fit.bottom);
     std::vector<uint32_t> whole(size_t(c.ww) * c.wh), banded(whole.size(), 0xDEAD), band;
-    for (int y = 0; y < c.wh; ++y)
-      for (int x = 0; x < c.ww; ++x) {
-        if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) continue;
-        int sx = int((x - r.left) * W / (r.right - r.left)), sy = int((y - r.top) * H / (r.bottom - r.top));
-        whole[size_t(y) * c.ww + x] = screen[size_t(sy) * W + sx];
-      }
+    for (int y = r.top; y < r.bottom; ++y)  // the bars stay black
+      for (int x = r.left, sy = int((y - r.top) * H / (r.bottom - r.top)); x < r.right; ++x)
+        whole[size_t(y) * c.ww + x] = screen[size_t(sy) * W + size_t((x - r.left) * W / (r.right - r.left))];
     int nextTop = 0;
     pk::presentScaled(pk::ScreenView{screen.data(), W, H}, c.ww, c.wh, std::nullopt, band,
                       [&](uint32_t* px, int width, int top, int rows) {
                         EXPECT_EQ(top, nextTop);
-                        EXPECT_EQ(rows, std::min(pk::kBandRows, c.wh - top));
+                        EXPECT_TRUE(rows > 0 && rows == std::min(pk::kBandRows, c.wh - top));
                         std::copy(px, px + size_t(width) * rows, banded.begin() + ptrdiff_t(top) * width);
                         nextTop = top + rows;
                       });
@@ -164,12 +170,9 @@ TEST(PresentScaled, TheCursorIsDrawnOverTheScreenNeverIntoIt) {
   EXPECT_EQ(screen, pattern());
   auto at = [&](int x, int y) { return picture[size_t(y) * 3 * W + x]; };
   for (int i = 60; i < 120; ++i)
-    for (int edge : {60, 61, 118, 119}) {  // two pixels thick: one less than a screen pixel
-      EXPECT_EQ(at(i, edge), 0xFF7F00u) << i << "," << edge;
-      EXPECT_EQ(at(edge, i), 0xFF7F00u) << edge << "," << i;
-    }
-  EXPECT_EQ(at(62, 62), screen[size_t(20) * W + 20]);
-  EXPECT_EQ(at(59, 117), screen[size_t(39) * W + 19]);
+    for (int edge : {60, 61, 118, 119})  // two pixels thick: one less than a screen pixel
+      EXPECT_TRUE(at(i, edge) == 0xFF7F00u && at(edge, i) == 0xFF7F00u) << i << "," << edge;
+  EXPECT_TRUE(at(62, 62) == screen[size_t(20) * W + 20] && at(59, 117) == screen[size_t(39) * W + 19]);
   // At 2x the outline is one pixel thick.
   pk::presentScaled(pk::ScreenView{screen.data(), W, H}, 2 * W, 2 * H, RECT{20, 20, 40, 40}, band, show);
   auto at2 = [&](int x, int y) { return picture[size_t(y) * 2 * W + x]; };
@@ -180,8 +183,30 @@ TEST(PresentScaled, TheCursorIsDrawnOverTheScreenNeverIntoIt) {
   std::vector<uint32_t> shown = w.picture;
   std::fill(screen.begin(), screen.end(), 0x123456);
   w.present(pk::ScreenView{screen.data(), W, H - 1});  // not this host's screen: ignored
+  w.windowResized(3 * W, 3 * H);  // the same size: nothing to draw
   w.redraw();
-  EXPECT_TRUE(w.picture == shown && shown[3 * 3 * W + 3] == pattern()[W + 1]);
+  EXPECT_TRUE(w.picture == shown && shown[3 * 3 * W + 3] == pattern()[W + 1] && shown.back() == pattern().back());
+  w.windowResized(W, H);  // drawn again at its new size
+  EXPECT_TRUE(w.frames == 3 && std::equal(w.picture.begin(), w.picture.begin() + W * H, pattern().begin()));
+}
+
+// The keyboard's cursor goes on the cells the program painted.
+using KeyboardCursor = test::Shell;
+TEST_F(KeyboardCursor, IsDrawnOverThePresentedScreenUntilTheStylusTakesOver) {
+  PAINTSTRUCT ps;  // two by two cells of 20 pixels at (40, 60) of the main window
+  HDC dc = BeginPaint(main, &ps), cell = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(cell, CreateCompatibleBitmap(dc, 20, 20));
+  for (int i = 0; i < 4; ++i) BitBlt(dc, 40 + i % 2 * 20, 60 + i / 2 * 20, 20, 20, cell, 0, 0, SRCCOPY);
+  EndPaint(main, &ps), DeleteObject(SelectObject(cell, old)), DeleteDC(cell);
+  const POINT c{pk::wm::screenRect(main).left + 40, pk::wm::screenRect(main).top + 60};
+  std::vector<uint32_t> screen = pattern();
+  ScriptedWindow w(W, H);
+  w.present(pk::ScreenView{screen.data(), W, H});
+  w.keyPressed(pk::Key::Down);  // the first arrow shows the cursor on the first cell
+  auto at = [&](int dx, int dy) { return w.picture[size_t(c.y + dy) * W + size_t(c.x + dx)]; };
+  EXPECT_TRUE(at(0, 0) == 0xFF7F00u && at(19, 19) == 0xFF7F00u && at(1, 1) == screen[size_t(c.y + 1) * W + c.x + 1]);
+  w.stylusDown(0, 0);
+  EXPECT_TRUE(w.picture == screen && w.frames == 3 && w.drain().size() == 1);
 }
 
 // What a host makes of its arguments: the exit code, what it says, and what the self-test options hold.

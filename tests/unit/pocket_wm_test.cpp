@@ -137,7 +137,7 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   HDC screen = GetDC(nullptr);  // the whole screen, from its corner
   FillRect(screen, &a, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   EXPECT_TRUE(ReleaseDC(nullptr, screen) == 1 && !ReleaseDC(w, nullptr) && pixel(0, 0) == 0 && pixel(10, 10) == 0xFFFFFFu);
-  EXPECT_TRUE(PostMessageW(w, WM_USER + 1, 0, 0));
+  EXPECT_TRUE(!BeginPaint(w, nullptr) && EndPaint(w, nullptr) && PostMessageW(w, WM_USER + 1, 0, 0));
   EXPECT_FALSE(PostMessageW(reinterpret_cast<HWND>(0x7FFE), WM_USER, 0, 0));
   InvalidateRect(w, &b, FALSE);
   PostMessageW(w, WM_USER + 2, 0, 0);
@@ -164,7 +164,7 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
     const RECT& r = ps.rcPaint;
     EXPECT_EQ((std::array<LONG, 4>{r.left, r.top, r.right, r.bottom}), want.paint);
     EXPECT_EQ(ps.fErase, want.erase);
-    EndPaint(want.hwnd, &ps);
+    EXPECT_TRUE(EndPaint(want.hwnd, &ps));
   }
   EXPECT_EQ(pixel(9, 26 + 9), 0xFFFFFFu);
   EXPECT_EQ(pixel(70, 26 + 10), 0x000000u);
@@ -172,10 +172,11 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   EXPECT_TRUE(pump().empty()) << "nothing, or nothing of the window, to paint";
   // A window that leaves its WM_PAINT unvalidated gets it once, not for ever.
   WNDCLASSW lazy{0, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (m == WM_DESTROY) seen.push_back({FindWindowW(u"Lazy", nullptr), WM_USER + 7, 0, 0});  // gone already for it
     return m == WM_PAINT ? 0 : recordingProc(h, m, wp, lp);
   }, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, u"Lazy"};
   RegisterClassW(&lazy);
-  CreateWindowExW(0, u"Lazy", u"", WS_VISIBLE, 150, 200, 20, 20, nullptr, nullptr, nullptr, nullptr);
+  HWND lazyOne = CreateWindowExW(0, u"Lazy", u"", WS_VISIBLE, 150, 200, 20, 20, nullptr, nullptr, nullptr, nullptr);
   MSG m;
   EXPECT_TRUE(GetMessageW(&m, nullptr, 0, 0) && m.message == WM_PAINT);
   DispatchMessageW(&m);
@@ -188,6 +189,8 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
     EXPECT_TRUE(r.left == 0 && r.top == 0 && r.right == size && r.bottom == size) << r.left << "," << r.top;
     EndPaint(h, &ps);
   }
+  DestroyWindow(lazyOne);
+  EXPECT_TRUE(count(nullptr, WM_USER + 7) == 1 && !FindWindowW(MAKEINTRESOURCEW(7), nullptr));  // no class by number
 }
 
 TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
@@ -248,15 +251,16 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
 // Another program's main window is found by its class and title, and raised, until withdrawn.
 TEST_F(WindowManager, AnotherProgramsWindowIsFoundAndRaised) {
   HWND w = make(0, 26, 50, 50);
+  SendMessageW(w, WM_SETTEXT, 0, LPARAM(u""));
   pk::wm::announceInstance(w);
-  DestroyWindow(w);  // from here on it is as if in another process
-  HWND there = FindWindowW(u"recorder", u"Rec");
-  EXPECT_NE(there, nullptr);
+  DestroyWindow(w);  // from here on it is as if in another process, found by its class and title both
+  HWND there = FindWindowW(u"recorder", u"");
+  EXPECT_TRUE(there && !FindWindowW(u"Recorder", nullptr));
   EXPECT_TRUE(SetForegroundWindow(there));
   EXPECT_EQ(FindWindowW(u"Recorder", u"Other"), nullptr);
   pk::wm::withdrawInstance();
   EXPECT_FALSE(SetForegroundWindow(there));
-  EXPECT_EQ(FindWindowW(u"Recorder", u"Rec"), nullptr);
+  EXPECT_EQ(FindWindowW(u"Recorder", u""), nullptr);
   // The program's main window is its first top-level one of its own classes, announced under the
   // title it was made with, and withdrawn as it goes.
   pk::device().module = &pkProgramModule;
