@@ -120,7 +120,7 @@ TEST_F(Controls, ButtonsShowPressCheckAndDefaultAndNotifyOnReleaseInside) {
     EXPECT_EQ(pixel(r.left, top + 6), kBlack);
     for (auto [x, y] : {std::pair{2, 5}, {3, 6}, {5, 9}, {8, 5}, {10, 3}}) EXPECT_EQ(pixel(r.left + x, top + y), on ? kBlack : kWhite);
     for (auto [x, y] : {std::pair{2, 4}, {6, 9}, {8, 8}, {10, 2}}) EXPECT_EQ(pixel(r.left + x, top + y), kWhite);
-    showsText({r.left + 13, r.top, r.right, r.bottom}, kBlack, label, r.left + 17);
+    showsText({r.left + 13, r.top, r.right, r.bottom}, kBlack, label, r.left + 17, r.top + (16 - pk::chrome::dialogBaseUnits().cy) / 2);
   };
   const POINT outside{p.right + 4, my}, away{p.left, p.bottom + 4};
   play({[&] {
@@ -131,7 +131,9 @@ TEST_F(Controls, ButtonsShowPressCheckAndDefaultAndNotifyOnReleaseInside) {
           stylus(Kind::StylusDown, centre(p));
         },
         [&] { looksPressed(true), stylus(Kind::StylusMove, outside); },
-        [&] { looksPressed(false), stylus(Kind::StylusMove, centre(p)); },
+        [&] {  // another control going away leaves the held button its stylus
+          looksPressed(false), DestroyWindow(make(u"STATIC", u"", 0, 15, {})), stylus(Kind::StylusMove, centre(p));
+        },
         [&] { looksPressed(true), stylus(Kind::StylusUp, outside); },
         // A stroke begun elsewhere neither presses nor clicks the button it ends on.
         [&] { stylus(Kind::StylusDown, away), stylus(Kind::StylusMove, centre(p)); },
@@ -152,8 +154,9 @@ TEST_F(Controls, ButtonsShowPressCheckAndDefaultAndNotifyOnReleaseInside) {
           marked(q, false, u"Plain");  // a plain check box only tells its parent
           EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
           EXPECT_EQ(SendMessageW(plain, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-          SendMessageW(plain, BM_SETCHECK, BST_CHECKED, 0);
-          SendMessageW(box, BM_SETCHECK, BST_UNCHECKED, 0);
+          // A button answers 0 to what it handles, a new check too.
+          for (UINT m : {WM_PAINT, WM_MOUSEMOVE, WM_LBUTTONUP, BM_SETCHECK}) EXPECT_EQ(SendMessageW(plain, m, BST_CHECKED, 0), 0);
+          EXPECT_EQ(SendMessageW(box, BM_SETCHECK, BST_UNCHECKED, 0), 0);
           pk::wm::enableWindow(push, false);
           pk::wm::enableWindow(box, false);
         }});
@@ -198,8 +201,10 @@ TEST_F(Controls, StaticsAlignWrapGreyAndFitTheirPicture) {
     EXPECT_EQ(count(screenRect(none), kWhite), 40 * 30);
     EXPECT_EQ(pk::chrome::controlKind(pic), pk::chrome::ControlKind::Picture);
     EXPECT_EQ(pk::chrome::controlKind(left), pk::chrome::ControlKind::Static);
+    EXPECT_EQ(pk::chrome::controlKind(make(u"STATIC", u"BMP_TRUE", 0x0F, 27, {})), pk::chrome::ControlKind::Static);  // a metafile's type
     EXPECT_EQ(pk::chrome::controlKind(pane), pk::chrome::ControlKind::Other);
     pk::wm::enableWindow(left, false);
+    EXPECT_EQ(SendMessageW(left, WM_PAINT, 0, 0), 0);
     EXPECT_TRUE(SetDlgItemTextW(pane, 22, u"Hi there"));
   }});
   play({[&] {
@@ -288,7 +293,7 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
         },
         [&] {
           arrow(false);
-          EXPECT_TRUE(pk::chrome::openDropListItems().empty());
+          EXPECT_TRUE(pk::chrome::openDropListItems().empty() && !FindWindowW(u"pk_droplist", nullptr));
           EXPECT_EQ(pk::chrome::controlText(combo), u"Alpha");
           // A list that just fits below its box opens there; one pixel lower, above it.
           openLowAt(294 - 4 * ih - 4);
@@ -297,10 +302,11 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           items = pk::chrome::openDropListItems();
           ASSERT_EQ(items.size(), 3u);
           EXPECT_EQ(items[2].bottom, 320 - 1);
-          SendMessageW(low, WM_LBUTTONDOWN, 0, 0);  // a second press closes it
-          EXPECT_TRUE(pk::chrome::openDropListItems().empty());
+          host.tap(c.left + 20, c.top + 4);  // a tap elsewhere only closes the list
         },
         [&] {
+          EXPECT_TRUE(pk::chrome::openDropListItems().empty());
+          EXPECT_EQ(pixel(l.right - 2, l.top + 2), kGrey);  // its arrow shows it closed
           openLowAt(295 - 4 * ih - 4);
         },
         [&] {
@@ -324,6 +330,7 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           EXPECT_EQ(send(CB_SETCURSEL, WPARAM(-1)), CB_ERR);
         }});
   play({[&] {
+    arrow(false);  // a second press closed it
     EXPECT_EQ(count(field, kBlack), 0);
     EXPECT_EQ(send(CB_SETCURSEL, 2), 2);
     pk::wm::enableWindow(combo, false);
