@@ -241,8 +241,13 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
   EXPECT_EQ(send(CB_GETLBTEXT, 0), CB_ERR);
   EXPECT_EQ(send(CB_GETCURSEL, 0), CB_ERR);
   EXPECT_EQ(send(WM_GETTEXTLENGTH, 0), 0);
+  EXPECT_EQ(send(CB_SETCURSEL, 3), CB_ERR);
+  EXPECT_EQ(send(CB_GETCURSEL, send(CB_SETCURSEL, 0)), 0);
   EXPECT_EQ(send(CB_SETCURSEL, 1), 1);
   EXPECT_EQ(send(WM_GETTEXTLENGTH, 0), 4);
+  EXPECT_EQ(send(WM_GETTEXT, 0, text), 0);
+  EXPECT_EQ(send(WM_GETTEXT, 4, text), 3);  // cut to fit, and ended
+  EXPECT_EQ(std::u16string(text), u"Bet");
   RECT c = screenRect(combo), l = screenRect(low), field{c.left + 1, c.top + 1, c.right - 14, c.bottom - 1};
   const int cx = c.right - 7, cy = c.top + (c.bottom - c.top - 3) / 2;
   auto arrow = [&](bool open) {
@@ -295,6 +300,7 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           arrow(false);
           EXPECT_TRUE(pk::chrome::openDropListItems().empty() && !FindWindowW(u"pk_droplist", nullptr));
           EXPECT_EQ(pk::chrome::controlText(combo), u"Alpha");
+          showsText(field, kBlack, u"Alpha", c.left + 3);
           // A list that just fits below its box opens there; one pixel lower, above it.
           openLowAt(294 - 4 * ih - 4);
         },
@@ -322,9 +328,13 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           EXPECT_EQ(pk::chrome::openDropListItems().size(), 3u);
           DestroyWindow(low);
           EXPECT_TRUE(pk::chrome::openDropListItems().empty());
-          // Destroying a box closes only its own list.
+          // An empty box drops one blank row; destroying a box closes only its own list.
+          HWND none = make(u"COMBOBOX", u"", CBS_DROPDOWNLIST, 33, {150, 10, 200, 30});
+          SendMessageW(none, WM_LBUTTONDOWN, 0, 0);
+          RECT e = screenRect(FindWindowW(u"pk_droplist", nullptr));
+          EXPECT_EQ(e.bottom - e.top, ih + 2);
           SendMessageW(combo, WM_LBUTTONDOWN, 0, 0);
-          DestroyWindow(make(u"COMBOBOX", u"", CBS_DROPDOWNLIST, 33, {150, 10, 200, 30}));
+          DestroyWindow(none);
           EXPECT_EQ(pk::chrome::openDropListItems().size(), 3u);
           SendMessageW(combo, WM_LBUTTONDOWN, 0, 0);
           EXPECT_EQ(send(CB_SETCURSEL, WPARAM(-1)), CB_ERR);
@@ -339,12 +349,17 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
     EXPECT_EQ(pixel(c.left, c.top + 4), kShadow);
     EXPECT_EQ(count(field, kBlack), 0);
     showsText(field, kShadow, u"Gamma", c.left + 3);
-    // A long item stops two pixels short of the arrow.
+    // A long item stops two pixels short of the arrow, and in the list, of its frame.
     EXPECT_EQ(send(CB_SETCURSEL, send(CB_ADDSTRING, 0, u"MMMMMMMMMMMMMMMMMMMMMMMM")), 3);
+    SendMessageW(combo, WM_LBUTTONDOWN, 0, 0);
   }});
   play({[&] {
     EXPECT_GT(count({c.right - 17, c.top, c.right - 15, c.bottom}, kShadow), 0);
     EXPECT_EQ(count({c.right - 15, c.top + 1, c.right - 14, c.bottom - 1}, kWhite), c.bottom - c.top - 2);
+    RECT m = pk::chrome::openDropListItems().at(3);
+    EXPECT_EQ(count({m.right - 2, m.top, m.right, m.bottom}, kWhite), 0);
+    EXPECT_GT(count({m.right - 6, m.top, m.right - 2, m.bottom}, kWhite), 0);
+    EXPECT_EQ(SendMessageW(FindWindowW(u"pk_droplist", nullptr), WM_PAINT, 0, 0), 0);
   }});
   EXPECT_EQ(notes, (std::vector<Note>{{31, CBN_SELCHANGE, combo}}));
 }
