@@ -105,7 +105,7 @@ TEST_F(Controls, ButtonsShowPressCheckAndDefaultAndNotifyOnReleaseInside) {
   HWND push = make(u"BUTTON", u"Push", BS_PUSHBUTTON, 11, {10, 10, 70, 30});
   HWND def = make(u"BUTTON", u"Go", BS_DEFPUSHBUTTON, 12, {80, 10, 140, 30});
   HWND box = make(u"BUTTON", u"Sound", BS_AUTOCHECKBOX, 13, {10, 40, 110, 56});
-  HWND plain = make(u"BUTTON", u"Plain", 2, 14, {120, 40, 220, 56});
+  HWND plain = make(u"BUTTON", u"Plain", 2, 14, {120, 40, 220, 57});
   RECT p = screenRect(push), d = screenRect(def), b = screenRect(box), q = screenRect(plain);
   const int my = (p.top + p.bottom) / 2, top = b.top + 1;  // the 13-pixel box is centred in 16
   auto looksPressed = [&](bool pressed) {
@@ -117,10 +117,11 @@ TEST_F(Controls, ButtonsShowPressCheckAndDefaultAndNotifyOnReleaseInside) {
     showsText(inner(p), pressed ? kWhite : kBlack, u"Push", {});
   };
   auto marked = [&](RECT r, bool on, const char16_t* label) {
-    EXPECT_EQ(pixel(r.left, top + 6), kBlack);
-    for (auto [x, y] : {std::pair{2, 5}, {3, 6}, {5, 9}, {8, 5}, {10, 3}}) EXPECT_EQ(pixel(r.left + x, top + y), on ? kBlack : kWhite);
-    for (auto [x, y] : {std::pair{2, 4}, {6, 9}, {8, 8}, {10, 2}}) EXPECT_EQ(pixel(r.left + x, top + y), kWhite);
-    showsText({r.left + 13, r.top, r.right, r.bottom}, kBlack, label, r.left + 17, r.top + (16 - pk::chrome::dialogBaseUnits().cy) / 2);
+    const int t = r.top + (r.bottom - r.top - 13) / 2;
+    EXPECT_EQ(pixel(r.left, t + 6), kBlack);
+    for (auto [x, y] : {std::pair{2, 5}, {3, 6}, {5, 9}, {8, 5}, {10, 3}}) EXPECT_EQ(pixel(r.left + x, t + y), on ? kBlack : kWhite);
+    for (auto [x, y] : {std::pair{2, 4}, {6, 9}, {8, 8}, {10, 2}}) EXPECT_EQ(pixel(r.left + x, t + y), kWhite);
+    showsText({r.left + 13, r.top, r.right, r.bottom}, kBlack, label, r.left + 17, r.top + (r.bottom - r.top - pk::chrome::dialogBaseUnits().cy) / 2);
   };
   const POINT outside{p.right + 4, my}, away{p.left, p.bottom + 4};
   play({[&] {
