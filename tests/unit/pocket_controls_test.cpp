@@ -105,7 +105,7 @@ TEST_F(Controls, ButtonsShowPressCheckAndDefaultAndNotifyOnReleaseInside) {
   HWND push = make(u"BUTTON", u"Push", BS_PUSHBUTTON, 11, {10, 10, 70, 30});
   HWND def = make(u"BUTTON", u"Go", BS_DEFPUSHBUTTON, 12, {80, 10, 140, 30});
   HWND box = make(u"BUTTON", u"Sound", BS_AUTOCHECKBOX, 13, {10, 40, 110, 56});
-  HWND plain = make(u"BUTTON", u"Plain", 2, 14, {120, 40, 220, 56});
+  HWND plain = make(u"BUTTON", u"Plain", 2, 14, {120, 40, 220, 57});
   RECT p = screenRect(push), d = screenRect(def), b = screenRect(box), q = screenRect(plain);
   const int my = (p.top + p.bottom) / 2, top = b.top + 1;  // the 13-pixel box is centred in 16
   auto looksPressed = [&](bool pressed) {
@@ -117,10 +117,11 @@ TEST_F(Controls, ButtonsShowPressCheckAndDefaultAndNotifyOnReleaseInside) {
     showsText(inner(p), pressed ? kWhite : kBlack, u"Push", {});
   };
   auto marked = [&](RECT r, bool on, const char16_t* label) {
-    EXPECT_EQ(pixel(r.left, top + 6), kBlack);
-    for (auto [x, y] : {std::pair{2, 5}, {3, 6}, {5, 9}, {8, 5}, {10, 3}}) EXPECT_EQ(pixel(r.left + x, top + y), on ? kBlack : kWhite);
-    for (auto [x, y] : {std::pair{2, 4}, {6, 9}, {8, 8}, {10, 2}}) EXPECT_EQ(pixel(r.left + x, top + y), kWhite);
-    showsText({r.left + 13, r.top, r.right, r.bottom}, kBlack, label, r.left + 17);
+    const int t = r.top + (r.bottom - r.top - 13) / 2;
+    EXPECT_EQ(pixel(r.left, t + 6), kBlack);
+    for (auto [x, y] : {std::pair{2, 5}, {3, 6}, {5, 9}, {8, 5}, {10, 3}}) EXPECT_EQ(pixel(r.left + x, t + y), on ? kBlack : kWhite);
+    for (auto [x, y] : {std::pair{2, 4}, {6, 9}, {8, 8}, {10, 2}}) EXPECT_EQ(pixel(r.left + x, t + y), kWhite);
+    showsText({r.left + 13, r.top, r.right, r.bottom}, kBlack, label, r.left + 17, r.top + (r.bottom - r.top - pk::chrome::dialogBaseUnits().cy) / 2);
   };
   const POINT outside{p.right + 4, my}, away{p.left, p.bottom + 4};
   play({[&] {
@@ -131,7 +132,9 @@ TEST_F(Controls, ButtonsShowPressCheckAndDefaultAndNotifyOnReleaseInside) {
           stylus(Kind::StylusDown, centre(p));
         },
         [&] { looksPressed(true), stylus(Kind::StylusMove, outside); },
-        [&] { looksPressed(false), stylus(Kind::StylusMove, centre(p)); },
+        [&] {  // another control going away leaves the held button its stylus
+          looksPressed(false), DestroyWindow(make(u"STATIC", u"", 0, 15, {})), stylus(Kind::StylusMove, centre(p));
+        },
         [&] { looksPressed(true), stylus(Kind::StylusUp, outside); },
         // A stroke begun elsewhere neither presses nor clicks the button it ends on.
         [&] { stylus(Kind::StylusDown, away), stylus(Kind::StylusMove, centre(p)); },
@@ -152,8 +155,9 @@ TEST_F(Controls, ButtonsShowPressCheckAndDefaultAndNotifyOnReleaseInside) {
           marked(q, false, u"Plain");  // a plain check box only tells its parent
           EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
           EXPECT_EQ(SendMessageW(plain, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-          SendMessageW(plain, BM_SETCHECK, BST_CHECKED, 0);
-          SendMessageW(box, BM_SETCHECK, BST_UNCHECKED, 0);
+          // A button answers 0 to what it handles, a new check too.
+          for (UINT m : {WM_PAINT, WM_MOUSEMOVE, WM_LBUTTONUP, BM_SETCHECK}) EXPECT_EQ(SendMessageW(plain, m, BST_CHECKED, 0), 0);
+          EXPECT_EQ(SendMessageW(box, BM_SETCHECK, BST_UNCHECKED, 0), 0);
           pk::wm::enableWindow(push, false);
           pk::wm::enableWindow(box, false);
         }});
@@ -198,8 +202,10 @@ TEST_F(Controls, StaticsAlignWrapGreyAndFitTheirPicture) {
     EXPECT_EQ(count(screenRect(none), kWhite), 40 * 30);
     EXPECT_EQ(pk::chrome::controlKind(pic), pk::chrome::ControlKind::Picture);
     EXPECT_EQ(pk::chrome::controlKind(left), pk::chrome::ControlKind::Static);
+    EXPECT_EQ(pk::chrome::controlKind(make(u"STATIC", u"BMP_TRUE", 0x0F, 27, {})), pk::chrome::ControlKind::Static);  // a metafile's type
     EXPECT_EQ(pk::chrome::controlKind(pane), pk::chrome::ControlKind::Other);
     pk::wm::enableWindow(left, false);
+    EXPECT_EQ(SendMessageW(left, WM_PAINT, 0, 0), 0);
     EXPECT_TRUE(SetDlgItemTextW(pane, 22, u"Hi there"));
   }});
   play({[&] {
@@ -236,8 +242,13 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
   EXPECT_EQ(send(CB_GETLBTEXT, 0), CB_ERR);
   EXPECT_EQ(send(CB_GETCURSEL, 0), CB_ERR);
   EXPECT_EQ(send(WM_GETTEXTLENGTH, 0), 0);
+  EXPECT_EQ(send(CB_SETCURSEL, 3), CB_ERR);
+  EXPECT_EQ(send(CB_GETCURSEL, send(CB_SETCURSEL, 0)), 0);
   EXPECT_EQ(send(CB_SETCURSEL, 1), 1);
   EXPECT_EQ(send(WM_GETTEXTLENGTH, 0), 4);
+  EXPECT_EQ(send(WM_GETTEXT, 0, text), 0);
+  EXPECT_EQ(send(WM_GETTEXT, 4, text), 3);  // cut to fit, and ended
+  EXPECT_EQ(std::u16string(text), u"Bet");
   RECT c = screenRect(combo), l = screenRect(low), field{c.left + 1, c.top + 1, c.right - 14, c.bottom - 1};
   const int cx = c.right - 7, cy = c.top + (c.bottom - c.top - 3) / 2;
   auto arrow = [&](bool open) {
@@ -288,8 +299,9 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
         },
         [&] {
           arrow(false);
-          EXPECT_TRUE(pk::chrome::openDropListItems().empty());
+          EXPECT_TRUE(pk::chrome::openDropListItems().empty() && !FindWindowW(u"pk_droplist", nullptr));
           EXPECT_EQ(pk::chrome::controlText(combo), u"Alpha");
+          showsText(field, kBlack, u"Alpha", c.left + 3);
           // A list that just fits below its box opens there; one pixel lower, above it.
           openLowAt(294 - 4 * ih - 4);
         },
@@ -297,10 +309,11 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           items = pk::chrome::openDropListItems();
           ASSERT_EQ(items.size(), 3u);
           EXPECT_EQ(items[2].bottom, 320 - 1);
-          SendMessageW(low, WM_LBUTTONDOWN, 0, 0);  // a second press closes it
-          EXPECT_TRUE(pk::chrome::openDropListItems().empty());
+          host.tap(c.left + 20, c.top + 4);  // a tap elsewhere only closes the list
         },
         [&] {
+          EXPECT_TRUE(pk::chrome::openDropListItems().empty());
+          EXPECT_EQ(pixel(l.right - 2, l.top + 2), kGrey);  // its arrow shows it closed
           openLowAt(295 - 4 * ih - 4);
         },
         [&] {
@@ -316,14 +329,19 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           EXPECT_EQ(pk::chrome::openDropListItems().size(), 3u);
           DestroyWindow(low);
           EXPECT_TRUE(pk::chrome::openDropListItems().empty());
-          // Destroying a box closes only its own list.
+          // An empty box drops one blank row; destroying a box closes only its own list.
+          HWND none = make(u"COMBOBOX", u"", CBS_DROPDOWNLIST, 33, {150, 10, 200, 30});
+          SendMessageW(none, WM_LBUTTONDOWN, 0, 0);
+          RECT e = screenRect(FindWindowW(u"pk_droplist", nullptr));
+          EXPECT_EQ(e.bottom - e.top, ih + 2);
           SendMessageW(combo, WM_LBUTTONDOWN, 0, 0);
-          DestroyWindow(make(u"COMBOBOX", u"", CBS_DROPDOWNLIST, 33, {150, 10, 200, 30}));
+          DestroyWindow(none);
           EXPECT_EQ(pk::chrome::openDropListItems().size(), 3u);
           SendMessageW(combo, WM_LBUTTONDOWN, 0, 0);
           EXPECT_EQ(send(CB_SETCURSEL, WPARAM(-1)), CB_ERR);
         }});
   play({[&] {
+    arrow(false);  // a second press closed it
     EXPECT_EQ(count(field, kBlack), 0);
     EXPECT_EQ(send(CB_SETCURSEL, 2), 2);
     pk::wm::enableWindow(combo, false);
@@ -332,12 +350,17 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
     EXPECT_EQ(pixel(c.left, c.top + 4), kShadow);
     EXPECT_EQ(count(field, kBlack), 0);
     showsText(field, kShadow, u"Gamma", c.left + 3);
-    // A long item stops two pixels short of the arrow.
+    // A long item stops two pixels short of the arrow, and in the list, of its frame.
     EXPECT_EQ(send(CB_SETCURSEL, send(CB_ADDSTRING, 0, u"MMMMMMMMMMMMMMMMMMMMMMMM")), 3);
+    SendMessageW(combo, WM_LBUTTONDOWN, 0, 0);
   }});
   play({[&] {
     EXPECT_GT(count({c.right - 17, c.top, c.right - 15, c.bottom}, kShadow), 0);
     EXPECT_EQ(count({c.right - 15, c.top + 1, c.right - 14, c.bottom - 1}, kWhite), c.bottom - c.top - 2);
+    RECT m = pk::chrome::openDropListItems().at(3);
+    EXPECT_EQ(count({m.right - 2, m.top, m.right, m.bottom}, kWhite), 0);
+    EXPECT_GT(count({m.right - 6, m.top, m.right - 2, m.bottom}, kWhite), 0);
+    EXPECT_EQ(SendMessageW(FindWindowW(u"pk_droplist", nullptr), WM_PAINT, 0, 0), 0);
   }});
   EXPECT_EQ(notes, (std::vector<Note>{{31, CBN_SELCHANGE, combo}}));
 }
