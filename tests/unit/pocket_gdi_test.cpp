@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "canvas.h"
+#include "pocket_fixture.h"
 #include "fake_host.h"
 #include "gdi/gdi.h"
 #include "system/device.h"
@@ -68,9 +71,12 @@ TEST_F(Gdi, ObjectsSelectionAndDeletion) {
   EXPECT_FALSE(DeleteObject(bm));
   EXPECT_EQ(SelectObject(a, red), nullptr);
   EXPECT_FALSE(DeleteObject(a));
+  RECT r{0, 0, 1, 1};
+  EXPECT_FALSE(BitBlt(a, 0, 0, 1, 1, b, 0, 0, SRCCOPY) || BitBlt(a, 0, 0, 1, 1, a, 0, 0, SRCCOPY + 1) ||
+               FillRect(a, nullptr, static_cast<HBRUSH>(black)) || FillRect(a, &r, red) || Polyline(a, nullptr, 2));
   ASSERT_TRUE(DeleteDC(a));
   EXPECT_FALSE(DeleteDC(a));
-  EXPECT_FALSE(BitBlt(a, 0, 0, 1, 1, a, 0, 0, SRCCOPY) || GetDeviceCaps(a, LOGPIXELSX));
+  EXPECT_FALSE(BitBlt(a, 0, 0, 1, 1, a, 0, 0, SRCCOPY) || GetDeviceCaps(a, LOGPIXELSX) || Ellipse(a, 0, 0, 2, 2));
 }
 
 TEST_F(Gdi, MonochromeBitmapsMapColoursByLightness) {
@@ -80,95 +86,92 @@ TEST_F(Gdi, MonochromeBitmapsMapColoursByLightness) {
   HGDIOBJ old = SelectObject(mem, mono);
   EXPECT_EQ(pk::gdi::bitmapSurface(static_cast<HBITMAP>(old))->pixels, std::vector<uint32_t>{kBlack});
   Canvas src(3, 1);
-  src.s().pixels = {kGrey, 0x80807F, 0x0000FF};  // mid grey is the darkest white
+  src.s().pixels = {0x80807F, kGrey, 0x0000FF};  // mid grey is the darkest white
   BitBlt(mem, 0, 0, 3, 1, src.dc, 0, 0, SRCCOPY);
-  EXPECT_EQ(pk::gdi::bitmapSurface(mono)->pixels, (std::vector<uint32_t>{kWhite, kBlack, kBlack}));
+  EXPECT_EQ(pk::gdi::bitmapSurface(mono)->pixels, (std::vector<uint32_t>{kBlack, kWhite, kBlack}));
+  BitBlt(mem, 1, 0, 1, 1, src.dc, 0, 0, SRCCOPY);
+  EXPECT_EQ(pk::gdi::bitmapSurface(mono)->pixels, std::vector<uint32_t>(3, kBlack));
   SelectObject(mem, empty);
-  BitBlt(mem, 0, 0, 3, 1, src.dc, 0, 0, SRCCOPY);
+  BitBlt(mem, 0, 0, 3, 1, src.dc, 1, 0, SRCCOPY);
   EXPECT_EQ(pk::gdi::bitmapSurface(empty)->pixels, std::vector<uint32_t>{kWhite});
   HBITMAP thin = CreateCompatibleBitmap(nullptr, 0, 4);
   EXPECT_EQ(pk::gdi::bitmapSurface(thin)->pixels, std::vector<uint32_t>{kBlack});  // new bitmaps start black
   EXPECT_TRUE(DeleteObject(thin));
   EXPECT_FALSE(CreateCompatibleBitmap(nullptr, -1, 5) || CreateCompatibleBitmap(nullptr, 5, -1));
   SelectObject(mem, old);
-  DeleteObject(mono);
-  DeleteObject(empty);
-  DeleteDC(mem);
+  DeleteObject(mono), DeleteObject(empty), DeleteDC(mem);
 }
 
 TEST_F(Gdi, FillRectLeavesOutRightAndBottomEdges) {
   Canvas c(8, 5);
   HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
   RECT r{2, 1, 5, 3}, inverted{5, 5, 2, 4}, offside{-10, -10, 1, 1}, all{0, 0, 8, 5};
-  for (RECT* p : {&r, &inverted, &offside}) FillRect(c.dc, p, blue);
+  for (RECT* p : {&r, &inverted, &offside}) EXPECT_EQ(FillRect(c.dc, p, blue), 1);
   EXPECT_EQ(FillRect(c.dc, &all, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))), 1);  // paints nothing
-  EXPECT_EQ(c.mask(0x0000FF),
-            "#.......\n"
-            "..###...\n"
-            "..###...\n"
-            "........\n"
-            "........\n");
-  // The stock brushes, white to black.
-  for (int x = 3; int stock : {WHITE_BRUSH, LTGRAY_BRUSH, GRAY_BRUSH, DKGRAY_BRUSH, BLACK_BRUSH}) {
-    RECT one{x, 4, x + 1, 5};
-    FillRect(c.dc, &one, static_cast<HBRUSH>(GetStockObject(stock)));
-    ++x;
+  EXPECT_EQ(c.mask(0x0000FF), "#.......\n..###...\n..###...\n........\n........\n");
+  for (int k = WHITE_BRUSH; k <= BLACK_BRUSH; ++k) {  // the stock brushes, white to black
+    RECT one{3 + k, 4, 4 + k, 5};
+    FillRect(c.dc, &one, static_cast<HBRUSH>(GetStockObject(k)));
   }
   EXPECT_EQ(std::vector<uint32_t>(c.s().row(4) + 3, c.s().row(4) + 8),
             (std::vector<uint32_t>{kWhite, 0xC0C0C0, kGrey, 0x404040, kBlack}));
   DeleteObject(blue);
 }
 
-TEST_F(Gdi, LinesAreExactAndLeaveOutTheLastPoint) {
-  Canvas c(8, 6);
-  POINT h[2] = {{1, 1}, {5, 1}}, up[2] = {{7, 5}, {7, 2}}, path[3] = {{0, 3}, {2, 3}, {2, 5}};
-  ASSERT_TRUE(Polyline(c.dc, h, 2));
-  Polyline(c.dc, up, 2);
+TEST_F(Gdi, LinesStepExactlyAndLeaveOutTheLastPoint) {
+  // Every slope, from inside and from far outside the canvas: each step along the major axis
+  // takes the exact minor coordinate rounded half away from the start.
+  for (int dx : {-40, -9, -4, -1, 0, 2, 3, 8, 40})
+    for (int dy : {-40, -7, -3, 0, 1, 4, 9, 40})
+      for (POINT a : {POINT{6, 5}, POINT{6 - dx, 5 - dy}}) {
+        Canvas c(13, 11);
+        POINT ab[2] = {a, {a.x + dx, a.y + dy}};
+        ASSERT_TRUE(Polyline(c.dc, ab, 2));
+        std::set<std::pair<int, int>> want;
+        for (int i = 0, n = std::max(std::abs(dx), std::abs(dy)); i < n; ++i) {
+          int x = a.x + int(std::lround(double(i) * dx / n)), y = a.y + int(std::lround(double(i) * dy / n));
+          if (x >= 0 && x < 13 && y >= 0 && y < 11) want.insert({x, y});
+        }
+        EXPECT_EQ(c.points(kBlack), want) << a.x << "," << a.y << " by " << dx << "," << dy;
+      }
+  Canvas c(6, 4);
+  POINT path[3] = {{0, 0}, {2, 0}, {2, 3}}, far[2] = {{-2000000000, 3}, {2000000000, 3}}, up[2] = {{5, 2}, {5, 0}};
   Polyline(c.dc, path, 3);
-  EXPECT_EQ(c.mask(kBlack),
-            "........\n"
-            ".####...\n"
-            "........\n"
-            "###....#\n"
-            "..#....#\n"
-            ".......#\n");
-  EXPECT_FALSE(Polyline(c.dc, h, 1));
-  Canvas s(7, 3);
-  POINT shallow[2] = {{0, 0}, {6, 2}};
-  Polyline(s.dc, shallow, 2);
-  EXPECT_EQ(s.mask(kBlack), "##.....\n..###..\n.....#.\n");
-  // A line from far outside to far outside is clipped, not walked.
-  Canvas f(6, 3);
-  POINT far[2] = {{-2000000000, 1}, {2000000000, 1}};
-  Polyline(f.dc, far, 2);
-  SelectObject(f.dc, GetStockObject(NULL_PEN));
-  Polyline(f.dc, shallow, 2);  // a hollow pen draws nothing
-  EXPECT_EQ(f.mask(kBlack), "......\n######\n......\n");
+  Polyline(c.dc, far, 2);  // clipped, not walked
+  EXPECT_FALSE(Polyline(c.dc, up, 1));
+  SelectObject(c.dc, GetStockObject(NULL_PEN));
+  EXPECT_TRUE(Polyline(c.dc, up, 2));  // a hollow pen draws nothing
+  EXPECT_EQ(c.mask(kBlack), "###...\n..#...\n..#...\n######\n");
 }
 
-TEST_F(Gdi, EllipsesAreMirrorSymmetricInsideTheirBox) {
-  HBRUSH tint = CreateSolidBrush(RGB(255, 175, 175));
-  for (int w : {1, 4, 9, 16, 23})
-    for (int h : {1, 2, 5, 10, 13, 20}) {
-      SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
-      Canvas c(30, 30, kGrey);
-      HGDIOBJ old = SelectObject(c.dc, tint);
-      ASSERT_TRUE(Ellipse(c.dc, 3, 4, 3 + w, 4 + h));
-      SelectObject(c.dc, old);
-      for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 30; ++x) {
-          if (x < 3 || x >= 3 + w || y < 4 || y >= 4 + h) {
-            ASSERT_EQ(c.at(x, y), kGrey) << x << "," << y;
-            continue;
+// Inside a w x h box: the pixel's centre within the ellipse somewhere over its row's band, or a middle column.
+bool inEllipse(int64_t w, int64_t h, int64_t x, int64_t y) {
+  if (x < 0 || y < 0 || x >= w || y >= h) return false;
+  int64_t cx = 2 * x + 1 - w, dy = std::max<int64_t>(0, std::abs(2 * y + 1 - h) - 1);
+  return std::abs(cx) <= 1 || cx * cx * h * h + dy * dy * w * w <= w * w * h * h;
+}
+
+TEST_F(Gdi, EllipsesFillTheirBoxInsideAOnePixelOutline) {
+  HBRUSH brush = CreateSolidBrush(RGB(255, 175, 175));
+  // Outline and fill, outline alone, fill alone; in the canvas and cut by each of its sides.
+  HGDIOBJ pen = GetStockObject(BLACK_PEN), noPen = GetStockObject(NULL_PEN), noBrush = GetStockObject(NULL_BRUSH);
+  struct Look { HGDIOBJ pen, brush; int x, y; } looks[] = {{pen, brush, 3, 4}, {pen, noBrush, -2, -3}, {noPen, brush, 9, 12}};
+  for (int w : {1, 2, 4, 9, 16, 23})
+    for (int h : {1, 2, 5, 10, 13, 20, 400})
+      for (Look& k : looks) {
+        if (&k == looks) k.y = 27 - h;  // its last row shows, however tall
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " at " + std::to_string(k.x));
+        Canvas c(30, 30, kGrey);
+        SelectObject(c.dc, k.pen), SelectObject(c.dc, k.brush);
+        ASSERT_TRUE(Ellipse(c.dc, k.x + w, k.y + h, k.x, k.y));  // corners either way round
+        for (int y = 0; y < 30; ++y)
+          for (int x = 0; x < 30; ++x) {
+            auto in = [&](int dx, int dy) { return inEllipse(w, h, x - k.x + dx, y - k.y + dy); };
+            bool edge = !(in(-1, 0) && in(1, 0) && in(0, -1) && in(0, 1));
+            ASSERT_EQ(c.at(x, y), !in(0, 0) ? kGrey : edge && k.pen == pen ? kBlack : k.brush == brush ? 0xFFAFAFu : kGrey) << x << "," << y;
           }
-          ASSERT_EQ(c.at(x, y), c.at(3 + (2 + w - x), y)) << x << "," << y;
-          ASSERT_EQ(c.at(x, y), c.at(x, 4 + (3 + h - y))) << x << "," << y;
-        }
-      // The outline reaches all four sides.
-      EXPECT_EQ(c.at(3 + w / 2, 4), kBlack);
-      EXPECT_EQ(c.at(3, 4 + h / 2), kBlack);
-    }
-  DeleteObject(tint);
+      }
+  DeleteObject(brush);
 }
 
 // A 4 x 4 source with a distinct value in every pixel.
@@ -179,30 +182,25 @@ struct Pattern : Canvas {
   }
 };
 
-TEST_F(Gdi, BitBltClipsToBothSurfaces) {
-  Pattern src;
-  Canvas a(5, 5);
-  ASSERT_TRUE(BitBlt(a.dc, -1, -1, 4, 4, src.dc, 0, 0, SRCCOPY));
-  EXPECT_TRUE(BitBlt(a.dc, 0, 0, 0, 4, src.dc, 0, 0, SRCCOPY));  // nothing to copy is no failure
-  EXPECT_TRUE(BitBlt(a.dc, 4, 4, 1, 1, src.dc, 3, 2, SRCCOPY));
-  EXPECT_EQ(a.at(4, 4), 0x100023u);
-  EXPECT_EQ(a.at(0, 0), 0x100011u);
-  EXPECT_EQ(a.at(3, 3), kWhite);
-  // Beyond the source's edge the destination is left alone.
-  Canvas b(6, 6);
-  BitBlt(b.dc, 1, 1, 6, 6, src.dc, 2, 1, SRCCOPY);
-  EXPECT_EQ(b.at(1, 1), 0x100012u);
-  EXPECT_EQ(b.at(2, 3), 0x100033u);
-  EXPECT_EQ(b.count(kWhite), 36u - 6u);
-  Canvas c(4, 4);
-  BitBlt(c.dc, 0, 0, 4, 4, src.dc, -2, 0, SRCCOPY);
-  EXPECT_EQ(c.at(0, 0), kWhite);
-  EXPECT_EQ(c.at(2, 0), 0x100000u);
-  EXPECT_EQ(c.at(3, 3), 0x100031u);
-  // Within one bitmap it moves like memmove.
-  BitBlt(src.dc, 1, 0, 3, 4, src.dc, 0, 0, SRCCOPY);
-  EXPECT_EQ(src.at(1, 2), 0x100020u);
-  EXPECT_EQ(src.at(3, 2), 0x100022u);
+TEST_F(Gdi, BitBltCopiesWhatBothSurfacesHaveAndMovesWithinOneLikeMemmove) {
+  // x, y, width, height, source x, source y: onto a 6 x 5 canvas, and within the source itself.
+  struct Blit { int x, y, w, h, sx, sy; } blits[] = {{-1, -1, 4, 4, 0, 0}, {4, 4, 1, 1, 3, 2}, {1, 1, 6, 6, 2, 1},
+      {0, 0, 4, 4, -2, 0}, {1, 2, 3, 9, 0, -1}, {0, 1, 3, 3, 1, 0}, {2, 0, 4, 4, 1, 2}, {5, 0, 2, 2, 0, 0}, {0, 0, 0, 4, 0, 0}};
+  for (const Blit& k : blits)
+    for (bool self : {false, true}) {
+      SCOPED_TRACE(std::to_string(k.x) + "," + std::to_string(k.y) + " from " + std::to_string(k.sx) + "," + std::to_string(k.sy));
+      Pattern src;
+      Canvas other(6, 5);
+      const Canvas& dest = self ? src : other;
+      const pk::Surface from = src.s(), before = dest.s();
+      ASSERT_TRUE(BitBlt(dest.dc, k.x, k.y, k.w, k.h, src.dc, k.sx, k.sy, SRCCOPY));
+      for (int y = 0; y < before.height; ++y)
+        for (int x = 0; x < before.width; ++x) {
+          int sx = x - k.x + k.sx, sy = y - k.y + k.sy;
+          bool copied = x >= k.x && x < k.x + k.w && y >= k.y && y < k.y + k.h && from.contains(sx, sy);
+          ASSERT_EQ(dest.at(x, y), copied ? from.row(sy)[sx] : before.row(y)[x]) << x << "," << y;
+        }
+    }
 }
 
 TEST_F(Gdi, ScreenDcsDrawOnlyInsideTheirVisibleRects) {
@@ -212,6 +210,9 @@ TEST_F(Gdi, ScreenDcsDrawOnlyInsideTheirVisibleRects) {
   ASSERT_TRUE(BitBlt(dc, 0, 0, 4, 4, src.dc, 0, 0, SRCCOPY));
   pk::Surface& screen = pk::device().screen;
   EXPECT_EQ(screen.row(20)[10], 0x100000u);
+  Canvas back(1, 1);
+  BitBlt(back.dc, 0, 0, 1, 1, dc, 1, 2, SRCCOPY);  // as a source too, in the window's coordinates
+  EXPECT_EQ(back.at(0, 0), 0x100021u);
   POINT path[3] = {{40, 2}, {2, 2}, {2, 100}};
   Polyline(dc, path, 3);  // across a strip, down through both and the gap: no pixel outside them, as the count shows
   RECT all{-50, -50, 100, 100};
@@ -226,17 +227,19 @@ TEST_F(Gdi, ScreenDcsDrawOnlyInsideTheirVisibleRects) {
   EXPECT_EQ(std::count(screen.pixels.begin(), screen.pixels.end(), 0u), 0);
   pk::gdi::destroyScreenDC(dc);
   pk::gdi::destroyScreenDC(dc);  // once gone, harmless
+  HDC hidden = pk::gdi::createScreenDC(POINT{0, 0}, {});  // drawing where nothing shows is no failure
+  EXPECT_TRUE(BitBlt(hidden, 0, 0, 1, 1, src.dc, 0, 0, SRCCOPY) && Polyline(hidden, path, 3) && Ellipse(hidden, 0, 0, 5, 5) &&
+              Ellipse(hidden, 0, 0, 0, 5) &&
+              FillRect(hidden, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))) == 1);
+  pk::gdi::destroyScreenDC(hidden);
 }
 
 std::vector<unsigned char> dib(int w, int h, int bits, std::vector<uint32_t> palette,
                                const std::vector<std::vector<uint32_t>>& topRowFirst, uint32_t used = 0) {
   std::vector<unsigned char> out(40);
-  auto put32 = [&](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + size_t(i)] = uint8_t(v >> (8 * i));
-  };
+  auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) out[at + size_t(i)] = uint8_t(v >> (8 * i)); };
   put32(0, 40), put32(4, uint32_t(w)), put32(8, uint32_t(h)), put32(32, used);
-  out[12] = 1;
-  out[14] = uint8_t(bits);
+  out[12] = 1, out[14] = uint8_t(bits);
   for (uint32_t c : palette) out.insert(out.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0});
   size_t stride = ((size_t(w) * size_t(bits) + 31) / 32) * 4;
   int rows = std::abs(h);
@@ -244,12 +247,10 @@ std::vector<unsigned char> dib(int w, int h, int bits, std::vector<uint32_t> pal
     const auto& row = topRowFirst[size_t(h < 0 ? r : rows - 1 - r)];
     std::vector<unsigned char> line(stride, 0);
     for (size_t x = 0; x < size_t(w); ++x) {
-      if (bits == 24) {
+      if (bits == 24)
         for (size_t k = 0; k < 3; ++k) line[x * 3 + k] = uint8_t(row[x] >> (8 * k));
-      } else {
-        size_t bit = x * size_t(bits);
-        line[bit / 8] |= uint8_t(row[x] << (8 - size_t(bits) - bit % 8));
-      }
+      else
+        line[x * size_t(bits) / 8] |= uint8_t(row[x] << (8 - size_t(bits) - x * size_t(bits) % 8));
     }
     out.insert(out.end(), line.begin(), line.end());
   }
@@ -266,13 +267,11 @@ void expectPixels(const std::vector<unsigned char>& data, const std::vector<std:
   EXPECT_EQ(got, expect);
   // Painted on, a black and white one stays black and white.
   HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bm);
+  SelectObject(dc, bm);
   RECT corner{0, 0, 1, 1};
   FillRect(dc, &corner, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
   EXPECT_EQ(s->row(0)[0], mono ? kWhite : 0xC0C0C0u);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bm);
+  DeleteDC(dc), DeleteObject(bm);  // the DC lets go of the bitmap as it goes
 }
 
 TEST_F(Gdi, DibsOfEveryDepthDecodeBottomUpAndTopDown) {
@@ -300,18 +299,15 @@ TEST_F(Gdi, DibsOfEveryDepthDecodeBottomUpAndTopDown) {
 
 TEST_F(Gdi, BrokenBitmapsAreRefused) {
   auto good = dib(4, 4, 8, {0, kWhite}, {{0, 1, 0, 1}, {1, 0, 1, 0}, {0, 0, 0, 0}, {1, 1, 1, 1}}, 2);
-  auto refuse = [&](std::vector<unsigned char> d, size_t at, unsigned char v, const char* why) {
-    if (at < d.size()) d[at] = v; else d.resize(d.size() - 1);
-    EXPECT_EQ(pk::gdi::createBitmapFromDib(d.data(), d.size()), nullptr) << why;
-  };
-  refuse(good, size_t(-1), 0, "bits cut short");
-  refuse(good, 19, 1, "compressed");  // the top byte of the method counts too
-  refuse(good, 0, 39, "header too short");
-  refuse(good, 14, 16, "16 bits");
-  refuse(good, 7, 0x40, "huge width");
-  refuse(good, 4, 0, "no width");
-  refuse(good, 8, 0, "no height");
-  refuse(good, 33, 1, "more colours than the depth has");
+  // One byte changed (or, past the end, the last one cut off), and why that is refused.
+  struct Fault { size_t at; unsigned char v; const char* why; } faults[] = {{size_t(-1), 0, "bits cut short"},
+      {19, 1, "compressed: the top byte of the method counts too"}, {0, 39, "header too short"}, {14, 16, "16 bits"},
+      {7, 0x40, "huge width"}, {4, 0, "no width"}, {8, 0, "no height"}, {33, 1, "more colours than the depth has"}};
+  for (Fault f : faults) {
+    std::vector<unsigned char> d = good;
+    f.at < d.size() ? void(d[f.at] = f.v) : d.resize(d.size() - 1);
+    EXPECT_EQ(pk::gdi::createBitmapFromDib(d.data(), d.size()), nullptr) << f.why;
+  }
   EXPECT_EQ(pk::gdi::createBitmapFromDib(good.data(), 30), nullptr);
   EXPECT_EQ(pk::gdi::createBitmapFromDib(nullptr, good.size()), nullptr);
   // Too many pixels, though every row is there: 2^21 + 1 rows of 32.
@@ -333,6 +329,85 @@ TEST_F(Gdi, BrokenBitmapsAreRefused) {
   EXPECT_EQ(pk::gdi::createBitmapFromBmpFile(nullptr, file.size()), nullptr);
   file[0] = 'X';
   EXPECT_EQ(pk::gdi::createBitmapFromBmpFile(file.data(), file.size()), nullptr);
+}
+
+// The board the keyboard's stylus reads from the main window's paints, and its walks over that board.
+using Painted = test::Shell;
+
+TEST_F(Painted, TheCommonestSquarePictureMakesTheBoardTheKeyboardStylusWalks) {
+  // Square pictures (size, x, y in the window) copied onto the main window in one paint; then its board, in
+  // its pixels. Neither a picture that is not square nor one through another DC is a cell.
+  using Grid = std::array<int, 5>;
+  auto paint = [&](std::vector<std::array<int, 3>> pictures) {
+    PAINTSTRUCT ps{};
+    HDC dc = BeginPaint(main, &ps), other = GetDC(main);
+    Canvas c(1, 1);
+    for (auto [size, x, y] : pictures)
+      BitBlt(dc, x, y, size, size, c.dc, 0, 0, SRCCOPY), BitBlt(dc, 0, 0, 9, 8, c.dc, 0, 0, SRCCOPY),
+          BitBlt(other, 0, 0, 9, 9, c.dc, 0, 0, SRCCOPY);
+    EndPaint(main, &ps), ReleaseDC(main, other);
+    std::optional<pk::CellGrid> g = pk::paintedCells();
+    int s = pk::device().scale, wx = int(pk::wm::screenRect(main).left), wy = int(pk::wm::screenRect(main).top);
+    return g ? Grid{g->left / s - wx, g->top / s - wy, g->size / s, g->cols, g->rows} : Grid{};
+  };
+  using Pictures = std::vector<std::array<int, 3>>;
+  auto lattice = [](int size, int x, int y, int cols, int rows, Pictures more = {}) {
+    for (int i = 0; i < cols * rows; ++i) more.push_back({size, x + i % cols * size, y + i / cols * size});
+    return more;
+  };
+  // Only cells whose centre is on the window count: here the last ones are centred on its last column and row.
+  EXPECT_EQ(paint(lattice(40, 19, 7, 6, 7)), (Grid{19, 7, 40, 6, 7}));
+  pk::device().scale = 2;  // the host shows each pixel as a square of four
+  Pictures board = lattice(20, 5, 7, 3, 2);
+  EXPECT_EQ(paint(lattice(20, 5, 7, 3, 2, {{30, 100, 100}, board[1], {1, 0, 0}, {1, 1, 0}, {1, 0, 1}})), (Grid{5, 7, 20, 3, 2}));
+  EXPECT_EQ(paint({board.begin(), board.end() - 1}), Grid{}) << "a hole";
+  for (int k : {1, 2}) {  // a corner off the lattice, across or down
+    Pictures shifted = board;
+    shifted[4][size_t(k)] += 5;
+    EXPECT_EQ(paint(shifted), Grid{});
+  }
+  EXPECT_EQ(paint({{20, 0, 0}}), Grid{}) << "a picture alone";
+  EXPECT_EQ(paint(lattice(20, 0, 0, 1, 2, lattice(1, 0, 0, 2, 2))), (Grid{0, 0, 20, 1, 2})) << "a pixel is no picture";
+  EXPECT_EQ(paint(lattice(20, 50, 0, 2, 1, lattice(2, 0, 0, 2, 1))), (Grid{0, 0, 2, 2, 1})) << "a tie: the smaller";
+  // Cells whose centre is off the window are left out: one at the window's edge is off it.
+  EXPECT_EQ(paint(lattice(40, 50, 38, 6, 7)), (Grid{50, 38, 40, 5, 6}));
+  EXPECT_EQ(paint(lattice(40, 20, 8, 6, 7)), (Grid{20, 8, 40, 5, 6}));
+  EXPECT_EQ(paint(lattice(20, -10, -10, 2, 2)), (Grid{-10, -10, 20, 2, 2})) << "centred on the first column and row";
+  for (Pictures off : {lattice(20, -11, 0, 2, 1), lattice(20, 0, -11, 1, 2), lattice(20, 250, 0, 2, 1), lattice(20, 0, 280, 1, 2)})
+    EXPECT_EQ(paint(off), Grid{});
+  // The keyboard's stylus walks it a cell a key, stops at its edges and keeps to it as it shrinks.
+  pk::KeyboardStylus k;
+  std::deque<pk::InputEvent> out;
+  auto walk = [&](std::vector<pk::Key> keys) {
+    for (pk::Key key : keys) EXPECT_TRUE(k.press(key, out));
+    RECT r = k.outline().value_or(RECT{}), w = pk::wm::screenRect(main);
+    return std::array<long, 2>{(r.left / 2 - w.left - 5) / 20, (r.top / 2 - w.top - 7) / 20};
+  };
+  using K = pk::Key;
+  paint(lattice(20, 5, 7, 4, 3));
+  EXPECT_EQ(walk({K::Down, K::Left, K::Up}), (std::array<long, 2>{0, 0}));
+  EXPECT_EQ(walk({K::Right, K::Right, K::Right, K::Right, K::Down, K::Down, K::Down, K::Up, K::Left, K::Left}), (std::array<long, 2>{1, 1}));
+  for (auto [dx, dy, col, row] : {std::array<int, 4>{-1, -1, 1, 0}, {0, 0, 2, 1}}) {
+    paint(lattice(20, 5, 7, 4, 3));
+    walk({K::Right, K::Right, K::Down, K::Down});
+    paint(board);
+    EXPECT_EQ(walk({}), (std::array<long, 2>{2, 1}));
+    EXPECT_TRUE(k.arrow(dx, dy));
+    EXPECT_EQ(walk({}), (std::array<long, 2>{col, row}));
+  }
+  EXPECT_FALSE(k.press(K::Space, out));  // a tap at the cell's centre, in the host's pixels
+  k.hide();
+  EXPECT_TRUE(k.press(K::Space, out));  // only shows it again
+  EXPECT_FALSE(k.press(K::F1, out));
+  std::vector<int> got;
+  for (const pk::InputEvent& e : out) got.insert(got.end(), {int(e.kind), e.x, e.y});
+  using E = pk::InputEvent::Kind;
+  EXPECT_EQ(got, (std::vector<int>{int(E::StylusDown), 110, 126, int(E::StylusUp), 110, 126, int(E::KeyF1), 0, 0}));
+  paint(lattice(20, 40, 7, 3, 2));
+  DestroyWindow(main);
+  main = CreateWindowExW(0, u"ChromeTestMain", u"", WS_VISIBLE, 30, 26, 210, 268, nullptr, nullptr, test::testInstance(), nullptr);
+  EXPECT_FALSE(pk::paintedCells()) << "the old main window's board";
+  EXPECT_EQ(paint(lattice(20, -11, 0, 2, 1)), Grid{});
 }
 
 // A program that ends without tidying up, as a power cut ends one.
