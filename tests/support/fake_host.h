@@ -67,7 +67,8 @@ class FakeHost : public pk::Host {
   int fileChanges = 0;
   void filesChanged() override { ++fileChanges; }
   void note(std::string_view line) override { notes.emplace_back(line); }
-  bool openDocument(const std::filesystem::path&) override { return false; }
+  std::vector<std::filesystem::path> opened;
+  bool openDocument(const std::filesystem::path& file) override { return opened.push_back(file), true; }
 
   // Steps that always run to the end, one per wait.
   void script(std::vector<std::function<void()>> actions) {

@@ -353,4 +353,34 @@ TEST(FileFaults, ShippedFilesFillOnlyWhatIsMissingAndNeverHalf) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(config.root / "Windows"), {}), 3);
 }
 
+// The one program the device starts is the help viewer, and only on a page of \Windows.
+TEST(Files, TheHelpViewerOpensOnlyAPageOfTheWindowsFolder) {
+  test::TempDevice dev;
+  dev.write("Windows/help.htm", "<p>");
+  dev.write("Windows/folder.htm/inside", "");
+  dev.write("Temp/other.htm", "<p>");
+  const struct {
+    const WCHAR *app, *line;
+    bool starts;
+  } cases[] = {{u"peghelp.exe", u"file:help.htm", true},       {u"\\Windows\\PEGHELP.EXE", u"FILE:\\Temp\\help.htm", true},
+               {u"peghelp.exe", u"file:other.htm", false},     {u"peghelp.exe", u"help.htm", false},
+               {u"peghelp.exe", u"x file:help.htm", false},    {u"notes.exe", u"file:help.htm", false},
+               {u"peghelp.exe", u"file:folder.htm", false},    {u"peghelp.exe", u"file:", false},
+               {nullptr, nullptr, false}};
+  for (const auto& c : cases) {
+    std::u16string line = c.line ? c.line : u"";
+    PROCESS_INFORMATION info;
+    memset(&info, 0x5a, sizeof info);
+    dev.host.opened.clear();
+    BOOL started = CreateProcessW(c.app, c.line ? line.data() : nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                  nullptr, &info);
+    SCOPED_TRACE(pk::utf8(line));
+    EXPECT_EQ(started, c.starts ? TRUE : FALSE);
+    EXPECT_EQ(dev.host.opened, c.starts ? std::vector{dev.root / "Windows" / "help.htm"} : std::vector<std::filesystem::path>{});
+    EXPECT_EQ(info.hProcess, nullptr);
+    EXPECT_EQ(info.dwProcessId, 0u);
+    EXPECT_EQ(dev.host.notes.back().substr(dev.host.notes.back().size() - 1), c.starts ? "1" : "0");
+  }
+}
+
 }  // namespace

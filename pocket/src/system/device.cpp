@@ -93,6 +93,7 @@ void setUpDevice(Host& host, const DeviceConfig& config, const ModuleImage* modu
   d.screen = Surface(std::max(0, d.config.width), std::max(0, d.config.height), 0xFFFFFF);
   d.module = module;
   d.screenChanged = true;
+  d.soundEnds = 0;
   if (config.root.empty()) return;
   std::error_code ec;
   fs::create_directories(config.root, ec);

@@ -23,6 +23,7 @@ struct Device {
   Surface screen;
   const ModuleImage* module = nullptr;
   bool screenChanged = true;  // something was drawn since the host last showed the screen
+  uint64_t soundEnds = 0;     // on the host's clock; a device set up anew plays nothing
 };
 
 // The one device of this process. Tests may set it up without a running program.

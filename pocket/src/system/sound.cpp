@@ -103,11 +103,9 @@ Wave defaultSound() {
   return w;
 }
 
-uint64_t playingUntil = 0;
-
 bool stillPlaying() {
   pk::Host* host = pk::device().host;
-  return host && host->milliseconds() < playingUntil;
+  return host && host->milliseconds() < pk::device().soundEnds;
 }
 
 void play(Wave w, UINT flags) {
@@ -115,7 +113,7 @@ void play(Wave w, UINT flags) {
   if (!host) return;
   uint32_t ms = uint32_t((uint64_t(w.samples.size()) * 1000 + uint64_t(w.rate) - 1) / uint64_t(w.rate));
   host->playSound(std::move(w.samples), w.rate);
-  playingUntil = host->milliseconds() + ms;
+  pk::device().soundEnds = host->milliseconds() + ms;
   if (!(flags & SND_ASYNC)) host->pause(ms);
 }
 
@@ -125,7 +123,7 @@ void note(const std::string& line) {
 
 void stop() {
   if (pk::Host* host = pk::device().host) host->stopSound();
-  playingUntil = 0;
+  pk::device().soundEnds = 0;
 }
 
 // The outcome shared by both calls: the sound plays, or the default does (unless
