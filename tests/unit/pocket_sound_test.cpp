@@ -31,7 +31,7 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   // Stereo 16-bit at the highest rate, after an odd-sized chunk, which is skipped with its pad byte.
   std::string stereo = le(1000, 2) + le(3000, 2) + le(uint16_t(-4000), 2) + le(uint16_t(-2000), 2);
   dev.write("Windows/fzrb_pop.wav", wave(1, 2, 384000, 16, stereo, "LIST" + le(3, 4) + std::string("abc\0", 4)));
-  dev.write("Windows/tick.wav", wave(1, 1, 8000, 8, std::string(800, '\x80')));
+  dev.write("Windows/tick.wav", wave(1, 1, 8000, 8, std::string(8001, '\x80')));
   EXPECT_TRUE(sndPlaySoundW(u"FZRB_Pop.WAV", SND_ASYNC | SND_NODEFAULT));
   ASSERT_EQ(dev.host.sounds.size(), 1u);
   EXPECT_EQ(dev.host.sounds[0], (std::vector<int16_t>{2000, -3000}));
@@ -41,7 +41,7 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   EXPECT_FALSE(PlaySoundW(u"tick.wav", nullptr, SND_ASYNC | SND_NOSTOP));
   EXPECT_EQ(dev.host.sounds.size(), 1u);
   EXPECT_TRUE(sndPlaySoundW(u"\\Windows\\tick.wav", SND_SYNC | SND_NODEFAULT));
-  EXPECT_EQ(dev.host.pauses, (std::vector<uint32_t>{100}));
+  EXPECT_EQ(dev.host.pauses, (std::vector<uint32_t>{1001}));  // rounded up: the caller never cuts it short
   // Not PCM, or at a rate that cannot play: nothing plays.
   const std::pair<const char16_t*, std::string> rejected[] = {
       {u"adpcm.wav", wave(2, 1, 8000, 16, "abcd")}, {u"still.wav", wave(1, 1, 0, 8, "ab")},
@@ -77,21 +77,27 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   EXPECT_TRUE(sndPlaySoundW(nullptr, 0) && PlaySoundW(nullptr, nullptr, 0));
   EXPECT_EQ(dev.host.stops, stops + 2);
   EXPECT_TRUE(sndPlaySoundW(u"tick.wav", SND_ASYNC | SND_NOSTOP | SND_NODEFAULT));
+  EXPECT_FALSE(sndPlaySoundW(u"tick.wav", SND_ASYNC | SND_NOSTOP | SND_NODEFAULT));
+  dev.host.clock += 1001;
+  EXPECT_TRUE(sndPlaySoundW(u"tick.wav", SND_ASYNC | SND_NOSTOP | SND_NODEFAULT));
 }
 
 TEST(Sound, ResourcesByNameWithoutCase) {
   test::TempDevice dev;
   HINSTANCE module = pk::instanceOf(pkProgramModule);
+  EXPECT_TRUE(PlaySoundW(nullptr, nullptr, 0));  // stopping nothing at the clock's start
   EXPECT_TRUE(PlaySoundW(u"wav_beep", module, SND_RESOURCE | SND_ASYNC | SND_NOSTOP));  // nothing plays yet
   ASSERT_EQ(dev.host.sounds.size(), 1u);
   ASSERT_EQ(dev.host.sounds[0].size(), 80u);
   EXPECT_EQ(dev.host.sounds[0][0], (56 - 128) * 256);
+  dev.host.clock = 10;  // its 80 samples at 8 kHz have just played out
+  EXPECT_TRUE(PlaySoundW(u"wav_beep", module, SND_RESOURCE | SND_ASYNC | SND_NOSTOP));
   // A bitmap is no wave, even by a wave's name.
   EXPECT_FALSE(PlaySoundW(u"BMP_EIGHT", module, SND_RESOURCE | SND_ASYNC | SND_NODEFAULT));
   EXPECT_FALSE(PlaySoundW(u"wav_beep", nullptr, SND_RESOURCE | SND_ASYNC | SND_NODEFAULT));
-  EXPECT_EQ(dev.host.sounds.size(), 1u);
-  EXPECT_FALSE(PlaySoundW(u"wav_pop", module, SND_RESOURCE | SND_ASYNC));
   EXPECT_EQ(dev.host.sounds.size(), 2u);
+  EXPECT_FALSE(PlaySoundW(u"wav_pop", module, SND_RESOURCE | SND_ASYNC));
+  EXPECT_EQ(dev.host.sounds.size(), 3u);
   EXPECT_EQ(dev.host.notes.front(), "sound resource wav_beep played");
   EXPECT_EQ(dev.host.notes.back(), "sound default");
 }
