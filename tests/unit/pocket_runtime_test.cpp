@@ -25,10 +25,11 @@ TEST(Wsprintf, NumbersWidthsAndPadding) {
   EXPECT_EQ(fmt(u"[%5d|%-5d|%05d|%05d]", 42, 42, 42, -42), u"[   42|42   |00042|-0042]");
   EXPECT_EQ(fmt(u"[%-05d|%.9d|%1d|%08X]", 42, 7, 12345, 0xABCu), u"[42   |000000007|12345|00000ABC]");
   // A precision turns zero padding off, and a zero of no digits prints nothing.
-  EXPECT_EQ(fmt(u"[%05.0d|%.0d|%.0f|% d]", 42, 0, 2.7, 5), u"[   42||3| 5]");
+  EXPECT_EQ(fmt(u"[%05.0d|%.0d|%.0f|% d|% 05d|%+05d]", 42, 0, 2.7, 5, 42, 42), u"[   42||3| 5| 0042|+0042]");
   EXPECT_EQ(fmt(u"100%%"), u"100%");
   WCHAR none[2] = u"x";
   EXPECT_TRUE(wsprintfW(none, nullptr) == 0 && none[0] == 0);
+  EXPECT_EQ(wsprintfW(nullptr, u"x"), 0);
   // Widths and precisions from the arguments, a negative width to the left; an unknown
   // conversion prints its letter, and a lone '%' at the end nothing.
   EXPECT_EQ(fmt(u"[%*d|%*d|%.*d|%+d|%q]%", 4, 7, -4, 7, 3, 5, 6), u"[   7|7   |005|+6|q]");
@@ -43,6 +44,7 @@ TEST(Wsprintf, Decimals) {
 
 TEST(Wsprintf, StringsAndCharacters) {
   EXPECT_EQ(fmt(u"%s", u"Grüße"), u"Grüße");
+  EXPECT_EQ(pk::utf8(u"\U0001F600é€"), "\xF0\x9F\x98\x80\xC3\xA9\xE2\x82\xAC");
   EXPECT_EQ(fmt(u"%s", static_cast<const WCHAR*>(nullptr)), u"(null)");
   EXPECT_EQ(fmt(u"0%s|%c%c", u"", int(u'L'), int(u'M')), u"0|LM");
   EXPECT_EQ(fmt(u"[%6s|%-6s|%.2s|%3c]", u"ab", u"cd", u"abcdef", int(u'x')), u"[    ab|cd    |ab|  x]");
