@@ -59,6 +59,11 @@ finally:
         gone = True
     expect("and the build's processes end with it", gone)
 
+with tempfile.TemporaryDirectory() as d:
+    mutate.FILE_LIMIT = 4096
+    code, _, _ = mutate.run(["sh", "-c", "head -c 8192 /dev/zero > big"], 30, d, open("/dev/null", "w"))
+    expect("an endless writer stops at the file limit", code != 0 and (Path(d) / "big").stat().st_size <= 4096)
+
 changes = {(before, after) for _, before, after, _ in mutate.line_mutants(
     "  auto v = std::min<int>(a, b) + static_cast<Foo*>(p)->n;  // x < y")}
 expect("template arguments and comments are left alone",

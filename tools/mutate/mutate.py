@@ -15,6 +15,8 @@ import argparse
 import os
 import random
 import re
+import resource
+import shutil
 import signal
 import subprocess
 import sys
@@ -289,7 +291,17 @@ def on_signal(number, frame):
     raise Interrupted(signal.Signals(number).name)
 
 
-def run(cmd, timeout, cwd, log):
+# A mutant can turn a write loop endless: no file of the suite's may outgrow this.
+FILE_LIMIT = 1 << 30
+
+
+def start_child():
+    signal.pthread_sigmask(signal.SIG_UNBLOCK, STOPS)
+    # The soft limit only, so tests may still lower it for their own full disks.
+    resource.setrlimit(resource.RLIMIT_FSIZE, (FILE_LIMIT, resource.getrlimit(resource.RLIMIT_FSIZE)[1]))
+
+
+def run(cmd, timeout, cwd, log, env=None):
     """(exit code or "timeout", seconds, what it printed); the command's whole process group ends with it."""
     start = time.monotonic()
     # A stop signal landing inside Popen, after the fork, would leave the child running
@@ -297,8 +309,7 @@ def run(cmd, timeout, cwd, log):
     signal.pthread_sigmask(signal.SIG_BLOCK, STOPS)
     try:
         p = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                             start_new_session=True,
-                             preexec_fn=lambda: signal.pthread_sigmask(signal.SIG_UNBLOCK, STOPS))
+                             start_new_session=True, env=env, preexec_fn=start_child)
     except BaseException:
         signal.pthread_sigmask(signal.SIG_UNBLOCK, STOPS)
         raise
@@ -327,9 +338,17 @@ def fast_suite(build_dir, jobs, timeout, log, whole=False):
     """whole: every test runs, not up to the first failure, so the caller can read which failed."""
     # A mutant that hangs the program ends a scripted run in 15 s instead of a minute.
     os.environ["FZ_RUN_TIMEOUT"] = "15"
-    return run(["ctest", "-j", str(jobs), *([] if whole else ["--stop-on-failure"]), "--timeout", "40",
-                "-E", FAST_SUITE_EXCLUDE, "-LE", "slow"],
-               timeout, build_dir, log)
+    # Temporary files go to a folder of the run's own, emptied after each suite: a test
+    # killed at its timeout cleans up nothing.
+    scratch = Path(build_dir) / "mutate-tmp"
+    shutil.rmtree(scratch, ignore_errors=True)
+    scratch.mkdir(parents=True)
+    try:
+        return run(["ctest", "-j", str(jobs), *([] if whole else ["--stop-on-failure"]), "--timeout", "40",
+                    "-E", FAST_SUITE_EXCLUDE, "-LE", "slow"],
+                   timeout, build_dir, log, env={**os.environ, "TMPDIR": str(scratch)})
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
 
 
 def failed_tests(output):
