@@ -62,6 +62,14 @@ TEST(Files, DispositionsAndPathsWithoutCase) {
   EXPECT_EQ(got, 0u);
   EXPECT_TRUE(CloseHandle(h));
   EXPECT_EQ(dev.read("Windows/Fizzorbs.dat"), "First");
+  // A file written anew keeps the permissions the player gave it; a new one gets the usual ones.
+  namespace fs = std::filesystem;
+  fs::permissions(dev.root / "Windows" / "Fizzorbs.dat", fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_TRUE(CloseHandle(open(kState, GENERIC_WRITE, 0, CREATE_ALWAYS)));
+  EXPECT_TRUE(CloseHandle(open(u"\\Windows\\new.dat", GENERIC_WRITE, 0, CREATE_ALWAYS)));
+  EXPECT_EQ(fs::status(dev.root / "Windows" / "Fizzorbs.dat").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::status(dev.root / "Windows" / "new.dat").permissions(), fs::perms(0644));
+  dev.write("Windows/Fizzorbs.dat", "First");
   h = open(kState, GENERIC_WRITE, 0, TRUNCATE_EXISTING);
   EXPECT_TRUE(CloseHandle(h));
   EXPECT_EQ(dev.read("Windows/Fizzorbs.dat"), "");
@@ -69,6 +77,9 @@ TEST(Files, DispositionsAndPathsWithoutCase) {
   EXPECT_EQ(open(u"\\..\\escape.dat", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
   EXPECT_EQ(open(u"\\No Such Folder\\x.dat", GENERIC_WRITE, 0, OPEN_ALWAYS), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(std::filesystem::exists(dev.root.parent_path() / "escape.dat"));
+  // The device has no current folder: a name without a leading backslash starts at the root.
+  EXPECT_TRUE(CloseHandle(open(u"Windows\\rel.dat", GENERIC_WRITE, 0, CREATE_NEW)));
+  EXPECT_TRUE(std::filesystem::exists(dev.root / "Windows" / "rel.dat"));
   // Names reach the host's disk as UTF-8, characters past U+FFFF whole, a lone half of a pair as U+FFFD.
   const char16_t* name = u"\\Windows\\\x7F\x80\u07FF\u0800\uFFFF\uFF21\U00010000\xD800\uE000\uD7FF\xDFFF\U0010FFFF";
   EXPECT_TRUE(CloseHandle(open(name, GENERIC_WRITE, 0, CREATE_NEW)));
