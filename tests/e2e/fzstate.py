@@ -21,6 +21,7 @@ class State:
     def __init__(self, data):
         if len(data) != SIZE:
             raise SystemExit(f"state file is {len(data)} bytes, not {SIZE}")
+        self.raw = data
         words = struct.unpack_from("<2420i", data, 0)
         self.cells = [words[i * 5:(i + 1) * 5] for i in range(COLS * ROWS)]
         g = struct.unpack_from("<573i", data, 9680)
@@ -33,6 +34,7 @@ class State:
         self.moves = g[567]
         p = struct.unpack_from("<6I", data, 11972)
         self.score_slot_count, self.score_slot, self.game_in_progress, self.guest_game = p[0:4]
+        self.score = self.scores[self.score_slot] if self.score_slot < 8 else None
         self.stats = [struct.unpack_from("<IIIiI", data, STATS_AT + STYLE_RECORD_SIZE * i) for i in range(STYLE_RECORDS)]
 
     def cell(self, col, row):
@@ -73,12 +75,15 @@ class State:
 
     def field(self, name):
         table = {
-            "score": self.scores[self.score_slot] if self.score_slot < 8 else None,
+            "score": self.score,
             "moves": self.moves, "rows": self.rows, "seed": self.seed, "game_in_progress": self.game_in_progress,
         }
         for i in range(4):
             table.update({f"games{i}": self.stats[i][0], f"total{i}": self.stats[i][2]})
         return table[name]
+
+    def board(self):
+        return [(self.color(c, r), self.cell(c, r)[3]) for c in range(self.cols) for r in range(self.rows)]
 
     def bubbles(self):
         return sum(1 for c in range(self.cols) for r in range(self.rows) if self.cell(c, r)[3])

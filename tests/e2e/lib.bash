@@ -29,6 +29,18 @@ run() {
 }
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# status COMMAND...: runs it, with its exit code in $CODE.
+status() { CODE=0; "$@" || CODE=$?; }
+# needs TOOL...: stops, failed, unless each tool is there.
+needs() { for tool in "$@"; do command -v "$tool" > /dev/null || { fail "$tool is needed"; finish; }; done; }
+# xvfb: a virtual 1280 x 1024 display for the rest of the script, its server's process in $xvfb.
+xvfb() {
+  unset WAYLAND_DISPLAY
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$WORK/display" 2> "$WORK/xvfb.err" &
+  xvfb=$!
+  wait_for test -s "$WORK/display"
+  export DISPLAY=":$(head -n1 "$WORK/display")"
+}
 # wait_for TEST...: up to 30 s for the test to pass (a loaded machine, or Wine, is slow to start).
 wait_for() { for _ in $(seq 600); do "$@" && return 0; sleep 0.05; done; return 1; }
 expect() { # expect DESCRIPTION COMMAND...
@@ -40,6 +52,7 @@ nologs() { ! grep -qxF -- "$1" "$LOG"; }
 logcount() { grep -cxF -- "$1" "$LOG"; }
 errs() { grep -qF -- "$1" "$ERR"; }
 field() { $FZSTATE "$STATE" field "$1"; }
+field_is() { [ -f "$STATE" ] && [ "$(field "$1")" = "$2" ]; }   # field_is NAME VALUE
 pixel() { "$PNGPIXEL" "$1" "$2" "$3"; }   # prints "R G B"
 finish() {
   if [ "$failures" -ne 0 ]; then

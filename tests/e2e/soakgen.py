@@ -2,6 +2,8 @@
 """Random play on the headless device, checked after every step.
 
   soakgen.py run --headless BIN [--seconds S] [--seed N] [--runs K] [--keep DIR]
+  soakgen.py selftest --headless BIN          (the checks below can fail)
+  soakgen.py wholegame --headless BIN --style S --seed N   (a whole game's script)
 
 Each run takes a fresh device root and a seed, and plays a series of sessions on it:
 the program reads its commands from a pipe, every step ends with `dump`, and the next
@@ -56,14 +58,11 @@ class Screen:
     """What one dump said."""
 
     def __init__(self, lines):
-        self.active = ""
         self.menus, self.buttons, self.controls = {}, {}, []
         self.gdi = None
         for line in lines:
             words = line.split()
-            if line.startswith("active "):
-                self.active = line[len("active "):].strip('"')
-            elif words[0] == "menu":
+            if words[0] == "menu":
                 self.menus[int(words[1])] = words[2]
             elif words[0] == "button":
                 self.buttons[int(words[1])] = words[2]
@@ -72,14 +71,8 @@ class Screen:
                 self.controls.append((int(words[1]), kind, line.endswith(" checked")))
             elif words[0] == "gdi":
                 self.gdi = (int(words[1]), int(words[2]))
-
-    @property
-    def main(self):
-        return bool(self.menus)
-
-    @property
-    def message_box(self):
-        return any(cid in (6, 7) for cid, _, _ in self.controls)
+        self.main = bool(self.menus)
+        self.message_box = any(cid in (6, 7) for cid, _, _ in self.controls)
 
 
 class Program:
@@ -171,16 +164,7 @@ def load(path):
     problem = state.check()
     if problem:
         raise Failure(f"state file breaks an invariant: {problem}")
-    state.raw = data
     return state
-
-
-def board_of(s):
-    return [(s.color(c, r), s.cell(c, r)[3]) for c in range(s.cols) for r in range(s.rows)]
-
-
-def score_of(s):
-    return s.field("score")
 
 
 def burst_size(points):
@@ -210,12 +194,9 @@ class Tracker:
             return
         if old is not None and new.raw == old.raw:
             return
-        self.check(old, new, what)
         self.last = new
-
-    def check(self, old, new, what):
         if old is None:
-            if new.game_in_progress and (new.moves, score_of(new)) != (0, 0):
+            if new.game_in_progress and (new.moves, new.score) != (0, 0):
                 raise Failure(f"first state file after {what} holds a game with moves {new.moves}")
             self.before_move = None
             return
@@ -238,7 +219,7 @@ class Tracker:
     def burst(old, new):
         if not (old.game_in_progress and new.game_in_progress) or new.moves != old.moves + 1:
             return f"moves {old.moves} -> {new.moves}, in progress {old.game_in_progress} -> {new.game_in_progress}"
-        gained = score_of(new) - score_of(old)
+        gained = new.score - old.score
         n = burst_size(gained)
         if n is None:
             return f"score grew by {gained}, not n(n-1) of any group"
@@ -256,9 +237,9 @@ class Tracker:
             return f"moves {old.moves} -> {new.moves}"
         if base is None or base.moves != new.moves:
             return "no burst of this session to undo"
-        if score_of(new) != score_of(base):
-            return f"score {score_of(new)}, before the burst it was {score_of(base)}"
-        if board_of(new) != board_of(base) or new.incoming_index != base.incoming_index:
+        if new.score != base.score:
+            return f"score {new.score}, before the burst it was {base.score}"
+        if new.board() != base.board() or new.incoming_index != base.incoming_index:
             return "the board is not the one from before the burst"
         return None
 
@@ -268,14 +249,14 @@ class Tracker:
             return "the game or its moves changed"
         if not new.game_in_progress:
             # The startup demo plays on the board of a finished game and leaves it empty.
-            if score_of(new) not in (score_of(old), 0):
-                return f"score {score_of(old)} -> {score_of(new)} with no game"
-            if board_of(new) != board_of(old) and new.bubbles() != 0:
+            if new.score not in (old.score, 0):
+                return f"score {old.score} -> {new.score} with no game"
+            if new.board() != old.board() and new.bubbles() != 0:
                 return "the board of a finished game changed"
             return stats_kept(old, new)
-        if score_of(old) != score_of(new):
-            return f"score {score_of(old)} -> {score_of(new)}"
-        if board_of(old) != board_of(new) or (old.cols, old.rows, old.style) != (new.cols, new.rows, new.style):
+        if old.score != new.score:
+            return f"score {old.score} -> {new.score}"
+        if old.board() != new.board() or (old.cols, old.rows, old.style) != (new.cols, new.rows, new.style):
             return "the board changed"
         return stats_kept(old, new)
 
@@ -283,20 +264,20 @@ class Tracker:
     def ended(old, new):
         if not old.game_in_progress or new.game_in_progress or new.moves != old.moves:
             return "not a game that stopped without a move"
-        gained, bonus = score_of(new) - score_of(old), bonus_for(new.bubbles())
+        gained, bonus = new.score - old.score, bonus_for(new.bubbles())
         if gained != bonus:
             return f"{new.bubbles()} bubbles left earn {bonus}, the score grew by {gained}"
-        return counted(old, new, score_of(new))
+        return counted(old, new, new.score)
 
     @staticmethod
     def ended_and_new(old, new):
-        if not (old.game_in_progress and new.game_in_progress) or (new.moves, score_of(new)) != (0, 0):
+        if not (old.game_in_progress and new.game_in_progress) or (new.moves, new.score) != (0, 0):
             return "not a fresh game after a game in progress"
-        return counted(old, new, score_of(old) + bonus_for(old.bubbles()))
+        return counted(old, new, old.score + bonus_for(old.bubbles()))
 
     @staticmethod
     def new_game(old, new):
-        if old.game_in_progress or not new.game_in_progress or (new.moves, score_of(new)) != (0, 0):
+        if old.game_in_progress or not new.game_in_progress or (new.moves, new.score) != (0, 0):
             return "not a fresh game after none"
         return stats_kept(old, new)
 
@@ -336,14 +317,12 @@ class Player:
         self.focused = rng.random() < 0.3
 
     def random_point(self):
-        r = self.rng.random()
+        rng, r = self.rng, self.rng.random()
         if r < 0.05:  # well off the screen
-            return self.rng.randint(-400, 700), self.rng.randint(-400, 700)
-        if r < 0.15:
-            return self.rng.randrange(SCREEN_W), self.rng.randrange(MENU_BAR_TOP, SCREEN_H)
-        if r < 0.25:
-            return self.rng.randrange(SCREEN_W), self.rng.randrange(NAV_BAR)
-        return self.rng.randrange(SCREEN_W), self.rng.randrange(SCREEN_H)
+            return rng.randint(-400, 700), rng.randint(-400, 700)
+        # On the menu bar, on the navigation bar, or anywhere.
+        top, bottom = (MENU_BAR_TOP, SCREEN_H) if r < 0.15 else (0, NAV_BAR) if r < 0.25 else (0, SCREEN_H)
+        return rng.randrange(SCREEN_W), rng.randrange(top, bottom)
 
     def tap(self, x, y, dialog):
         if dialog:
@@ -457,10 +436,8 @@ class Run:
         self.deadline = deadline
         self.max_sessions = max_sessions
         self.tracker = Tracker()
-        self.steps = 0
-        self.sessions = 0
-        self.script = []
-        self.start_state = None
+        self.steps = self.sessions = 0
+        self.script, self.start_state = [], None
 
     def play(self):
         os.makedirs(self.root, exist_ok=True)
@@ -539,12 +516,9 @@ class Run:
 
     def check_end(self, code, err_path):
         err = open(err_path, "rb").read().decode(errors="replace")
-        if code < 0:
-            raise Failure(f"the program died of signal {-code}\n{err}")
-        if code != 0:
-            raise Failure(f"the program ended with exit code {code}\n{err}")
-        if err.strip():
-            raise Failure(f"the program wrote to stderr:\n{err}")
+        if code != 0 or err.strip():
+            ended = f"died of signal {-code}" if code < 0 else f"ended with exit code {code}"
+            raise Failure(f"the program {ended}, its stderr:\n{err}")
 
     def keep(self, directory):
         os.makedirs(directory, exist_ok=True)
@@ -564,18 +538,23 @@ def self_test(binary):
     work = tempfile.mkdtemp(prefix="fizzorbs-soak-selftest-")
     try:
         root = os.path.join(work, "device")
-        script = os.path.join(work, "deal.fzs")
-        with open(script, "w") as f:
-            f.write('random 77\nstart\nmenu "Game" "New Game"\n')
-        subprocess.run([binary, "--device-root", root, "--script", script], check=True,
-                       stdout=subprocess.DEVNULL)
+        subprocess.run([binary, "--device-root", root], input=b'random 77\nstart\nmenu "Game" "New Game"\n',
+                       check=True, stdout=subprocess.DEVNULL)
         path = os.path.join(root, "Windows", "Fizzorbs.dat")
         dealt = open(path, "rb").read()
+        base = fzstate.State(dealt)
 
-        def state(data):
+        def complaint(data):
+            """What the checks say of a step from the dealt game to `data`; None when legal."""
             with open(path, "wb") as f:
                 f.write(data)
-            return load(path)
+            tracker = Tracker()
+            tracker.last = base
+            try:
+                tracker.step(load(path), "the self-test")
+            except Failure as failure:
+                return failure
+            return None
 
         def put(data, offset, value):
             b = bytearray(data)
@@ -584,7 +563,6 @@ def self_test(binary):
 
         score_at, moves_at, playing_at = 9680 + 4 * 5, 9680 + 4 * 567, 11972 + 8
         cell = 0  # column 0, row 0: colour at +0, occupied at +12
-        base = state(dealt)
         empty_cell = put(put(dealt, cell, -1), cell + 12, 0)
         wrong = {
             "a move worth 5": put(put(dealt, score_at, 5), moves_at, 1),
@@ -594,49 +572,74 @@ def self_test(binary):
             "a score without a move": put(dealt, score_at, 6),
             "a bubble gone without a move": empty_cell,
             "two moves at once": put(put(dealt, score_at, 4), moves_at, 2),
+            "an occupied empty cell": put(dealt, cell, -1),
+            "a short file": dealt[:-4],
         }
         for name, data in wrong.items():
-            tracker = Tracker()
-            tracker.last = base
-            try:
-                tracker.step(state(data), name)
-            except Failure:
-                continue
-            raise Failure(f"self-test: {name} went unnoticed")
-        tracker = Tracker()
-        tracker.last = base
-        tracker.step(state(put(dealt, 12096 + 4, 0)), "options")  # the demo switched off: legal
-        for name, data in {"an occupied empty cell": put(dealt, cell, -1),
-                           "a short file": dealt[:-4]}.items():
-            try:
-                state(data)
-            except Failure:
-                continue
-            raise Failure(f"self-test: {name} went unnoticed")
+            if complaint(data) is None:
+                raise Failure(f"self-test: {name} went unnoticed")
+        legal = complaint(put(dealt, 12096 + 4, 0))  # the demo switched off
+        if legal is not None:
+            raise Failure(f"self-test: switching the demo off was taken for a fault: {legal}")
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
 
+def whole_game(binary, style, seed):
+    """The script of one whole game of `style` on a fresh device, always bursting the largest
+    group, to its score dialog and the statistics' codes. Its moves are found by playing it
+    here, so it reaches the end whatever the board; the browser test replays it in the page."""
+    root = tempfile.mkdtemp(prefix="fizzorbs-wholegame-")
+    program, script = Program(binary, root, os.devnull), []
+
+    def send(lines):
+        script.extend(lines)
+        program.send(lines)
+
+    def screen():
+        program.send(["dump"])
+        block = program.read_dump()
+        if block is None:
+            raise Failure("the headless device ended in the middle of the game")
+        return block
+
+    try:
+        send([f"random {seed}", "start", 'menu "Game" "Options..."', f"check #{DEMO_BOX} off",
+              f"select #{STYLE_LIST} {style}", "ok", 'menu "Game" "New Game"'])
+        screen()
+        _, dialogs = play_largest_first(os.path.join(root, "Windows", "Fizzorbs.dat"), send, screen)
+        if not dialogs:
+            raise Failure("the game ended without its score dialog")
+        send(['menu "Info" "Statistics..."', "dump", 'click "Codes"', "dump"])
+        program.finish()
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+    return "\n".join(script)
+
+
 def main():
     ap = argparse.ArgumentParser(description="random play on the headless device")
-    ap.add_argument("verb", choices=["run", "selftest"])
+    ap.add_argument("verb", choices=["run", "selftest", "wholegame"])
     ap.add_argument("--headless", required=True)
     ap.add_argument("--seconds", type=float, default=60)
-    ap.add_argument("--seed", type=int, help="replay one run with this seed")
+    ap.add_argument("--seed", type=int, help="replay one run with this seed (wholegame: the game's)")
+    ap.add_argument("--style", type=int, default=0, help="wholegame: the game's style")
     ap.add_argument("--master-seed", type=int, help="seed of the run seeds (default: a fresh one)")
     ap.add_argument("--runs", type=int, default=0, help="stop after this many runs (0: until time is up)")
     ap.add_argument("--sessions", type=int, default=12, help="sessions (restarts) per run")
     ap.add_argument("--keep", default=None, help="where to keep a failing session")
     a = ap.parse_args()
 
-    if a.verb == "selftest":
-        try:
+    try:
+        if a.verb == "selftest":
             self_test(a.headless)
-        except Failure as failure:
-            print(f"FAIL: {failure}")
-            return 1
-        print("soak checks: self-test passed")
-        return 0
+            print("soak checks: self-test passed")
+            return 0
+        if a.verb == "wholegame":
+            print(whole_game(a.headless, a.style, a.seed))
+            return 0
+    except Failure as failure:
+        sys.exit(f"FAIL: {failure}")
 
     started = time.monotonic()
     deadline = started + a.seconds

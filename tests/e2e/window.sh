@@ -5,8 +5,7 @@
 # cursor, burst and undo; F11 fills the screen and gives it back; Ctrl+Q and SIGTERM end
 # the program with its code. Both hosts follow the command-line conventions.
 source "$(dirname "$0")/lib.bash"
-command -v Xvfb >/dev/null || { fail "Xvfb is needed"; finish; }
-command -v xdotool >/dev/null || { fail "xdotool is needed"; finish; }
+needs Xvfb xdotool
 GAME="$FZ_BUILD/fizzorbs"
 
 # Help and version on standard output with exit 0, an unknown option named on standard
@@ -16,23 +15,18 @@ for each in "$GAME" "$HEADLESS"; do
   expect "$name --help" eval 'env -u DISPLAY "$each" --help > "$LOG" && grep -q "^usage: $name" "$LOG"'
   expect "$name --version" eval 'env -u DISPLAY "$each" --version > "$LOG" && grep -Eqx "$name [0-9]+\.[0-9]+\.[0-9]+" "$LOG"'
 done
-CODE=0
-timeout 60 "$HEADLESS" --level 3 > "$LOG" 2> "$ERR" < /dev/null || CODE=$?
+status timeout 60 "$HEADLESS" --level 3 > "$LOG" 2> "$ERR" < /dev/null
 expect "a wrong option is named, with a pointer to --help" \
   eval '[ "$CODE" = 2 ] && errs "unknown option --level" && errs "--help" && [ ! -s "$LOG" ]'
 export XDG_DATA_HOME="$WORK/data"
-ERR="$WORK/nodisplay.err" CODE=0
-DISPLAY="" timeout 60 "$GAME" > /dev/null 2> "$ERR" || CODE=$?
+ERR="$WORK/nodisplay.err"
+DISPLAY="" status timeout 60 "$GAME" > /dev/null 2> "$ERR"
 expect "without a display: a clear message and code 1" \
   eval '[ "$CODE" = 1 ] && errs "cannot open a window" && errs "try fizzorbs-headless"'
 
-unset WAYLAND_DISPLAY
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.err" &
-xvfb=$!
+xvfb
 program=""   # the window program running, when one is
 trap 'kill ${program:+"$program"} "$xvfb" 2>/dev/null; wait 2>/dev/null; rm -rf "$WORK"' EXIT
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$WORK/display")"
 
 # The window program finds its device under XDG_DATA_HOME, named after the program.
 ROOT="$XDG_DATA_HOME/fizzorbs"; STATE="$ROOT/Windows/Fizzorbs.dat"; mkdir -p "$ROOT"
@@ -48,9 +42,9 @@ read -r GC GR _ <<< "$($FZSTATE "$STATE" largest)"
 # An 800 x 700 window shows the 240 x 320 screen at 2x, centred: it covers window pixels
 # (160, 30) to (640, 670). A click at (10, 300), on the left bar, between the two taps on
 # the group would drop the selection if it reached the board.
-LOG="$WORK/clicks.log" ERR="$WORK/clicks.err" CODE=0
-timeout 60 "$GAME" --self-test-window 800 700 --self-test-click $((160 + 2 * GX)) $((30 + 2 * GY)) \
-  --self-test-click 10 300 --self-test-click $((161 + 2 * GX)) $((31 + 2 * GY)) --self-test-close > "$LOG" 2> "$ERR" || CODE=$?
+LOG="$WORK/clicks.log" ERR="$WORK/clicks.err"
+status timeout 60 "$GAME" --self-test-window 800 700 --self-test-click $((160 + 2 * GX)) $((30 + 2 * GY)) \
+  --self-test-click 10 300 --self-test-click $((161 + 2 * GX)) $((31 + 2 * GY)) --self-test-close > "$LOG" 2> "$ERR"
 expect "clicks on the screen burst the group, the click on the bar does nothing" \
   test "$(field moves) $(field score)" = "1 $((GN * (GN - 1)))"
 expect "closing the window ends the program with code 0, silently" eval '[ "$CODE" = 0 ] && [ ! -s "$ERR" ]'
@@ -61,36 +55,30 @@ program=$!
 window=""
 found() { window=$(xdotool search --pid "$program" 2>/dev/null | head -n1); [ -n "$window" ]; }
 wait_for found || { fail "no window"; finish; }
-geometry() { xdotool getwindowgeometry "$window" | sed -n 's/ *Geometry: //p'; }
-expect "the window opens at 3x" [ "$(geometry)" = "720x960" ]
+sized() { [ "$(xdotool getwindowgeometry "$window" | sed -n 's/ *Geometry: //p')" = "$1" ]; }
+expect "the window opens at 3x" sized 720x960
 # Keys go to the window under the pointer once it shows; the events queue in order after that.
 timeout 20 xdotool search --sync --onlyvisible --pid "$program" > /dev/null || { fail "the window never shows"; finish; }
 xdotool mousemove --sync --window "$window" 360 480   # focus follows the pointer; no click
 xdotool key Down $(printf 'Right %.0s' $(seq "$GC")) $(printf 'Down %.0s' $(seq "$GR"))
 xdotool key space KP_Begin
-moved() { [ "$(field moves)" = 1 ]; }
-expect "arrows and Space, then keypad 5, burst the largest group" wait_for moved
+expect "arrows and Space, then keypad 5, burst the largest group" wait_for field_is moves 1
 xdotool key ctrl+z
-undone() { [ "$(field moves)" = 0 ]; }
-expect "Ctrl+Z undoes it" wait_for undone
+expect "Ctrl+Z undoes it" wait_for field_is moves 0
 xdotool key F11
-full() { [ "$(geometry)" = "1280x1024" ]; }
-expect "F11 fills the screen" wait_for full
+expect "F11 fills the screen" wait_for sized 1280x1024
 xdotool key F11
-back() { [ "$(geometry)" = "720x960" ]; }
-expect "F11 again gives it back" wait_for back
+expect "F11 again gives it back" wait_for sized 720x960
 xdotool key ctrl+q
 ended() { ! kill -0 "$program" 2>/dev/null; }
 expect "Ctrl+Q ends the program" wait_for ended
-wait "$program"
-code=$?
-expect "with exit code 0 and nothing on the terminal" eval '[ "$code" = 0 ] && [ ! -s "$WORK/window.log" ]'
+status wait "$program"
+expect "with exit code 0 and nothing on the terminal" eval '[ "$CODE" = 0 ] && [ ! -s "$WORK/window.log" ]'
 
 "$GAME" >"$WORK/term.log" 2>&1 &
 program=$!
 wait_for found || { fail "no window"; finish; }
 kill -TERM "$program"
-code=0
-wait "$program" || code=$?
-expect "SIGTERM closes the window and the program ends with its code" test "$code" = 0
+status wait "$program"
+expect "SIGTERM closes the window and the program ends with its code" test "$CODE" = 0
 finish

@@ -1,46 +1,18 @@
 #!/usr/bin/env python3
-"""samescreen.py DEVICE.png WINDOW.ppm ZOOM [board]: whether a window's picture (a PPM of
+"""samescreen.py PNGPIXEL DEVICE.png WINDOW.ppm ZOOM [board]: whether a window's picture (a PPM of
 its inside) shows the device screen of a PNG, each device pixel a ZOOM x ZOOM square,
 centred. The navigation bar (the top 26 rows) is left out: the window's clock shows local
 time. With `board`, so is the menu bar (the bottom 26 rows), whose Undo button a game
 resumed from its file does not offer."""
-import struct
+import subprocess
 import sys
-import zlib
 
 
-def read_png(path):
-    data = open(path, 'rb').read()
-    assert data[:8] == b'\x89PNG\r\n\x1a\n', 'not a PNG'
-    at, idat = 8, b''
-    while at < len(data):
-        size, kind = struct.unpack('>I4s', data[at:at + 8])
-        body = data[at + 8:at + 8 + size]
-        if kind == b'IHDR':
-            width, height, depth, colour = struct.unpack('>IIBB', body[:10])
-            assert depth == 8 and colour in (0, 2), 'only 8-bit grey or RGB'
-        elif kind == b'IDAT':
-            idat += body
-        at += 12 + size
-    channels = 3 if colour == 2 else 1
-    raw, stride = zlib.decompress(idat), width * channels
-    rows, prev = [], bytearray(stride)
-    for y in range(height):
-        line = raw[y * (stride + 1):(y + 1) * (stride + 1)]
-        f, cur = line[0], bytearray(line[1:])
-        for i in range(stride):
-            a = cur[i - channels] if i >= channels else 0
-            b, c = prev[i], prev[i - channels] if i >= channels else 0
-            if f == 1: cur[i] = (cur[i] + a) & 255
-            elif f == 2: cur[i] = (cur[i] + b) & 255
-            elif f == 3: cur[i] = (cur[i] + (a + b) // 2) & 255
-            elif f == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                cur[i] = (cur[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append(bytes(cur) if channels == 3 else bytes(v for g in cur for v in (g, g, g)))
-        prev = cur
-    return width, height, rows
+def read_png(pngpixel, path):
+    """Width, height and rows of RGB bytes, as the end-to-end scripts' PNG tool reads them."""
+    width, height = map(int, subprocess.run([pngpixel, path], capture_output=True, check=True).stdout.split()[:2])
+    rgb = subprocess.run([pngpixel, "--rgb", path], capture_output=True, check=True).stdout
+    return width, height, [rgb[y * width * 3:(y + 1) * width * 3] for y in range(height)]
 
 
 def read_ppm(path):
@@ -57,10 +29,10 @@ def read_ppm(path):
 
 
 def main():
-    dw, dh, device = read_png(sys.argv[1])
-    ww, wh, window = read_ppm(sys.argv[2])
-    zoom = int(sys.argv[3])
-    last = dh - 26 if sys.argv[4:] == ['board'] else dh
+    dw, dh, device = read_png(sys.argv[1], sys.argv[2])
+    ww, wh, window = read_ppm(sys.argv[3])
+    zoom = int(sys.argv[4])
+    last = dh - 26 if sys.argv[5:] == ['board'] else dh
     left, top = (ww - dw * zoom) // 2, (wh - dh * zoom) // 2
     bad = 0
     for y in range(26, last):

@@ -11,9 +11,7 @@
 # - the zip's programs import only Windows' own DLLs.
 source "$(dirname "$0")/../e2e/lib.bash"
 : "${FZ_WIN_BUILD:?FZ_WIN_BUILD must name the Windows build directory}"
-for tool in wine Xvfb xdotool xwd xwdtopnm x86_64-w64-mingw32-gcc x86_64-w64-mingw32-objdump unzip; do
-  command -v $tool >/dev/null || { fail "$tool is needed"; finish; }
-done
+needs wine Xvfb xdotool xwd xwdtopnm x86_64-w64-mingw32-gcc x86_64-w64-mingw32-objdump unzip
 HERE=$(cd "$(dirname "$0")" && pwd)
 WIN_HEADLESS="$FZ_WIN_BUILD/fizzorbs-headless.exe"
 # A prefix of its own, kept in the build folder between runs; no sound driver (the game
@@ -21,11 +19,8 @@ WIN_HEADLESS="$FZ_WIN_BUILD/fizzorbs-headless.exe"
 export WINEPREFIX="$FZ_WIN_BUILD/wineprefix" WINEDEBUG=-all
 export WINEDLLOVERRIDES="winealsa.drv,winepulse.drv,mscoree,mshtml=d"
 # Wine's desktop process, started with the prefix's server, needs the display from the start.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$WORK/display" 2> "$WORK/xvfb.err" &
-xvfb=$!
+xvfb
 trap 'wineserver -k 2> /dev/null; kill "$xvfb" 2> /dev/null; wait 2> /dev/null; rm -rf "$WORK"' EXIT
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$WORK/display")"
 wineserver -k 2> /dev/null
 started=$(date +%s)
 wine wineboot -i > /dev/null 2>&1 || { fail "the Wine prefix cannot start"; finish; }
@@ -51,19 +46,18 @@ for keep in "$WORK"/record/*; do
     if [ -d "$keep/root" ]; then cp -a "$keep/root" "$out/root"; else mkdir -p "$out/root"; fi
     sed "s#$(cat "$keep/work")#$out/files#g" "$keep/script" > "$out/script"
   done
-  code=0
-  timeout 60 "$FZ_BUILD/fizzorbs-headless" --device-root "$keep/native/root" --script "$keep/native/script" \
-    > "$keep/native/log" 2> /dev/null || code=$?
-  wcode=0
-  winerun "$WIN_HEADLESS" --device-root "$keep/windows/root" --script "$keep/windows/script" \
-    > "$keep/windows/raw" 2> /dev/null || wcode=$?
+  status timeout 60 "$FZ_BUILD/fizzorbs-headless" --device-root "$keep/native/root" --script "$keep/native/script" \
+    > "$keep/native/log" 2> /dev/null
+  code=$CODE
+  status winerun "$WIN_HEADLESS" --device-root "$keep/windows/root" --script "$keep/windows/script" \
+    > "$keep/windows/raw" 2> /dev/null
   tr -d '\r' < "$keep/windows/raw" | sed "s#$keep/windows#$keep/native#g" > "$keep/windows/log"
   replayed=$((replayed + 1))
-  if [ "$code" != "$wcode" ] || ! cmp -s "$keep/native/log" "$keep/windows/log" ||
+  if [ "$code" != "$CODE" ] || ! cmp -s "$keep/native/log" "$keep/windows/log" ||
      ! diff -r "$keep/native/files" "$keep/windows/files" > /dev/null ||
      ! diff -r "$keep/native/root" "$keep/windows/root" > /dev/null; then
     differ=$((differ + 1))
-    echo "differs: $keep/script (exit $code / $wcode)"
+    echo "differs: $keep/script (exit $code / $CODE)"
     diff "$keep/native/log" "$keep/windows/log" | head -5
   fi
 done
@@ -82,8 +76,8 @@ cp "$STATE" "$WORK/good.dat"
 burstscript() { printf 'start\ntap %s %s\ntap %s %s\n%b' "$GX" "$GY" "$GX" "$GY" "${2:-}" > "$WORK/$1.fzs"; }
 burst() {
   burstscript "$@"
-  LOG="$WORK/$1.log" ERR="$WORK/$1.err" CODE=0
-  winerun "$WIN_HEADLESS" --device-root "$ROOT" --script "$WORK/$1.fzs" > "$LOG" 2> "$ERR" || CODE=$?
+  LOG="$WORK/$1.log" ERR="$WORK/$1.err"
+  status winerun "$WIN_HEADLESS" --device-root "$ROOT" --script "$WORK/$1.fzs" > "$LOG" 2> "$ERR"
 }
 chmod a-w "$STATE"
 burst readonly "toolbar 106\n"   # and Undo: a second save
@@ -96,7 +90,7 @@ expect "a read-only state file is kept as it was, and the failure said once" \
 x86_64-w64-mingw32-gcc -municode -O2 -o "$WORK/holdopen.exe" "$HERE/holdopen.c" || fail "the helper builds"
 burstscript held "toolbar 106\n"
 sed -i '1a dump\nwait 5000' "$WORK/held.fzs"
-LOG="$WORK/held.log" ERR="$WORK/held.err" CODE=0
+LOG="$WORK/held.log" ERR="$WORK/held.err"
 winerun "$WIN_HEADLESS" --device-root "$ROOT" --script "$WORK/held.fzs" > "$LOG" 2> "$ERR" &
 game=$!
 for _ in $(seq 200); do grep -q '^active' "$LOG" && break; sleep 0.05; done
@@ -106,14 +100,13 @@ holder=$!
 exec 7> "$WORK/hold.in"
 for _ in $(seq 200); do grep -q held "$WORK/hold.out" 2> /dev/null && break; sleep 0.05; done
 expect "another process holds the state file without sharing, while the game plays" grep -q held "$WORK/hold.out"
-wait "$game" || CODE=$?
+wait "$game"
 exec 7>&-
 wait "$holder"
 expect "a state file held open by another process is kept as it was, and the failure said once" \
   eval 'grep -q "^sleep 200" "$LOG" && cmp -s "$STATE" "$WORK/good.dat" && [ "$(grep -c "cannot save" "$ERR")" = 1 ]'
 burst free
-expect "once the file is free, the saves land" \
-  eval '[ "$(field moves)" = 1 ] && [ ! -s "$ERR" ]'
+expect "once the file is free, the saves land" eval 'field_is moves 1 && [ ! -s "$ERR" ]'
 
 # --- The window: it opens at 3x (720 x 960) on the 1280 x 1024 display.
 # The window program keeps its device in %APPDATA%\fizzorbs.
@@ -126,7 +119,7 @@ found() { window=$(xdotool search --onlyvisible --name '^Fizzorbs$' 2> /dev/null
 click() { found && xdotool mousemove --window "$window" $((3 * $1 + 1)) $((3 * $2 + 1)) click 1; sleep 0.3; }
 grab() { found && xwd -silent -id "$window" | xwdtopnm > "$WORK/$1.ppm" 2> /dev/null; }
 # shows SCREENSHOT GRAB [board]: the window's picture is the device screen of the screenshot.
-shows() { grab "$2" && python3 "$HERE/samescreen.py" "$1" "$WORK/$2.ppm" 3 ${3:-} > "$WORK/$2.diff"; }
+shows() { grab "$2" && python3 "$HERE/samescreen.py" "$PNGPIXEL" "$1" "$WORK/$2.ppm" 3 ${3:-} > "$WORK/$2.diff"; }
 gone() { ! kill -0 "$program" 2> /dev/null; }
 # Ctrl+Q, after a click on the score (a tap that does nothing) that gives the window the
 # keyboard; pressed again while Wine, without a window manager, hands the focus back.
@@ -138,8 +131,6 @@ quit() {
   done
   return 1
 }
-ingame() { [ -f "$STATE" ] && [ "$(field game_in_progress)" = 1 ]; }
-burst_seen() { [ -f "$STATE" ] && [ "$(field moves)" = 1 ]; }
 
 started=$(date +%s.%N)
 timeout 120 wine "$FZ_WIN_BUILD/fizzorbs.exe" > "$WORK/window.log" 2>&1 &
@@ -150,12 +141,12 @@ expect "it opens at the largest whole zoom that fits, 3x" \
   eval 'xdotool getwindowgeometry "$window" | grep -q "Geometry: 720x960"'
 click 20 308                                     # Game
 click 35 238                                     # New Game
-expect "clicks on Game and New Game deal a game, saved in %APPDATA%" wait_for ingame
+expect "clicks on Game and New Game deal a game, saved in %APPDATA%" wait_for field_is game_in_progress 1
 read -r GX GY GN <<< "$($FZSTATE "$STATE" group)"
 click "$GX" "$GY"
 click "$GX" "$GY"
 expect "two clicks on a group burst it" \
-  eval 'wait_for burst_seen && [ "$(field score)" = $((GN * (GN - 1))) ]'
+  eval 'wait_for field_is moves 1 && field_is score $((GN * (GN - 1)))'
 cp "$STATE" "$WORK/played.dat"
 
 # The state file, on the native device, shows what the window shows.
@@ -173,15 +164,13 @@ expect "F11 fills the screen, where the board stays at a whole zoom, centred" \
 xdotool key alt+Return
 expect "Alt+Enter gives the window back" wait_for geometry 720x960
 
-code=0
-winerun "$FZ_WIN_BUILD/fizzorbs.exe" > "$WORK/second.log" 2>&1 || code=$?
+status winerun "$FZ_WIN_BUILD/fizzorbs.exe" > "$WORK/second.log" 2>&1
 expect "a second start exits 0, leaving one window" \
-  eval '[ "$code" = 0 ] && [ "$(xdotool search --onlyvisible --name "^Fizzorbs\$" | wc -l)" = 1 ] && kill -0 "$program"'
+  eval '[ "$CODE" = 0 ] && [ "$(xdotool search --onlyvisible --name "^Fizzorbs\$" | wc -l)" = 1 ] && kill -0 "$program"'
 
 quit
-code=0
-wait "$program" || code=$?
-expect "Ctrl+Q closes the window and the program, with code 0" eval '[ "$code" = 0 ] && ! found'
+status wait "$program"
+expect "Ctrl+Q closes the window and the program, with code 0" eval '[ "$CODE" = 0 ] && ! found'
 timeout 120 wine "$FZ_WIN_BUILD/fizzorbs.exe" > "$WORK/window.log" 2>&1 &
 program=$!
 expect "started again, the window resumes the same board" \
