@@ -56,8 +56,9 @@ function readmeExample() {
 // A whole MegaShift game to its score dialog and the statistics' codes, its moves found on
 // the headless device.
 function wholeGame() {
-  const made = spawnSync('python3', [path.join(__dirname, 'wholegame.py'), path.join(BUILD, 'fizzorbs-headless'),
-                                     '3', '1003'], {encoding: 'utf8'});
+  const made = spawnSync('python3', [path.join(SOURCE, 'tests/e2e/soakgen.py'), 'wholegame', '--headless',
+                                     path.join(BUILD, 'fizzorbs-headless'), '--style', '3', '--seed', '1003'],
+                         {encoding: 'utf8'});
   if (made.status !== 0) throw new Error(`cannot make the whole game's script: ${made.stderr}`);
   return made.stdout;
 }
@@ -77,14 +78,15 @@ function pngRgb(file) {
   return {width, rgb: spawnSync(tool, ['--rgb', file]).stdout};
 }
 
-// Where two screens differ: how many pixels, within which box, and the first one.
-function differences(png, rgb) {
-  if (rgb.length !== png.rgb.length) return `${rgb.length} bytes against ${png.rgb.length}`;
+// Where two screens (RGB bytes, `width` pixels a row) differ: how many pixels, within which
+// box, and the first one.
+function differences(want, rgb, width = 240) {
+  if (rgb.length !== want.length) return `${rgb.length} bytes against ${want.length}`;
   let n = 0, box = null, first = '';
   for (let i = 0; i < rgb.length; i += 3) {
-    if (rgb[i] === png.rgb[i] && rgb[i + 1] === png.rgb[i + 1] && rgb[i + 2] === png.rgb[i + 2]) continue;
-    const x = (i / 3) % png.width, y = Math.floor(i / 3 / png.width);
-    if (!n) first = `(${x}, ${y}): ${rgb.subarray(i, i + 3).join(' ')} against ${png.rgb.subarray(i, i + 3).join(' ')}`;
+    if (rgb[i] === want[i] && rgb[i + 1] === want[i + 1] && rgb[i + 2] === want[i + 2]) continue;
+    const x = (i / 3) % width, y = Math.floor(i / 3 / width);
+    if (!n) first = `(${x}, ${y}): ${rgb.subarray(i, i + 3).join(' ')} against ${want.subarray(i, i + 3).join(' ')}`;
     n += 1;
     box = box ? [Math.min(box[0], x), Math.min(box[1], y), Math.max(box[2], x), Math.max(box[3], y)] : [x, y, x, y];
   }
@@ -98,11 +100,10 @@ async function sameAsHeadless(browser, origin, name) {
   const expected = headless.stdout.replace(/\n$/, '').split('\n');
   if (!/^exit /.test(expected[expected.length - 1])) expected.push('end of script');
 
-  const context = await browser.createBrowserContext();
-  const page = await context.newPage();
   const lines = [];
-  page.on('console', (m) => { if (m.type() === 'log') lines.push(...m.text().split('\n')); });
-  await page.goto(`${origin}/?script=${name}.fzs`);
+  const {context, page} = await open(browser, `${origin}/?script=${name}.fzs`, (p) => p.on('console', (m) => {
+    if (m.type() === 'log') lines.push(...m.text().split('\n'));
+  }));
   const ended = () => /^(end of script|exit -?\d+)$/.test(lines[lines.length - 1] || '');
   for (const deadline = Date.now() + 60000; Date.now() < deadline && !ended();)
     await new Promise((r) => setTimeout(r, 50));
@@ -110,7 +111,8 @@ async function sameAsHeadless(browser, origin, name) {
         JSON.stringify(lines) === JSON.stringify(expected),
         `headless:\n  ${expected.join('\n  ')}\nbrowser:\n  ${lines.join('\n  ')}`);
   const png = pngRgb(shot), rgb = await canvasRgb(page);
-  check(`${name}: the canvas is the headless screenshot, byte for byte`, png.rgb.equals(rgb), differences(png, rgb));
+  check(`${name}: the canvas is the headless screenshot, byte for byte`, png.rgb.equals(rgb),
+        differences(png.rgb, rgb, png.width));
   await context.close();
 }
 
@@ -120,23 +122,19 @@ async function badInput(browser, origin) {
   for (const [script, want] of [['missing.fzs', 'cannot read the script missing.fzs'],
                                 ['bad.fzs', 'line 2: unknown command frobnicate'],
                                 ['nothing.fzs', 'line 2: not on screen: control "No such button"']]) {
-    const context = await browser.createBrowserContext();
-    const page = await context.newPage();
     const errors = [];
-    page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
-    await page.goto(`${origin}/?script=${script}`);
-    await page.waitForFunction(() => !document.getElementById('message').hidden, {timeout: 20000}).catch(() => {});
-    const shown = await page.$eval('#message', (e) => (e.hidden ? '' : e.textContent));
+    const {context, page} = await open(browser, `${origin}/?script=${script}`, (p) => p.on('console', (m) => {
+      if (m.type() === 'error') errors.push(m.text());
+    }));
+    const shown = await message(page);
     check(`${script}: says "${want}" on the page and the console`, shown === want && errors.includes(want),
           `page: ${shown}\nconsole: ${errors.join(' | ')}`);
     await context.close();
   }
   await unless('early', 'a browser without WebAssembly is told what it needs', async () => {
-    const context = await browser.createBrowserContext();
-    const page = await context.newPage();
-    await page.evaluateOnNewDocument(() => { delete globalThis.WebAssembly; });
-    await page.goto(`${origin}/`);
-    const shown = await page.$eval('#message', (e) => (e.hidden ? '' : e.textContent));
+    const {context, page} = await open(browser, `${origin}/`,
+                                       (p) => p.evaluateOnNewDocument(() => { delete globalThis.WebAssembly; }));
+    const shown = await message(page);
     check('a browser without WebAssembly is told what it needs', /needs a browser that runs WebAssembly/.test(shown), shown);
     await context.close();
   });
@@ -146,7 +144,6 @@ async function badInput(browser, origin) {
 // selected a group, and a second tap there bursts it, which changes the score.
 async function burstAGroup(page) {
   const before = await canvasRgb(page);
-  const header = (rgb) => rgb.subarray(26 * 240 * 3, 46 * 240 * 3);
   for (let r = 0; r < 12; ++r)
     for (let c = 0; c < 12; ++c) {
       const x = 19 + Math.round(c * 18.3), y = 59 + Math.round(r * 18.3);
@@ -167,8 +164,16 @@ async function dealAndBurst(page) {
   return {dealt, ...(await burstAGroup(page))};
 }
 
-// The header and the board, above the menu bar (whose Undo a new start does not offer).
+// The header (the score), and the header with the board, above the menu bar (whose Undo a new
+// start does not offer).
+const header = (rgb) => rgb.subarray(26 * 240 * 3, 46 * 240 * 3);
 const board = (rgb) => rgb.subarray(26 * 240 * 3, 290 * 240 * 3);
+// Checks that the page, once it waits for input, shows the board and score of the screen `want`.
+async function showsBoard(what, page, want, ok = true) {
+  const started = await idle(page).then(() => true, () => false);
+  const now = started && await canvasRgb(page);
+  check(what, ok && started && board(now).equals(board(want)), started ? differences(want, now) : 'it never started');
+}
 
 async function played(browser, origin, server) {
   // Whether the page asks the browser to keep its storage for good: headless Chromium answers
@@ -179,7 +184,17 @@ async function played(browser, origin, server) {
     const persist = navigator.storage.persist.bind(navigator.storage);
     navigator.storage.persist = () => { window.keepAsked += 1; return persist(); };
   };
-  const {context, page} = await firstVisit(browser, origin, (p) => CANNOT.early || p.evaluateOnNewDocument(counting));
+  // What the page says of its security policy, and (where scripts run before the page's) the
+  // browser's own report of each violation.
+  const said = [];
+  const {context, page} = await firstVisit(browser, origin, async (p) => {
+    p.on('console', (m) => { if (/security policy|violat|refused to/i.test(m.text())) said.push(m.text()); });
+    if (CANNOT.early) return;
+    await p.evaluateOnNewDocument(counting);
+    await p.evaluateOnNewDocument(() => addEventListener('securitypolicyviolation', (e) => {
+      console.error(`violates the security policy: ${e.violatedDirective} ${e.blockedURI}`);
+    }));
+  });
   const asked = () => page.evaluate(() => window.keepAsked);
   const askedBefore = !CANNOT.early && await asked();
   const {dealt, burst, scored} = await dealAndBurst(page);
@@ -187,11 +202,10 @@ async function played(browser, origin, server) {
   await unless('early', keep, async () => check(keep, askedBefore === 0 && await asked() === 1,
                                                 `asked ${askedBefore} times before, ${await asked()} after`));
 
-  await page.reload();
-  await idle(page);
-  let now = await canvasRgb(page);
-  check('a reload resumes the same board and score', board(now).equals(board(burst)),
-        differences({width: 240, rgb: burst}, now));
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await reload(page);
+  await showsBoard('a reload resumes the same board and score', page, burst);
+  await policyKept(page, said, scored);
 
   // The site's data cleared while the game runs (the browser closes the database under it):
   // the next move is saved anew, as the desktop writes its file again when it was deleted.
@@ -199,14 +213,10 @@ async function played(browser, origin, server) {
   const cleared = 'with the site\'s data cleared while the game runs, its next move is saved anew';
   if (cdp) await cdp.send('Storage.clearDataForOrigin', {origin, storageTypes: 'indexeddb'});
   const again = await burstAGroup(page);
-  await page.reload();
-  await idle(page);
-  now = await canvasRgb(page);
+  await reload(page);
   await unless('cdp', cleared, () => {});
-  check(cdp ? cleared : 'a reload resumes the next move too', again.scored && board(now).equals(board(again.burst)),
-        differences({width: 240, rgb: again.burst}, now));
+  await showsBoard(cdp ? cleared : 'a reload resumes the next move too', page, again.burst, again.scored);
 
-  await page.evaluate(() => navigator.serviceWorker.ready);
   await unless('cdp', 'the browser can install the site', async () => {
     const {installabilityErrors} = await cdp.send('Page.getInstallabilityErrors');
     const manifest = await cdp.send('Page.getAppManifest');
@@ -227,43 +237,23 @@ async function played(browser, origin, server) {
 
   await new Promise((r) => server.close(r));
   server.closeAllConnections();
-  await page.reload();
-  await idle(page);
-  now = await canvasRgb(page);
-  check('with the server stopped, a reload still loads the game and its board', board(now).equals(board(again.burst)),
-        differences({width: 240, rgb: again.burst}, now));
+  await reload(page);
+  await showsBoard('with the server stopped, a reload still loads the game and its board', page, again.burst);
 
   // One program per browser: a second tab waits, and takes over once the first is closed.
   const second = await context.newPage();
   await second.goto(`${origin}/`);
-  await second.waitForFunction(() => !document.getElementById('message').hidden, {timeout: 20000}).catch(() => {});
-  const said = await second.$eval('#message', (e) => (e.hidden ? '' : e.textContent));
-  check('a second tab is refused while the first is open', /open in another tab/.test(said), said);
+  const refused = await message(second);
+  check('a second tab is refused while the first is open', /open in another tab/.test(refused), refused);
   await page.close();
-  const started = await idle(second).then(() => true, () => false);
-  now = started ? await canvasRgb(second) : now;
-  check('once the first tab is closed, the second one starts the game where it was',
-        started && board(now).equals(board(again.burst)), started ? '' : 'it never started');
+  await showsBoard('once the first tab is closed, the second one starts the game where it was', second, again.burst);
   await context.close();
 }
 
 // The page's security policy lets in only the site's own files and its WebAssembly: the page
-// still starts, deals, saves, registers its worker and resumes with no violation said, and
-// an inline script it does not name is refused.
-async function policyKept(browser, origin) {
-  const said = [];
-  const {context, page} = await firstVisit(browser, origin, async (page) => {
-    page.on('console', (m) => { if (/security policy|violat|refused to/i.test(m.text())) said.push(m.text()); });
-    if (!CANNOT.early) {
-      await page.evaluateOnNewDocument(() => addEventListener('securitypolicyviolation', (e) => {
-        console.error(`violates the security policy: ${e.violatedDirective} ${e.blockedURI}`);
-      }));
-    }
-  });
-  const {scored} = await dealAndBurst(page);
-  await page.evaluate(() => navigator.serviceWorker.ready);
-  await page.reload();
-  await idle(page);
+// has started, dealt, saved, registered its worker and resumed (`scored` says it played) with
+// no violation `said`, and an inline script it does not name is refused.
+async function policyKept(page, said, scored) {
   // An inline script of the test's own, which the policy names by no hash: refused, and said.
   const before = said.length;
   const ran = await page.evaluate(() => new Promise((resolve) => {
@@ -279,7 +269,6 @@ async function policyKept(browser, origin) {
         scored && strict && before === 0, `policy: ${policy}\n${said.join('\n')}`);
   check('the security policy refuses a script it does not name, and the browser says so',
         !ran && said.length > before, `ran: ${ran}; said: ${said.slice(before).join(' | ')}`);
-  await context.close();
 }
 
 // Lighthouse (npm), in the local Chromium: accessibility, best practices and the page's
@@ -305,32 +294,54 @@ async function audited(origin) {
 // A browser set to refuse every site its storage (and so its lock) is a private window at
 // its strictest: the game still starts and plays, and says once that it cannot save.
 async function storageRefused(origin) {
-  const profile = fs.mkdtempSync(path.join(WORK, 'profile-'));
-  const browser = await launch(ENGINE, {profile, refuseStorage: true});
+  const said = [];
+  const v = await ownBrowser(origin, {profile: fs.mkdtempSync(path.join(WORK, 'profile-')), refuseStorage: true}, said);
   try {
-    const page = await browser.newPage();
-    const said = [];
-    page.on('console', (m) => { if (/cannot/.test(m.text())) said.push(m.text()); });
-    await page.goto(`${origin}/`);
-    const started = await idle(page).then(() => true, () => false);
-    const scored = started && (await dealAndBurst(page)).scored;
+    const scored = v.started && (await dealAndBurst(v.page)).scored;
     check('with storage refused, the game plays and says once that it cannot save',
           scored && said.length === 1 && /cannot (keep|save) the game/.test(said[0]),
-          started ? said.join('\n') : 'the game never started');
+          v.started ? said.join('\n') : 'the game never started');
   } finally {
-    await browser.close();
+    await v.browser.close();
   }
 }
 
-// A first visit: a browser context of its own, and the page waiting for input; `before` gets
-// the page before it loads.
-async function firstVisit(browser, origin, before = async () => {}) {
+// A browser of its own (`options` for launch) on the site, what its page says it cannot do
+// added to `said`; `before` gets the page before it loads.
+async function ownBrowser(origin, options, said, before = async () => {}) {
+  const browser = await launch(ENGINE, options);
+  const page = await browser.newPage();
+  page.on('console', (m) => { if (/cannot/.test(m.text())) said.push(m.text()); });
+  await before(page);
+  await page.goto(`${origin}/`);
+  return {browser, page, started: await idle(page).then(() => true, () => false)};
+}
+
+// A page in a browser context of its own; `before` gets it before it loads `url`.
+async function open(browser, url, before = async () => {}) {
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
   await before(page);
-  await page.goto(`${origin}/`);
-  await idle(page);
+  await page.goto(url);
   return {context, page};
+}
+
+// A first visit: the page of `open`, waiting for input.
+async function firstVisit(browser, origin, before) {
+  const visit = await open(browser, `${origin}/`, before);
+  await idle(visit.page);
+  return visit;
+}
+
+// The page's message to the player, once it shows one ('' when none shows).
+async function message(page) {
+  await page.waitForFunction(() => !document.getElementById('message').hidden, {timeout: 20000}).catch(() => {});
+  return page.$eval('#message', (e) => (e.hidden ? '' : e.textContent));
+}
+
+async function reload(page) {
+  await page.reload();
+  await idle(page);
 }
 
 // Why the screen `r` (with the window's size as the page sees it: WebKit's window has the
@@ -385,24 +396,24 @@ async function fitted(browser, origin) {
 // of an input that grants it (a touch's pointerup or touchend, not its pointerdown). The page
 // says itself when it waits for input: the driver's own calls into it grant that too.
 async function heardAtFirstTouch(browser, origin) {
-  const context = await browser.createBrowserContext();
-  const page = await context.newPage();
-  await page.setViewport({width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true});
-  await page.evaluateOnNewDocument(() => {
-    addEventListener('pointerdown', (e) => { window.tapped = [e.pointerType, navigator.userActivation.hasBeenActive]; }, true);
-    const wait = setInterval(() => {
-      const p = window.Module && Module.pocket;
-      if (!p || !p.shown || p.wake === null) return;
-      clearInterval(wait);
-      const b = document.getElementById('screen').getBoundingClientRect();
-      console.log(`waiting ${b.left + b.width * 40 / 240} ${b.top + b.height * 36 / 320}`);  // the header
-    }, 50);
+  let waiting;
+  const {context, page} = await open(browser, `${origin}/`, async (p) => {
+    await p.setViewport({width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true});
+    await p.evaluateOnNewDocument(() => {
+      addEventListener('pointerdown', (e) => { window.tapped = [e.pointerType, navigator.userActivation.hasBeenActive]; }, true);
+      const wait = setInterval(() => {
+        const p = window.Module && Module.pocket;
+        if (!p || !p.shown || p.wake === null) return;
+        clearInterval(wait);
+        const b = document.getElementById('screen').getBoundingClientRect();
+        console.log(`waiting ${b.left + b.width * 40 / 240} ${b.top + b.height * 36 / 320}`);  // the header
+      }, 50);
+    });
+    waiting = new Promise((resolve) => p.on('console', (m) => {
+      const at = /^waiting (\S+) (\S+)$/.exec(m.text());
+      if (at) resolve([Number(at[1]), Number(at[2])]);
+    }));
   });
-  const waiting = new Promise((resolve) => page.on('console', (m) => {
-    const at = /^waiting (\S+) (\S+)$/.exec(m.text());
-    if (at) resolve([Number(at[1]), Number(at[2])]);
-  }));
-  await page.goto(`${origin}/`);
   await page.touchscreen.tap(...await waiting);
   await page.waitForFunction(() => Module.pocket.audio?.state === 'running', {timeout: 2000}).catch(() => {});
   const [by, before, state] = await page.evaluate(() => (window.tapped || []).concat(Module.pocket.audio?.state));
@@ -454,20 +465,18 @@ async function keyboard(browser, origin) {
     await press(' ');
     burst = await canvasRgb(page);
   }
-  const header = (rgb) => rgb.subarray(26 * 240 * 3, 46 * 240 * 3);
   check('keyboard: Space selects the group under the cursor, and again bursts it (the score changes)',
         burst !== null && !header(burst).equals(header(here)));
   await press('z', 'Control');
   const undone = await canvasRgb(page);
-  check('keyboard: Ctrl+Z undoes the burst', burst !== null && undone.equals(here),
-        differences({width: 240, rgb: here}, undone));
+  check('keyboard: Ctrl+Z undoes the burst', burst !== null && undone.equals(here), differences(here, undone));
   // Keys during the burst's pauses wait their turn: this Ctrl+Z undoes the burst once it is over.
   await press(' ');
   await page.keyboard.press(' ');
   await press('z', 'Control');
   const kept = await canvasRgb(page);
   check('keyboard: a key during the burst\'s pauses is kept for after it', burst !== null && kept.equals(here),
-        differences({width: 240, rgb: here}, kept));
+        differences(here, kept));
 
   await press('Alt');
   const menu = await canvasRgb(page);
@@ -486,16 +495,9 @@ async function keyboard(browser, origin) {
 async function storageFull(origin) {
   const profile = fs.mkdtempSync(path.join(WORK, 'profile-'));
   const said = [];
-  const visit = async (quota) => {
-    const browser = await launch(ENGINE, {profile});
-    const page = await browser.newPage();
-    page.on('console', (m) => { if (/cannot/.test(m.text())) said.push(m.text()); });
-    // Before the page opens its storage: the browser heeds a new quota only from then on.
-    if (quota !== undefined)
-      await (await page.createCDPSession()).send('Storage.overrideQuotaForOrigin', {origin, quotaSize: quota});
-    await page.goto(`${origin}/`);
-    return {browser, page, started: await idle(page).then(() => true, () => false)};
-  };
+  // The quota is set before the page opens its storage: the browser heeds it only from then on.
+  const visit = (quota) => ownBrowser(origin, {profile}, said, async (page) => quota === undefined ||
+    (await page.createCDPSession()).send('Storage.overrideQuotaForOrigin', {origin, quotaSize: quota}));
   let v = await visit();
   try {
     const kept = (await dealAndBurst(v.page)).burst;
@@ -510,8 +512,7 @@ async function storageFull(origin) {
           v.started ? `resumed: ${resumed}\n${said.join('\n')}` : 'the game never started');
     await v.browser.close();
     v = await visit();
-    check('with storage full, the game saved before it filled up is kept',
-          v.started && board(await canvasRgb(v.page)).equals(board(kept)));
+    await showsBoard('with storage full, the game saved before it filled up is kept', v.page, kept);
   } finally {
     await v.browser.close();
   }
@@ -524,11 +525,8 @@ async function updated(browser) {
   const live = fs.mkdtempSync(path.join(WORK, 'live-'));
   fs.cpSync(SITE, live, {recursive: true});
   const served = await start(live, null, {cacheSeconds: 3600});
-  const context = await browser.createBrowserContext();
+  const {context, page} = await firstVisit(browser, served.origin);
   try {
-    const page = await context.newPage();
-    await page.goto(`${served.origin}/`);
-    await idle(page);
     await page.evaluate(() => navigator.serviceWorker.ready);
 
     // The next version: another program, and so another worker.
@@ -538,8 +536,7 @@ async function updated(browser) {
     if (made.status !== 0) throw new Error(`cannot write the next version's worker: ${made.stderr}`);
     const version = fs.readFileSync(path.join(live, 'sw.js'), 'utf8').match(/var CACHE = '([^']+)'/)[1];
 
-    await page.reload();  // the last version, from the worker; the browser finds the new worker
-    await idle(page);
+    await reload(page);  // the last version, from the worker; the browser finds the new worker
     const kept = await page.waitForFunction(async (name) => {
       if (!(await caches.keys()).includes(name)) return false;
       const hit = await (await caches.open(name)).match('program.js');
@@ -566,7 +563,6 @@ async function updated(browser) {
       fitted: () => fitted(browser, served.origin),
       sound: () => unless('sound', 'a first touch on a phone starts the sound', () => heardAtFirstTouch(browser, served.origin)),
       keyboard: () => keyboard(browser, served.origin),
-      policy: () => policyKept(browser, served.origin),
       lighthouse: () => unless('cdp', 'Lighthouse\'s audit', () => audited(served.origin)),
       refused: () => unless('refuse', 'with storage refused, the game plays', () => storageRefused(served.origin)),
       full: () => unless('cdp', 'with storage full, the game plays on', () => storageFull(served.origin)),
