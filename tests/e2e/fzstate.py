@@ -60,14 +60,9 @@ class State:
 
     def largest_group(self):
         """(size, col, row) of the first largest group of two or more bubbles, or None."""
-        best = None
-        for c in range(self.cols):
-            for r in range(self.rows):
-                if self.cell(c, r)[3]:
-                    size = len(self.group(c, r))
-                    if size >= 2 and (best is None or size > best[0]):
-                        best = (size, c, r)
-        return best
+        groups = [(len(self.group(c, r)), c, r) for c in range(self.cols) for r in range(self.rows) if self.cell(c, r)[3]]
+        best = max(groups, key=lambda g: g[0], default=None)  # the first of the largest
+        return best if best and best[0] >= 2 else None
 
     def tap_point(self, col, row):
         _, x, y, _, _ = self.cell(col, row)

@@ -25,6 +25,7 @@ On a failure the run's seed is printed, and the failing session's commands and t
 state file it started from are kept, so `fizzorbs-headless --script` replays it.
 """
 import argparse
+import collections
 import os
 import random
 import select
@@ -181,7 +182,7 @@ class Tracker:
     def __init__(self):
         self.last = None
         self.before_move = None  # the state right before the last burst of this session
-        self.seen = {}  # how often each kind of change was seen
+        self.seen = collections.Counter()  # how often each kind of change was seen
 
     def restart(self):
         self.before_move = None  # Undo never survives a restart
@@ -209,7 +210,7 @@ class Tracker:
         for name, reading in readings:
             problem = reading(old, new)
             if problem is None:
-                self.seen[name] = self.seen.get(name, 0) + 1
+                self.seen[name] += 1
                 self.before_move = old if name == "burst" else self.before_move if name == "no move" else None
                 return
             problems.append(f"{name}? {problem}")
@@ -647,7 +648,7 @@ def main():
     print(f"soak: master seed {master_seed}")
     master = random.Random(a.seed if a.seed is not None else master_seed)
     runs = steps = sessions = 0
-    seen = {}
+    seen = collections.Counter()
     while time.monotonic() < deadline and (a.runs == 0 or runs < a.runs):
         seed = a.seed if a.seed is not None and runs == 0 else master.randrange(1 << 31)
         work = tempfile.mkdtemp(prefix="fizzorbs-soak-")
@@ -670,8 +671,7 @@ def main():
         runs += 1
         steps += run.steps
         sessions += run.sessions
-        for name, count in run.tracker.seen.items():
-            seen[name] = seen.get(name, 0) + count
+        seen += run.tracker.seen
     print(f"soak: {runs} runs, {sessions} sessions, {steps} checked steps in {time.monotonic() - started:.0f} s")
     print("  state file changes: " + ", ".join(f"{name} {count}" for name, count in sorted(seen.items())))
     # A soak that never bursts or restarts has tested nothing worth the time.

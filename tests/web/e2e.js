@@ -1,10 +1,9 @@
 // The browser build against the headless device, in one engine (--engine chromium, firefox or
-// webkit): existing end-to-end
-// scripts and a whole game give the same log and the same pixels; the screen fits the
-// window; then real taps deal and burst, the keyboard plays, a reload resumes the board, a
-// reload without the server still plays, a second tab waits for the first, a browser that
-// refuses storage, or whose storage is full, still plays, and an update of the site is taken
-// whole.
+// webkit): existing end-to-end scripts and a whole game give the same log and the same pixels;
+// the screen fits the window; then real taps deal and burst, the keyboard plays, a reload
+// resumes the board, a reload without the server still plays, a second tab waits for the first,
+// a browser that refuses storage, or whose storage is full, still plays, and an update of the
+// site is taken whole.
 'use strict';
 const {execFile, spawnSync} = require('child_process');
 const fs = require('fs');
@@ -65,18 +64,10 @@ function wholeGame() {
 
 const SCRIPTS = {
   first: scriptOf('tests/e2e/game_play.sh', 'first'),
-  newgame: scriptOf('tests/e2e/game_play.sh', 'newgame'),
   doubled: scriptOf('tests/e2e/screens.sh', 'deal'),
   example: readmeExample(),
   whole: wholeGame(),
 };
-
-// A headless screenshot as RGB bytes, row by row, read by the end-to-end scripts' PNG tool.
-function pngRgb(file) {
-  const tool = path.join(BUILD, 'tests', 'pngpixel');
-  const width = Number(spawnSync(tool, [file], {encoding: 'utf8'}).stdout.split(' ')[0]);
-  return {width, rgb: spawnSync(tool, ['--rgb', file]).stdout};
-}
 
 // Where two screens (RGB bytes, `width` pixels a row) differ: how many pixels, within which
 // box, and the first one.
@@ -110,9 +101,11 @@ async function sameAsHeadless(browser, origin, name) {
   check(`${name}: the console log is the headless log, line for line`,
         JSON.stringify(lines) === JSON.stringify(expected),
         `headless:\n  ${expected.join('\n  ')}\nbrowser:\n  ${lines.join('\n  ')}`);
-  const png = pngRgb(shot), rgb = await canvasRgb(page);
-  check(`${name}: the canvas is the headless screenshot, byte for byte`, png.rgb.equals(rgb),
-        differences(png.rgb, rgb, png.width));
+  // The screenshot's RGB bytes, read by the end-to-end scripts' PNG tool.
+  const tool = path.join(BUILD, 'tests', 'pngpixel');
+  const width = Number(spawnSync(tool, [shot], {encoding: 'utf8'}).stdout.split(' ')[0]);
+  const png = spawnSync(tool, ['--rgb', shot]).stdout, rgb = await canvasRgb(page);
+  check(`${name}: the canvas is the headless screenshot, byte for byte`, png.equals(rgb), differences(png, rgb, width));
   await context.close();
 }
 
@@ -433,18 +426,12 @@ async function keyboard(browser, origin) {
     if (modifier) await page.keyboard.up(modifier);
     await idle(page);
   };
-  const ORANGE = [255, 127, 0];
-  const isOrange = (rgb, i) => rgb[i] === ORANGE[0] && rgb[i + 1] === ORANGE[1] && rgb[i + 2] === ORANGE[2];
-  // Where two screens differ: in how many pixels, and whether `a` is orange at every one.
-  const outlined = (a, b) => {
-    let n = 0, orange = true;
-    for (let i = 0; i < a.length; i += 3)
-      if (a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2]) {
-        n += 1;
-        orange = orange && isOrange(a, i);
-      }
-    return n > 0 && orange;
-  };
+  // The pixels where two screens differ (all of `a`'s when `b` is null), as indexes into `a`.
+  const pixels = (a, b) => [...Array(a.length / 3).keys()].map((p) => p * 3)
+    .filter((i) => !b || a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2]);
+  const isOrange = (rgb, i) => rgb[i] === 255 && rgb[i + 1] === 127 && rgb[i + 2] === 0;
+  // Whether `a` differs from `b` and is orange wherever it does: the cursor's outline.
+  const outlined = (a, b) => pixels(a, b).length > 0 && pixels(a, b).every((i) => isOrange(a, i));
 
   await press('F10');
   await press('Enter');
@@ -480,9 +467,8 @@ async function keyboard(browser, origin) {
 
   await press('Alt');
   const menu = await canvasRgb(page);
-  let orange = 0;
-  for (let i = 0; i < menu.length; i += 3) if (isOrange(menu, i)) orange += 1;
-  check('keyboard: Alt opens the menus, and the cursor makes way', !menu.equals(undone) && orange === 0);
+  check('keyboard: Alt opens the menus, and the cursor makes way',
+        !menu.equals(undone) && !pixels(menu, null).some((i) => isOrange(menu, i)));
   await press('Escape');
   await tap(page, 40, 36);  // the header: nothing of the game's
   check('keyboard: a tap of the stylus hides the cursor', outlined(undone, await canvasRgb(page)));
