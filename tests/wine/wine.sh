@@ -11,7 +11,7 @@
 # - the zip's programs import only Windows' own DLLs.
 source "$(dirname "$0")/../e2e/lib.bash"
 : "${FZ_WIN_BUILD:?FZ_WIN_BUILD must name the Windows build directory}"
-needs wine Xvfb xdotool xwd xwdtopnm x86_64-w64-mingw32-gcc x86_64-w64-mingw32-objdump unzip
+needs wine Xvfb xdotool xwd xwdtopnm pamcut pnmtopng x86_64-w64-mingw32-gcc x86_64-w64-mingw32-objdump unzip
 HERE=$(cd "$(dirname "$0")" && pwd)
 WIN_HEADLESS="$FZ_WIN_BUILD/fizzorbs-headless.exe"
 # A prefix of its own, kept in the build folder between runs; no sound driver (the game
@@ -117,9 +117,19 @@ found() { window=$(xdotool search --onlyvisible --name '^Fizzorbs$' 2> /dev/null
 # Wine may make the window's X window anew: each use looks for it again.
 # click X Y: a real click at a point of the device's screen.
 click() { found && xdotool mousemove --window "$window" $((3 * $1 + 1)) $((3 * $2 + 1)) click 1; sleep 0.3; }
-grab() { found && xwd -silent -id "$window" | xwdtopnm > "$WORK/$1.ppm" 2> /dev/null; }
-# shows SCREENSHOT GRAB [board]: the window's picture is the device screen of the screenshot.
-shows() { grab "$2" && python3 "$HERE/samescreen.py" "$PNGPIXEL" "$1" "$WORK/$2.ppm" 3 ${3:-} > "$WORK/$2.diff"; }
+# shows SCREENSHOT GRAB [board]: the window's picture (grabbed into GRAB) is the device screen
+# of the screenshot, each pixel 3 x 3, centred. The navigation bar (the top 26 rows) is left
+# out: the window's clock shows local time. With `board`, so is the menu bar (the bottom 26
+# rows), whose Undo button a game resumed from its file does not offer.
+shows() {
+  local rows=294 w h
+  [ "${3:-}" = board ] && rows=268
+  found && xwd -silent -id "$window" | xwdtopnm > "$WORK/$2.ppm" 2> /dev/null || return 1
+  read -r w h < <(pamfile "$WORK/$2.ppm" | sed -E 's/.* ([0-9]+) by ([0-9]+) .*/\1 \2/')
+  pamcut -left $(((w - 720) / 2)) -top $(((h - 960) / 2 + 78)) -width 720 -height $((3 * rows)) "$WORK/$2.ppm" |
+    pnmtopng > "$WORK/$2.png" && pngtopnm "$1" | pamcut -top 26 -height "$rows" | pnmtopng > "$WORK/$2-device.png" &&
+    "$PNGPIXEL" --scaled 3 "$WORK/$2-device.png" "$WORK/$2.png" > "$WORK/$2.diff"
+}
 gone() { ! kill -0 "$program" 2> /dev/null; }
 # Ctrl+Q, after a click on the score (a tap that does nothing) that gives the window the
 # keyboard; pressed again while Wine, without a window manager, hands the focus back.
