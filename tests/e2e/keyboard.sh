@@ -16,7 +16,7 @@ random 1234
 start
 key ctrl+n
 EOF
-expect "Ctrl+N deals a game when the menu offers New Game" [ "$(field game_in_progress)" = 1 ]
+expect "Ctrl+N deals a game when the menu offers New Game" field_is game_in_progress 1
 read -r GC GR GN <<< "$($FZSTATE "$STATE" largest)"
 
 moves=$(printf 'key right\n%.0s' $(seq "$GC"); printf 'key down\n%.0s' $(seq "$GR"))
@@ -38,10 +38,9 @@ key ctrl+z
 EOF
 expect "the first arrow shows the cursor on the first cell" outlined 0 0 "$WORK/first.png"
 expect "arrows move it cell by cell to column $GC, row $GR" outlined "$GC" "$GR" "$WORK/there.png"
-burst() { $FZSTATE "$WORK/burst.dat" field "$1"; }
 expect "Space and keypad 5 select and burst the group there, and Ctrl+N does nothing while New Game is greyed" \
-  eval '[ "$(burst moves)" = 1 ] && [ "$(burst score)" = $((GN * (GN - 1))) ]'
-expect "Ctrl+Z undoes the burst" eval '[ "$(field moves)" = 0 ] && [ "$(field score)" = 0 ]'
+  eval 'field_is moves 1 "$WORK/burst.dat" && field_is score $((GN * (GN - 1))) "$WORK/burst.dat"'
+expect "Ctrl+Z undoes the burst" eval 'field_is moves 0 && field_is score 0'
 
 expect "the cursor stops at the board's left edge" outlined 0 "$GR" "$WORK/edge.png"
 expect "a tap of the stylus hides it" eval '! outlined 0 "$GR" "$WORK/mouse.png"'

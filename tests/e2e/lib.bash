@@ -52,7 +52,8 @@ nologs() { ! grep -qxF -- "$1" "$LOG"; }
 logcount() { grep -cxF -- "$1" "$LOG"; }
 errs() { grep -qF -- "$1" "$ERR"; }
 field() { $FZSTATE "$STATE" field "$1"; }
-field_is() { [ -f "$STATE" ] && [ "$(field "$1")" = "$2" ]; }   # field_is NAME VALUE
+# field_is NAME VALUE [FILE]: the state file (or FILE) holds VALUE in that field.
+field_is() { local file=${3:-$STATE}; [ -f "$file" ] && [ "$($FZSTATE "$file" field "$1")" = "$2" ]; }
 pixel() { "$PNGPIXEL" "$1" "$2" "$3"; }   # prints "R G B"
 finish() {
   if [ "$failures" -ne 0 ]; then
