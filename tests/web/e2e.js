@@ -177,17 +177,7 @@ async function played(browser, origin, server) {
     const persist = navigator.storage.persist.bind(navigator.storage);
     navigator.storage.persist = () => { window.keepAsked += 1; return persist(); };
   };
-  // What the page says of its security policy, and (where scripts run before the page's) the
-  // browser's own report of each violation.
-  const said = [];
-  const {context, page} = await firstVisit(browser, origin, async (p) => {
-    p.on('console', (m) => { if (/security policy|violat|refused to/i.test(m.text())) said.push(m.text()); });
-    if (CANNOT.early) return;
-    await p.evaluateOnNewDocument(counting);
-    await p.evaluateOnNewDocument(() => addEventListener('securitypolicyviolation', (e) => {
-      console.error(`violates the security policy: ${e.violatedDirective} ${e.blockedURI}`);
-    }));
-  });
+  const {context, page} = await firstVisit(browser, origin, (p) => CANNOT.early || p.evaluateOnNewDocument(counting));
   const asked = () => page.evaluate(() => window.keepAsked);
   const askedBefore = !CANNOT.early && await asked();
   const {dealt, burst, scored} = await dealAndBurst(page);
@@ -195,10 +185,8 @@ async function played(browser, origin, server) {
   await unless('early', keep, async () => check(keep, askedBefore === 0 && await asked() === 1,
                                                 `asked ${askedBefore} times before, ${await asked()} after`));
 
-  await page.evaluate(() => navigator.serviceWorker.ready);
   await reload(page);
   await showsBoard('a reload resumes the same board and score', page, burst);
-  await policyKept(page, said, scored);
 
   // The site's data cleared while the game runs (the browser closes the database under it):
   // the next move is saved anew, as the desktop writes its file again when it was deleted.
@@ -210,6 +198,7 @@ async function played(browser, origin, server) {
   await unless('cdp', cleared, () => {});
   await showsBoard(cdp ? cleared : 'a reload resumes the next move too', page, again.burst, again.scored);
 
+  await page.evaluate(() => navigator.serviceWorker.ready);
   await unless('cdp', 'the browser can install the site', async () => {
     const {installabilityErrors} = await cdp.send('Page.getInstallabilityErrors');
     const manifest = await cdp.send('Page.getAppManifest');
@@ -244,9 +233,20 @@ async function played(browser, origin, server) {
 }
 
 // The page's security policy lets in only the site's own files and its WebAssembly: the page
-// has started, dealt, saved, registered its worker and resumed (`scored` says it played) with
-// no violation `said`, and an inline script it does not name is refused.
-async function policyKept(page, said, scored) {
+// still starts, deals, saves, registers its worker and resumes with no violation said, and
+// an inline script it does not name is refused.
+async function policyKept(browser, origin) {
+  const said = [];
+  const {context, page} = await firstVisit(browser, origin, async (p) => {
+    p.on('console', (m) => { if (/security policy|violat|refused to/i.test(m.text())) said.push(m.text()); });
+    if (CANNOT.early) return;
+    await p.evaluateOnNewDocument(() => addEventListener('securitypolicyviolation', (e) => {
+      console.error(`violates the security policy: ${e.violatedDirective} ${e.blockedURI}`);
+    }));
+  });
+  const {scored} = await dealAndBurst(page);
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await reload(page);
   // An inline script of the test's own, which the policy names by no hash: refused, and said.
   const before = said.length;
   const ran = await page.evaluate(() => new Promise((resolve) => {
@@ -262,6 +262,7 @@ async function policyKept(page, said, scored) {
         scored && strict && before === 0, `policy: ${policy}\n${said.join('\n')}`);
   check('the security policy refuses a script it does not name, and the browser says so',
         !ran && said.length > before, `ran: ${ran}; said: ${said.slice(before).join(' | ')}`);
+  await context.close();
 }
 
 // Lighthouse (npm), in the local Chromium: accessibility, best practices and the page's
@@ -549,6 +550,7 @@ async function updated(browser) {
       fitted: () => fitted(browser, served.origin),
       sound: () => unless('sound', 'a first touch on a phone starts the sound', () => heardAtFirstTouch(browser, served.origin)),
       keyboard: () => keyboard(browser, served.origin),
+      policy: () => policyKept(browser, served.origin),
       lighthouse: () => unless('cdp', 'Lighthouse\'s audit', () => audited(served.origin)),
       refused: () => unless('refuse', 'with storage refused, the game plays', () => storageRefused(served.origin)),
       full: () => unless('cdp', 'with storage full, the game plays on', () => storageFull(served.origin)),
