@@ -55,12 +55,21 @@ EOF
 play 96
 play 192
 GOLDEN="$FZ_SOURCE/tests/e2e/golden"
+# golden NAME SHOT WHAT: the screenshot is golden/NAME.png (which FZ_UPDATE_GOLDEN=1 rewrites);
+# one that differs is kept in $TMPDIR to look at.
+golden() {
+  [ "${FZ_UPDATE_GOLDEN:-}" = 1 ] && mkdir -p "$GOLDEN" && cp "$2" "$GOLDEN/$1.png"
+  if "$PNGPIXEL" --scaled 1 "$GOLDEN/$1.png" "$2"; then
+    echo "ok: $3"
+  else
+    fail "$3"
+    cp "$2" "${TMPDIR:-/tmp}/fizzorbs-$1.png"
+  fi
+}
 for shot in selected statistics burst undone menu list question score; do
   expect "$shot at 192 dpi is the 96-dpi screen doubled" \
     "$PNGPIXEL" --scaled 2 "$WORK/${shot}96.png" "$WORK/${shot}192.png"
-  [ "${FZ_UPDATE_GOLDEN:-}" = 1 ] && mkdir -p "$GOLDEN" && cp "$WORK/${shot}96.png" "$GOLDEN/$shot.png"
-  expect "$shot shows as golden/$shot.png" "$PNGPIXEL" --scaled 1 "$GOLDEN/$shot.png" "$WORK/${shot}96.png" ||
-    cp "$WORK/${shot}96.png" "${TMPDIR:-/tmp}/fizzorbs-$shot.png"
+  golden "$shot" "$WORK/${shot}96.png" "$shot shows as golden/$shot.png"
 done
 expect "a tap off the board takes the selection and its value bubble away, pixel for pixel" \
   "$PNGPIXEL" --scaled 1 "$GOLDEN/undone.png" "$WORK/dropped96.png"
@@ -72,8 +81,7 @@ start
 screenshot $WORK/grey.png
 EOF
 expect "a 4-bit screen is grey, and so is its screenshot" test "$("$PNGPIXEL" "$WORK/grey.png")" = "240 320 grey"
-[ "${FZ_UPDATE_GOLDEN:-}" = 1 ] && cp "$WORK/grey.png" "$GOLDEN/grey.png"
-expect "in sixteen levels of grey, as golden/grey.png" "$PNGPIXEL" --scaled 1 "$GOLDEN/grey.png" "$WORK/grey.png"
+golden grey "$WORK/grey.png" "in sixteen levels of grey, as golden/grey.png"
 
 cp "$WORK/dealt.dat" "$STATE"
 run narrow <<EOF
