@@ -62,16 +62,28 @@ class WindowManager : public ::testing::Test {
       return s.hwnd == hwnd && s.msg == msg && (w == WPARAM(-1) || LOWORD(s.wParam) == w);
     }));
   }
+  // {message, wParam, lParam} of the listed messages the window was sent, in order.
+  using Sent = std::vector<std::array<LPARAM, 3>>;
+  Sent sentTo(HWND hwnd, std::initializer_list<UINT> msgs) {
+    Sent out;
+    for (const Seen& s : seen)
+      if (s.hwnd == hwnd && std::find(msgs.begin(), msgs.end(), s.msg) != msgs.end()) out.push_back({LPARAM(s.msg), LPARAM(s.wParam), s.lParam});
+    return out;
+  }
   uint32_t pixel(int x, int y) { return pk::device().screen.row(y)[x]; }
+  // Fills the window's whole DC with a stock brush; what ReleaseDC says.
+  int fill(HWND h, int brush) {
+    HDC dc = GetDC(h);
+    FillRect(dc, &kAll, static_cast<HBRUSH>(GetStockObject(brush)));
+    return ReleaseDC(h, dc);
+  }
 };
 
 TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   HWND w = make(5, 26, 240, 268);
   ASSERT_NE(w, nullptr);
   ASSERT_GE(seen.size(), 2u);
-  EXPECT_EQ(seen[0].msg, UINT(WM_CREATE));
-  EXPECT_EQ(seen[1].msg, UINT(WM_SIZE));
-  EXPECT_EQ(seen[1].lParam, MAKELPARAM(240, 268));
+  EXPECT_EQ(std::tuple(seen[0].msg, seen[1].msg, seen[1].lParam), std::tuple(UINT(WM_CREATE), UINT(WM_SIZE), MAKELPARAM(240, 268)));
   seen.clear();
   EXPECT_EQ(SendMessageW(w, WM_USER + 5, 7, 8), 0) << "left to the system, which knows it not";
   ASSERT_EQ(seen.size(), 1u);
@@ -87,11 +99,10 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   pk::wm::moveWindow(w, 10, 40, 240, 268);
   pk::wm::moveWindow(w, 12, 40, 240, 268);
   pk::wm::moveWindow(w, 10, 40, 0, 268);
-  ASSERT_EQ(count(w, WM_SIZE), 1);
-  EXPECT_EQ(seen.back().lParam, MAKELPARAM(0, 268));
   pk::wm::moveWindow(w, 10, 40, 0, 0);
+  EXPECT_EQ(sentTo(w, {WM_SIZE}), (Sent{{WM_SIZE, SIZE_RESTORED, MAKELPARAM(0, 268)}, {WM_SIZE, SIZE_RESTORED, 0}}));
   RECT rc;
-  EXPECT_TRUE(GetClientRect(w, &rc) && rc.right == 0 && rc.bottom == 0 && seen.back().lParam == 0);
+  EXPECT_TRUE(GetClientRect(w, &rc) && rc.right == 0 && rc.bottom == 0);
   GetClientRect(make(0, 26, 0, 0), &rc);
   EXPECT_TRUE(rc.right == 0 && rc.bottom == 0);
   // Left to the system, a window fills the screen right of x between the two bars; a child, nothing.
@@ -148,24 +159,21 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   RegisterClassW(&bare);
   HWND child = CreateWindowExW(0, u"Bare", u"", WS_CHILD | WS_VISIBLE, 10, 20, 50, 50, w, nullptr, nullptr, nullptr);
   pump();
-  HDC dc = GetDC(w);
-  RECT all{0, 0, 100, 100};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  EXPECT_EQ(ReleaseDC(w, dc), 1);
+  EXPECT_EQ(fill(w, BLACK_BRUSH), 1);
+  using Painted = std::array<LONG, 6>;  // the rectangle to paint, whether to erase, what EndPaint said
+  auto paint = [](HWND h) {
+    PAINTSTRUCT ps;
+    BeginPaint(h, &ps);
+    const BOOL ended = EndPaint(h, &ps);
+    return Painted{ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom, ps.fErase, ended};
+  };
   InvalidateRect(w, &a, TRUE);
   InvalidateRect(w, &b, TRUE);
-  struct Want { HWND hwnd; std::array<LONG, 4> paint; BOOL erase; } wants[] = {
-      {w, {0, 0, 55, 60}, FALSE}, {child, {40, 30, 45, 40}, TRUE}, {w, {0, 0, 100, 100}, FALSE},
-      {child, {0, 0, 50, 50}, FALSE}};
-  for (const Want& want : wants) {
-    if (&want == &wants[2]) InvalidateRect(w, nullptr, FALSE);
-    PAINTSTRUCT ps;
-    BeginPaint(want.hwnd, &ps);
-    const RECT& r = ps.rcPaint;
-    EXPECT_EQ((std::array<LONG, 4>{r.left, r.top, r.right, r.bottom}), want.paint);
-    EXPECT_EQ(ps.fErase, want.erase);
-    EXPECT_TRUE(EndPaint(want.hwnd, &ps));
-  }
+  EXPECT_EQ(paint(w), (Painted{0, 0, 55, 60, FALSE, TRUE}));
+  EXPECT_EQ(paint(child), (Painted{40, 30, 45, 40, TRUE, TRUE}));
+  InvalidateRect(w, nullptr, FALSE);
+  EXPECT_EQ(paint(w), (Painted{0, 0, 100, 100, FALSE, TRUE}));
+  EXPECT_EQ(paint(child), (Painted{0, 0, 50, 50, FALSE, TRUE}));
   EXPECT_EQ(pixel(9, 26 + 9), 0xFFFFFFu);
   EXPECT_EQ(pixel(70, 26 + 10), 0x000000u);
   for (RECT none : {RECT{10, 10, 10, 20}, RECT{10, 10, 20, 10}, RECT{200, 0, 300, 10}}) InvalidateRect(w, &none, TRUE);
@@ -182,13 +190,8 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   DispatchMessageW(&m);
   EXPECT_FALSE(GetMessageW(&m, nullptr, 0, 0));
   EXPECT_TRUE(InvalidateRect(nullptr, nullptr, FALSE));  // every window, whole
-  for (auto [h, size] : {std::pair{w, 100}, {child, 50}}) {
-    PAINTSTRUCT ps;
-    BeginPaint(h, &ps);
-    const RECT& r = ps.rcPaint;
-    EXPECT_TRUE(r.left == 0 && r.top == 0 && r.right == size && r.bottom == size) << r.left << "," << r.top;
-    EndPaint(h, &ps);
-  }
+  EXPECT_EQ(paint(w), (Painted{0, 0, 100, 100, FALSE, TRUE}));
+  EXPECT_EQ(paint(child), (Painted{0, 0, 50, 50, FALSE, TRUE}));
   DestroyWindow(lazyOne);
   EXPECT_TRUE(count(nullptr, WM_USER + 7) == 1 && !FindWindowW(MAKEINTRESOURCEW(7), nullptr));  // no class by number
 }
@@ -201,19 +204,14 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
     kid[i] = CreateWindowExW(0, u"Recorder", u"", WS_CHILD | (i < 2 ? WS_VISIBLE : 0), 10 * (i % 2), 10 * (i % 2),
                              20 + 10 * (i / 2), 20 + 10 * (i / 2), below, nullptr, nullptr, nullptr);
   pump();
-  RECT all{0, 0, 100, 100};
-  HDC dc;
-  for (auto [h, brush] : {std::pair{kid[1], BLACK_BRUSH}, {kid[0], GRAY_BRUSH}, {above, GRAY_BRUSH}, {below, BLACK_BRUSH}})
-    dc = GetDC(h), FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(brush))), ReleaseDC(h, dc);
+  for (auto [h, brush] : {std::pair{kid[1], BLACK_BRUSH}, {kid[0], GRAY_BRUSH}, {above, GRAY_BRUSH}, {below, BLACK_BRUSH}}) fill(h, brush);
   for (auto [x, y] : {std::pair{40, 30}, {49, 79}, {80, 79}, {79, 80}, {15, 41}, {25, 28}}) EXPECT_EQ(pixel(x, y), 0u) << x << "," << y;
   for (auto [x, y] : {std::pair{2, 28}, {60, 60}, {79, 79}}) EXPECT_EQ(pixel(x, y), 0x808080u) << "covered";
   // Moved, a window is drawn whole at its new place, and what it uncovered is drawn again.
   pk::wm::moveWindow(above, 20, 90, 30, 30);
   pump();
   for (auto [x, y] : {std::pair{60, 60}, {20, 90}, {49, 119}}) EXPECT_EQ(pixel(x, y), 0xFFFFFFu) << x << "," << y;
-  dc = GetDC(above);
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-  ReleaseDC(above, dc);
+  fill(above, GRAY_BRUSH);
   // Shown later, a window erases what lay under it.
   HWND late = CreateWindowExW(0, u"Recorder", u"", 0, 5, 90, 10, 10, nullptr, nullptr, nullptr, nullptr);
   EXPECT_TRUE(!ShowWindow(late, SW_SHOW) && !ShowWindow(kid[2], SW_HIDE) && !ShowWindow(nullptr, SW_SHOW)) << "hidden";
@@ -226,9 +224,7 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   pump();
   EXPECT_EQ(count(below, WM_PAINT), 1);
   EXPECT_EQ(pixel(30, 100), 0xFFFFFFu);
-  dc = GetDC(below);  // raised, a window is drawn again whole; already on top, not again
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  ReleaseDC(below, dc);
+  fill(below, BLACK_BRUSH);  // raised, a window is drawn again whole; already on top, not again
   seen.clear();
   host.tap(10, 30);
   pump();
@@ -305,16 +301,10 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
                  {K::StylusMove, 130, 50}};
   host.tap(10, 30);
   pump();
-  auto move = std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.msg == WM_MOUSEMOVE; });
-  EXPECT_TRUE(count(b, WM_MOUSEMOVE) == 1 && move->wParam == 1 && move->lParam == MAKELPARAM(5, 8));
+  // In client coordinates, the left button down while pressed.
+  EXPECT_EQ(sentTo(b, {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP}),
+            (Sent{{WM_LBUTTONDOWN, 1, MAKELPARAM(0, 7)}, {WM_MOUSEMOVE, 1, MAKELPARAM(5, 8)}, {WM_LBUTTONUP, 0, MAKELPARAM(0, 7)}}));
   EXPECT_EQ(pk::wm::topLevels()[0], b) << "the owner rose above the window it owns";
-  auto down = std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.msg == WM_LBUTTONDOWN; });
-  ASSERT_NE(down, seen.end());
-  EXPECT_EQ(down->hwnd, b);
-  EXPECT_EQ(down->lParam, MAKELPARAM(0, 7));  // client coordinates
-  EXPECT_EQ(down->wParam, 1u);                // the left button down
-  auto up = std::find_if(down, seen.end(), [](const Seen& s) { return s.msg == WM_LBUTTONUP; });
-  EXPECT_TRUE(up != seen.end() && up->wParam == 0);
   EXPECT_EQ(GetActiveWindow(), a);
   EXPECT_EQ(count(b, WM_ACTIVATE, WA_INACTIVE), 1);
   EXPECT_EQ(count(a, WM_ACTIVATE, WA_CLICKACTIVE), 1);
@@ -368,11 +358,8 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   host.key(K::KeyEscape);
   host.events.push_back({K::KeyStroke, 'Z', pk::InputEvent::kCtrl});
   pump();
-  std::vector<std::array<LPARAM, 3>> keys;
-  for (const Seen& s : seen)
-    if (s.hwnd == a && (s.msg == WM_KEYDOWN || s.msg == WM_KEYUP)) keys.push_back({LPARAM(s.msg), LPARAM(s.wParam), s.lParam});
   const LPARAM released = LPARAM(0xC0000001u);
-  EXPECT_EQ(keys, (std::vector<std::array<LPARAM, 3>>{{WM_KEYDOWN, VK_ESCAPE, 1}, {WM_KEYUP, VK_ESCAPE, released},
+  EXPECT_EQ(sentTo(a, {WM_KEYDOWN, WM_KEYUP}), (Sent{{WM_KEYDOWN, VK_ESCAPE, 1}, {WM_KEYUP, VK_ESCAPE, released},
       {WM_KEYDOWN, VK_CONTROL, 1}, {WM_KEYDOWN, 'Z', 1}, {WM_KEYUP, 'Z', released}, {WM_KEYUP, VK_CONTROL, released}}));
   static int told = 0;
   pk::wm::setShellHooks({[] { ++told; }});
@@ -442,9 +429,7 @@ TEST(DeviceScreen, ScaledAndGreyPictures) {
     const int s = c.dpi / 96;
     ASSERT_TRUE(host.shows == 1 && host.picture.width == c.width && host.picture.height == c.height);
     auto at = [&](int x, int y) { return host.picture.row(y)[x]; };
-    EXPECT_EQ(at(s, s), c.dark);
-    EXPECT_EQ(at(2 * s - 1, 2 * s - 1), c.dark);
-    EXPECT_EQ(at(2 * s, s), c.pale);
+    EXPECT_EQ(std::tuple(at(s, s), at(2 * s - 1, 2 * s - 1), at(2 * s, s)), std::tuple(c.dark, c.dark, c.pale));  // its square, and past it
     for (auto [x, y] : {std::pair{0, c.height - 1}, {c.width - 1, c.height - 1}, {c.width - 1, 0}})
       EXPECT_EQ(at(x, y), s == 2 ? 0u : c.pale);
     POINT p = pk::toHost(POINT{1, 1}), back = pk::fromHost(p.x, p.y), off = pk::fromHost(-1, 2 * s);
