@@ -12,10 +12,15 @@ using pk::script::Token;
 
 namespace {
 
-std::vector<Token> tokens(std::string_view line) {
+// Each token as kind:value, so a line's whole reading compares at once.
+std::vector<std::string> tokens(std::string_view line) {
   std::vector<Token> out;
   EXPECT_EQ(pk::script::tokenize(line, out), "") << line;
-  return out;
+  std::vector<std::string> shown;
+  for (const Token& t : out)
+    shown.push_back("WNTI"[int(t.kind)] + (":" + (t.kind == Token::Kind::Word || t.kind == Token::Kind::Text
+                                                       ? t.text : std::to_string(t.number))));
+  return shown;
 }
 
 Command command(std::string_view line) {
@@ -25,23 +30,11 @@ Command command(std::string_view line) {
 }
 
 TEST(Script, TokensNumbersHexQuotesAndComments) {
-  auto t = tokens("  send\t0x10 -5  \"a b\" #1061 0XfF \"\" # a comment");
-  ASSERT_EQ(t.size(), 7u);
-  EXPECT_EQ(t[0].kind, Token::Kind::Word);
-  EXPECT_EQ(t[0].text, "send");
-  EXPECT_EQ(t[1].number, 16);
-  EXPECT_EQ(t[2].number, -5);
-  EXPECT_EQ(t[3].kind, Token::Kind::Text);
-  EXPECT_EQ(t[3].text, "a b");
-  EXPECT_EQ(t[4].kind, Token::Kind::Id);
-  EXPECT_EQ(t[4].number, 1061);
-  EXPECT_EQ(t[5].number, 255);
-  EXPECT_EQ(t[6].kind, Token::Kind::Text);
+  EXPECT_EQ(tokens("  send\t0x10 -5  \"a b\" #1061 0XfF \"\" # a comment"),
+            (std::vector<std::string>{"W:send", "N:16", "N:-5", "T:a b", "I:1061", "N:255", "T:"}));
   EXPECT_TRUE(tokens("   # only a comment").empty());
   // Inside quotes '#' is text and escapes work; a comment may follow a quote directly.
-  t = tokens("click \"#1 \\\"x\\\" \\\\\"# done");
-  ASSERT_EQ(t.size(), 2u);
-  EXPECT_EQ(t[1].text, "#1 \"x\" \\");
+  EXPECT_EQ(tokens("click \"#1 \\\"x\\\" \\\\\"# done"), (std::vector<std::string>{"W:click", "T:#1 \"x\" \\"}));
   for (const char* bad : {"click \"OK", "click \"OK\"x", "tap 12a 3", "tap 0x 3", "tap 0xZZ 3", "click #12x",
                           "tap 99999999999999999999 1", "say hel\"lo"}) {
     std::vector<Token> out;
@@ -70,28 +63,23 @@ TEST(Script, CommandsAndTheirArguments) {
   }
 }
 
-TEST(Script, ReaderCountsEveryLineAndStopsAtABadOne) {
-  char text[] = "# setup\n\ndevice 240 320 16 96\r\n   \nstart\n  # go\njump 1\ntap 1 1";
-  std::unique_ptr<FILE, int (*)(FILE*)> in(fmemopen(text, sizeof text - 1, "r"), fclose);
+using Read = std::vector<std::pair<Op, int>>;
+
+// Every command a script reader gives, with its line, and the error that stopped it.
+std::pair<Read, std::string> readAll(std::string text) {
+  std::unique_ptr<FILE, int (*)(FILE*)> in(fmemopen(text.data(), text.size(), "r"), fclose);
   pk::script::Reader r(in.get());
-  std::string error;
-  auto c = r.next(error);
-  ASSERT_TRUE(c);
-  EXPECT_EQ(c->op, Op::Device);
-  EXPECT_EQ(c->line, 3);
-  c = r.next(error);
-  ASSERT_TRUE(c);
-  EXPECT_EQ(c->line, 5);
-  EXPECT_FALSE(r.next(error));
+  std::pair<Read, std::string> out;
+  while (auto c = r.next(out.second)) out.first.emplace_back(c->op, c->line);
+  return out;
+}
+
+TEST(Script, ReaderCountsEveryLineAndStopsAtABadOne) {
+  auto [read, error] = readAll("# setup\n\ndevice 240 320 16 96\r\n   \nstart\n  # go\njump 1\ntap 1 1");
+  EXPECT_EQ(read, (Read{{Op::Device, 3}, {Op::Start, 5}}));
   EXPECT_NE(error.find("line 7"), std::string::npos) << error;
   EXPECT_NE(error.find("jump"), std::string::npos) << error;
-  char lastText[] = "start\nclose";  // no newline at the end
-  std::unique_ptr<FILE, int (*)(FILE*)> last(fmemopen(lastText, sizeof lastText - 1, "r"), fclose);
-  pk::script::Reader r2(last.get());
-  ASSERT_TRUE(r2.next(error));
-  c = r2.next(error);
-  ASSERT_TRUE(c);
-  EXPECT_EQ(c->op, Op::Close);
+  EXPECT_EQ(readAll("start\nclose").first, (Read{{Op::Start, 1}, {Op::Close, 2}}));  // no newline at the end
 }
 
 }  // namespace
