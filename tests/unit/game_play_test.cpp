@@ -17,6 +17,9 @@ TEST_F(Game, SelectThenBurstAGroup) {
   EXPECT_EQ(pixel(cellAt(0, 0).x, cellAt(0, 0).y), kBlack);  // the outline
   EXPECT_TRUE(sameAsFullRepaint());  // with its value bubble
   EXPECT_FALSE(std::filesystem::exists(stateFile()));
+  tapAt(100, 5);  // off the board: the outline and the bubble go
+  EXPECT_TRUE(sameAsFullRepaint());
+  tap(1, 0);
 
   EXPECT_NO_GDI_LEAK(tap(0, 1));
   EXPECT_TRUE(sameAsFullRepaint());  // the header's score too
