@@ -1,7 +1,6 @@
 // Arbitrary bytes as the state file, through the program's whole start-up on
 // a virtual device: load, checks, resume, layout, first paint, and a few taps.
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>

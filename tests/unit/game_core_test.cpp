@@ -63,14 +63,12 @@ TEST_F(Game, ASeedDealsAKnownBoardAndQueue) {
   undoMove(window, CMD_UNDO, nullptr, 0);
   EXPECT_EQ(std::pair(gameState.moves, dealt()), std::pair(0, first));
   // A Standard board of one row more, dealt over this one, leaves nothing of the strip.
-  InvalidateRect(window, nullptr, FALSE);
-  UpdateWindow(window);
+  repaint();
   playStatus.gameInProgress = 0;
   options.gameStyle = STYLE_STANDARD;
   newGame(window);
   EXPECT_EQ(cellAt(10, 11).y, cellAt(10, 10).y + kCellSize) << "the new row laid out";
-  InvalidateRect(window, nullptr, FALSE);
-  UpdateWindow(window);
+  repaint();
   EXPECT_TRUE(sameAsFullRepaint());
 }
 
@@ -196,8 +194,7 @@ TEST_F(Game, EachStyleSettlesAsItsRulesSay) {
     setIncoming(3, "41");
     setIncoming(4, "333");
     clearClient();  // no trace of the case before
-    InvalidateRect(window, nullptr, TRUE);
-    UpdateWindow(window);
+    repaint();
     burst(*this, c.marks);
     EXPECT_EQ(boardRows(), c.after);
     EXPECT_EQ(host.pauses, std::vector<uint32_t>(size_t(c.pauses), kSlidePause));

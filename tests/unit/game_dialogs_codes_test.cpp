@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "core/records.h"
@@ -11,30 +10,10 @@
 
 namespace {
 
-class ScoreCode : public ::testing::Test {
- protected:
-  void SetUp() override { memset(&statistics, 0, sizeof statistics); }
-  void TearDown() override { memset(&statistics, 0, sizeof statistics); }
-
-  static void setStyle(int style, uint32_t games, uint32_t high, uint32_t total) {
-    statistics.styles[style].gamesPlayed = games;
-    statistics.styles[style].highScore = high;
-    statistics.styles[style].totalScore = total;
-  }
-  // The code after seeding the C library's generator; `result` gets what makeScoreCode returned.
-  static std::string code(int style, unsigned seed, int* result = nullptr) {
-    std::srand(seed);
-    WCHAR out[64] = u"left over from before";
-    int r = makeScoreCode(out, style);
-    if (result) *result = r;
-    return pk::utf8(out);
-  }
-};
-
 // Each figure text is preceded by its length; pairs 00..13 and 90..99 turn into
 // letters, everything else stays as two digits, and an odd last digit is kept.
-// The seeds draw the multipliers 11 (8), 15 (16), 18 (1) and 16 (4).
-TEST_F(ScoreCode, WorkedExamples) {
+// The seeds of the C library's generator draw the multipliers 11 (8), 15 (16), 18 (1) and 16 (4).
+TEST(ScoreCode, WorkedExamples) {
   struct Case {
     int style;
     uint32_t games, high, total;
@@ -54,12 +33,14 @@ TEST_F(ScoreCode, WorkedExamples) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.covers);
-    memset(&statistics, 0, sizeof statistics);
-    setStyle(c.style, c.games, c.high, c.total);
-    int result = -1;
-    EXPECT_EQ(code(c.style, c.seed, &result), c.code);
-    EXPECT_EQ(result, 1);
+    statistics = {};
+    statistics.styles[c.style] = {c.games, c.high, c.total, 0, 0, {}};
+    std::srand(c.seed);
+    WCHAR out[64] = u"left over from before";
+    EXPECT_EQ(makeScoreCode(out, c.style), 1);
+    EXPECT_EQ(pk::utf8(out), c.code);
   }
+  statistics = {};
 }
 
 }  // namespace

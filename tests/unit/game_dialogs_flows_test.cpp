@@ -98,20 +98,14 @@ TEST_F(DialogFlow, ScoreDialogsShowTheGameAndItsStyleFigures) {
   EXPECT_EQ(memcmp(&before, &statistics, sizeof statistics), 0);
 }
 
-// Reads the Options dialog's controls from inside it, then flips every box and
-// picks the last style and set, as a player would.
-std::vector<LRESULT> optionsSeen;
+// From inside the Options dialog, flips every box it shows and picks the last style
+// and set, as a player would.
 INT_PTR CALLBACK optionsReader(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   INT_PTR r = optionsDialogProc(dialog, message, wParam, lParam);
   if (message == WM_INITDIALOG) {
-    optionsSeen.clear();
     for (int id : {IDC_PLAY_SOUNDS, IDC_STARTUP_DEMO, IDC_CONFIRM_END, IDC_GUEST_MODE, IDC_DECIMAL_AVERAGES}) {
-      optionsSeen.push_back(SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0));
-      SendDlgItemMessageW(dialog, id, BM_SETCHECK, optionsSeen.back() ? BST_UNCHECKED : BST_CHECKED, 0);
-    }
-    for (int id : {IDC_GAME_STYLE, IDC_BUBBLE_SET}) {
-      optionsSeen.push_back(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
-      optionsSeen.push_back(SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0));
+      bool checked = SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0);
+      SendDlgItemMessageW(dialog, id, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
     }
     SendDlgItemMessageW(dialog, IDC_GAME_STYLE, CB_SETCURSEL, 3, 0);
     SendDlgItemMessageW(dialog, IDC_BUBBLE_SET, CB_SETCURSEL, 1, 0);
@@ -140,14 +134,7 @@ TEST_F(DialogFlow, OptionsOkStoresEverythingAndTheRunningGameBecomesAGuestGame) 
   EXPECT_EQ(std::tuple(playStatus.guestGame, gameState.countsForStats), std::tuple(1u, 0));
 
   // Without a game the header shows the new style at once, on a main window that paints nothing.
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = appInstance;
-  wc.hbrBackground = HBRUSH(GetStockObject(WHITE_BRUSH));
-  wc.lpszClassName = u"Plain";
-  RegisterClassW(&wc);
-  mainWindow = CreateWindowExW(0, u"Plain", u"Plain", WS_VISIBLE, 0, kTop, 240, 268, nullptr, nullptr, appInstance,
-                               nullptr);
+  mainWindow = openWindow(u"Plain", DefWindowProcW);
   UpdateWindow(mainWindow);
   ASSERT_EQ(countPixels(0, 0, 240, 20, kBlue), 0);
   playStatus.gameInProgress = 0;

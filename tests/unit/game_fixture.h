@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -92,15 +91,7 @@ class Game : public ::testing::Test {
     pk::setUpDevice(host, config, &pkProgramModule);
     appInstance = pk::instanceOf(pkProgramModule);
     resetRecords();
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = gameWindowProc;
-    wc.hInstance = appInstance;
-    wc.hbrBackground = HBRUSH(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = u"GameTest";
-    RegisterClassW(&wc);
-    window = CreateWindowExW(0, u"GameTest", u"GameTest", WS_VISIBLE, 0, kTop, 240, 268, nullptr, nullptr,
-                             appInstance, nullptr);
-    mainWindow = window;
+    mainWindow = window = openWindow(u"GameTest", gameWindowProc);
     HDC dc = GetDC(window);
     bubbleBacking = CreateCompatibleDC(dc);
     bubbleBackingBitmap = CreateCompatibleBitmap(dc, 320, 320);
@@ -133,6 +124,17 @@ class Game : public ::testing::Test {
     valueBubbleRect = {};
   }
 
+  // A visible window of the usual client size in a class of its own, white behind.
+  static HWND openWindow(const char16_t* className, WNDPROC proc) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = appInstance;
+    wc.hbrBackground = HBRUSH(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = className;
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, className, className, WS_VISIBLE, 0, kTop, 240, 268, nullptr, nullptr, appInstance,
+                           nullptr);
+  }
   void resizeClient(int width, int height) { pk::wm::moveWindow(window, 0, kTop, width, height); }
   void clearClient(COLORREF color = RGB(255, 255, 255)) {
     HDC dc = GetDC(window);
@@ -152,6 +154,11 @@ class Game : public ::testing::Test {
   }
   void paint() {
     draw([&](HDC dc) { paintBoard(window, dc); });
+  }
+  // As the window manager asks for it, without erasing.
+  void repaint() {
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
   }
 
   // Rows from the top, a character a cell: '0'..'4' a bubble, '.' none. Sets up a
@@ -201,15 +208,15 @@ class Game : public ::testing::Test {
   // Whether the block at client (x, y) shows the named picture, whole or its top-left w x h.
   static ::testing::AssertionResult shows(int x, int y, const char16_t* name, const pk::Surface& s = pk::device().screen) {
     HBITMAP bitmap = LoadBitmapW(appInstance, name);
-    const pk::Surface* picture = pk::gdi::bitmapSurface(bitmap);
-    ::testing::AssertionResult result = ::testing::AssertionSuccess();
-    if (!picture) result = ::testing::AssertionFailure() << "no picture";
-    for (int dy = 0; picture && dy < picture->height && result; ++dy)
-      for (int dx = 0; dx < picture->width && result; ++dx)
-        if (s.contains(x + dx, y + dy + kTop) && pixel(x + dx, y + dy, s) != picture->row(dy)[dx])
-          result = ::testing::AssertionFailure() << "differs at client " << x + dx << "," << y + dy;
+    const pk::Surface* found = pk::gdi::bitmapSurface(bitmap);
+    const pk::Surface picture = found ? *found : pk::Surface{};
     DeleteObject(bitmap);
-    return result;
+    if (!found) return ::testing::AssertionFailure() << "no picture";
+    for (int dy = 0; dy < picture.height; ++dy)
+      for (int dx = 0; dx < picture.width; ++dx)
+        if (s.contains(x + dx, y + dy + kTop) && pixel(x + dx, y + dy, s) != picture.row(dy)[dx])
+          return ::testing::AssertionFailure() << "differs at client " << x + dx << "," << y + dy;
+    return ::testing::AssertionSuccess();
   }
   static ::testing::AssertionResult cellShows(int col, int row, const char16_t* name,
                                               const pk::Surface& s = pk::device().screen) {
@@ -231,7 +238,6 @@ class Game : public ::testing::Test {
       for (int x = left; x < right; ++x) n += pixel(x, y) == value;
     return n;
   }
-  static std::tuple<LONG, LONG, LONG, LONG> rect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
   static std::vector<uint32_t> screen() { return pk::device().screen.pixels; }
   // What the game drew in place equals what a full repaint of the same state draws,
   // erasing first as any exposed window does.

@@ -14,29 +14,6 @@ Rows pattern(int cols, int rows) {
   return out;
 }
 
-TEST_F(Game, PaintShowsEveryCellInItsPicture) {
-  Rows rows = pattern(11, 12);
-  rows[4][4] = '.';
-  EXPECT_NO_GDI_LEAK(setBoard(rows));
-  EXPECT_TRUE(boardOnScreen());  // separator, margins and header are the reference screenshots
-
-  // The grey set; a damaged cell shows blank; a board claiming too many columns draws the 22 there are.
-  options.bubbleSet = BUBBLES_GRAYSCALE;
-  cellAt(1, 1).color = 17;
-  gameState.cols = 40;
-  EXPECT_NO_GDI_LEAK(paint());
-  EXPECT_TRUE(cellShows(0, 0, u"GRAY20A"));
-  EXPECT_TRUE(cellShows(2, 1, u"GRAY20D"));
-  EXPECT_TRUE(cellShows(1, 1, u"BLANK20WHITE"));
-
-  // Without its pictures nothing is drawn and nothing leaks.
-  clearClient();
-  appInstance = nullptr;
-  paint();
-  draw(drawSplash);
-  EXPECT_EQ(countPixels(0, 21, 240, 268, kWhite), 240 * 247);
-}
-
 TEST_F(Game, PaintDrawsTheOutlineAsSelectingDid) {
   setBoard({"1111", "1001", "1011", "1111", "0022"});
   draw([](HDC dc) { selectGroup(dc, 1, 1), selectGroup(dc, 3, 4); });  // the second at the last column and row
@@ -70,14 +47,15 @@ struct ValueBubble : Game {
   }
 };
 
-TEST_F(ValueBubble, ABoxUpAndLeftOfTheFirstCellInReadingOrder) {
+TEST_F(ValueBubble, ABoxUpAndLeftOfTheFirstCellInReadingOrderThatHidingTakesAway) {
   setBoard(pattern(11, 12));
   // Column 3 comes first column by column, (5, 4) row by row.
   selectCells({{3, 6}, {3, 5}, {4, 5}, {5, 5}, {5, 4}});
   show(3, 6);
   // "20" is 10 x 12 pixels in 10-pixel Tahoma: a box 13 wider than the text, raised by its height and 3.
   const int d = 10 + 13, x0 = cellAt(5, 4).x - d, y0 = cellAt(5, 4).y - (12 + 3);
-  EXPECT_EQ(rect(valueBubbleRect), std::tuple(x0, y0, x0 + d, y0 + d));
+  EXPECT_EQ(std::tuple(valueBubbleRect.left, valueBubbleRect.top, valueBubbleRect.right, valueBubbleRect.bottom),
+            std::tuple(x0, y0, x0 + d, y0 + d));
   // The rim touches the box's bottom and sides; its top is under the text's opaque box.
   EXPECT_GT(countPixels(x0, y0 + d - 1, x0 + d, y0 + d, kBlack), 0);
   EXPECT_GT(countPixels(x0, y0, x0 + 1, y0 + d, kBlack), 0);
@@ -98,9 +76,9 @@ TEST_F(ValueBubble, ABoxUpAndLeftOfTheFirstCellInReadingOrder) {
   show();
   EXPECT_EQ(std::tuple(valueBubbleRect.left, valueBubbleRect.top), std::tuple(2, 22));
   EXPECT_EQ(valueBubbleRect.right - valueBubbleRect.left, 5 + 13);
-}
 
-TEST_F(ValueBubble, HidingRestoresTheBoardPixelForPixel) {
+  // Hiding restores the board pixel for pixel.
+  resizeClient(240, 268);
   setBoard(pattern(11, 12));
   valueBubbleRect = {5, 6, 7, 8};
   const auto before = screen();
@@ -233,14 +211,13 @@ TEST_F(Game, TheDemoWritesHiBurstsItAndLeavesTheSplash) {
 
   // A repaint shows the splash again over the empty board.
   clearClient(RGB(0, 0, 0));
-  InvalidateRect(window, nullptr, FALSE);
-  UpdateWindow(window);
+  repaint();
   EXPECT_TRUE(shows(22, 75, u"SPLASH"));
   EXPECT_TRUE(cellShows(0, 0, u"BLANK20WHITE"));
   EXPECT_EQ(countPixels(0, 20, 240, 21, kBlack), 240);
 }
 
-TEST_F(Game, TheFirstPaintMeasuresTheDisplayAndDrawsNothing) {
+TEST_F(Game, TheFirstPaintMeasuresTheDisplayAndDrawsNothingLaterOnesEveryCell) {
   for (int bits : {16, 4}) {
     stop();
     start(bits);
@@ -248,19 +225,29 @@ TEST_F(Game, TheFirstPaintMeasuresTheDisplayAndDrawsNothing) {
     colorResolution = 0;
     setBoard(pattern(11, 12));
     clearClient();
-    InvalidateRect(window, nullptr, FALSE);
-    UpdateWindow(window);
+    repaint();
     EXPECT_EQ(colorResolution, bits);
     EXPECT_EQ(options.bubbleSet, bits < 8 ? BUBBLES_GRAYSCALE : BUBBLES_COLORFUL);
     EXPECT_EQ(countPixels(0, 0, 240, 268, kWhite), 240 * 268);
   }
-  // Later paints keep the first measurement.
+  // Later paints keep the first measurement, here the grey set; a damaged cell shows
+  // blank; a board claiming too many columns draws the 22 there are.
   firstShow = 0;  // start-up's part
   pk::device().config.bits = 24;
-  InvalidateRect(window, nullptr, FALSE);
-  UpdateWindow(window);
+  cellAt(1, 1).color = 17;
+  gameState.cols = 40;
+  EXPECT_NO_GDI_LEAK(repaint());
   EXPECT_EQ(colorResolution, 4);
   EXPECT_TRUE(cellShows(0, 0, u"GRAY20A"));
+  EXPECT_TRUE(cellShows(2, 1, u"GRAY20D"));
+  EXPECT_TRUE(cellShows(1, 1, u"BLANK20WHITE"));
+
+  // Without its pictures nothing is drawn and nothing leaks.
+  clearClient();
+  appInstance = nullptr;
+  paint();
+  draw(drawSplash);
+  EXPECT_EQ(countPixels(0, 21, 240, 268, kWhite), 240 * 247);
 }
 
 }  // namespace
