@@ -1,19 +1,9 @@
 // The drawing library: objects and DCs, fills, lines, ellipses, blits and bitmaps.
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <array>
 #include <cmath>
-#include <string>
-#include <vector>
 
 #include "canvas.h"
 #include "pocket_fixture.h"
-#include "fake_host.h"
-#include "gdi/gdi.h"
-#include "system/device.h"
-#include <pocket/host.h>
-#include "system/resource.h"
 
 namespace {
 

@@ -71,9 +71,7 @@ TEST(Resource, NumbersAtTheirLimitsHandlesAndMenusAtTheirDepth) {
   auto find = [&](LPCWSTR name) {
     return reinterpret_cast<const pk::ResourceEntry*>(FindResourceW(own, name, RT_RCDATA));
   };
-  EXPECT_EQ(find(u"a9"), &entries[0]);
-  EXPECT_EQ(find(u"#9"), &entries[2]);
-  EXPECT_EQ(find(u"#65535"), &entries[3]);
+  for (auto [name, at] : {std::pair{u"a9", 0}, {u"#9", 2}, {u"#65535", 3}}) EXPECT_EQ(find(name), &entries[at]) << at;
   // "#" alone is no number, and a number past 16 bits never wraps onto one that is.
   for (LPCWSTR miss : {u"#", u"#65536", u"#4295032831", u"#9a", u"B9", u"#1"})
     EXPECT_EQ(find(miss), nullptr) << pk::utf8(miss);
@@ -87,10 +85,8 @@ TEST(Resource, NumbersAtTheirLimitsHandlesAndMenusAtTheirDepth) {
   const pk::MenuItem* item = &menu->at(0);
   for (int depth = 1; depth < 16; ++depth) item = &item->popup.at(0);
   EXPECT_TRUE(item->isPopup && item->popup.empty() && item->id == 15);
-  EXPECT_FALSE(pk::loadMenu(own, 17));
-  EXPECT_FALSE(pk::loadMenu(own, 18));  // its one item's text cut short
-  // Numbers past 16 bits name nothing, even where their low half would.
-  EXPECT_FALSE(pk::loadMenu(own, 0x1FFFF));
+  // Too deep, its one item's text cut short, and a number past 16 bits, even where its low half names one.
+  for (UINT id : {17, 18, 0x1FFFF}) EXPECT_FALSE(pk::loadMenu(own, id)) << id;
   EXPECT_FALSE(pk::loadString(own, 0x1FFFF));
 }
 
