@@ -66,7 +66,6 @@ class Text : public ::testing::Test {
 };
 
 TEST_F(Text, ExtentsGrowWithTheTextAndDifferByWeightAndSize) {
-  EXPECT_EQ(extent(u"").cx, 0);
   SIZE none{9, 9};  // no DC, a negative length, or letters without text, fail; no text at all measures nothing
   int dx[10] = {}, fit = -1;
   EXPECT_FALSE(GetTextExtentExPointW(dc, u"x", -1, 0, nullptr, nullptr, &none) ||
@@ -111,24 +110,6 @@ TEST_F(Text, ExtentsGrowWithTheTextAndDifferByWeightAndSize) {
     std::vector<int> got(s.size());
     GetTextExtentExPointW(dc, s.data(), int(s.size()), 0, nullptr, got.data(), &size);
     EXPECT_EQ(got, want) << int(s[1]);
-  }
-}
-
-// Small sizes come from the faces' hand-tuned bitmap strikes: two colours only.
-TEST_F(Text, StrikeSizesDrawCrispTwoColourGlyphs) {
-  EXPECT_TRUE(pk::text::hasStrike(11, false));
-  EXPECT_FALSE(pk::text::hasStrike(14, false));
-  for (auto [height, weight] : {std::pair{-11, FW_NORMAL}, {-12, FW_BOLD}, {-20, FW_BOLD}}) {
-    SCOPED_TRACE(height);
-    clear();
-    use(height, weight);
-    SetTextColor(dc, RGB(0, 0, 255));
-    ASSERT_TRUE(ExtTextOutW(dc, 5, 5, 0, nullptr, u"Shifter 8", 9, nullptr));
-    SIZE s = extent(u"Shifter 8");
-    std::set<uint32_t> seen;
-    for (int y = 5; y < 5 + s.cy; ++y)
-      for (int x = 5; x < 5 + s.cx; ++x) seen.insert(at(x, y));
-    EXPECT_EQ(seen, (std::set<uint32_t>{0x0000FF, 0xFFFFFF}));
   }
 }
 
