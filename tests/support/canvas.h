@@ -10,14 +10,14 @@
 
 namespace test {
 
-// A memory DC of w x h filled with `fill` (0x00RRGGBB), its colour bitmap selected.
+// A memory DC of w x h filled with `ground` (0x00RRGGBB), its colour bitmap selected.
 struct Canvas {
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bitmap;
   HGDIOBJ old;
-  Canvas(int w, int h, uint32_t fill = 0xFFFFFF) : bitmap(CreateCompatibleBitmap(nullptr, w, h)) {
+  Canvas(int w, int h, uint32_t ground = 0xFFFFFF) : bitmap(CreateCompatibleBitmap(nullptr, w, h)) {
     old = SelectObject(dc, bitmap);
-    HBRUSH b = CreateSolidBrush(RGB(fill >> 16, (fill >> 8) & 0xFF, fill & 0xFF));
+    HBRUSH b = CreateSolidBrush(RGB(ground >> 16, (ground >> 8) & 0xFF, ground & 0xFF));
     RECT all{0, 0, w, h};
     FillRect(dc, &all, b);
     DeleteObject(b);
@@ -29,7 +29,8 @@ struct Canvas {
   }
   pk::Surface& s() const { return *const_cast<pk::Surface*>(pk::gdi::bitmapSurface(bitmap)); }
   uint32_t at(int x, int y) const { return s().row(y)[x]; }
-  size_t count(uint32_t c) const { return size_t(std::count(s().pixels.begin(), s().pixels.end(), c)); }
+  // Sets every pixel, drawing nothing.
+  void fill(uint32_t c) { std::fill(s().pixels.begin(), s().pixels.end(), c); }
   // Where the pixels are `ink`.
   std::set<std::pair<int, int>> points(uint32_t ink) const {
     std::set<std::pair<int, int>> out;

@@ -132,8 +132,7 @@ TEST(ProgramIcon, TrueColourImagesKeepTheirColoursAndAlpha) {
 TEST(ProgramIcon, DamagedFilesGiveNoIcon) {
   auto good = icoFile({{32, paletteDib(32, 1)}});
   ASSERT_TRUE(pk::decodeIcon(good.data(), good.size())) << "whole, the one-bit file decodes";
-  EXPECT_FALSE(pk::decodeIcon(nullptr, 22));
-  EXPECT_FALSE(pk::decodeIcon(good.data(), good.size() - 10));  // mask rows missing
+  EXPECT_FALSE(pk::decodeIcon(nullptr, 22) || pk::decodeIcon(good.data(), good.size() - 10));  // no file; mask rows missing
   // Cut short where unreadable memory begins: the header, the directory, an empty one.
   size_t page = size_t(sysconf(_SC_PAGESIZE));
   auto* mem = static_cast<uint8_t*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));

@@ -1,14 +1,13 @@
 // Text: fonts, extents, crisp strike glyphs, ExtTextOutW and DrawTextW.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
-#include <string>
+#include <functional>
+#include <optional>
 #include <tuple>
 
+#include "canvas.h"
 #include "fake_host.h"
 #include "gdi/font_source.h"
-#include "gdi/gdi.h"
 #include "gdi/text.h"
 #include "system/device.h"
 
@@ -19,38 +18,37 @@ constexpr uint32_t kGrey = 0x808080;
 class Text : public ::testing::Test {
  protected:
   test::FakeHost host;
+  std::optional<test::Canvas> canvas;
   HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ oldBitmap = nullptr;
   std::vector<HFONT> fonts;
   void SetUp() override {
     pk::setUpDevice(host, pk::DeviceConfig{}, nullptr);
-    dc = CreateCompatibleDC(nullptr);
-    bitmap = CreateCompatibleBitmap(nullptr, 160, 60);
-    oldBitmap = SelectObject(dc, bitmap);
-    clear();
+    dc = canvas.emplace(160, 60, kGrey).dc;
   }
   void TearDown() override {
-    SelectObject(dc, GetStockObject(SYSTEM_FONT));
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    canvas.reset();  // the DC lets go of its font as it goes
     for (HFONT f : fonts) EXPECT_TRUE(DeleteObject(f));
   }
-  void clear() {
-    RECT all{0, 0, 160, 60};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  void clear() { canvas->fill(kGrey); }
+  uint32_t at(int x, int y) const { return canvas->at(x, y); }
+  std::vector<uint32_t> pixels() const { return canvas->s().pixels; }
+  // What `paint` leaves on a cleared canvas.
+  std::vector<uint32_t> drawn(const std::function<void()>& paint) {
+    clear();
+    paint();
+    return pixels();
   }
-  uint32_t at(int x, int y) const { return pk::gdi::bitmapSurface(bitmap)->row(y)[x]; }
-  std::vector<uint32_t> pixels() const { return pk::gdi::bitmapSurface(bitmap)->pixels; }
-  // Box around what is not the grey ground.
-  RECT painted() const {
+  void draw(int x, int y, std::u16string_view s, UINT options = 0, const RECT* clip = nullptr) {
+    ExtTextOutW(dc, x, y, options, clip, s.data(), UINT(s.size()), nullptr);
+  }
+  // Box around what is not the grey ground, as left, top, right, bottom.
+  std::vector<LONG> painted() const {
     RECT r{160, 60, 0, 0};
     for (int y = 0; y < 60; ++y)
       for (int x = 0; x < 160; ++x)
         if (at(x, y) != kGrey) r = {std::min<LONG>(r.left, x), std::min<LONG>(r.top, y),
                                     std::max<LONG>(r.right, x + 1), std::max<LONG>(r.bottom, y + 1)};
-    return r;
+    return {r.left, r.top, r.right, r.bottom};
   }
   void use(LONG height, LONG weight) {
     LOGFONTW lf{};
@@ -68,7 +66,6 @@ class Text : public ::testing::Test {
 };
 
 TEST_F(Text, ExtentsGrowWithTheTextAndDifferByWeightAndSize) {
-  EXPECT_EQ(extent(u"").cx, 0);
   SIZE none{9, 9};  // no DC, a negative length, or letters without text, fail; no text at all measures nothing
   int dx[10] = {}, fit = -1;
   EXPECT_FALSE(GetTextExtentExPointW(dc, u"x", -1, 0, nullptr, nullptr, &none) ||
@@ -116,36 +113,14 @@ TEST_F(Text, ExtentsGrowWithTheTextAndDifferByWeightAndSize) {
   }
 }
 
-// Small sizes come from the faces' hand-tuned bitmap strikes: two colours only.
-TEST_F(Text, StrikeSizesDrawCrispTwoColourGlyphs) {
-  EXPECT_TRUE(pk::text::hasStrike(11, false));
-  EXPECT_FALSE(pk::text::hasStrike(14, false));
-  for (auto [height, weight] : {std::pair{-11, FW_NORMAL}, {-12, FW_BOLD}, {-20, FW_BOLD}}) {
-    SCOPED_TRACE(height);
-    clear();
-    use(height, weight);
-    SetTextColor(dc, RGB(0, 0, 255));
-    ASSERT_TRUE(ExtTextOutW(dc, 5, 5, 0, nullptr, u"Shifter 8", 9, nullptr));
-    SIZE s = extent(u"Shifter 8");
-    std::set<uint32_t> seen;
-    for (int y = 5; y < 5 + s.cy; ++y)
-      for (int x = 5; x < 5 + s.cx; ++x) seen.insert(at(x, y));
-    EXPECT_EQ(seen, (std::set<uint32_t>{0x0000FF, 0xFFFFFF}));
-  }
-}
-
 TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
-  ExtTextOutW(dc, 10, 20, 0, nullptr, u"Score:", 6, nullptr);
+  draw(10, 20, u"Score:");
   SIZE s = extent(u"Score:");
-  RECT box = painted();
-  EXPECT_EQ(std::vector<LONG>({box.left, box.top, box.right, box.bottom}),
-            std::vector<LONG>({10, 20, 10 + s.cx, 20 + s.cy}));
+  EXPECT_EQ(painted(), (std::vector<LONG>{10, 20, 10 + s.cx, 20 + s.cy}));
   clear();
   RECT clip{12, 0, 20, 10 + pk::text::metrics(11, false).ascent - 3};  // through the W's strokes
-  ExtTextOutW(dc, 10, 10, ETO_CLIPPED, &clip, u"WWW", 3, nullptr);
-  box = painted();
-  EXPECT_EQ(std::vector<LONG>({box.left, box.top, box.right, box.bottom}),
-            std::vector<LONG>({12, 10, 20, clip.bottom}));
+  draw(10, 10, u"WWW", ETO_CLIPPED, &clip);
+  EXPECT_EQ(painted(), (std::vector<LONG>{12, 10, 20, clip.bottom}));
   // An opaque rectangle fills in the background colour, from a window DC's origin, clipping nothing.
   HDC screen = pk::gdi::createScreenDC(POINT{10, 20}, {RECT{0, 0, 100, 100}});
   SetBkColor(screen, RGB(0x10, 0x20, 0x30));
@@ -155,31 +130,23 @@ TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
   EXPECT_EQ(pk::device().screen.row(20)[22], 0x102030u);
   pk::gdi::destroyScreenDC(screen);
   // Given advances place each unit and size the box; the two of a surrogate pair are one character.
-  clear();
   const int dx[3] = {10, 5, 15};
-  ExtTextOutW(dc, 10, 20, 0, nullptr, u"\U0001F600W", 3, dx);
-  EXPECT_EQ(painted().right, 40);
-  auto spaced = pixels();
-  ExtTextOutW(dc, 25, 20, 0, nullptr, u"W", 1, nullptr);
+  auto spaced = drawn([&] { ExtTextOutW(dc, 10, 20, 0, nullptr, u"\U0001F600W", 3, dx); });
+  EXPECT_EQ(painted()[2], 40);
+  draw(25, 20, u"W");
   EXPECT_EQ(pixels(), spaced) << "the W stands 15 pixels on";
   // Characters past U+FFFF: the faces have none, and draw the box for a missing one.
-  clear();
-  ExtTextOutW(dc, 4, 2, 0, nullptr, u"\U00010180\U00010680", 4, nullptr);
-  auto missing = pixels();
-  clear();
-  ExtTextOutW(dc, 4, 2, 0, nullptr, u"\U0001F600\U0001F600", 4, nullptr);
-  EXPECT_EQ(pixels(), missing);
+  EXPECT_EQ(drawn([&] { draw(4, 2, u"\U00010180\U00010680"); }), drawn([&] { draw(4, 2, u"\U0001F600\U0001F600"); }));
   clear();
   s = extent(u"42");
   RECT r{20, 10, 80, 50};
   // Placed lower, the answer is how far the text's bottom lies below the rectangle's top.
   EXPECT_EQ(DrawTextW(dc, u"42", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE), (40 - s.cy) / 2 + s.cy);
-  EXPECT_EQ(painted().left, 20 + (60 - s.cx) / 2);
-  EXPECT_EQ(painted().top, 10 + (40 - s.cy) / 2);
+  const LONG left = 20 + (60 - s.cx) / 2, top = 10 + (40 - s.cy) / 2;
+  EXPECT_EQ(painted(), (std::vector<LONG>{left, top, left + s.cx, top + s.cy}));
   clear();
   EXPECT_EQ(DrawTextW(dc, u"42", 2, &r, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE), 40);
-  EXPECT_EQ(painted().right, 80);
-  EXPECT_EQ(painted().bottom, 50);
+  EXPECT_EQ(painted(), (std::vector<LONG>{80 - s.cx, 50 - s.cy, 80, 50}));
 }
 
 // Wrapped text draws exactly as its lines drawn one under the other: broken at the last space
@@ -187,48 +154,33 @@ TEST_F(Text, ExtTextOutAndDrawTextPlaceTheTextBox) {
 TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
   SIZE score = extent(u"Score:");
   const int h = score.cy;
-  std::vector<uint32_t> wrapped;
   for (const auto& [text, width, lines] : std::vector<std::tuple<const char16_t*, LONG, std::vector<std::u16string_view>>>{
            {u"Game  Score: Continuous\n\n at 12\r\n\n", extent(u"Game  Score:").cx - 1,
             {u"Game", u"Score:", u"Continuous", u"", u" at 12", u""}},
-           {u"W Continuous at  ", 1, {u"W", u"Continuous", u"at"}}}) {  // the count leaves out the last space
-    clear();
+           {u"W at Continuous ", 1, {u"W", u"at", u"Continuous"}}}) {  // the count leaves out the last space
     RECT wrap{4, 2, 4 + width, 60};
-    EXPECT_EQ(DrawTextW(dc, text, int(std::char_traits<char16_t>::length(text)) - 1, &wrap, DT_WORDBREAK), int(lines.size()) * h);
-    wrapped = pixels();
-    clear();
-    for (size_t i = 0; i < lines.size(); ++i)
-      ExtTextOutW(dc, 4, 2 + int(i) * h, ETO_CLIPPED, &wrap, lines[i].data(), UINT(lines[i].size()), nullptr);
-    EXPECT_EQ(wrapped, pixels()) << int(width);
+    int length = int(std::char_traits<char16_t>::length(text)) - 1;
+    EXPECT_EQ(drawn([&] { EXPECT_EQ(DrawTextW(dc, text, length, &wrap, DT_WORDBREAK), int(lines.size()) * h); }),
+              drawn([&] { for (size_t i = 0; i < lines.size(); ++i) draw(4, 2 + int(i) * h, lines[i], ETO_CLIPPED, &wrap); }))
+        << int(width);
   }
   // Without prefixes an ampersand is drawn as it is.
-  clear();
   RECT line{4, 2, 150, 20};
-  DrawTextW(dc, u"&Game", -1, &line, DT_SINGLELINE | DT_NOPREFIX);
-  wrapped = pixels();
-  clear();
-  ExtTextOutW(dc, 4, 2, 0, nullptr, u"&Game", 5, nullptr);
-  EXPECT_EQ(wrapped, pixels());
+  EXPECT_EQ(drawn([&] { DrawTextW(dc, u"&Game", -1, &line, DT_SINGLELINE | DT_NOPREFIX); }), drawn([&] { draw(4, 2, u"&Game"); }));
   // With them, the marked letter is underlined one row under the baseline, across its advance.
-  clear();
-  DrawTextW(dc, u"&Game", -1, &line, DT_SINGLELINE);
-  wrapped = pixels();
-  clear();
-  ExtTextOutW(dc, 4, 2, 0, nullptr, u"Game", 4, nullptr);
+  auto underlined = drawn([&] { DrawTextW(dc, u"&Game", -1, &line, DT_SINGLELINE); });
+  auto plain = drawn([&] { draw(4, 2, u"Game"); });
   const int underline = 2 + pk::text::metrics(11, false).ascent + 1;
   std::vector<int> columns, expect;
-  auto plain = pixels();
   for (int i = 0; i < 160 * 60; ++i)
-    if (wrapped[size_t(i)] != plain[size_t(i)]) columns.push_back(i / 160 == underline ? i % 160 : -1);
+    if (underlined[size_t(i)] != plain[size_t(i)]) columns.push_back(i / 160 == underline ? i % 160 : -1);
   for (int x = 4; x < 4 + extent(u"G").cx; ++x) expect.push_back(x);
   EXPECT_EQ(columns, expect);
   // Cut to the rows from the underline down, only the underline and the ground below it show.
-  clear();
   RECT low{4, underline, 150, 2 + extent(u"G").cy};
-  DrawTextW(dc, u"&Game", -1, &low, DT_SINGLELINE | DT_BOTTOM);
   for (int i = 0; i < 160 * 60; ++i)
-    if (i / 160 < low.top || i / 160 >= low.bottom) wrapped[size_t(i)] = kGrey;
-  EXPECT_EQ(pixels(), wrapped);
+    if (i / 160 < low.top || i / 160 >= low.bottom) underlined[size_t(i)] = kGrey;
+  EXPECT_EQ(drawn([&] { DrawTextW(dc, u"&Game", -1, &low, DT_SINGLELINE | DT_BOTTOM); }), underlined);
   RECT calc{0, 0, score.cx + 2, 0};
   EXPECT_EQ(DrawTextW(dc, u"Game Score:", -1, &calc, DT_CALCRECT | DT_WORDBREAK), 2 * h);
   EXPECT_EQ(calc.right, score.cx);
