@@ -16,59 +16,53 @@ std::u16string fmt(const char16_t* format, Args... args) {
   return std::u16string(buf);
 }
 
-TEST(Wsprintf, NumbersWidthsAndPadding) {
+TEST(Wsprintf, NumbersWidthsPaddingAndDecimals) {
   EXPECT_EQ(fmt(u"%d|%i|%u", -42, 7, 4000000000u), u"-42|7|4000000000");
-  EXPECT_EQ(fmt(u"%ld", LONG(-2147483647 - 1)), u"-2147483648");
   // LONG is 32 bits: a count past 2^31 shows negative, as on the device.
-  EXPECT_EQ(fmt(u"%ld", LONG(uint32_t(4000000000u))), u"-294967296");
-  EXPECT_EQ(fmt(u"%x %X", 0xBEEFu, 0xFFFFFFFFu), u"beef FFFFFFFF");
-  EXPECT_EQ(fmt(u"[%5d|%-5d|%05d|%05d]", 42, 42, 42, -42), u"[   42|42   |00042|-0042]");
+  EXPECT_EQ(fmt(u"%ld|%ld", LONG(-2147483647 - 1), LONG(uint32_t(4000000000u))), u"-2147483648|-294967296");
+  EXPECT_EQ(fmt(u"%x %X 100%%", 0xBEEFu, 0xFFFFFFFFu), u"beef FFFFFFFF 100%");
+  EXPECT_EQ(fmt(u"[%19d|%-5d|%05d|%05d]", 42, 42, 42, -42), u"[                 42|42   |00042|-0042]");
   EXPECT_EQ(fmt(u"[%-05d|%.9d|%1d|%08X]", 42, 7, 12345, 0xABCu), u"[42   |000000007|12345|00000ABC]");
   // A precision turns zero padding off, and a zero of no digits prints nothing.
-  EXPECT_EQ(fmt(u"[%05.0d|%.0d|%.0f|% d|% 05d|%+05d]", 42, 0, 2.7, 5, 42, 42), u"[   42||3| 5| 0042|+0042]");
-  EXPECT_EQ(fmt(u"100%%"), u"100%");
+  EXPECT_EQ(fmt(u"[%05.0d|%05.0u|%05.0X|%.0d|%.0f|% d|% 05d|%+05d]", 42, 42u, 0xABu, 0, 2.7, 5, 42, 42),
+            u"[   42|   42|   AB||3| 5| 0042|+0042]");
   WCHAR none[2] = u"x";
-  EXPECT_TRUE(wsprintfW(none, nullptr) == 0 && none[0] == 0);
-  EXPECT_EQ(wsprintfW(nullptr, u"x"), 0);
-  // Widths and precisions from the arguments, a negative width to the left; an unknown
-  // conversion prints its letter, and a lone '%' at the end nothing.
-  EXPECT_EQ(fmt(u"[%*d|%*d|%.*d|%+d|%q]%", 4, 7, -4, 7, 3, 5, 6), u"[   7|7   |005|+6|q]");
+  EXPECT_TRUE(wsprintfW(none, nullptr) == 0 && none[0] == 0 && wsprintfW(nullptr, u"x") == 0);
+  // Widths and precisions from the arguments, a negative width to the left, a size prefix
+  // skipped; an unknown conversion prints its letter, and a lone '%' at the end nothing.
+  EXPECT_EQ(fmt(u"[%*d|%*d|%.*d|%+d|%hd|%q]%", 4, 7, -4, 7, 3, 5, 6, 8), u"[   7|7   |005|+6|8|q]");
   EXPECT_EQ(fmt(u"%#x|%#X|%#x|%#d", 31u, 31u, 0u, 31), u"0x1f|0X1F|0|31");
-}
-
-TEST(Wsprintf, Decimals) {
-  // Rounded, padded, and mixed with integers so the argument walk stays in step.
+  // Decimals: rounded, padded, and mixed with integers so the argument walk stays in step.
   EXPECT_EQ(fmt(u"%0.02lf|%08.1f", 2.0 / 3.0, -2.5), u"0.67|-00002.5");
-  EXPECT_EQ(fmt(u"%d %0.02lf %ld", 1, 2.5, LONG(3)), u"1 2.50 3");
+  EXPECT_EQ(fmt(u"%d %0.02lf %ld %f", 1, 2.5, LONG(3), 0.25), u"1 2.50 3 0.250000");
 }
 
-TEST(Wsprintf, StringsAndCharacters) {
-  EXPECT_EQ(fmt(u"%s", u"Grüße"), u"Grüße");
-  EXPECT_EQ(pk::utf8(u"\U0001F600é€"), "\xF0\x9F\x98\x80\xC3\xA9\xE2\x82\xAC");
-  EXPECT_EQ(fmt(u"%s", static_cast<const WCHAR*>(nullptr)), u"(null)");
+TEST(WideStrings, FormattedCopiedAndJoined) {
+  WCHAR joined[5];  // copying and appending answer the buffer they wrote, as C's do
+  EXPECT_TRUE(wcscpy(joined, u"ab") == joined && wcscat(joined, u"cd") == joined && std::u16string(joined) == u"abcd");
+  EXPECT_EQ(fmt(u"%s|%s", u"Grüße", static_cast<const WCHAR*>(nullptr)), u"Grüße|(null)");
   EXPECT_EQ(fmt(u"0%s|%c%c", u"", int(u'L'), int(u'M')), u"0|LM");
-  EXPECT_EQ(fmt(u"[%6s|%-6s|%.2s|%3c]", u"ab", u"cd", u"abcdef", int(u'x')), u"[    ab|cd    |ab|  x]");
+  EXPECT_EQ(fmt(u"[%6s|%-6s|%.2s|%.0s|%3c|%1s]", u"ab", u"cd", u"abcdef", u"abc", int(u'x'), u""), u"[    ab|cd    |ab||  x| ]");
 }
 
 TEST(Wsprintf, NeverWritesPastTheBound) {
   std::u16string huge(5000, u'a');
   std::u16string buf(1100, u'#');
   EXPECT_EQ(wsprintfW(buf.data(), u"x%sy", huge.c_str()), 1023);
-  EXPECT_EQ(buf[1022], u'a');
-  EXPECT_EQ(buf[1023], u'\0');
-  EXPECT_EQ(buf[1024], u'#');
-  EXPECT_EQ(wsprintfW(buf.data(), u"%2000d", 5), 1023);
-  EXPECT_EQ(buf[1024], u'#');
+  EXPECT_EQ(buf.substr(1022, 3), std::u16string(u"a\0#", 3));
+  // Decimals stop at 300 places, and a number too long even for that at 399 characters.
+  EXPECT_EQ(fmt(u"%.400f|%.300f", 0.5, 1e100).size(), 302u + 1 + 399);
+  EXPECT_TRUE(wsprintfW(buf.data(), u"%2000d", 5) == 1023 && buf[1024] == u'#');
 }
 
 TEST(Wtol, ParsesLikeThePlatform) {
   const std::pair<const char16_t*, LONG> cases[] = {
       {u"", 0},    {u"-4", -4},          {u"09", 9},     {u"12ab", 12},   {u"+7", 7},
-      {u"- 4", 0}, {u"\t\n -13x", -13}, {u"ab", 0},     {u"2147483647", 2147483647},
+      {u"- 4", 0}, {u"\t\n\r -13x", -13}, {u"ab", 0},     {u"2147483647", 2147483647},
       {u"-2147483648", -2147483647 - 1}, {u"2147483648", -2147483647 - 1},  // wraps like a 32-bit long
-      {u"4294967297", 1},
+      {u"4294967297", 1}, {nullptr, 0},
   };
-  for (auto [text, value] : cases) EXPECT_EQ(_wtol(text), value) << pk::utf8(text);
+  for (auto [text, value] : cases) EXPECT_EQ(_wtol(text), value) << (text ? pk::utf8(text) : "null");
 }
 
 // Before any seed the generator deals as if seeded with 1, as C has it.
