@@ -66,7 +66,9 @@ TEST_F(Game, ASeedDealsAKnownBoardAndQueue) {
   repaint();
   playStatus.gameInProgress = 0;
   options.gameStyle = STYLE_STANDARD;
+  options.guestMode = 0;
   newGame(window);
+  EXPECT_EQ(std::pair(playStatus.guestGame, gameState.countsForStats), std::pair(0, 1));
   EXPECT_EQ(cellAt(10, 11).y, cellAt(10, 10).y + kCellSize) << "the new row laid out";
   repaint();
   EXPECT_TRUE(sameAsFullRepaint());
