@@ -83,10 +83,11 @@ TEST(Files, DispositionsAndPathsWithoutCase) {
   // A file written anew keeps the permissions the player gave it; a new one gets the usual ones.
   namespace fs = std::filesystem;
   fs::permissions(dev.root / "Windows" / "Fizzorbs.dat", fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_TRUE(CloseHandle(open(kState, GENERIC_WRITE, 0, CREATE_ALWAYS)));
+  EXPECT_TRUE(CloseHandle(open(kState, GENERIC_READ, 0, CREATE_ALWAYS)));  // a handle that only reads empties it too
   EXPECT_TRUE(CloseHandle(open(u"\\Windows\\new.dat", GENERIC_WRITE, 0, CREATE_ALWAYS)));
   EXPECT_EQ(fs::status(dev.root / "Windows" / "Fizzorbs.dat").permissions(), fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(fs::status(dev.root / "Windows" / "new.dat").permissions(), fs::perms(0644));
+  EXPECT_EQ(dev.read("Windows/Fizzorbs.dat"), "");
   dev.write("Windows/Fizzorbs.dat", "First");
   EXPECT_TRUE(CloseHandle(open(kState, GENERIC_WRITE, 0, TRUNCATE_EXISTING)));
   EXPECT_EQ(dev.read("Windows/Fizzorbs.dat"), "");
@@ -121,6 +122,10 @@ TEST(Files, ReplacementIsSeenOnlyWholeAndOnlyAfterClose) {
   HANDLE after = open(kState, GENERIC_READ, kShareAll, OPEN_EXISTING);
   EXPECT_EQ(readAll(after), "new contents, longer");
   for (HANDLE h : {before, during, after}) EXPECT_TRUE(CloseHandle(h));
+  const auto descriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+  const auto held = descriptors();
+  for (DWORD access : {GENERIC_WRITE, GENERIC_READ}) EXPECT_TRUE(CloseHandle(open(kState, access, 0, CREATE_ALWAYS)));
+  EXPECT_EQ(descriptors(), held) << "a save leaves a descriptor open";
   for (auto& e : std::filesystem::directory_iterator(dev.root / "Windows"))
     EXPECT_NE(e.path().filename().string()[0], '.') << "temporary left: " << e.path();
   // A process that dies in the middle of a save leaves the old file.
@@ -326,6 +331,9 @@ TEST(FileFaults, SettingUpTheDeviceFolders) {
   EXPECT_EQ(dev.read("device/Windows/big.wav"), std::string(40000, 'b'));
   EXPECT_EQ(dev.read("device/Windows/FIZZORBS.DAT"), "the player's own");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(config.root / "Windows"), {}), 3);
+  config.root = dev.root / "first" / "start";  // folders made as needed
+  pk::setUpDevice(host, config, &pkProgramModule);
+  EXPECT_EQ(dev.read("first/start/Windows/tick.wav"), "tick");
 }
 
 // The one program the device starts is the help viewer, and only on a page of \Windows.
