@@ -155,8 +155,9 @@ TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
   SIZE score = extent(u"Score:");
   const int h = score.cy;
   for (const auto& [text, width, lines] : std::vector<std::tuple<const char16_t*, LONG, std::vector<std::u16string_view>>>{
-           {u"Game  Score: Continuous\n\n at 12\r\n\n", extent(u"Game  Score:").cx - 1,
-            {u"Game", u"Score:", u"Continuous", u"", u" at 12", u""}},
+           {u"Game  Score: Continuous\n\n at 12\r\nx\r\n\n", extent(u"Game  Score:").cx - 1,
+            {u"Game", u"Score:", u"Continuous", u"", u" at 12", u"x", u""}},
+           {u"\r\nA\r\n", 100, {u"", u"A", u""}},  // a break first; the count ends between \r and \n
            {u"W at Continuous ", 1, {u"W", u"at", u"Continuous"}}}) {  // the count leaves out the last space
     RECT wrap{4, 2, 4 + width, 60};
     int length = int(std::char_traits<char16_t>::length(text)) - 1;
