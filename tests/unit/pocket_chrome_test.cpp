@@ -105,9 +105,12 @@ TEST_F(Chrome, MenuItemsPostTheirCommandUnlessGrayed) {
 TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   HWND bar = record.menuBar;
   EXPECT_EQ(CommandBar_AddBitmap(bar, test::testInstance(), 999, 1, 16, 0), -1);  // no such bitmap
+  EXPECT_EQ(CommandBar_AddBitmap(main, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0), -1);  // not a bar
+  EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 0, 0, 0), -1);  // no pictures
   // Two strips of the standard pictures: the second's are numbered from 15.
   EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0), 0);
   EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0), 15);
+  EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 1, 0, 0), 30);
   TBBUTTON more[2] = {{1, 107, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0}, {29, 108, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0}};
   SendMessageW(bar, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(more));
   LPCWSTR tips[] = {u"", u"", u"Undo Move", u"A tip far too long to fit across the whole width of the screen"};
