@@ -32,20 +32,15 @@ const unless = (need, what, then) => {
   console.log(`${ENGINE}: SKIPPED: ${what}: ${CANNOT[need]}`);
 };
 
-// A whole MegaShift game to its score dialog and the statistics' codes, its moves found on
-// the headless device.
-function wholeGame() {
-  const made = spawnSync('python3', [path.join(SOURCE, 'tests/e2e/soakgen.py'), 'wholegame', '--headless',
-                                     path.join(BUILD, 'fizzorbs-headless'), '--style', '3', '--seed', '1003'],
-                         {encoding: 'utf8'});
-  if (made.status !== 0) throw new Error(`cannot make the whole game's script: ${made.stderr}`);
-  return made.stdout;
-}
-
-// A doubled device's board (a canvas of 480 x 640), and a whole game.
+// A doubled device's board (a canvas of 480 x 640), and a whole MegaShift game to its score
+// dialog and the statistics' codes, its moves found on the headless device.
+const whole = spawnSync('python3', [path.join(SOURCE, 'tests/e2e/soakgen.py'), 'wholegame', '--headless',
+                                    path.join(BUILD, 'fizzorbs-headless'), '--style', '3', '--seed', '1003'],
+                        {encoding: 'utf8'});
+if (whole.status !== 0) throw new Error(`cannot make the whole game's script: ${whole.stderr}`);
 const SCRIPTS = {
   doubled: 'device 480 640 16 192\nrandom 1234\nstart\nmenu "Game" "New Game"\n',
-  whole: wholeGame(),
+  whole: whole.stdout,
 };
 
 // Where two screens (RGB bytes, `width` pixels a row) differ: how many pixels, within which

@@ -66,8 +66,8 @@ mkdir -p "$ROOT"
 printf 'random 1234\nstart\nmenu "Game" "New Game"\n' | PROGRAM="$FZ_BUILD/fizzorbs-headless" run deal
 read -r GX GY _ <<< "$($FZSTATE "$STATE" group)"
 cp "$STATE" "$WORK/good.dat"
-# burst NAME [MORE]: two taps burst the group (a save), then MORE; burstscript only writes it.
-burstscript() { printf 'start\ntap %s %s\ntap %s %s\n%b' "$GX" "$GY" "$GX" "$GY" "${2:-}" > "$WORK/$1.fzs"; }
+# burst NAME [MORE [FIRST]]: FIRST, two taps that burst the group (a save), then MORE; burstscript writes it.
+burstscript() { printf 'start\n%btap %s %s\ntap %s %s\n%b' "${3:-}" "$GX" "$GY" "$GX" "$GY" "${2:-}" > "$WORK/$1.fzs"; }
 burst() {
   burstscript "$@"
   LOG="$WORK/$1.log" ERR="$WORK/$1.err"
@@ -82,8 +82,7 @@ expect "a read-only state file is kept as it was, and the failure said once" \
 # The file is taken once the game has read it (the log shows the game waiting), while the
 # script waits.
 x86_64-w64-mingw32-gcc -municode -O2 -o "$WORK/holdopen.exe" "$HERE/holdopen.c" || fail "the helper builds"
-burstscript held "toolbar 106\n"
-sed -i '1a dump\nwait 5000' "$WORK/held.fzs"
+burstscript held "toolbar 106\n" "dump\nwait 5000\n"
 LOG="$WORK/held.log" ERR="$WORK/held.err"
 winerun "$WIN_HEADLESS" --device-root "$ROOT" --script "$WORK/held.fzs" > "$LOG" 2> "$ERR" &
 game=$!
