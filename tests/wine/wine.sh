@@ -1,14 +1,8 @@
 #!/usr/bin/env bash
-# The Windows programs under Wine (FZ_WIN_BUILD), against the native ones (FZ_BUILD):
-# - fizzorbs-headless.exe replays what end-to-end scripts ask of the native headless device,
-#   with the same log line for line and the same screenshots, copies and device files byte
-#   for byte;
-# - saves under faults (a read-only state file, one held open without sharing by another
-#   process) keep the last good file and say so once;
-# - the window (window.sh) maps, real clicks deal and burst, closing and starting again
-#   resumes the same board, the state file it leaves shows the same screen on the native
-#   device, F11 and Alt+Enter toggle full screen, a second start leaves the first and exits;
-# - the zip's programs import only Windows' own DLLs.
+# The Windows programs under Wine (FZ_WIN_BUILD), against the native ones (FZ_BUILD): the
+# headless program replays the end-to-end scripts with the same logs and files; saves that
+# Windows refuses keep the last good file; the window plays, resumes, toggles full screen and
+# stays single; the zip's programs import only Windows' own DLLs.
 source "$(dirname "$0")/../e2e/lib.bash"
 : "${FZ_WIN_BUILD:?FZ_WIN_BUILD must name the Windows build directory}"
 needs wine Xvfb xdotool xwd xwdtopnm pamcut pnmtopng x86_64-w64-mingw32-gcc x86_64-w64-mingw32-objdump unzip
@@ -72,8 +66,8 @@ mkdir -p "$ROOT"
 printf 'random 1234\nstart\nmenu "Game" "New Game"\n' | PROGRAM="$FZ_BUILD/fizzorbs-headless" run deal
 read -r GX GY _ <<< "$($FZSTATE "$STATE" group)"
 cp "$STATE" "$WORK/good.dat"
-# burst NAME [MORE]: two taps burst the group (a save), then MORE; burstscript only writes it.
-burstscript() { printf 'start\ntap %s %s\ntap %s %s\n%b' "$GX" "$GY" "$GX" "$GY" "${2:-}" > "$WORK/$1.fzs"; }
+# burst NAME [MORE [FIRST]]: FIRST, two taps that burst the group (a save), then MORE; burstscript writes it.
+burstscript() { printf 'start\n%btap %s %s\ntap %s %s\n%b' "${3:-}" "$GX" "$GY" "$GX" "$GY" "${2:-}" > "$WORK/$1.fzs"; }
 burst() {
   burstscript "$@"
   LOG="$WORK/$1.log" ERR="$WORK/$1.err"
@@ -88,18 +82,17 @@ expect "a read-only state file is kept as it was, and the failure said once" \
 # The file is taken once the game has read it (the log shows the game waiting), while the
 # script waits.
 x86_64-w64-mingw32-gcc -municode -O2 -o "$WORK/holdopen.exe" "$HERE/holdopen.c" || fail "the helper builds"
-burstscript held "toolbar 106\n"
-sed -i '1a dump\nwait 5000' "$WORK/held.fzs"
+burstscript held "toolbar 106\n" "dump\nwait 5000\n"
 LOG="$WORK/held.log" ERR="$WORK/held.err"
 winerun "$WIN_HEADLESS" --device-root "$ROOT" --script "$WORK/held.fzs" > "$LOG" 2> "$ERR" &
 game=$!
-for _ in $(seq 200); do grep -q '^active' "$LOG" && break; sleep 0.05; done
+wait_for grep -q '^active' "$LOG"
 mkfifo "$WORK/hold.in"
 winerun "$WORK/holdopen.exe" "Z:${STATE//\//\\}" < "$WORK/hold.in" > "$WORK/hold.out" 2> /dev/null &
 holder=$!
 exec 7> "$WORK/hold.in"
-for _ in $(seq 200); do grep -q held "$WORK/hold.out" 2> /dev/null && break; sleep 0.05; done
-expect "another process holds the state file without sharing, while the game plays" grep -q held "$WORK/hold.out"
+expect "another process holds the state file without sharing, while the game plays" \
+  wait_for grep -qs held "$WORK/hold.out"
 wait "$game"
 exec 7>&-
 wait "$holder"
@@ -130,6 +123,7 @@ shows() {
     pnmtopng > "$WORK/$2.png" && pngtopnm "$1" | pamcut -top 26 -height "$rows" | pnmtopng > "$WORK/$2-device.png" &&
     "$PNGPIXEL" --scaled 3 "$WORK/$2-device.png" "$WORK/$2.png" > "$WORK/$2.diff"
 }
+geometry() { found && xdotool getwindowgeometry "$window" | grep -q "Geometry: $1"; }
 gone() { ! kill -0 "$program" 2> /dev/null; }
 # Ctrl+Q, after a click on the score (a tap that does nothing) that gives the window the
 # keyboard; pressed again while Wine, without a window manager, hands the focus back.
@@ -145,10 +139,8 @@ quit() {
 started=$(date +%s.%N)
 timeout 120 wine "$FZ_WIN_BUILD/fizzorbs.exe" > "$WORK/window.log" 2>&1 &
 program=$!
-expect "the window maps" wait_for found
+expect "the window maps, at the largest whole zoom that fits, 3x" eval 'wait_for found && geometry 720x960'
 echo "window mapped $(awk "BEGIN { printf \"%.1f\", $(date +%s.%N) - $started }") s after the start"
-expect "it opens at the largest whole zoom that fits, 3x" \
-  eval 'xdotool getwindowgeometry "$window" | grep -q "Geometry: 720x960"'
 click 20 308                                     # Game
 click 35 238                                     # New Game
 expect "clicks on Game and New Game deal a game, saved in %APPDATA%" wait_for field_is game_in_progress 1
@@ -167,7 +159,6 @@ printf 'start\nscreenshot %s\n' "$WORK/carried.png" |
 expect "the state file shows on the native device the board the window shows" \
   wait_for shows "$WORK/carried.png" played board
 
-geometry() { found && xdotool getwindowgeometry "$window" | grep -q "Geometry: $1"; }
 xdotool key F11
 expect "F11 fills the screen, where the board stays at a whole zoom, centred" \
   eval 'wait_for geometry 1280x1024 && wait_for shows "$WORK/carried.png" full board'
