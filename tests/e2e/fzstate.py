@@ -25,34 +25,23 @@ class State:
         words = struct.unpack_from("<2420i", data, 0)
         self.cells = [words[i * 5:(i + 1) * 5] for i in range(COLS * ROWS)]
         g = struct.unpack_from("<573i", data, 9680)
-        self.cols, self.rows, self.style, self.cell_size, self.color_count = g[0:5]
-        self.scores = g[5:13]
-        self.seed = g[13]
-        self.incoming = [g[14 + 22 * k:36 + 22 * k] for k in range(25)]
-        self.incoming_index = g[564]
-        self.counts_for_stats = g[565]
-        self.moves = g[567]
-        p = struct.unpack_from("<6I", data, 11972)
-        self.score_slot_count, self.score_slot, self.game_in_progress, self.guest_game = p[0:4]
-        self.score = self.scores[self.score_slot] if self.score_slot < 8 else None
+        self.cols, self.rows, self.style = g[0:3]
+        self.seed, self.incoming_index, self.counts_for_stats, self.moves = g[13], g[564], g[565], g[567]
+        self.score_slot, self.game_in_progress, self.guest_game = struct.unpack_from("<3I", data, 11972 + 4)
+        self.score = g[5 + self.score_slot] if self.score_slot < 8 else None
         self.stats = [struct.unpack_from("<IIIiI", data, STATS_AT + STYLE_RECORD_SIZE * i) for i in range(STYLE_RECORDS)]
 
     def cell(self, col, row):
         return self.cells[col * ROWS + row]
 
-    def color(self, col, row):
-        return self.cell(col, row)[0]
-
     def group(self, col, row):
-        colour = self.color(col, row)
+        colour = self.cell(col, row)[0]
         if colour < 0:
             return set()
         seen, todo = set(), [(col, row)]
         while todo:
             c, r = todo.pop()
-            if (c, r) in seen or not (0 <= c < self.cols and 0 <= r < self.rows):
-                continue
-            if self.color(c, r) != colour:
+            if (c, r) in seen or not (0 <= c < self.cols and 0 <= r < self.rows) or self.cell(c, r)[0] != colour:
                 continue
             seen.add((c, r))
             todo += [(c + 1, r), (c - 1, r), (c, r + 1), (c, r - 1)]
@@ -69,16 +58,14 @@ class State:
         return x + 10, y + 10 + NAV_BAR
 
     def field(self, name):
-        table = {
-            "score": self.score,
-            "moves": self.moves, "rows": self.rows, "seed": self.seed, "game_in_progress": self.game_in_progress,
-        }
+        table = {"score": self.score, "moves": self.moves, "rows": self.rows, "seed": self.seed,
+                 "game_in_progress": self.game_in_progress}
         for i in range(4):
             table.update({f"games{i}": self.stats[i][0], f"total{i}": self.stats[i][2]})
         return table[name]
 
     def board(self):
-        return [(self.color(c, r), self.cell(c, r)[3]) for c in range(self.cols) for r in range(self.rows)]
+        return [(self.cell(c, r)[0], self.cell(c, r)[3]) for c in range(self.cols) for r in range(self.rows)]
 
     def bubbles(self):
         return sum(1 for c in range(self.cols) for r in range(self.rows) if self.cell(c, r)[3])

@@ -48,8 +48,6 @@ expect() { # expect DESCRIPTION COMMAND...
   if "$@"; then echo "ok: $what"; else fail "$what"; fi
 }
 logs() { grep -qxF -- "$1" "$LOG"; }
-nologs() { ! grep -qxF -- "$1" "$LOG"; }
-logcount() { grep -cxF -- "$1" "$LOG"; }
 errs() { grep -qF -- "$1" "$ERR"; }
 field() { $FZSTATE "$STATE" field "$1"; }
 # field_is NAME VALUE [FILE]: the state file (or FILE) holds VALUE in that field.

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Random play on the headless device, checked after every step.
 
-  soakgen.py run --headless BIN [--seconds S] [--seed N] [--runs K] [--keep DIR]
+  soakgen.py run --headless BIN [--seconds S] [--master-seed M | --seed N] [--runs K]
   soakgen.py selftest --headless BIN          (the checks below can fail)
   soakgen.py wholegame --headless BIN --style S --seed N   (a whole game's script)
 
@@ -42,6 +42,7 @@ SCREEN_W, SCREEN_H = 240, 320
 NAV_BAR = 26
 MENU_BAR_TOP = SCREEN_H - 26
 STEP_TIMEOUT = 30.0  # the virtual clock never sleeps, so a silent program has hung
+SESSIONS = 12  # restarts on one device root
 
 MENU_COMMANDS = [("Game", "New Game", 101), ("Game", "End Game", 102), ("Game", "Options...", 104),
                  ("Info", "Statistics...", 107), ("Info", "About", 103)]
@@ -49,6 +50,10 @@ STYLE_LIST, BUBBLE_LIST, DEMO_BOX = 1046, 1048, 1042
 LIST_SIZES = {STYLE_LIST: 4, BUBBLE_LIST: 2}
 BONUS_BUBBLES, BONUS_PER_BUBBLE = 5, 20
 REFILLING = (1, 3)
+# Messages sent out of the blue, as "wParam lParam".
+ODD_MESSAGES = [("wm_size", [f"0 {(h << 16) | w}" for w, h in [(240, 268), (240, 294), (0, 0), (480, 536), (100, 100)]]),
+                ("wm_activate", ["0 0", "1 0", "2 0"]), ("wm_settingchange", ["0 0", "224 0", "47 0", "4101 0"]),
+                ("wm_command", [f"{c} 0" for c in (101, 102, 103, 104, 106, 107, 110, 4242)])]
 
 
 class Failure(Exception):
@@ -59,19 +64,16 @@ class Screen:
     """What one dump said."""
 
     def __init__(self, lines):
-        self.menus, self.buttons, self.controls = {}, {}, []
-        self.gdi = None
+        self.menus, self.buttons, self.controls, self.gdi = {}, {}, [], None
         for line in lines:
-            words = line.split()
-            if words[0] == "menu":
-                self.menus[int(words[1])] = words[2]
-            elif words[0] == "button":
-                self.buttons[int(words[1])] = words[2]
-            elif words[0] == "control":
+            what, *words = line.split()
+            if what in ("menu", "button"):
+                (self.menus if what == "menu" else self.buttons)[int(words[0])] = words[1]
+            elif what == "control":
                 kind = "list" if " item " in line else "check" if line.endswith("checked") else "button"
-                self.controls.append((int(words[1]), kind, line.endswith(" checked")))
-            elif words[0] == "gdi":
-                self.gdi = (int(words[1]), int(words[2]))
+                self.controls.append((int(words[0]), kind, line.endswith(" checked")))
+            elif what == "gdi":
+                self.gdi = (int(words[0]), int(words[1]))
         self.main = bool(self.menus)
         self.message_box = any(cid in (6, 7) for cid, _, _ in self.controls)
 
@@ -95,30 +97,24 @@ class Program:
 
     def read_dump(self):
         """Lines of the next dump; None when the program ended first."""
-        deadline = time.monotonic() + STEP_TIMEOUT
-        block = None
-        fd = self.proc.stdout.fileno()
+        deadline, block = time.monotonic() + STEP_TIMEOUT, None
         while True:
             while b"\n" in self.buffer:
                 raw, self.buffer = self.buffer.split(b"\n", 1)
                 line = raw.decode(errors="replace")
                 self.log.append(line)
-                if line.startswith("active "):
-                    block = [line]
-                elif block is not None:
+                block = [] if line.startswith("active ") else block
+                if block is not None:
                     block.append(line)
                     if line.startswith("gdi "):
                         return block
-            left = deadline - time.monotonic()
-            if left <= 0:
+            if not select.select([self.proc.stdout], [], [], max(0, deadline - time.monotonic()))[0]:
                 self.proc.kill()
                 raise Failure(f"no answer for {STEP_TIMEOUT:.0f} s: the program hangs")
-            ready, _, _ = select.select([fd], [], [], left)
-            if ready:
-                chunk = os.read(fd, 65536)
-                if not chunk:
-                    return None
-                self.buffer += chunk
+            chunk = os.read(self.proc.stdout.fileno(), 65536)
+            if not chunk:
+                return None
+            self.buffer += chunk
 
     def finish(self):
         """Ends the input (a power cut when the program still runs); the exit code."""
@@ -170,10 +166,8 @@ def load(path):
 
 def burst_size(points):
     """n for a group worth n(n-1) points, or None."""
-    n = 2
-    while n * (n - 1) < points:
-        n += 1
-    return n if n * (n - 1) == points else None
+    n = round((1 + (1 + 4 * max(points, 0)) ** 0.5) / 2)
+    return n if n >= 2 and n * (n - 1) == points else None
 
 
 class Tracker:
@@ -203,9 +197,8 @@ class Tracker:
             return
         # Some steps have two readings (an undo of the only move of a guest game looks
         # like ending it and dealing the same seed again); one legal reading is enough.
-        readings = [("burst", self.burst), ("undo", self.undo), ("no move", self.no_move),
-                    ("end of game", self.ended), ("end and new game", self.ended_and_new),
-                    ("new game", self.new_game)]
+        readings = [("burst", burst), ("undo", self.undo), ("no move", no_move), ("end of game", ended),
+                    ("end and new game", ended_and_new), ("new game", new_game)]
         problems = []
         for name, reading in readings:
             problem = reading(old, new)
@@ -215,22 +208,6 @@ class Tracker:
                 return
             problems.append(f"{name}? {problem}")
         raise Failure(f"the state file changed in no legal way after {what}:\n    " + "\n    ".join(problems))
-
-    @staticmethod
-    def burst(old, new):
-        if not (old.game_in_progress and new.game_in_progress) or new.moves != old.moves + 1:
-            return f"moves {old.moves} -> {new.moves}, in progress {old.game_in_progress} -> {new.game_in_progress}"
-        gained = new.score - old.score
-        n = burst_size(gained)
-        if n is None:
-            return f"score grew by {gained}, not n(n-1) of any group"
-        lost = old.bubbles() - new.bubbles()
-        if old.style in REFILLING:
-            if lost > n:
-                return f"a burst of {n} took {lost} bubbles"
-        elif lost != n:
-            return f"a burst of {n} took {lost} bubbles in style {old.style}"
-        return None
 
     def undo(self, old, new):
         base = self.before_move
@@ -244,43 +221,55 @@ class Tracker:
             return "the board is not the one from before the burst"
         return None
 
-    @staticmethod
-    def no_move(old, new):
-        if old.game_in_progress != new.game_in_progress or old.moves != new.moves:
-            return "the game or its moves changed"
-        if not new.game_in_progress:
-            # The startup demo plays on the board of a finished game and leaves it empty.
-            if new.score not in (old.score, 0):
-                return f"score {old.score} -> {new.score} with no game"
-            if new.board() != old.board() and new.bubbles() != 0:
-                return "the board of a finished game changed"
-            return stats_kept(old, new)
-        if old.score != new.score:
-            return f"score {old.score} -> {new.score}"
-        if old.board() != new.board() or (old.cols, old.rows, old.style) != (new.cols, new.rows, new.style):
-            return "the board changed"
+
+# The other legal changes from one step to the next: None, or what is not legal.
+def burst(old, new):
+    if not (old.game_in_progress and new.game_in_progress) or new.moves != old.moves + 1:
+        return f"moves {old.moves} -> {new.moves}, in progress {old.game_in_progress} -> {new.game_in_progress}"
+    n, lost = burst_size(new.score - old.score), old.bubbles() - new.bubbles()
+    if n is None:
+        return f"score grew by {new.score - old.score}, not n(n-1) of any group"
+    if lost > n or (lost != n and old.style not in REFILLING):
+        return f"a burst of {n} took {lost} bubbles in style {old.style}"
+    return None
+
+
+def no_move(old, new):
+    if old.game_in_progress != new.game_in_progress or old.moves != new.moves:
+        return "the game or its moves changed"
+    if not new.game_in_progress:
+        # The startup demo plays on the board of a finished game and leaves it empty.
+        if new.score not in (old.score, 0):
+            return f"score {old.score} -> {new.score} with no game"
+        if new.board() != old.board() and new.bubbles() != 0:
+            return "the board of a finished game changed"
         return stats_kept(old, new)
+    if old.score != new.score:
+        return f"score {old.score} -> {new.score}"
+    if old.board() != new.board() or (old.cols, old.rows, old.style) != (new.cols, new.rows, new.style):
+        return "the board changed"
+    return stats_kept(old, new)
 
-    @staticmethod
-    def ended(old, new):
-        if not old.game_in_progress or new.game_in_progress or new.moves != old.moves:
-            return "not a game that stopped without a move"
-        gained, bonus = new.score - old.score, bonus_for(new.bubbles())
-        if gained != bonus:
-            return f"{new.bubbles()} bubbles left earn {bonus}, the score grew by {gained}"
-        return counted(old, new, new.score)
 
-    @staticmethod
-    def ended_and_new(old, new):
-        if not (old.game_in_progress and new.game_in_progress) or (new.moves, new.score) != (0, 0):
-            return "not a fresh game after a game in progress"
-        return counted(old, new, old.score + bonus_for(old.bubbles()))
+def ended(old, new):
+    if not old.game_in_progress or new.game_in_progress or new.moves != old.moves:
+        return "not a game that stopped without a move"
+    gained, bonus = new.score - old.score, bonus_for(new.bubbles())
+    if gained != bonus:
+        return f"{new.bubbles()} bubbles left earn {bonus}, the score grew by {gained}"
+    return counted(old, new, new.score)
 
-    @staticmethod
-    def new_game(old, new):
-        if old.game_in_progress or not new.game_in_progress or (new.moves, new.score) != (0, 0):
-            return "not a fresh game after none"
-        return stats_kept(old, new)
+
+def ended_and_new(old, new):
+    if not (old.game_in_progress and new.game_in_progress) or (new.moves, new.score) != (0, 0):
+        return "not a fresh game after a game in progress"
+    return counted(old, new, old.score + bonus_for(old.bubbles()))
+
+
+def new_game(old, new):
+    if old.game_in_progress or not new.game_in_progress or (new.moves, new.score) != (0, 0):
+        return "not a fresh game after none"
+    return stats_kept(old, new)
 
 
 def bonus_for(left):
@@ -336,17 +325,10 @@ class Player:
         return [f"tap {x} {y}"]
 
     def send(self, main):
-        r = self.rng.random() if main else self.rng.random() * 0.85
-        if r < 0.3:
-            w, h = self.rng.choice([(240, 268), (240, 294), (0, 0), (480, 536), (100, 100)])
-            return [f"send wm_size 0 {(h << 16) | w}"]
-        if r < 0.6:
-            return [f"send wm_activate {self.rng.choice([0, 1, 2])} 0"]
-        if r < 0.85:
-            return [f"send wm_settingchange {self.rng.choice([0, 224, 0x2F, 0x1005])} 0"]
         # Commands only while the main window is active: no person can give one under a
         # dialog, and the platform would let it run there.
-        return [f"send wm_command {self.rng.choice([101, 102, 103, 104, 106, 107, 110, 4242])} 0"]
+        message, params = self.rng.choice(ODD_MESSAGES[:None if main else -1])
+        return [f"send {message} {self.rng.choice(params)}"]
 
     def choose(self, screen, state):
         rng = self.rng
@@ -425,52 +407,46 @@ class Player:
         return ["ok"]
 
 
+def read_bytes(path):
+    return open(path, "rb").read() if os.path.exists(path) else None
+
+
 class Run:
     """One device root, one seed, several sessions."""
 
-    def __init__(self, binary, seed, work, deadline, max_sessions):
-        self.binary = binary
-        self.rng = random.Random(seed)
-        self.work = work
-        self.root = os.path.join(work, "device")
+    def __init__(self, binary, seed, deadline):
+        self.binary, self.rng, self.deadline = binary, random.Random(seed), deadline
+        self.work = tempfile.mkdtemp(prefix="fizzorbs-soak-")
+        self.root = os.path.join(self.work, "device")
         self.state_path = os.path.join(self.root, "Windows", "Fizzorbs.dat")
-        self.deadline = deadline
-        self.max_sessions = max_sessions
+        self.err_path = os.path.join(self.work, "stderr.txt")
         self.tracker = Tracker()
         self.steps = self.sessions = 0
-        self.script, self.start_state = [], None
+        self.program, self.script, self.start_state = None, [], None
 
     def play(self):
-        os.makedirs(self.root, exist_ok=True)
-        while self.sessions < self.max_sessions and time.monotonic() < self.deadline:
+        os.makedirs(self.root)
+        while self.sessions < SESSIONS and time.monotonic() < self.deadline:
             self.session()
             self.sessions += 1
 
     def session(self):
         rng = self.rng
-        self.start_state = open(self.state_path, "rb").read() if os.path.exists(self.state_path) else None
+        self.start_state = read_bytes(self.state_path)
         self.tracker.restart()
-        err_path = os.path.join(self.work, "stderr.txt")
-        program = Program(self.binary, self.root, err_path)
-        self.program = program
+        self.program = program = Program(self.binary, self.root, self.err_path)
         player = Player(rng)
         self.script = [f"random {rng.randrange(1 << 32)} {rng.randrange(1 << 32)} {rng.randrange(1 << 32)}",
                        "start", "dump"]
         program.send(self.script)
         length = rng.randint(10, 120)
-        idle_gdi = None
-        closed = False
-        what = "the restart"
+        idle_gdi, what = None, "the restart"
         for step in range(length + 1):
             lines = program.read_dump()
             if lines is None:
-                if closed:
-                    break
-                code = program.finish()
-                raise Failure(f"the program ended by itself after {what} (exit code {code}):\n"
-                              + open(err_path, "rb").read().decode(errors="replace"))
-            screen = Screen(lines)
-            state = load(self.state_path)
+                raise Failure(f"the program ended by itself after {what} (exit code {program.finish()}):\n"
+                              + read_bytes(self.err_path).decode(errors="replace"))
+            screen, state = Screen(lines), load(self.state_path)
             # A saved game must come back untouched; with none, start-up may deal one.
             if step == 0 and self.tracker.last and self.tracker.last.game_in_progress and \
                     (state.raw if state else None) != self.start_state:
@@ -478,34 +454,33 @@ class Run:
             self.tracker.step(state, what)
             if screen.main:
                 self.check_menus(screen, state, first=step == 0)
-                if idle_gdi is None:
-                    idle_gdi = screen.gdi
-                elif screen.gdi != idle_gdi:
+                idle_gdi = idle_gdi or screen.gdi
+                if screen.gdi != idle_gdi:
                     raise Failure(f"live GDI objects/DCs {screen.gdi} after {what}, {idle_gdi} when idle before")
             self.steps += 1
             if step == length or time.monotonic() >= self.deadline:
                 break
             if rng.random() < 0.01:
-                before = state.raw if state else None
+                what = "close"
                 self.script.append("close")
                 program.send(["close", "dump"])
-                closed = True
                 if program.read_dump() is not None:
                     raise Failure("WM_CLOSE did not end the program")
                 after = load(self.state_path)
                 # Closing writes nothing itself; a flow under an open dialog may still
                 # finish and write as it always does (checked as any other step).
-                if screen.main and (after.raw if after else None) != before:
+                if screen.main and (after.raw if after else None) != (state.raw if state else None):
                     raise Failure("WM_CLOSE wrote the state file")
-                what = "close"
                 break
             commands = player.choose(screen, state)
             what = " / ".join(commands)
             self.script += commands + ["dump"]
             program.send(commands + ["dump"])
-        code = program.finish()
-        self.check_end(code, err_path)
-        self.tracker.step(load(self.state_path), "the end of the session" if not closed else "close")
+        code, err = program.finish(), read_bytes(self.err_path).decode(errors="replace")
+        if code != 0 or err.strip():
+            ended = f"died of signal {-code}" if code < 0 else f"ended with exit code {code}"
+            raise Failure(f"the program {ended}, its stderr:\n{err}")
+        self.tracker.step(load(self.state_path), "close" if what == "close" else "the end of the session")
 
     def check_menus(self, screen, state, first):
         playing = bool(state and state.game_in_progress)
@@ -515,22 +490,16 @@ class Run:
         if first and screen.buttons.get(106) != "disabled":
             raise Failure("Undo is available right after a restart")
 
-    def check_end(self, code, err_path):
-        err = open(err_path, "rb").read().decode(errors="replace")
-        if code != 0 or err.strip():
-            ended = f"died of signal {-code}" if code < 0 else f"ended with exit code {code}"
-            raise Failure(f"the program {ended}, its stderr:\n{err}")
-
-    def keep(self, directory):
-        os.makedirs(directory, exist_ok=True)
-        with open(os.path.join(directory, "session.fzs"), "w") as f:
-            f.write("\n".join(self.script) + "\n")
-        if self.start_state is not None:
-            os.makedirs(os.path.join(directory, "device", "Windows"), exist_ok=True)
-            with open(os.path.join(directory, "device", "Windows", "Fizzorbs.dat"), "wb") as f:
-                f.write(self.start_state)
-        with open(os.path.join(directory, "session.log"), "w") as f:
-            f.write("\n".join(self.program.log[-400:]) + "\n")
+    def keep(self):
+        """The failing session's script, log and the state file it started from, in a new folder."""
+        folder = tempfile.mkdtemp(prefix="fizzorbs-soak-failed-")
+        files = {"session.fzs": "\n".join(self.script).encode(), "session.log": "\n".join(self.program.log[-400:]).encode(),
+                 "device/Windows/Fizzorbs.dat": self.start_state}
+        for name, data in files.items():
+            if data is not None:
+                os.makedirs(os.path.dirname(os.path.join(folder, name)), exist_ok=True)
+                open(os.path.join(folder, name), "wb").write(data)
+        return folder
 
 
 def self_test(binary):
@@ -627,8 +596,6 @@ def main():
     ap.add_argument("--style", type=int, default=0, help="wholegame: the game's style")
     ap.add_argument("--master-seed", type=int, help="seed of the run seeds (default: a fresh one)")
     ap.add_argument("--runs", type=int, default=0, help="stop after this many runs (0: until time is up)")
-    ap.add_argument("--sessions", type=int, default=12, help="sessions (restarts) per run")
-    ap.add_argument("--keep", default=None, help="where to keep a failing session")
     a = ap.parse_args()
 
     try:
@@ -651,23 +618,21 @@ def main():
     seen = collections.Counter()
     while time.monotonic() < deadline and (a.runs == 0 or runs < a.runs):
         seed = a.seed if a.seed is not None and runs == 0 else master.randrange(1 << 31)
-        work = tempfile.mkdtemp(prefix="fizzorbs-soak-")
-        run = Run(a.headless, seed, work, deadline, a.sessions)
+        run = Run(a.headless, seed, deadline)
         try:
             run.play()
         except Failure as failure:
-            keep = a.keep or tempfile.mkdtemp(prefix="fizzorbs-soak-failed-")
-            run.keep(keep)
+            if run.program.proc.poll() is None:
+                run.program.proc.kill()
+            keep = run.keep()
             print(f"FAIL: seed {seed}, session {run.sessions + 1}, step {run.steps}: {failure}")
             print(f"  replay the run:     FZ_SOAK_SEED={seed} make soak, or "
                   f"soakgen.py run --headless {a.headless} --seed {seed} --runs 1")
             print(f"  replay the session: cp -r {keep}/device DIR; "
                   f"{a.headless} --device-root DIR --script {keep}/session.fzs")
-            if run.program.proc.poll() is None:
-                run.program.proc.kill()
-            shutil.rmtree(work, ignore_errors=True)
             return 1
-        shutil.rmtree(work, ignore_errors=True)
+        finally:
+            shutil.rmtree(run.work, ignore_errors=True)
         runs += 1
         steps += run.steps
         sessions += run.sessions
