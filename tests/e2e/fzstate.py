@@ -58,7 +58,7 @@ class State:
         return x + 10, y + 10 + NAV_BAR
 
     def field(self, name):
-        table = {"score": self.score, "moves": self.moves, "rows": self.rows, "seed": self.seed,
+        table = {"score": self.score, "moves": self.moves, "rows": self.rows, "seed": self.seed, "style": self.style,
                  "game_in_progress": self.game_in_progress}
         for i in range(4):
             table.update({f"games{i}": self.stats[i][0], f"total{i}": self.stats[i][2]})
