@@ -1,5 +1,5 @@
 // pngpixel FILE            prints "WIDTH HEIGHT grey|colour"
-// pngpixel FILE X Y ...    prints "R G B" for each point, one line each
+// pngpixel FILE X Y        prints "R G B" of that pixel
 // pngpixel --scaled N SMALL BIG   exits 0 when BIG is SMALL with every pixel N x N
 // pngpixel --rgb FILE      writes the pixels as RGB bytes, row by row, to standard output
 // For end-to-end tests that check screenshots.
@@ -37,17 +37,16 @@ bool load(const char* file, Picture& out) {
 int compareScaled(unsigned n, const char* smallFile, const char* bigFile) {
   Picture small, big;
   if (n == 0 || !load(smallFile, small) || !load(bigFile, big)) return 2;
-  if (big.width != small.width * n || big.height != small.height * n) {
-    std::printf("%ux%u is not %ux%u times %u\n", big.width, big.height, small.width, small.height, n);
-    return 1;
-  }
-  for (unsigned y = 0; y < big.height; ++y)
-    for (unsigned x = 0; x < big.width; ++x)
+  bool same = big.width == small.width * n && big.height == small.height * n;
+  for (unsigned y = 0; same && y < big.height; ++y)
+    for (unsigned x = 0; same && x < big.width; ++x)
       if (std::memcmp(big.at(x, y), small.at(x / n, y / n), 3) != 0) {
-        std::printf("pixel (%u, %u) differs from (%u, %u)\n", x, y, x / n, y / n);
-        return 1;
+        std::printf("pixel (%u, %u) differs\n", x, y);
+        same = false;
       }
-  return 0;
+  if (same) return 0;
+  std::printf("%s is not %s with every pixel %u x %u\n", bigFile, smallFile, n, n);
+  return 1;
 }
 
 }  // namespace
@@ -55,28 +54,24 @@ int compareScaled(unsigned n, const char* smallFile, const char* bigFile) {
 int main(int argc, char** argv) {
   if (argc == 5 && std::strcmp(argv[1], "--scaled") == 0)
     return compareScaled(unsigned(std::strtoul(argv[2], nullptr, 10)), argv[3], argv[4]);
-  Picture p;
-  if (argc == 3 && std::strcmp(argv[1], "--rgb") == 0) {
-    if (!load(argv[2], p)) return 1;
-    return std::fwrite(p.rgb.data(), 1, p.rgb.size(), stdout) == p.rgb.size() ? 0 : 1;
-  }
-  if (argc < 2 || argc % 2 != 0) {
-    std::fprintf(stderr, "usage: pngpixel FILE [X Y]... | pngpixel --scaled N SMALL BIG | pngpixel --rgb FILE\n");
+  bool rgb = argc == 3 && std::strcmp(argv[1], "--rgb") == 0;
+  if (!rgb && argc != 2 && argc != 4) {
+    std::fprintf(stderr, "usage: pngpixel FILE [X Y] | pngpixel --scaled N SMALL BIG | pngpixel --rgb FILE\n");
     return 2;
   }
-  if (!load(argv[1], p)) return 1;
+  Picture p;
+  if (!load(argv[rgb ? 2 : 1], p)) return 1;
+  if (rgb) return std::fwrite(p.rgb.data(), 1, p.rgb.size(), stdout) == p.rgb.size() ? 0 : 1;
   if (argc == 2) {
     std::printf("%u %u %s\n", p.width, p.height, p.grey ? "grey" : "colour");
     return 0;
   }
-  for (int i = 2; i + 1 < argc; i += 2) {
-    long x = std::strtol(argv[i], nullptr, 10), y = std::strtol(argv[i + 1], nullptr, 10);
-    if (x < 0 || y < 0 || x >= long(p.width) || y >= long(p.height)) {
-      std::fprintf(stderr, "pngpixel: (%ld, %ld) is outside the %ux%u picture\n", x, y, p.width, p.height);
-      return 1;
-    }
-    const png_byte* px = p.at(unsigned(x), unsigned(y));
-    std::printf("%d %d %d\n", px[0], px[1], px[2]);
+  unsigned long x = std::strtoul(argv[2], nullptr, 10), y = std::strtoul(argv[3], nullptr, 10);
+  if (x >= p.width || y >= p.height) {
+    std::fprintf(stderr, "pngpixel: (%s, %s) is outside the %ux%u picture\n", argv[2], argv[3], p.width, p.height);
+    return 1;
   }
+  const png_byte* px = p.at(unsigned(x), unsigned(y));
+  std::printf("%d %d %d\n", px[0], px[1], px[2]);
   return 0;
 }

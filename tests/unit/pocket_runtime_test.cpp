@@ -1,7 +1,6 @@
 // Formatting and parsing on UTF-16 strings.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "system/device.h"
@@ -18,8 +17,6 @@ std::u16string fmt(const char16_t* format, Args... args) {
 
 TEST(Wsprintf, NumbersWidthsPaddingAndDecimals) {
   EXPECT_EQ(fmt(u"%d|%i|%u", -42, 7, 4000000000u), u"-42|7|4000000000");
-  // LONG is 32 bits: a count past 2^31 shows negative, as on the device.
-  EXPECT_EQ(fmt(u"%ld|%ld", LONG(-2147483647 - 1), LONG(uint32_t(4000000000u))), u"-2147483648|-294967296");
   EXPECT_EQ(fmt(u"%x %X 100%%", 0xBEEFu, 0xFFFFFFFFu), u"beef FFFFFFFF 100%");
   EXPECT_EQ(fmt(u"[%19d|%-5d|%05d|%05d]", 42, 42, 42, -42), u"[                 42|42   |00042|-0042]");
   EXPECT_EQ(fmt(u"[%-05d|%.9d|%1d|%08X]", 42, 7, 12345, 0xABCu), u"[42   |000000007|12345|00000ABC]");
@@ -33,15 +30,13 @@ TEST(Wsprintf, NumbersWidthsPaddingAndDecimals) {
   EXPECT_EQ(fmt(u"[%*d|%*d|%.*d|%+d|%hd|%q]%", 4, 7, -4, 7, 3, 5, 6, 8), u"[   7|7   |005|+6|8|q]");
   EXPECT_EQ(fmt(u"%#x|%#X|%#x|%#d", 31u, 31u, 0u, 31), u"0x1f|0X1F|0|31");
   // Decimals: rounded, padded, and mixed with integers so the argument walk stays in step.
-  EXPECT_EQ(fmt(u"%0.02lf|%08.1f", 2.0 / 3.0, -2.5), u"0.67|-00002.5");
-  EXPECT_EQ(fmt(u"%d %0.02lf %ld %f", 1, 2.5, LONG(3), 0.25), u"1 2.50 3 0.250000");
+  EXPECT_EQ(fmt(u"%d %0.02lf %ld %f|%08.1f", 1, 2.0 / 3.0, LONG(3), 0.25, -2.5), u"1 0.67 3 0.250000|-00002.5");
 }
 
 TEST(WideStrings, FormattedCopiedAndJoined) {
   WCHAR joined[5];  // copying and appending answer the buffer they wrote, as C's do
   EXPECT_TRUE(wcscpy(joined, u"ab") == joined && wcscat(joined, u"cd") == joined && std::u16string(joined) == u"abcd");
   EXPECT_EQ(fmt(u"%s|%s", u"Grüße", static_cast<const WCHAR*>(nullptr)), u"Grüße|(null)");
-  EXPECT_EQ(fmt(u"0%s|%c%c", u"", int(u'L'), int(u'M')), u"0|LM");
   EXPECT_EQ(fmt(u"[%6s|%-6s|%.2s|%.0s|%3c|%1s]", u"ab", u"cd", u"abcdef", u"abc", int(u'x'), u""), u"[    ab|cd    |ab||  x| ]");
 }
 
