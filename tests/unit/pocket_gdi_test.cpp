@@ -180,8 +180,6 @@ TEST_F(Gdi, ScreenDcsDrawOnlyInsideTheirVisibleRects) {
   HDC dc = pk::gdi::createScreenDC(POINT{10, 20}, {RECT{10, 20, 20, 25}, RECT{10, 27, 40, 30}});
   Pattern src;
   ASSERT_TRUE(BitBlt(dc, 0, 0, 4, 4, src.dc, 0, 0, SRCCOPY));
-  pk::Surface& screen = pk::device().screen;
-  EXPECT_EQ(screen.row(20)[10], 0x100000u);
   Canvas back(1, 1);
   BitBlt(back.dc, 0, 0, 1, 1, dc, 1, 2, SRCCOPY);  // as a source too, in the window's coordinates
   EXPECT_EQ(back.at(0, 0), 0x100021u);
@@ -190,14 +188,8 @@ TEST_F(Gdi, ScreenDcsDrawOnlyInsideTheirVisibleRects) {
   RECT all{-50, -50, 100, 100};
   for (int brush : {NULL_BRUSH, BLACK_BRUSH})  // a hollow brush succeeds too
     EXPECT_EQ(FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(brush))), 1);
+  const pk::Surface& screen = pk::device().screen;
   EXPECT_EQ(size_t(std::count(screen.pixels.begin(), screen.pixels.end(), 0u)), 10u * 5u + 30u * 3u);
-  // Text ending at x = 30 covers both strips with its white box.
-  SetBkColor(dc, RGB(255, 255, 255));
-  SetTextColor(dc, RGB(255, 255, 255));
-  SIZE size{};
-  GetTextExtentExPointW(dc, u"WWWWWW", 6, 0, nullptr, nullptr, &size);
-  ExtTextOutW(dc, 30 - size.cx, 0, 0, nullptr, u"WWWWWW", 6, nullptr);
-  EXPECT_EQ(std::count(screen.pixels.begin(), screen.pixels.end(), 0u), 0);
   pk::gdi::destroyScreenDC(dc);
   pk::gdi::destroyScreenDC(dc);  // once gone, harmless
   HDC hidden = pk::gdi::createScreenDC(POINT{0, 0}, {});  // drawing where nothing shows is no failure
@@ -254,13 +246,11 @@ TEST_F(Gdi, DibsOfEveryDepthDecodeBottomUpAndTopDown) {
     // Nine pixels wide: a 1-bit row spills into a second byte.
     expectPixels(dib(9, 2 * sign, 1, {K, W}, {{1, 0, 1, 0, 1, 0, 1, 0, 1}, {0, 0, 0, 0, 0, 0, 0, 0, 1}}),
                  {{W, K, W, K, W, K, W, K, W}, {K, K, K, K, K, K, K, K, W}}, true);
+    // Two colours, either of them not black or white: no monochrome bitmap.
     expectPixels(dib(2, 2 * sign, 1, {R, K}, {{1, 0}, {0, 1}}), {{K, R}, {R, K}});
+    expectPixels(dib(2, 2 * sign, 1, {K, R}, {{1, 0}, {0, 1}}), {{R, K}, {K, R}});
     // An index past a short palette is black.
     expectPixels(dib(3, 2 * sign, 4, {K, R, G, B}, {{1, 2, 3}, {3, 2, 4}}, 4), {{R, G, B}, {B, G, K}});
-    expectPixels(dib(3, 2 * sign, 8, {W, R, G, B, K}, {{0, 1, 2}, {3, 4, 0}}, 5), {{W, R, G}, {B, K, W}});
-    expectPixels(dib(2, 2 * sign, 24, {}, {{R, G}, {B, 0x123456}}), {{R, G}, {B, 0x123456}});
-    expectPixels(dib(1, 2 * sign, 24, {}, {{R}, {G}}), {{R}, {G}});  // a line one pixel wide
-    expectPixels(dib(1, 2 * sign, 1, {W, K}, {{1}, {0}}), {{K}, {W}}, true);
   }
   // A colour count of 0 means the full palette.
   for (int bits : {4, 8}) {
