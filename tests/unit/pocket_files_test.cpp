@@ -308,6 +308,9 @@ TEST(FileFaults, SettingUpTheDeviceFolders) {
   EXPECT_EQ(dev.read("device/Windows/big.wav"), std::string(40000, 'b'));
   EXPECT_EQ(dev.read("device/Windows/FIZZORBS.DAT"), "the player's own");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(config.root / "Windows"), {}), 3);
+  config.root = dev.root / "first" / "start";  // a first start: no folder there yet
+  pk::setUpDevice(host, config, &pkProgramModule);
+  EXPECT_EQ(dev.read("first/start/Windows/tick.wav"), "tick");
 }
 
 // The one program the device starts is the help viewer, and only on a page of \Windows.
