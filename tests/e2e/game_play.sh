@@ -12,6 +12,7 @@ dump
 EOF
 expect "first start ends with the script (power cut, exit 0)" test "$CODE" = 0
 expect "no state file after the demo" test ! -e "$STATE"
+expect "with no game, New Game is offered and End Game grayed" eval 'logs "menu 101 enabled" && logs "menu 102 grayed"'
 
 # --- New Game deals the seeded board and saves it.
 run newgame <<EOF

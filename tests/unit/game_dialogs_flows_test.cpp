@@ -83,9 +83,9 @@ TEST_F(DialogFlow, ScoreDialogsShowTheGameAndItsStyleFigures) {
   }
   // The high score dialog raises it as it opens.
   endedGame(STYLE_SHIFTER, 1200, 0);
-  DialogRun high{highScoreDialogProc, {IDOK}, {IDC_HIGH_TOTAL}};
+  DialogRun high{highScoreDialogProc, {IDOK}, {IDC_HIGH_TOTAL, IDC_HIGH_GAMES}};
   EXPECT_EQ(open(DLG_HIGH_SCORE, high), 0);
-  EXPECT_EQ(high.shown[IDC_HIGH_TOTAL], "1200");
+  EXPECT_EQ(high.shown, (std::map<int, std::string>{{IDC_HIGH_TOTAL, "1200"}, {IDC_HIGH_GAMES, "2"}}));
   EXPECT_EQ(statistics.styles[STYLE_SHIFTER].highScore, 1200u);
 
   // A guest game shows its own figures.

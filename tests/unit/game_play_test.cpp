@@ -19,6 +19,7 @@ TEST_F(Game, SelectThenBurstAGroup) {
   tapAt(100, 5);  // off the board: the outline and the bubble go
   EXPECT_EQ(screen(), unselected);
   tap(1, 0);
+  EXPECT_EQ(gameState.moves, 0) << "a group dropped is selected again, not burst";
 
   EXPECT_NO_GDI_LEAK(tap(0, 1));
   EXPECT_TRUE(sameAsFullRepaint());  // the header's score too
