@@ -478,6 +478,10 @@ TEST(Look, FramesGrowInwardNotesEscape) {
   for (int y = 0; y < 7; ++y)
     for (int x = 0; x < 9; ++x) drawn += x == 8 ? '|' : pk::device().screen.row(y)[x] & 0xFFFFFF ? '.' : '#';
   EXPECT_EQ(drawn, "........|.######.|.######.|.##..##.|.######.|.######.|........|");
+  using pk::chrome::contains;
+  const RECT r{0, 2, 4, 5};  // a tap on its top row is inside, one on its right or bottom edge is not
+  EXPECT_EQ((std::vector<bool>{contains(r, POINT{0, 2}), contains(r, POINT{4, 2}), contains(r, POINT{0, 5})}),
+            (std::vector<bool>{true, false, false}));
   EXPECT_EQ(pk::chrome::quoted(u"a\"b\\c\r\nd"), "\"a\\\"b\\\\c\\nd\"");
 }
 

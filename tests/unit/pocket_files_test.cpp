@@ -87,6 +87,9 @@ TEST(Files, DispositionsAndPathsWithoutCase) {
   EXPECT_EQ(fs::status(dev.root / "Windows" / "new.dat").permissions(), fs::perms(0644));
   // No folder made on the way.
   EXPECT_EQ(open(u"\\No Such Folder\\x.dat", GENERIC_WRITE, 0, OPEN_ALWAYS), INVALID_HANDLE_VALUE);
+  // The device has no current folder: a name without a leading backslash starts at the root.
+  EXPECT_TRUE(CloseHandle(open(u"Windows\\rel.dat", GENERIC_WRITE, 0, CREATE_NEW)));
+  EXPECT_TRUE(std::filesystem::exists(dev.root / "Windows" / "rel.dat"));
   // Names reach the host's disk as UTF-8, characters past U+FFFF whole, a lone half of a pair as U+FFFD.
   const char16_t* name = u"\\Windows\\\U0001F600\x7F\x80\u07FF\u0800\uFFFF\uFF21\U00010000\xD800\uE000\uD7FF\xDFFF\U0010FFFF";
   EXPECT_TRUE(CloseHandle(open(name, GENERIC_WRITE, 0, CREATE_NEW)));
@@ -163,7 +166,9 @@ TEST(Files, SharingConflictsAndBadHandles) {
   EXPECT_TRUE(failedWith(WriteFile(r, "x", 1, &n, nullptr), ERROR_ACCESS_DENIED));
   EXPECT_TRUE(CloseHandle(r) && CloseHandle(r2));
   HANDLE w = open(a, GENERIC_WRITE, 0, OPEN_EXISTING);
+  EXPECT_EQ(dev.host.fileChanges, 0);  // only a closed writer may have changed the files
   EXPECT_TRUE(CloseHandle(w));
+  EXPECT_EQ(dev.host.fileChanges, 1);
   EXPECT_FALSE(CloseHandle(w));
   n = 5;
   EXPECT_TRUE(failedWith(ReadFile(w, buf, 4, &n, nullptr), ERROR_INVALID_HANDLE));

@@ -246,6 +246,7 @@ TEST_F(Gdi, DibsOfEveryDepthDecodeBottomUpAndTopDown) {
     // Nine pixels wide: a 1-bit row spills into a second byte.
     expectPixels(dib(9, 2 * sign, 1, {K, W}, {{1, 0, 1, 0, 1, 0, 1, 0, 1}, {0, 0, 0, 0, 0, 0, 0, 0, 1}}),
                  {{W, K, W, K, W, K, W, K, W}, {K, K, K, K, K, K, K, K, W}}, true);
+    expectPixels(dib(1, 2 * sign, 1, {W, K}, {{1}, {0}}), {{K}, {W}}, true);  // a row one pixel wide still has a word
     // Two colours, either of them not black or white: no monochrome bitmap.
     expectPixels(dib(2, 2 * sign, 1, {R, K}, {{1, 0}, {0, 1}}), {{K, R}, {R, K}});
     expectPixels(dib(2, 2 * sign, 1, {K, R}, {{1, 0}, {0, 1}}), {{R, K}, {K, R}});

@@ -169,6 +169,8 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   EXPECT_EQ(paint(child), (Painted{0, 0, 50, 50, FALSE, TRUE}));
   EXPECT_EQ(pixel(9, 26 + 9), 0xFFFFFFu);
   EXPECT_EQ(pixel(70, 26 + 10), 0x000000u);
+  for (RECT none : {RECT{10, 10, 10, 20}, RECT{10, 10, 20, 10}, RECT{200, 0, 300, 10}}) InvalidateRect(w, &none, TRUE);
+  EXPECT_TRUE(pump().empty()) << "nothing, or nothing of the window, to paint";
   // A window that leaves its WM_PAINT unvalidated gets it once, not for ever.
   WNDCLASSW lazy{0, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
     if (m == WM_DESTROY) seen.push_back({FindWindowW(u"Lazy", nullptr), WM_USER + 7, 0, 0});  // gone already for it
@@ -341,6 +343,14 @@ TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   ShowWindow(b, SW_SHOW);
   DestroyWindow(b);
   EXPECT_TRUE(GetActiveWindow() == a && !pk::wm::capture());
+  // Keys go to the active window as a keyboard sends them, a modifier down first and up last.
+  seen.clear();
+  host.key(K::KeyEscape);
+  host.events.push_back({K::KeyStroke, 'Z', pk::InputEvent::kCtrl});
+  pump();
+  const LPARAM released = LPARAM(0xC0000001u);
+  EXPECT_EQ(sentTo(a, {WM_KEYDOWN, WM_KEYUP}), (Sent{{WM_KEYDOWN, VK_ESCAPE, 1}, {WM_KEYUP, VK_ESCAPE, released},
+      {WM_KEYDOWN, VK_CONTROL, 1}, {WM_KEYDOWN, 'Z', 1}, {WM_KEYUP, 'Z', released}, {WM_KEYUP, VK_CONTROL, released}}));
   static int told = 0;
   pk::wm::setShellHooks({[] { ++told; }});
   ShowWindow(a, SW_HIDE);  // a hidden owner does not take the activation back; the shell hears of each change
