@@ -160,6 +160,11 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
       EXPECT_EQ(pixel(left, y), y == barTop - 19 || y == barTop - 2 ? 0x00A000u : 0u) << y;
     EXPECT_EQ(std::tuple(pixel(left + 1, barTop - 4), pixel(left + 60, barTop - 4), pixel(left + 61, barTop - 4)),
               std::tuple(0xFFFFE1u, 0u, 0x00A000u));
+    int first = 999, last = 0;  // the text's ink, centred, in the tip's own size
+    for (int y = barTop - 17; y < barTop - 3; ++y)  // inside its frame
+      for (int x = left + 1; x < left + 60; ++x)
+        if (pixel(x, y) == 0u) first = std::min(first, x - left), last = std::max(last, x - left);
+    EXPECT_EQ(std::pair(first, last), std::pair(4, 55));
   });
   hold(107, [&] { EXPECT_EQ(std::pair(pixel(0, barTop - 4), pixel(1, barTop - 4)), std::pair(0u, 0xFFFFE1u)); });
   hold(108, [&] {  // past the list of tips: none
