@@ -25,7 +25,9 @@ EOF
 
 # --- The README's example does what it says, its files beside the player's shell.
 awk '/^An example/ {on = 1} on && /^```/ {if (n++) exit; next} on && n' "$FZ_SOURCE/README.md" > "$WORK/example.in"
-cd "$WORK" && ROOT="" run example < example.in && cd - > /dev/null
+cd "$WORK"  # its pictures and copies land in the current folder
+ROOT="" run example < example.in
+cd - > /dev/null
 expect "the README's example deals a Shifter game, its picture and its file" \
   eval '[ "$CODE" = 0 ] && [ -s "$WORK/shifter.png" ] && field_is style 2 "$WORK/state.dat" && field_is game_in_progress 1 "$WORK/state.dat"'
 
