@@ -2,7 +2,7 @@
 """Reads a Fizzorbs state file for the end-to-end tests and answers questions
 about it from the command line (the soak reads it as a module):
 
-  fzstate.py FILE field NAME        print a record field (score, moves, style, ...)
+  fzstate.py FILE field NAME        print a record field (score, moves, rows, style, game_in_progress)
   fzstate.py FILE group             print "X Y N" for a tap on the biggest group
                                     (screen point) and its size
   fzstate.py FILE largest           print "COL ROW N" of the biggest group
@@ -49,7 +49,7 @@ class State:
 
     def largest_group(self):
         """(size, col, row) of the first largest group of two or more bubbles, or None."""
-        groups = [(len(self.group(c, r)), c, r) for c in range(self.cols) for r in range(self.rows) if self.cell(c, r)[3]]
+        groups = [(len(self.group(c, r)), c, r) for c, r in self.bubble_cells()]
         best = max(groups, key=lambda g: g[0], default=None)  # the first of the largest
         return best if best and best[0] >= 2 else None
 
@@ -58,17 +58,16 @@ class State:
         return x + 10, y + 10 + NAV_BAR
 
     def field(self, name):
-        table = {"score": self.score, "moves": self.moves, "rows": self.rows, "seed": self.seed, "style": self.style,
-                 "game_in_progress": self.game_in_progress}
-        for i in range(4):
-            table.update({f"games{i}": self.stats[i][0], f"total{i}": self.stats[i][2]})
-        return table[name]
+        return getattr(self, name)
 
     def board(self):
         return [(self.cell(c, r)[0], self.cell(c, r)[3]) for c in range(self.cols) for r in range(self.rows)]
 
+    def bubble_cells(self):
+        return [(c, r) for c in range(self.cols) for r in range(self.rows) if self.cell(c, r)[3]]
+
     def bubbles(self):
-        return sum(1 for c in range(self.cols) for r in range(self.rows) if self.cell(c, r)[3])
+        return len(self.bubble_cells())
 
     def check(self):
         for c in range(COLS):

@@ -39,7 +39,6 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import fzstate  # noqa: E402
 
 SCREEN_W, SCREEN_H = 240, 320
-NAV_BAR = 26
 MENU_BAR_TOP = SCREEN_H - 26
 STEP_TIMEOUT = 30.0  # the virtual clock never sleeps, so a silent program has hung
 SESSIONS = 12  # restarts on one device root
@@ -151,10 +150,14 @@ def play_largest_first(state_file, send, screen):
             send(["ok"])
 
 
+def read_bytes(path):
+    return open(path, "rb").read() if os.path.exists(path) else None
+
+
 def load(path):
-    if not os.path.exists(path):
+    data = read_bytes(path)
+    if data is None:
         return None
-    data = open(path, "rb").read()
     if len(data) != fzstate.SIZE:
         raise Failure(f"state file is {len(data)} bytes, not {fzstate.SIZE}")
     state = fzstate.State(data)
@@ -166,15 +169,14 @@ def load(path):
 
 def burst_size(points):
     """n for a group worth n(n-1) points, or None."""
-    n = round((1 + (1 + 4 * max(points, 0)) ** 0.5) / 2)
-    return n if n >= 2 and n * (n - 1) == points else None
+    return next((n for n in range(2, fzstate.COLS * fzstate.ROWS + 1) if n * (n - 1) == points), None)
 
 
 class Tracker:
     """Follows the state file from step to step and knows the legal successors."""
 
-    def __init__(self):
-        self.last = None
+    def __init__(self, last=None):
+        self.last = last
         self.before_move = None  # the state right before the last burst of this session
         self.seen = collections.Counter()  # how often each kind of change was seen
 
@@ -193,12 +195,11 @@ class Tracker:
         if old is None:
             if new.game_in_progress and (new.moves, new.score) != (0, 0):
                 raise Failure(f"first state file after {what} holds a game with moves {new.moves}")
-            self.before_move = None
             return
         # Some steps have two readings (an undo of the only move of a guest game looks
         # like ending it and dealing the same seed again); one legal reading is enough.
         readings = [("burst", burst), ("undo", self.undo), ("no move", no_move), ("end of game", ended),
-                    ("end and new game", ended_and_new), ("new game", new_game)]
+                    ("new game", new_game)]
         problems = []
         for name, reading in readings:
             problem = reading(old, new)
@@ -237,16 +238,13 @@ def burst(old, new):
 def no_move(old, new):
     if old.game_in_progress != new.game_in_progress or old.moves != new.moves:
         return "the game or its moves changed"
-    if not new.game_in_progress:
-        # The startup demo plays on the board of a finished game and leaves it empty.
-        if new.score not in (old.score, 0):
-            return f"score {old.score} -> {new.score} with no game"
-        if new.board() != old.board() and new.bubbles() != 0:
-            return "the board of a finished game changed"
-        return stats_kept(old, new)
-    if old.score != new.score:
+    # The startup demo plays on the board of a finished game and leaves it empty.
+    demo = not new.game_in_progress
+    if new.score != old.score and not (demo and new.score == 0):
         return f"score {old.score} -> {new.score}"
-    if old.board() != new.board() or (old.cols, old.rows, old.style) != (new.cols, new.rows, new.style):
+    if not demo and (old.cols, old.rows, old.style) != (new.cols, new.rows, new.style):
+        return "the board's size or style changed"
+    if new.board() != old.board() and not (demo and new.bubbles() == 0):
         return "the board changed"
     return stats_kept(old, new)
 
@@ -260,15 +258,11 @@ def ended(old, new):
     return counted(old, new, new.score)
 
 
-def ended_and_new(old, new):
-    if not (old.game_in_progress and new.game_in_progress) or (new.moves, new.score) != (0, 0):
-        return "not a fresh game after a game in progress"
-    return counted(old, new, old.score + bonus_for(old.bubbles()))
-
-
 def new_game(old, new):
-    if old.game_in_progress or not new.game_in_progress or (new.moves, new.score) != (0, 0):
-        return "not a fresh game after none"
+    if not new.game_in_progress or (new.moves, new.score) != (0, 0):
+        return "not a fresh game"
+    if old.game_in_progress:  # ended by the new one
+        return counted(old, new, old.score + bonus_for(old.bubbles()))
     return stats_kept(old, new)
 
 
@@ -285,8 +279,7 @@ def stats_kept(old, new):
 
 def counted(old, new, final_score):
     style = old.style
-    g0, g1 = old.field(f"games{style}"), new.field(f"games{style}")
-    t0, t1 = old.field(f"total{style}"), new.field(f"total{style}")
+    (g0, _, t0, _, _), (g1, _, t1, _, _) = old.stats[style], new.stats[style]
     if old.counts_for_stats:
         if (g1, t1) not in ((g0 + 1, t0 + final_score), (1, final_score)):
             return f"style {style} games {g0} -> {g1}, total {t0} -> {t1}, final score {final_score}"
@@ -311,7 +304,7 @@ class Player:
         if r < 0.05:  # well off the screen
             return rng.randint(-400, 700), rng.randint(-400, 700)
         # On the menu bar, on the navigation bar, or anywhere.
-        top, bottom = (MENU_BAR_TOP, SCREEN_H) if r < 0.15 else (0, NAV_BAR) if r < 0.25 else (0, SCREEN_H)
+        top, bottom = (MENU_BAR_TOP, SCREEN_H) if r < 0.15 else (0, fzstate.NAV_BAR) if r < 0.25 else (0, SCREEN_H)
         return rng.randrange(SCREEN_W), rng.randrange(top, bottom)
 
     def tap(self, x, y, dialog):
@@ -373,7 +366,7 @@ class Player:
         if r < 0.55 and self.last_tap:
             return self.tap(*self.last_tap, dialog=False)  # the second tap bursts the group
         if state is not None and state.game_in_progress:
-            cells = [(c, row) for c in range(state.cols) for row in range(state.rows) if state.cell(c, row)[3]]
+            cells = state.bubble_cells()
             if cells:
                 # Mostly groups, now and then a lone bubble, to burst and to miss.
                 picks = [rng.choice(cells) for _ in range(6)]
@@ -384,31 +377,21 @@ class Player:
     def on_dialog(self, screen):
         rng = self.rng
         r = rng.random()
-        if r < 0.25:
-            self.list_open = False
-            return ["ok"]
-        if r < 0.4:
+        if 0.25 <= r < 0.4:
             return self.tap(*self.random_point(), dialog=True)
-        if screen.controls:
+        if r >= 0.4 and screen.controls:
             cid, kind, checked = rng.choice(screen.controls)
             if kind == "check":
                 on = rng.random() < 0.5
-                if on != checked:
-                    self.list_open = False  # only a change of state taps the box
+                self.list_open = self.list_open and on == checked  # only a change of state taps the box
                 return [f"check #{cid} {'on' if on else 'off'}"]
-            if kind == "list":
-                if self.list_open:
-                    self.list_open = False
-                    return ["ok"]
+            if kind == "list" and not self.list_open:
                 return [f"select #{cid} {rng.randrange(LIST_SIZES.get(cid, 1))}"]
-            self.list_open = False
-            return [f"click #{cid}"]
-        self.list_open = False
+            if kind == "button":
+                self.list_open = False
+                return [f"click #{cid}"]
+        self.list_open = False  # ok closes a drop-down list a tap left open, or else the dialog
         return ["ok"]
-
-
-def read_bytes(path):
-    return open(path, "rb").read() if os.path.exists(path) else None
 
 
 class Run:
@@ -466,10 +449,9 @@ class Run:
                 program.send(["close", "dump"])
                 if program.read_dump() is not None:
                     raise Failure("WM_CLOSE did not end the program")
-                after = load(self.state_path)
                 # Closing writes nothing itself; a flow under an open dialog may still
                 # finish and write as it always does (checked as any other step).
-                if screen.main and (after.raw if after else None) != (state.raw if state else None):
+                if screen.main and read_bytes(self.state_path) != (state.raw if state else None):
                     raise Failure("WM_CLOSE wrote the state file")
                 break
             commands = player.choose(screen, state)
@@ -493,12 +475,11 @@ class Run:
     def keep(self):
         """The failing session's script, log and the state file it started from, in a new folder."""
         folder = tempfile.mkdtemp(prefix="fizzorbs-soak-failed-")
-        files = {"session.fzs": "\n".join(self.script).encode(), "session.log": "\n".join(self.program.log[-400:]).encode(),
-                 "device/Windows/Fizzorbs.dat": self.start_state}
-        for name, data in files.items():
-            if data is not None:
-                os.makedirs(os.path.dirname(os.path.join(folder, name)), exist_ok=True)
-                open(os.path.join(folder, name), "wb").write(data)
+        os.makedirs(os.path.join(folder, "device", "Windows"))  # an empty device when the run began on one
+        open(os.path.join(folder, "session.fzs"), "w").write("\n".join(self.script))
+        open(os.path.join(folder, "session.log"), "w").write("\n".join(self.program.log[-400:]))
+        if self.start_state is not None:
+            open(os.path.join(folder, "device", "Windows", "Fizzorbs.dat"), "wb").write(self.start_state)
         return folder
 
 
@@ -518,37 +499,42 @@ def self_test(binary):
             """What the checks say of a step from the dealt game to `data`; None when legal."""
             with open(path, "wb") as f:
                 f.write(data)
-            tracker = Tracker()
-            tracker.last = base
             try:
-                tracker.step(load(path), "the self-test")
+                Tracker(base).step(load(path), "the self-test")
             except Failure as failure:
                 return failure
             return None
 
-        def put(data, offset, value):
+        def put(data, *words):
+            """`data` with these (offset, value) 32-bit words written."""
             b = bytearray(data)
-            struct.pack_into("<i", b, offset, value)
+            for offset, value in words:
+                struct.pack_into("<i", b, offset, value)
             return bytes(b)
 
         score_at, moves_at, playing_at = 9680 + 4 * 5, 9680 + 4 * 567, 11972 + 8
-        cell = 0  # column 0, row 0: colour at +0, occupied at +12
-        empty_cell = put(put(dealt, cell, -1), cell + 12, 0)
+        # Cells of five words, column by column: colour at +0, occupied at +12.
+        emptied = [(20 * i + at, value) for i in range(3) for at, value in ((0, -1), (12, 0))]  # the first three
+        # The last cell is outside every board, so only the cell invariants see it.
+        outside = 20 * (fzstate.COLS * fzstate.ROWS - 1)
+        # An end counted right for its score, so that only the bonus is wrong.
+        games, _, total, _, _ = base.stats[base.style]
+        stats_at = fzstate.STATS_AT + fzstate.STYLE_RECORD_SIZE * base.style
+        ended_on_7 = put(dealt, (score_at, 7), (playing_at, 0), (stats_at, games + 1), (stats_at + 8, total + 7))
         wrong = {
-            "a move worth 5": put(put(dealt, score_at, 5), moves_at, 1),
-            "a pair burst that took no bubble": put(put(dealt, score_at, 2), moves_at, 1),
-            "a pair burst that took one bubble": put(put(empty_cell, score_at, 2), moves_at, 1),
-            "an end of game with a bonus out of nowhere": put(put(dealt, score_at, 7), playing_at, 0),
-            "a score without a move": put(dealt, score_at, 6),
-            "a bubble gone without a move": empty_cell,
-            "two moves at once": put(put(dealt, score_at, 4), moves_at, 2),
-            "an occupied empty cell": put(dealt, cell, -1),
+            "a move worth 5 that took 3 bubbles": put(dealt, (score_at, 5), (moves_at, 1), *emptied),
+            "a pair burst that took one bubble": put(dealt, (score_at, 2), (moves_at, 1), *emptied[:2]),
+            "an end of game with a bonus out of nowhere": ended_on_7,
+            "a score without a move": put(dealt, (score_at, 6)),
+            "a bubble gone without a move": put(dealt, *emptied[:2]),
+            "two moves at once": put(dealt, (score_at, 2), (moves_at, 2), *emptied[:4]),
+            "an occupied empty cell": put(dealt, (outside + 12, 1)),
             "a short file": dealt[:-4],
         }
         for name, data in wrong.items():
             if complaint(data) is None:
                 raise Failure(f"self-test: {name} went unnoticed")
-        legal = complaint(put(dealt, 12096 + 4, 0))  # the demo switched off
+        legal = complaint(put(dealt, (12096 + 4, 0)))  # the demo switched off
         if legal is not None:
             raise Failure(f"self-test: switching the demo off was taken for a fault: {legal}")
     finally:

@@ -16,21 +16,10 @@
 #include "store/statefile.h"
 #include "wm/wm.h"
 
-namespace {
-
-std::filesystem::path deviceRoot() {
-  static std::filesystem::path root = [] {
-    auto p = std::filesystem::temp_directory_path() / ("fizzorbs-fuzz-" + std::to_string(getpid()));
-    std::filesystem::create_directories(p / "Windows");
-    return p;
-  }();
-  return root;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  auto file = deviceRoot() / "Windows" / "Fizzorbs.dat";
+  static const auto root = std::filesystem::temp_directory_path() / ("fizzorbs-fuzz-" + std::to_string(getpid()));
+  std::filesystem::create_directories(root / "Windows");
+  auto file = root / "Windows" / "Fizzorbs.dat";
   {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
@@ -45,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Taps on the board (select, burst), in the header, and off to the side.
   for (auto [x, y] : {std::pair{40, 80}, {40, 80}, {150, 200}, {150, 200}, {120, 30}, {5, 300}}) host.tap(x, y);
   pk::DeviceConfig config;
-  config.root = deviceRoot();
+  config.root = root;
   pk::runProgram(host, config, WinMain, pkProgramModule);
 
   // Whatever the program wrote back must be a whole state file.
