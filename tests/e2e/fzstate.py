@@ -15,6 +15,7 @@ COLS = ROWS = 22
 STATS_AT, STYLE_RECORDS, STYLE_RECORD_SIZE = 12152, 16, 40
 SIZE = STATS_AT + STYLE_RECORDS * STYLE_RECORD_SIZE
 NAV_BAR = 26
+REFILLING = (1, 3)  # the styles that refill empty columns
 
 
 class State:
@@ -77,7 +78,7 @@ class State:
                     return f"cell {c},{r}: colour {colour} occupied {occupied}"
                 if (c >= self.cols or r >= self.rows) and occupied:
                     return f"cell {c},{r} outside the area holds a bubble"
-        if self.game_in_progress and self.style in (1, 3):
+        if self.game_in_progress and self.style in REFILLING:
             for c in range(self.cols):
                 if not self.cell(c, self.rows - 1)[3]:
                     return f"column {c} is empty in a refilling style"

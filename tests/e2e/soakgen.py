@@ -48,7 +48,6 @@ MENU_COMMANDS = [("Game", "New Game", 101), ("Game", "End Game", 102), ("Game", 
 STYLE_LIST, BUBBLE_LIST, DEMO_BOX = 1046, 1048, 1042
 LIST_SIZES = {STYLE_LIST: 4, BUBBLE_LIST: 2}
 BONUS_BUBBLES, BONUS_PER_BUBBLE = 5, 20
-REFILLING = (1, 3)
 # Messages sent out of the blue, as "wParam lParam".
 ODD_MESSAGES = [("wm_size", [f"0 {(h << 16) | w}" for w, h in [(240, 268), (240, 294), (0, 0), (480, 536), (100, 100)]]),
                 ("wm_activate", ["0 0", "1 0", "2 0"]), ("wm_settingchange", ["0 0", "224 0", "47 0", "4101 0"]),
@@ -145,7 +144,7 @@ def play_largest_first(state_file, send, screen):
         x, y = state.tap_point(best[1], best[2])
         send([f"tap {x} {y}", f"tap {x} {y}"])
         moves += 1
-        while not any(line.startswith("menu ") for line in screen()):
+        while not Screen(screen()).main:
             dialogs += 1
             send(["ok"])
 
@@ -179,9 +178,6 @@ class Tracker:
         self.last = last
         self.before_move = None  # the state right before the last burst of this session
         self.seen = collections.Counter()  # how often each kind of change was seen
-
-    def restart(self):
-        self.before_move = None  # Undo never survives a restart
 
     def step(self, new, what):
         old = self.last
@@ -230,7 +226,7 @@ def burst(old, new):
     n, lost = burst_size(new.score - old.score), old.bubbles() - new.bubbles()
     if n is None:
         return f"score grew by {new.score - old.score}, not n(n-1) of any group"
-    if lost > n or (lost != n and old.style not in REFILLING):
+    if lost > n or (lost != n and old.style not in fzstate.REFILLING):
         return f"a burst of {n} took {lost} bubbles in style {old.style}"
     return None
 
@@ -317,17 +313,14 @@ class Player:
         self.last_tap = (x, y)
         return [f"tap {x} {y}"]
 
-    def send(self, main):
-        # Commands only while the main window is active: no person can give one under a
-        # dialog, and the platform would let it run there.
-        message, params = self.rng.choice(ODD_MESSAGES[:None if main else -1])
-        return [f"send {message} {self.rng.choice(params)}"]
-
     def choose(self, screen, state):
         rng = self.rng
         r = rng.random()
         if r < 0.04:
-            return self.send(screen.main)
+            # Commands only while the main window is active: no person can give one under a
+            # dialog, and the platform would let it run there.
+            message, params = rng.choice(ODD_MESSAGES[:None if screen.main else -1])
+            return [f"send {message} {rng.choice(params)}"]
         if r < 0.07:
             return [f"key {rng.choice(['escape', 'enter', 'f1'])}"]
         if r < 0.075:
@@ -416,7 +409,7 @@ class Run:
     def session(self):
         rng = self.rng
         self.start_state = read_bytes(self.state_path)
-        self.tracker.restart()
+        self.tracker.before_move = None  # Undo never survives a restart
         self.program = program = Program(self.binary, self.root, self.err_path)
         player = Player(rng)
         self.script = [f"random {rng.randrange(1 << 32)} {rng.randrange(1 << 32)} {rng.randrange(1 << 32)}",
@@ -497,8 +490,7 @@ def self_test(binary):
 
         def complaint(data):
             """What the checks say of a step from the dealt game to `data`; None when legal."""
-            with open(path, "wb") as f:
-                f.write(data)
+            open(path, "wb").write(data)
             try:
                 Tracker(base).step(load(path), "the self-test")
             except Failure as failure:
