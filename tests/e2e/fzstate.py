@@ -36,9 +36,8 @@ class State:
         return self.cells[col * ROWS + row]
 
     def group(self, col, row):
+        """The cells of the group the bubble at (col, row) belongs to."""
         colour = self.cell(col, row)[0]
-        if colour < 0:
-            return set()
         seen, todo = set(), [(col, row)]
         while todo:
             c, r = todo.pop()

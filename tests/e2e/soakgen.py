@@ -412,8 +412,7 @@ class Run:
         self.tracker.before_move = None  # Undo never survives a restart
         self.program = program = Program(self.binary, self.root, self.err_path)
         player = Player(rng)
-        self.script = [f"random {rng.randrange(1 << 32)} {rng.randrange(1 << 32)} {rng.randrange(1 << 32)}",
-                       "start", "dump"]
+        self.script = ["random " + " ".join(str(rng.randrange(1 << 32)) for _ in range(3)), "start", "dump"]
         program.send(self.script)
         length = rng.randint(10, 120)
         idle_gdi, what = None, "the restart"
@@ -600,8 +599,7 @@ def main():
         try:
             run.play()
         except Failure as failure:
-            if run.program.proc.poll() is None:
-                run.program.proc.kill()
+            run.program.proc.kill()  # nothing when it has ended
             keep = run.keep()
             print(f"FAIL: seed {seed}, session {run.sessions + 1}, step {run.steps}: {failure}")
             print(f"  replay the run:     FZ_SOAK_SEED={seed} make soak, or "

@@ -20,10 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const auto root = std::filesystem::temp_directory_path() / ("fizzorbs-fuzz-" + std::to_string(getpid()));
   std::filesystem::create_directories(root / "Windows");
   auto file = root / "Windows" / "Fizzorbs.dat";
-  {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
-  }
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size));
   // A fresh process starts with these records zeroed.
   memset(&board, 0, sizeof board);
   memset(&gameState, 0, sizeof gameState);
