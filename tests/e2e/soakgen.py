@@ -26,6 +26,7 @@ state file it started from are kept, so `fizzorbs-headless --script` replays it.
 """
 import argparse
 import collections
+import contextlib
 import os
 import random
 import select
@@ -83,15 +84,12 @@ class Program:
         self.err = open(err_path, "wb")
         self.proc = subprocess.Popen([binary, "--device-root", root], stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE, stderr=self.err)
-        self.buffer = b""
-        self.log = []
+        self.buffer, self.log = b"", []
 
     def send(self, lines):
-        try:
+        with contextlib.suppress(BrokenPipeError):
             self.proc.stdin.write("".join(line + "\n" for line in lines).encode())
             self.proc.stdin.flush()
-        except BrokenPipeError:
-            pass
 
     def read_dump(self):
         """Lines of the next dump; None when the program ended first."""
@@ -116,10 +114,8 @@ class Program:
 
     def finish(self):
         """Ends the input (a power cut when the program still runs); the exit code."""
-        try:
+        with contextlib.suppress(BrokenPipeError):
             self.proc.stdin.close()
-        except BrokenPipeError:
-            pass
         rest = self.buffer + self.proc.stdout.read()
         self.proc.stdout.close()
         self.log += rest.decode(errors="replace").splitlines()
@@ -330,8 +326,7 @@ class Player:
         if screen.main:
             return self.on_main(screen, state)
         if screen.message_box:
-            r = rng.random()
-            if r < 0.7:
+            if rng.random() < 0.7:
                 self.list_open = False
                 return [f"click #{rng.choice([6, 7])}"]
             return self.tap(*self.random_point(), dialog=True)
@@ -419,8 +414,7 @@ class Run:
         for step in range(length + 1):
             lines = program.read_dump()
             if lines is None:
-                raise Failure(f"the program ended by itself after {what} (exit code {program.finish()}):\n"
-                              + read_bytes(self.err_path).decode(errors="replace"))
+                break  # it ended by itself: told below
             screen, state = Screen(lines), load(self.state_path)
             # A saved game must come back untouched; with none, start-up may deal one.
             if step == 0 and self.tracker.last and self.tracker.last.game_in_progress and \
@@ -451,9 +445,9 @@ class Run:
             self.script += commands + ["dump"]
             program.send(commands + ["dump"])
         code, err = program.finish(), read_bytes(self.err_path).decode(errors="replace")
-        if code != 0 or err.strip():
+        if lines is None or code != 0 or err.strip():
             ended = f"died of signal {-code}" if code < 0 else f"ended with exit code {code}"
-            raise Failure(f"the program {ended}, its stderr:\n{err}")
+            raise Failure(f"the program {ended}{' by itself' if lines is None else ''} after {what}, its stderr:\n{err}")
         self.tracker.step(load(self.state_path), "close" if what == "close" else "the end of the session")
 
     def check_menus(self, screen, state, first):
@@ -478,8 +472,7 @@ class Run:
 def self_test(binary):
     """The checks must be able to fail: feed them changes the game never makes."""
     import struct
-    work = tempfile.mkdtemp(prefix="fizzorbs-soak-selftest-")
-    try:
+    with tempfile.TemporaryDirectory(prefix="fizzorbs-soak-selftest-") as work:
         root = os.path.join(work, "device")
         subprocess.run([binary, "--device-root", root], input=b'random 77\nstart\nmenu "Game" "New Game"\n',
                        check=True, stdout=subprocess.DEVNULL)
@@ -528,29 +521,26 @@ def self_test(binary):
         legal = complaint(put(dealt, (12096 + 4, 0)))  # the demo switched off
         if legal is not None:
             raise Failure(f"self-test: switching the demo off was taken for a fault: {legal}")
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
 
 
 def whole_game(binary, style, seed):
     """The script of one whole game of `style` on a fresh device, always bursting the largest
     group, to its score dialog and the statistics' codes. Its moves are found by playing it
     here, so it reaches the end whatever the board; the browser test replays it in the page."""
-    root = tempfile.mkdtemp(prefix="fizzorbs-wholegame-")
-    program, script = Program(binary, root, os.devnull), []
+    with tempfile.TemporaryDirectory(prefix="fizzorbs-wholegame-") as root:
+        program, script = Program(binary, root, os.devnull), []
 
-    def send(lines):
-        script.extend(lines)
-        program.send(lines)
+        def send(lines):
+            script.extend(lines)
+            program.send(lines)
 
-    def screen():
-        program.send(["dump"])
-        block = program.read_dump()
-        if block is None:
-            raise Failure("the headless device ended in the middle of the game")
-        return block
+        def screen():
+            program.send(["dump"])
+            block = program.read_dump()
+            if block is None:
+                raise Failure("the headless device ended in the middle of the game")
+            return block
 
-    try:
         send([f"random {seed}", "start", 'menu "Game" "Options..."', f"check #{DEMO_BOX} off",
               f"select #{STYLE_LIST} {style}", "ok", 'menu "Game" "New Game"'])
         screen()
@@ -559,8 +549,6 @@ def whole_game(binary, style, seed):
             raise Failure("the game ended without its score dialog")
         send(['menu "Info" "Statistics..."', "dump", 'click "Codes"', "dump"])
         program.finish()
-    finally:
-        shutil.rmtree(root, ignore_errors=True)
     return "\n".join(script)
 
 
@@ -591,10 +579,9 @@ def main():
     master_seed = a.master_seed if a.master_seed is not None else int.from_bytes(os.urandom(4), "little")
     print(f"soak: master seed {master_seed}")
     master = random.Random(a.seed if a.seed is not None else master_seed)
-    runs = steps = sessions = 0
-    seen = collections.Counter()
-    while time.monotonic() < deadline and (a.runs == 0 or runs < a.runs):
-        seed = a.seed if a.seed is not None and runs == 0 else master.randrange(1 << 31)
+    done = []
+    while time.monotonic() < deadline and (a.runs == 0 or len(done) < a.runs):
+        seed = a.seed if a.seed is not None and not done else master.randrange(1 << 31)
         run = Run(a.headless, seed, deadline)
         try:
             run.play()
@@ -609,14 +596,13 @@ def main():
             return 1
         finally:
             shutil.rmtree(run.work, ignore_errors=True)
-        runs += 1
-        steps += run.steps
-        sessions += run.sessions
-        seen += run.tracker.seen
-    print(f"soak: {runs} runs, {sessions} sessions, {steps} checked steps in {time.monotonic() - started:.0f} s")
+        done.append(run)
+    steps, sessions = sum(run.steps for run in done), sum(run.sessions for run in done)
+    seen = sum((run.tracker.seen for run in done), collections.Counter())
+    print(f"soak: {len(done)} runs, {sessions} sessions, {steps} checked steps in {time.monotonic() - started:.0f} s")
     print("  state file changes: " + ", ".join(f"{name} {count}" for name, count in sorted(seen.items())))
     # A soak that never bursts or restarts has tested nothing worth the time.
-    if steps == 0 or not seen.get("burst") or sessions < 2:
+    if not seen.get("burst") or sessions < 2:
         print("FAIL: the play never got going")
         return 1
     return 0
