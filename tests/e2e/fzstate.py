@@ -70,13 +70,12 @@ class State:
         return len(self.bubble_cells())
 
     def check(self):
-        for c in range(COLS):
-            for r in range(ROWS):
-                colour, _, _, occupied, _ = self.cell(c, r)
-                if occupied not in (0, 1) or (occupied == 1) != (0 <= colour <= 4) or colour < -1 or colour > 4:
-                    return f"cell {c},{r}: colour {colour} occupied {occupied}"
-                if (c >= self.cols or r >= self.rows) and occupied:
-                    return f"cell {c},{r} outside the area holds a bubble"
+        for i, (colour, _, _, occupied, _) in enumerate(self.cells):
+            c, r = divmod(i, ROWS)
+            if occupied not in (0, 1) or (occupied == 1) != (0 <= colour <= 4) or colour < -1 or colour > 4:
+                return f"cell {c},{r}: colour {colour} occupied {occupied}"
+            if (c >= self.cols or r >= self.rows) and occupied:
+                return f"cell {c},{r} outside the area holds a bubble"
         if self.game_in_progress and self.style in REFILLING:
             for c in range(self.cols):
                 if not self.cell(c, self.rows - 1)[3]:

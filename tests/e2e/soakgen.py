@@ -156,15 +156,9 @@ def load(path):
     if len(data) != fzstate.SIZE:
         raise Failure(f"state file is {len(data)} bytes, not {fzstate.SIZE}")
     state = fzstate.State(data)
-    problem = state.check()
-    if problem:
+    if problem := state.check():
         raise Failure(f"state file breaks an invariant: {problem}")
     return state
-
-
-def burst_size(points):
-    """n for a group worth n(n-1) points, or None."""
-    return next((n for n in range(2, fzstate.COLS * fzstate.ROWS + 1) if n * (n - 1) == points), None)
 
 
 class Tracker:
@@ -219,9 +213,10 @@ class Tracker:
 def burst(old, new):
     if not (old.game_in_progress and new.game_in_progress) or new.moves != old.moves + 1:
         return f"moves {old.moves} -> {new.moves}, in progress {old.game_in_progress} -> {new.game_in_progress}"
-    n, lost = burst_size(new.score - old.score), old.bubbles() - new.bubbles()
+    gained, lost = new.score - old.score, old.bubbles() - new.bubbles()
+    n = next((n for n in range(2, fzstate.COLS * fzstate.ROWS + 1) if n * (n - 1) == gained), None)
     if n is None:
-        return f"score grew by {new.score - old.score}, not n(n-1) of any group"
+        return f"score grew by {gained}, not n(n-1) of any group of n"
     if lost > n or (lost != n and old.style not in fzstate.REFILLING):
         return f"a burst of {n} took {lost} bubbles in style {old.style}"
     return None
@@ -264,9 +259,8 @@ def bonus_for(left):
 
 def stats_kept(old, new):
     # A Reset in the Statistics dialog reaches the file with the next write.
-    if new.stats == old.stats or all(v == 0 for row in new.stats for v in row):
-        return None
-    return "the statistics changed"
+    reset = all(v == 0 for row in new.stats for v in row)
+    return None if new.stats == old.stats or reset else "the statistics changed"
 
 
 def counted(old, new, final_score):
@@ -512,7 +506,9 @@ def self_test(binary):
             "a score without a move": put(dealt, (score_at, 6)),
             "a bubble gone without a move": put(dealt, *emptied[:2]),
             "two moves at once": put(dealt, (score_at, 2), (moves_at, 2), *emptied[:4]),
-            "an occupied empty cell": put(dealt, (outside + 12, 1)),
+            "an empty cell with a colour": put(dealt, (outside, 3)),
+            "a bubble outside the board": put(dealt, (outside, 0), (outside + 12, 1)),
+            "statistics changed without a game": put(dealt, (stats_at + 8, total + 5)),
             "a short file": dealt[:-4],
         }
         for name, data in wrong.items():
