@@ -93,17 +93,16 @@ class Program:
 
     def read_dump(self):
         """Lines of the next dump; None when the program ended first."""
-        deadline, block = time.monotonic() + STEP_TIMEOUT, None
+        deadline, start = time.monotonic() + STEP_TIMEOUT, None
         while True:
             while b"\n" in self.buffer:
                 raw, self.buffer = self.buffer.split(b"\n", 1)
                 line = raw.decode(errors="replace")
                 self.log.append(line)
-                block = [] if line.startswith("active ") else block
-                if block is not None:
-                    block.append(line)
-                    if line.startswith("gdi "):
-                        return block
+                if line.startswith("active "):
+                    start = len(self.log) - 1
+                elif line.startswith("gdi ") and start is not None:
+                    return self.log[start:]
             if not select.select([self.proc.stdout], [], [], max(0, deadline - time.monotonic()))[0]:
                 self.proc.kill()
                 raise Failure(f"no answer for {STEP_TIMEOUT:.0f} s: the program hangs")
@@ -467,10 +466,9 @@ def self_test(binary):
     """The checks must be able to fail: feed them changes the game never makes."""
     import struct
     with tempfile.TemporaryDirectory(prefix="fizzorbs-soak-selftest-") as work:
-        root = os.path.join(work, "device")
-        subprocess.run([binary, "--device-root", root], input=b'random 77\nstart\nmenu "Game" "New Game"\n',
+        subprocess.run([binary, "--device-root", work], input=b'random 77\nstart\nmenu "Game" "New Game"\n',
                        check=True, stdout=subprocess.DEVNULL)
-        path = os.path.join(root, "Windows", "Fizzorbs.dat")
+        path = os.path.join(work, "Windows", "Fizzorbs.dat")
         dealt = open(path, "rb").read()
         base = fzstate.State(dealt)
 
