@@ -292,7 +292,7 @@ class Player:
         top, bottom = (MENU_BAR_TOP, SCREEN_H) if r < 0.15 else (0, fzstate.NAV_BAR) if r < 0.25 else (0, SCREEN_H)
         return rng.randrange(SCREEN_W), rng.randrange(top, bottom)
 
-    def tap(self, x, y, dialog):
+    def tap(self, x, y, dialog=False):
         if dialog:
             self.list_open = True
         elif y >= MENU_BAR_TOP and 0 <= x < SCREEN_W:
@@ -331,10 +331,9 @@ class Player:
         r = rng.random()
         if self.focused and state is not None and state.game_in_progress and r < 0.9:
             if self.last_tap and rng.random() < 0.5:
-                return self.tap(*self.last_tap, dialog=False)
-            best = state.largest_group()
-            if best:
-                return self.tap(*state.tap_point(best[1], best[2]), dialog=False)
+                return self.tap(*self.last_tap)
+            if best := state.largest_group():
+                return self.tap(*state.tap_point(best[1], best[2]))
         if r < 0.08:
             button, item, command = rng.choice(MENU_COMMANDS)
             # A grayed item takes no tap, so its menu stays open.
@@ -343,17 +342,16 @@ class Player:
         if r < 0.13 and 106 in screen.buttons:
             return ["toolbar 106"]
         if r < 0.25:
-            return self.tap(*self.random_point(), dialog=False)
+            return self.tap(*self.random_point())
         if r < 0.55 and self.last_tap:
-            return self.tap(*self.last_tap, dialog=False)  # the second tap bursts the group
+            return self.tap(*self.last_tap)  # the second tap bursts the group
         if state is not None and state.game_in_progress:
-            cells = state.bubble_cells()
-            if cells:
+            if cells := state.bubble_cells():
                 # Mostly groups, now and then a lone bubble, to burst and to miss.
                 picks = [rng.choice(cells) for _ in range(6)]
                 c, row = max(picks, key=lambda p: len(state.group(*p))) if rng.random() < 0.8 else picks[0]
-                return self.tap(*state.tap_point(c, row), dialog=False)
-        return self.tap(*self.random_point(), dialog=False)
+                return self.tap(*state.tap_point(c, row))
+        return self.tap(*self.random_point())
 
     def on_dialog(self, screen):
         rng = self.rng
