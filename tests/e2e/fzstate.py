@@ -91,8 +91,7 @@ def main():
     if what == "field":
         print(state.field(sys.argv[3]))
     elif what in ("group", "largest"):
-        best = state.largest_group()
-        if best:
+        if best := state.largest_group():
             size, c, r = best
             print(*(state.tap_point(c, r) if what == "group" else (c, r)), size)
     elif what == "at":

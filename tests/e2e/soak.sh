@@ -9,9 +9,7 @@ GEN="$FZ_SOURCE/tests/e2e/soakgen.py"
 # The checks first: a soak whose checks cannot fail proves nothing.
 python3 "$GEN" selftest --headless "$HEADLESS" || exit 1
 
-args=(run --headless "$HEADLESS" --seconds "${FZ_SOAK_SECONDS:-55}")
 # The same runs every time in the test suite; `make soak` asks for fresh ones.
-MASTER="${FZ_SOAK_MASTER:-20261205}"
-if [ "$MASTER" != random ]; then args+=(--master-seed "$MASTER"); fi
+args=(run --headless "$HEADLESS" --seconds "${FZ_SOAK_SECONDS:-55}" --master-seed "${FZ_SOAK_MASTER:-20261205}")
 if [ -n "${FZ_SOAK_SEED:-}" ]; then args+=(--seed "$FZ_SOAK_SEED" --runs 1); fi
 python3 "$GEN" "${args[@]}"

@@ -115,9 +115,8 @@ class Program:
         """Ends the input (a power cut when the program still runs); the exit code."""
         with contextlib.suppress(BrokenPipeError):
             self.proc.stdin.close()
-        rest = self.buffer + self.proc.stdout.read()
+        self.log += (self.buffer + self.proc.stdout.read()).decode(errors="replace").splitlines()
         self.proc.stdout.close()
-        self.log += rest.decode(errors="replace").splitlines()
         self.err.close()
         try:
             return self.proc.wait(timeout=STEP_TIMEOUT)
@@ -438,7 +437,8 @@ class Run:
         code, err = program.finish(), read_bytes(self.err_path).decode(errors="replace")
         if lines is None or code != 0 or err.strip():
             ended = f"died of signal {-code}" if code < 0 else f"ended with exit code {code}"
-            raise Failure(f"the program {ended}{' by itself' if lines is None else ''} after {what}, its stderr:\n{err}")
+            alone = " by itself" if lines is None else ""
+            raise Failure(f"the program {ended}{alone} after {what}, its stderr:\n{err}")
         self.tracker.step(load(self.state_path), "close" if what == "close" else "the end of the session")
 
     def check_menus(self, screen, state, first):
@@ -551,7 +551,8 @@ def main():
     ap.add_argument("--seconds", type=float, default=60)
     ap.add_argument("--seed", type=int, help="replay one run with this seed (wholegame: the game's)")
     ap.add_argument("--style", type=int, default=0, help="wholegame: the game's style")
-    ap.add_argument("--master-seed", type=int, help="seed of the run seeds (default: a fresh one)")
+    ap.add_argument("--master-seed", type=lambda v: None if v == "random" else int(v),
+                    help="seed of the runs' seeds; random (the default) for a fresh one")
     ap.add_argument("--runs", type=int, default=0, help="stop after this many runs (0: until time is up)")
     a = ap.parse_args()
 
