@@ -148,8 +148,7 @@ def read_bytes(path):
 
 
 def load(path):
-    data = read_bytes(path)
-    if data is None:
+    if (data := read_bytes(path)) is None:
         return None
     if len(data) != fzstate.SIZE:
         raise Failure(f"state file is {len(data)} bytes, not {fzstate.SIZE}")
