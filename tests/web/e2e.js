@@ -1,4 +1,4 @@
-// The browser build in one engine (--engine chromium, firefox or webkit): scripts give the
+// The browser build in one engine (--engine chromium, firefox or webkit): a script gives the
 // headless device's log and pixels; then what only a browser brings: its window, taps, keys,
 // sound, storage, tabs, security policy, service worker and updates.
 'use strict';
@@ -32,19 +32,19 @@ const unless = (need, what, then) => {
   console.log(`${ENGINE}: SKIPPED: ${what}: ${CANNOT[need]}`);
 };
 
-// Where two screens (RGB bytes, `width` pixels a row) differ: how many pixels, within which
-// box, and the first one.
+// The pixels where two screens (RGB bytes) differ, as indexes into them.
+const differing = (a, b) => [...Array(a.length / 3).keys()].map((p) => p * 3)
+  .filter((i) => a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2]);
+
+// Where two screens (`width` pixels a row) differ: how many pixels, within which box, and
+// the first one.
 function differences(want, rgb, width = 240) {
   if (rgb.length !== want.length) return `${rgb.length} bytes against ${want.length}`;
-  let n = 0, box = null, first = '';
-  for (let i = 0; i < rgb.length; i += 3) {
-    if (rgb[i] === want[i] && rgb[i + 1] === want[i + 1] && rgb[i + 2] === want[i + 2]) continue;
-    const x = (i / 3) % width, y = Math.floor(i / 3 / width);
-    if (!n) first = `(${x}, ${y}): ${rgb.subarray(i, i + 3).join(' ')} against ${want.subarray(i, i + 3).join(' ')}`;
-    n += 1;
-    box = box ? [Math.min(box[0], x), Math.min(box[1], y), Math.max(box[2], x), Math.max(box[3], y)] : [x, y, x, y];
-  }
-  return `${n} pixels differ, within ${box}; first ${first}`;
+  const at = differing(rgb, want), xs = at.map((i) => (i / 3) % width), ys = at.map((i) => Math.floor(i / 3 / width));
+  const box = [xs.reduce((a, b) => Math.min(a, b), width), ys[0],
+               xs.reduce((a, b) => Math.max(a, b), 0), ys[ys.length - 1]];
+  return `${at.length} pixels differ, within ${box}; first (${xs[0]}, ${ys[0]}): ` +
+         `${rgb.subarray(at[0], at[0] + 3).join(' ')} against ${want.subarray(at[0], at[0] + 3).join(' ')}`;
 }
 
 // A doubled device (a canvas of 480 x 640) in the script mode: the console's log and the
@@ -264,7 +264,7 @@ async function reload(page) {
 // Why the screen `r` (with the window's size as the page sees it: WebKit's window has the
 // browser's bar in it) is not the largest whole step that fits, centred; null when it is.
 function misfit(r, ratio) {
-  const width = r.w, height = r.h;
+  const {w: width, h: height} = r;
   // Within half a physical pixel: the page lays out in 1/64ths of its own pixels.
   const near = (a, b) => Math.abs(a - b) < 0.5, step = Math.round((r.width * ratio) / 240);
   const whole = near(r.width * ratio, step * 240) && near(r.height * ratio, step * 320);
@@ -289,7 +289,7 @@ async function fitted(browser, origin) {
     resolve({left: b.left, top: b.top, width: b.width, height: b.height, w: innerWidth, h: innerHeight});
   })));
   let last = await measure();
-  if (CANNOT.ratio) await unless('ratio', 'the screen fits a window of another pixel ratio', () => {});
+  await unless('ratio', 'the screen fits a window of another pixel ratio', () => {});
   for (const [w, h, ratio] of sizes.filter(([, , ratio]) => ratio === 1 || !CANNOT.ratio)) {
     await page.setViewport({width: w, height: h, deviceScaleFactor: ratio, isMobile: ratio > 1, hasTouch: ratio > 1});
     // A browser may answer before the page has its new size (WebKit's window is resized by
@@ -359,11 +359,8 @@ async function keyboard(browser, origin) {
     await idle(page);
   };
   // Whether `a` differs from `b` and is orange wherever it does: the cursor's outline.
-  const outlined = (a, b) => {
-    const at = [...Array(a.length / 3).keys()].map((p) => p * 3)
-      .filter((i) => a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2]);
-    return at.length > 0 && at.every((i) => a[i] === 255 && a[i + 1] === 127 && a[i + 2] === 0);
-  };
+  const outlined = (a, b) => differing(a, b).length > 0 &&
+    differing(a, b).every((i) => a[i] === 255 && a[i + 1] === 127 && a[i + 2] === 0);
 
   await press('F10');
   await press('Enter');
