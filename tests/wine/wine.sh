@@ -16,19 +16,15 @@ export WINEDLLOVERRIDES="winealsa.drv,winepulse.drv,mscoree,mshtml=d"
 xvfb
 trap 'wineserver -k 2> /dev/null; kill "$xvfb" 2> /dev/null; wait 2> /dev/null; rm -rf "$WORK"' EXIT
 wineserver -k 2> /dev/null
-started=$(date +%s)
 wine wineboot -i > /dev/null 2>&1 || { fail "the Wine prefix cannot start"; finish; }
-echo "prefix ready in $(($(date +%s) - started)) s"
 winerun() { timeout 60 wine "$@"; }
 
 # --- The headless device: what the end-to-end scripts ask, replayed on both programs.
 mkdir -p "$WORK/build" "$WORK/record"
-for f in "$FZ_BUILD"/*; do ln -s "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "$WORK/build/"; done
-rm "$WORK/build/fizzorbs-headless"
-ln -s "$HERE/record.sh" "$WORK/build/fizzorbs-headless"
-NATIVE_HEADLESS="$FZ_BUILD/fizzorbs-headless"
+ln -s "$(cd "$FZ_BUILD" && pwd)"/* "$WORK/build/"
+ln -sf "$HERE/record.sh" "$WORK/build/fizzorbs-headless"
 for script in keyboard screens; do
-  FZ_BUILD="$WORK/build" FZ_RECORD="$WORK/record" FZ_NATIVE_HEADLESS="$NATIVE_HEADLESS" \
+  FZ_NATIVE_HEADLESS="$FZ_BUILD/fizzorbs-headless" FZ_BUILD="$WORK/build" FZ_RECORD="$WORK/record" \
     bash "$FZ_SOURCE/tests/e2e/$script.sh" > "$WORK/$script.out" 2>&1 ||
     { fail "$script.sh natively"; grep -v "^ok:" "$WORK/$script.out" | head -20; }
 done
@@ -36,8 +32,8 @@ replayed=0 differ=0
 for keep in "$WORK"/record/*; do
   for side in native windows; do
     out="$keep/$side"
-    mkdir -p "$out/files"
-    if [ -d "$keep/root" ]; then cp -a "$keep/root" "$out/root"; else mkdir -p "$out/root"; fi
+    mkdir -p "$out/files" "$out/root"
+    [ ! -d "$keep/root" ] || cp -a "$keep/root/." "$out/root"
     sed "s#$(cat "$keep/work")#$out/files#g" "$keep/script" > "$out/script"
   done
   status timeout 60 "$FZ_BUILD/fizzorbs-headless" --device-root "$keep/native/root" --script "$keep/native/script" \
@@ -47,9 +43,8 @@ for keep in "$WORK"/record/*; do
     > "$keep/windows/raw" 2> /dev/null
   tr -d '\r' < "$keep/windows/raw" | sed "s#$keep/windows#$keep/native#g" > "$keep/windows/log"
   replayed=$((replayed + 1))
-  if [ "$code" != "$CODE" ] || ! cmp -s "$keep/native/log" "$keep/windows/log" ||
-     ! diff -r "$keep/native/files" "$keep/windows/files" > /dev/null ||
-     ! diff -r "$keep/native/root" "$keep/windows/root" > /dev/null; then
+  # The logs, the files the script wrote and the device, side by side.
+  if [ "$code" != "$CODE" ] || ! diff -r -x raw -x script "$keep/native" "$keep/windows" > /dev/null; then
     differ=$((differ + 1))
     echo "differs: $keep/script (exit $code / $CODE)"
     diff "$keep/native/log" "$keep/windows/log" | head -5
@@ -66,15 +61,15 @@ mkdir -p "$ROOT"
 printf 'random 1234\nstart\nmenu "Game" "New Game"\n' | PROGRAM="$FZ_BUILD/fizzorbs-headless" run deal
 read -r GX GY _ <<< "$($FZSTATE "$STATE" group)"
 cp "$STATE" "$WORK/good.dat"
-# burst NAME [MORE [FIRST]]: FIRST, two taps that burst the group (a save), then MORE; burstscript writes it.
-burstscript() { printf 'start\n%btap %s %s\ntap %s %s\n%b' "${3:-}" "$GX" "$GY" "$GX" "$GY" "${2:-}" > "$WORK/$1.fzs"; }
+# burst NAME FIRST: a script of FIRST, two taps that burst the group and Undo (two saves); its
+# log and errors go to $LOG and $ERR.
 burst() {
-  burstscript "$@"
+  printf 'start\n%btap %s %s\ntap %s %s\ntoolbar 106\n' "$2" "$GX" "$GY" "$GX" "$GY" > "$WORK/$1.fzs"
   LOG="$WORK/$1.log" ERR="$WORK/$1.err"
-  status winerun "$WIN_HEADLESS" --device-root "$ROOT" --script "$WORK/$1.fzs" > "$LOG" 2> "$ERR"
 }
 chmod a-w "$STATE"
-burst readonly "toolbar 106\n"   # and Undo: a second save
+burst readonly ""
+winerun "$WIN_HEADLESS" --device-root "$ROOT" --script "$WORK/readonly.fzs" > "$LOG" 2> "$ERR"
 chmod u+w "$STATE"
 expect "a read-only state file is kept as it was, and the failure said once" \
   eval 'cmp -s "$STATE" "$WORK/good.dat" && [ "$(grep -c "cannot save" "$ERR")" = 1 ] &&
@@ -82,8 +77,7 @@ expect "a read-only state file is kept as it was, and the failure said once" \
 # The file is taken once the game has read it (the log shows the game waiting), while the
 # script waits.
 x86_64-w64-mingw32-gcc -municode -O2 -o "$WORK/holdopen.exe" "$HERE/holdopen.c" || fail "the helper builds"
-burstscript held "toolbar 106\n" "dump\nwait 5000\n"
-LOG="$WORK/held.log" ERR="$WORK/held.err"
+burst held "dump\nwait 5000\n"
 winerun "$WIN_HEADLESS" --device-root "$ROOT" --script "$WORK/held.fzs" > "$LOG" 2> "$ERR" &
 game=$!
 wait_for grep -q '^active' "$LOG"
@@ -98,8 +92,6 @@ exec 7>&-
 wait "$holder"
 expect "a state file held open by another process is kept as it was, and the failure said once" \
   eval 'grep -q "^sleep 200" "$LOG" && cmp -s "$STATE" "$WORK/good.dat" && [ "$(grep -c "cannot save" "$ERR")" = 1 ]'
-burst free
-expect "once the file is free, the saves land" eval 'field_is moves 1 && [ ! -s "$ERR" ]'
 
 # --- The window: it opens at 3x (720 x 960) on the 1280 x 1024 display.
 # The window program keeps its device in %APPDATA%\fizzorbs.
@@ -136,19 +128,16 @@ quit() {
   return 1
 }
 
-started=$(date +%s.%N)
 timeout 120 wine "$FZ_WIN_BUILD/fizzorbs.exe" > "$WORK/window.log" 2>&1 &
 program=$!
 expect "the window maps, at the largest whole zoom that fits, 3x" eval 'wait_for found && geometry 720x960'
-echo "window mapped $(awk "BEGIN { printf \"%.1f\", $(date +%s.%N) - $started }") s after the start"
 click 20 308                                     # Game
 click 35 238                                     # New Game
 expect "clicks on Game and New Game deal a game, saved in %APPDATA%" wait_for field_is game_in_progress 1
-read -r GX GY GN <<< "$($FZSTATE "$STATE" group)"
+read -r GX GY _ <<< "$($FZSTATE "$STATE" group)"
 click "$GX" "$GY"
 click "$GX" "$GY"
-expect "two clicks on a group burst it" \
-  eval 'wait_for field_is moves 1 && field_is score $((GN * (GN - 1)))'
+expect "two clicks on a group burst it" wait_for field_is moves 1
 cp "$STATE" "$WORK/played.dat"
 
 # The state file, on the native device, shows what the window shows.
@@ -185,11 +174,8 @@ dlls=$(for exe in "$WORK"/zip/*/*.exe; do x86_64-w64-mingw32-objdump -p "$exe" |
        tr 'a-z' 'A-Z' | sort -u)
 expect "the zip's programs import only Windows' DLLs ($(echo $dlls))" \
   eval '[ -n "$dlls" ] && ! grep -qvxE "(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|WINMM|MSVCRT)\.DLL" <<< "$dlls"'
-missing=""
-for f in fizzorbs.exe fizzorbs-headless.exe share/fizzorbs/device/Windows/fizzorbs.htm \
-         share/fizzorbs/device/Windows/Critical.wav README.txt LICENSE.txt; do
-  compgen -G "$WORK/zip/*/$f" > /dev/null || missing="$missing $f"
-done
-expect "the zip holds both programs, the help page, the system sound, a readme and the licence" test -z "$missing"
+expect "the zip holds both programs, the help page, the system sound, a readme and the licence" \
+  eval '(cd "$WORK"/zip/* && ls fizzorbs.exe fizzorbs-headless.exe share/fizzorbs/device/Windows/{fizzorbs.htm,Critical.wav} \
+           README.txt LICENSE.txt > /dev/null)'
 
 finish
