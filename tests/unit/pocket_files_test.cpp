@@ -96,6 +96,14 @@ TEST(Files, DispositionsAndPathsWithoutCase) {
   EXPECT_TRUE(std::filesystem::exists(dev.root / "Windows" / ("\xF0\x9F\x98\x80" "\x7F" "\xC2\x80" "\xDF\xBF" "\xE0\xA0\x80" "\xEF\xBF\xBF"
                                                               "\xEF\xBC\xA1" "\xF0\x90\x80\x80" "\xEF\xBF\xBD" "\xEE\x80\x80"
                                                               "\xED\x9F\xBF" "\xEF\xBF\xBD" "\xF4\x8F\xBF\xBF")));
+  // A program started without standard input may get descriptor 0 for a file.
+  const int input = dup(0);
+  close(0);
+  for (DWORD disposition : {CREATE_NEW, OPEN_EXISTING, CREATE_ALWAYS}) {
+    h = open(u"\\Windows\\zero.dat", GENERIC_WRITE, 0, disposition);
+    EXPECT_TRUE(writeAll(h, "0") && CloseHandle(h)) << disposition;
+  }
+  dup2(input, 0), close(input);
 }
 
 TEST(Files, ReplacementIsSeenOnlyWholeAndOnlyAfterClose) {
@@ -120,6 +128,8 @@ TEST(Files, ReplacementIsSeenOnlyWholeAndOnlyAfterClose) {
   // A process that dies in the middle of a save leaves the old file.
   dev.write("Windows/Fizzorbs.dat", "kept");
   ASSERT_EQ(inChild(dev.root / "err.txt", [] { return writeAll(open(kState, GENERIC_WRITE, 0, CREATE_ALWAYS), "half") ? "" : "no save"; }), "");
+  // One that exits with a save still open leaves no temporary: the one found below is the dead one's.
+  inChild(dev.root / "err.txt", []() -> std::string { writeAll(open(kState, GENERIC_WRITE, 0, CREATE_ALWAYS), "half"); std::exit(0); });
   EXPECT_EQ(dev.read("Windows/Fizzorbs.dat"), "kept");
   // The next start sweeps what the dead writer left once it is old; a young one may be a live
   // writer's, and a file of the player's is never touched, however old.
