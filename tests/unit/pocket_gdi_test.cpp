@@ -221,10 +221,7 @@ std::vector<unsigned char> dib(int w, int h, int bits, std::vector<uint32_t> pal
     const auto& row = topRowFirst[size_t(h < 0 ? r : rows - 1 - r)];
     std::vector<unsigned char> line(stride, 0);
     for (size_t x = 0; x < size_t(w); ++x) {
-      if (bits == 24)
-        for (size_t k = 0; k < 3; ++k) line[x * 3 + k] = uint8_t(row[x] >> (8 * k));
-      else
-        line[x * size_t(bits) / 8] |= uint8_t(row[x] << (8 - size_t(bits) - x * size_t(bits) % 8));
+      line[x * size_t(bits) / 8] |= uint8_t(row[x] << (8 - size_t(bits) - x * size_t(bits) % 8));
     }
     out.insert(out.end(), line.begin(), line.end());
   }
