@@ -190,11 +190,10 @@ TEST_F(Gdi, ScreenDcsDrawOnlyInsideTheirVisibleRects) {
     EXPECT_EQ(FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(brush))), 1);
   const pk::Surface& screen = pk::device().screen;
   EXPECT_EQ(size_t(std::count(screen.pixels.begin(), screen.pixels.end(), 0u)), 10u * 5u + 30u * 3u);
-  // Text, its underline too, lands where a memory DC puts it, moved to the window's place.
+  // Text, its underline too, lands where a memory DC puts it, moved to the window's place on the white screen.
   HDC window = pk::gdi::createScreenDC(POINT{100, 200}, {RECT{0, 0, 240, 320}});
   Canvas text(24, 20);
   RECT box{0, 0, 24, 20};
-  FillRect(window, &box, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   for (HDC d : {text.dc, window}) DrawTextW(d, u"&W", -1, &box, DT_SINGLELINE);
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x < 24; ++x) ASSERT_EQ(screen.row(200 + y)[100 + x], text.at(x, y)) << x << "," << y;
