@@ -7,22 +7,11 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 def bmp(name, width, height, bits, palette, rows):
-    """rows: top row first, each a list of pixel values (indices, or (r, g, b))."""
+    """rows: top row first, each a list of 8-bit indices or of (r, g, b)."""
     stride = ((width * bits + 31) // 32) * 4
     body = b""
     for row in reversed(rows):  # bottom-up, like the platform
-        if bits == 24:
-            line = b"".join(bytes((b, g, r)) for (r, g, b) in row)
-        else:
-            acc, n, line = 0, 0, b""
-            for v in row:
-                acc = (acc << bits) | v
-                n += bits
-                if n == 8:
-                    line += bytes((acc,))
-                    acc, n = 0, 0
-            if n:
-                line += bytes((acc << (8 - n),))
+        line = b"".join(bytes((b, g, r)) for (r, g, b) in row) if bits == 24 else bytes(row)
         body += line + b"\0" * (stride - len(line))
     table = b"".join(bytes((b, g, r, 0)) for (r, g, b) in palette)
     info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, len(body), 2835, 2835, len(palette), 0)

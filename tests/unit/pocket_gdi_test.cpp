@@ -190,6 +190,14 @@ TEST_F(Gdi, ScreenDcsDrawOnlyInsideTheirVisibleRects) {
     EXPECT_EQ(FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(brush))), 1);
   const pk::Surface& screen = pk::device().screen;
   EXPECT_EQ(size_t(std::count(screen.pixels.begin(), screen.pixels.end(), 0u)), 10u * 5u + 30u * 3u);
+  // Text, its underline too, lands where a memory DC puts it, moved to the window's place on the white screen.
+  HDC window = pk::gdi::createScreenDC(POINT{100, 200}, {RECT{0, 0, 240, 320}});
+  Canvas text(24, 20);
+  RECT box{0, 0, 24, 20};
+  for (HDC d : {text.dc, window}) DrawTextW(d, u"&W", -1, &box, DT_SINGLELINE);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 24; ++x) ASSERT_EQ(screen.row(200 + y)[100 + x], text.at(x, y)) << x << "," << y;
+  pk::gdi::destroyScreenDC(window);
   pk::gdi::destroyScreenDC(dc);
   pk::gdi::destroyScreenDC(dc);  // once gone, harmless
   HDC hidden = pk::gdi::createScreenDC(POINT{0, 0}, {});  // drawing where nothing shows is no failure
@@ -212,10 +220,7 @@ std::vector<unsigned char> dib(int w, int h, int bits, std::vector<uint32_t> pal
     const auto& row = topRowFirst[size_t(h < 0 ? r : rows - 1 - r)];
     std::vector<unsigned char> line(stride, 0);
     for (size_t x = 0; x < size_t(w); ++x) {
-      if (bits == 24)
-        for (size_t k = 0; k < 3; ++k) line[x * 3 + k] = uint8_t(row[x] >> (8 * k));
-      else
-        line[x * size_t(bits) / 8] |= uint8_t(row[x] << (8 - size_t(bits) - x * size_t(bits) % 8));
+      line[x * size_t(bits) / 8] |= uint8_t(row[x] << (8 - size_t(bits) - x * size_t(bits) % 8));
     }
     out.insert(out.end(), line.begin(), line.end());
   }
