@@ -51,7 +51,6 @@ struct MainRecord {
   std::vector<std::pair<int, LPARAM>> origins;  // each command's HIWORD(wParam) and lParam
   int taps = 0, paints = 0;
   std::vector<bool> panelUpAtChange;  // the input panel's state at each WM_SETTINGCHANGE
-  bool forceDownOnChange = false;      // as a program that wants no input panel
   HWND menuBar = nullptr;
 };
 inline MainRecord record;
@@ -80,7 +79,6 @@ inline LRESULT CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
       SIPINFO sip{};
       SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0);
       record.panelUpAtChange.push_back(sip.fdwFlags & SIPF_ON);
-      if (record.forceDownOnChange) SHSipPreference(hwnd, SIP_FORCEDOWN);
       return 0;
     }
     case WM_LBUTTONDOWN: ++record.taps; return 0;

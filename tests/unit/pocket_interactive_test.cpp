@@ -211,7 +211,6 @@ TEST_F(KeyboardCursor, IsDrawnOverThePresentedScreenUntilTheStylusTakesOver) {
 // What a host makes of its arguments: the exit code, what it says, and what the self-test options hold.
 TEST(CommandLine, OptionsValuesAndMistakes) {
   struct Case { std::vector<const char*> args; std::optional<int> exit; const char* says; } cases[] = {
-      {{}, std::nullopt, ""},
       {{"--self-test-window", "300", "-100000", "--self-test-close", "--self-test-timing"}, std::nullopt, ""},
       {{"--self-test-click", "1", "2", "--self-test-click", "100000", "4"}, std::nullopt, ""},
       {{"--version", "--bogus"}, 0, "fz 1.2\n"},
