@@ -446,6 +446,18 @@ TEST(Announce, FoundRaisedAndWithdrawn) {
     EXPECT_EQ(e.status().permissions(), fs::perms::owner_read | fs::perms::owner_write);
   pk::hostos::announce("fztest", "moved", nullptr);  // announced again: under the new key alone
   EXPECT_TRUE(!pk::hostos::findAnnounced("fztest", "key") && pk::hostos::findAnnounced("fztest", "moved"));
+  // Standard input closed only once it listens: a raise's connection may be descriptor 0.
+  pk::hostos::withdraw();
+  dup2(input, 0);
+  std::promise<void> again;
+  pk::hostos::announce("fztest", "moved", [&] { again.set_value(); });
+  close(0);
+  const auto descriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+  const auto before = descriptors();
+  if (pid_t child = fork(); child == 0) _exit(pk::hostos::raiseAnnounced() ? 0 : 1);
+  else waitpid(child, nullptr, 0);
+  EXPECT_EQ(again.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
+  EXPECT_EQ(descriptors(), before);  // and closed before the raise
   pk::hostos::withdraw();
   dup2(input, 0), close(input);
   EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "moved") || pk::hostos::raiseAnnounced());
