@@ -117,10 +117,9 @@ TEST(Files, ReplacementIsSeenOnlyWholeAndOnlyAfterClose) {
   EXPECT_TRUE(CloseHandle(before));
   EXPECT_EQ(dev.read("Windows/Fizzorbs.dat"), "new contents, longer");
   // Saves, whatever the handle may do, leave no descriptor open (the folder's sync needs one too).
-  const auto descriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
-  const auto held = descriptors();
+  const auto held = test::openDescriptors();
   for (DWORD access : {GENERIC_WRITE, GENERIC_READ}) EXPECT_TRUE(CloseHandle(open(kState, access, 0, CREATE_ALWAYS)));
-  EXPECT_EQ(descriptors(), held) << "a save leaves a descriptor open";
+  EXPECT_EQ(test::openDescriptors(), held) << "a save leaves a descriptor open";
   // A process that dies in the middle of a save leaves the old file.
   dev.write("Windows/Fizzorbs.dat", "kept");
   ASSERT_EQ(inChild(dev.root / "err.txt", [] { return writeAll(open(kState, GENERIC_WRITE, 0, CREATE_ALWAYS), "half") ? "" : "no save"; }), "");

@@ -452,12 +452,11 @@ TEST(Announce, FoundRaisedAndWithdrawn) {
   std::promise<void> again;
   pk::hostos::announce("fztest", "moved", [&] { again.set_value(); });
   close(0);
-  const auto descriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
-  const auto before = descriptors();
+  const auto before = test::openDescriptors();
   if (pid_t child = fork(); child == 0) _exit(pk::hostos::raiseAnnounced() ? 0 : 1);
   else waitpid(child, nullptr, 0);
   EXPECT_EQ(again.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
-  EXPECT_EQ(descriptors(), before);  // and closed before the raise
+  EXPECT_EQ(test::openDescriptors(), before);  // and closed before the raise
   pk::hostos::withdraw();
   dup2(input, 0), close(input);
   EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "moved") || pk::hostos::raiseAnnounced());
