@@ -34,6 +34,9 @@ TEST_F(Game, TapsThatChangeNothing) {
   tapAt(100, 5);
   tapAt(239, 267);
   EXPECT_EQ(screen(), before);
+  tap(2, 2);  // but a pair is a group: outlined, with its value bubble, as a full repaint shows it
+  EXPECT_EQ(selectionShown, 1);
+  EXPECT_TRUE(sameAsFullRepaint());
 }
 
 TEST_F(Game, TheLastMoveEndsTheGameWithoutAQuestion) {
@@ -68,8 +71,9 @@ TEST_F(End, ACountedGameAddsItsScoreAndBonusToItsStyle) {
   boardWith(1);
   gameState.style = STYLE_CONTINUOUS;
   runningScore() = 420;
+  gameState.moves = 7;
   finishGame();
-  EXPECT_EQ(stats.totalScore, 900u + 500u);
+  EXPECT_EQ(std::pair(stats.totalScore, stats.totalMoves), std::pair(900u + 500u, 40u + 7u));
 }
 
 TEST_F(End, TheHighScoreSoundIsForCountedGamesAboveTheHighScore) {
