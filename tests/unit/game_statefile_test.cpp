@@ -56,6 +56,15 @@ TEST_F(StateFile, EveryStateLoadsAndSavesByteForByte) {
     resetRecords();
     EXPECT_EQ(memoryImage(), saved) << style;
   }
+  // The least boards a small window deals, a row or a column, are games like any other.
+  for (auto [width, style] : {std::pair{58, STYLE_CONTINUOUS}, {38, STYLE_STANDARD}}) {
+    resizeClient(width, 60);
+    options.gameStyle = style;
+    newGame(window);
+    const std::string saved = stateFileBytes();
+    resetRecords();
+    EXPECT_EQ(std::pair(memoryImage(), playStatus.gameInProgress), std::pair(saved, 1)) << width;
+  }
   // After the demo: a board of any size, none wide in a narrow window, the figure
   // partly or wholly outside it, no game.
   playStatus.gameInProgress = 0;
