@@ -315,8 +315,10 @@ TEST(FileFaults, SettingUpTheDeviceFolders) {
   EXPECT_EQ(dev.read("device/Windows/FIZZORBS.DAT"), "the player's own");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(config.root / "Windows"), {}), 2);
   config.root = dev.root / "first" / "start";  // a first start: no folder there yet
+  const auto held = test::openDescriptors();
   pk::setUpDevice(host, config, &pkProgramModule);
   EXPECT_EQ(dev.read("first/start/Windows/Fizzorbs.dat"), "shipped");
+  EXPECT_EQ(test::openDescriptors(), held) << "a copy left a file open";
 }
 
 // The one program the device starts is the help viewer, and only on a page of \Windows.
