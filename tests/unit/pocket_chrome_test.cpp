@@ -189,6 +189,9 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   ASSERT_TRUE(SHCreateMenuBar(&first));
   play([&] { host.tapAt(automation::menuBarButtonById(200)); });
   EXPECT_EQ(record.commands.back(), 200);
+  EXPECT_EQ(CommandBar_Height(first.hwndMB), pk::wm::kMenuBarHeight);
+  play([&] { host.key(Kind::KeyMenu); });  // a bar without menus: the menu key opens none
+  EXPECT_FALSE(popupOpen());
 }
 
 TEST_F(Chrome, EndDialogValueIsReturnedTheOwnerRepaintsAndEscapeCancels) {
