@@ -426,6 +426,8 @@ TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
   EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyMenu), host.key(Kind::KeyEnter); }), std::vector<int>{101});
   EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyMenu), host.key(Kind::KeyLeft), host.key(Kind::KeyEnter); }),
             std::vector<int>{107});
+  for (int id : {112, 122}) SendMessageW(menus.hwndMB, TB_ENABLEBUTTON, id, FALSE);  // the last one alone
+  EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyMenu), host.key(Kind::KeyEnter); }), std::vector<int>{107});
   // A menu open when the window system goes is gone with it.
   commandsAfter([&] { host.key(Kind::KeyMenu); });
   ASSERT_TRUE(pk::chrome::menuOpen());
