@@ -347,6 +347,21 @@ TEST_F(Chrome, TheClockShowsTheHostsTime) {
       for (int y = 0; y < pk::wm::kNavBarHeight; ++y) ink |= pixel(x, y) == 0xFFFFFFu;
     EXPECT_EQ(ink, clockShown) << clockShown;
   }
+  // The bars' type is set in points: on a screen of 120 dpi it stands taller than at 96.
+  auto height = [] {
+    HDC dc = GetDC(nullptr);
+    SIZE size{};
+    {
+      pk::chrome::ScopedFont font(dc, 8, false);
+      GetTextExtentExPointW(dc, u"Ag", 2, 0, nullptr, nullptr, &size);
+    }
+    ReleaseDC(nullptr, dc);
+    return size.cy;
+  };
+  const LONG at96 = height();
+  pk::device().config.dpi = 120;
+  EXPECT_GT(height(), at96);
+  pk::device().config.dpi = 96;
 }
 
 // Accelerator tables: the keys a program declares, translated in its message loop.
