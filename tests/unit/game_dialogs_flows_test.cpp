@@ -121,6 +121,7 @@ TEST_F(DialogFlow, OptionsOkStoresEverythingAndTheRunningGameBecomesAGuestGame) 
                        options.guestMode, options.gameStyle, options.bubbleSet, options.scoreSlotCount),
             std::tuple(0, 0, 0, 1, 1, STYLE_MEGASHIFT, BUBBLES_GRAYSCALE, 1u));
   EXPECT_EQ(gameState.style, STYLE_STANDARD) << "the running game keeps its style";
+  EXPECT_TRUE(std::filesystem::exists(stateFile())) << "stored options are saved at once";
 
   // Clearing guest mode leaves the running guest game one.
   DialogRun again{optionsReader, {IDOK}};

@@ -116,7 +116,7 @@ TEST_F(StateFile, AGameBeyondTheLimitsLoadsAsNoGame) {
       {"bubble outside the area", {{cell(21, 21, 0), 2}, {cell(21, 21, 3), 1}}},
       {"bubble just right of the area", {{cell(gameState.cols, 0, 0), 2}, {cell(gameState.cols, 0, 3), 1}}},
       {"bubble just below the area", {{cell(0, gameState.rows, 0), 2}, {cell(0, gameState.rows, 3), 1}}},
-      {"incoming entry 7", {{kGameAt + (14 + 22 * 3 + 21) * 4, 7}}},
+      {"incoming entry 5", {{kGameAt + (14 + 22 * 3 + 21) * 4, 5}}},
       {"incoming column with a hole", {{kGameAt + 14 * 4, -1}, {kGameAt + 15 * 4, 2}}},
       {"counts for stats 2", {{kGameAt + 565 * 4, 2}}},
   };
