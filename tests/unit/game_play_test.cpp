@@ -15,7 +15,7 @@ TEST_F(Game, SelectThenBurstAGroup) {
   const auto unselected = screen();
   EXPECT_NO_GDI_LEAK(tap(1, 0));
   EXPECT_EQ(pixel(cellAt(0, 0).x, cellAt(0, 0).y), kBlack);  // the outline
-  tapAt(100, 5);  // off the board: the outline and the bubble go
+  EXPECT_NO_GDI_LEAK(tapAt(100, 5));  // off the board: the outline and the bubble go
   EXPECT_EQ(screen(), unselected);
   tap(1, 0);
   EXPECT_EQ(gameState.moves, 0) << "a group dropped is selected again, not burst";
@@ -136,11 +136,22 @@ TEST_F(Game, TheProgramResumesTheSavedGameAndClosingFreesAllItMade) {
     SIPINFO sip = {};
     SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0);
     EXPECT_EQ(sip.fdwFlags & SIPF_ON, 0u);
+    options.confirmEndGame = 0;
+    PostMessageW(mainWindow, WM_COMMAND, CMD_END_GAME, 0);  // the group still selected
+  }});
+  host.steps.push_back([&] {
+    // Once End Game ran and its score dialog was closed with OK, New Game is offered again.
+    if (HWND active = pk::automation::activeWindow(); active != mainWindow || playStatus.gameInProgress)
+      return active != mainWindow && PostMessageW(active, WM_COMMAND, IDOK, 0), host.key(pk::InputEvent::Kind::ClockChanged), false;
+    const std::string menus = pk::automation::dump();
+    EXPECT_NE(menus.find("menu 101 enabled"), std::string::npos) << menus;
+    EXPECT_NE(menus.find("menu 102 grayed"), std::string::npos) << menus;
     SendMessageW(mainWindow, WM_CLOSE, 0, 0);
     EXPECT_EQ(pk::automation::liveGdiObjects(), 0u);
     EXPECT_EQ(pk::automation::liveDeviceContexts(), 0u);
     EXPECT_FALSE(pk::automation::menuBarButton(u"Game")) << "the menu bar goes too";
-  }});
+    return true;
+  });
   pk::DeviceConfig config;
   config.root = root;
   pk::runProgram(host, config, WinMain, pkProgramModule);
