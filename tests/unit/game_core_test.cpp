@@ -92,49 +92,6 @@ TEST_F(Game, BoardSizeFollowsTheWindowUpTo22By22) {
   }
 }
 
-// Every client pixel is on a cell exactly when it lies in that cell's square,
-// except the s - 1 pixels left of the board, which truncation maps to column 0.
-void expectTapMappingInvertsLayout(HWND window, int width, int height) {
-  const Cell& first = cellAt(0, 0);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      int col = -1, row = -1, wantCol = -1, wantRow = -1;
-      bool on = cellAtPoint(window, x, y, &col, &row);
-      if (y >= first.y && y < first.y + gameState.rows * kCellSize && x > first.x - kCellSize &&
-          x < first.x + gameState.cols * kCellSize) {
-        wantCol = x < first.x ? 0 : (x - first.x) / kCellSize;
-        wantRow = (y - first.y) / kCellSize;
-        const Cell& cell = cellAt(wantCol, wantRow);
-        ASSERT_TRUE(x < first.x || (x >= cell.x && x < cell.x + kCellSize && y >= cell.y && y < cell.y + kCellSize));
-      }
-      ASSERT_EQ(on, wantCol >= 0) << x << "," << y;
-      if (on) {
-        ASSERT_EQ(std::pair(col, row), std::pair(wantCol, wantRow)) << x << "," << y;
-      }
-    }
-}
-
-TEST_F(Game, TheTapMappingInvertsTheLayoutOnEveryPixel) {
-  struct Case {
-    int w, h, cols, rows, strip;
-  } cases[] = {
-      {240, 268, 11, 12, 0}, {240, 268, 11, 11, 1},
-      {241, 269, 11, 12, 0},  // an odd pixel to place
-      {240, 268, 5, 7, 0},    {240, 268, 14, 15, 0},  // too big: the least margins
-      {480, 468, 22, 22, 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " " << c.cols << "x" << c.rows);
-    resizeClient(c.w, c.h);
-    gameState.cols = c.cols;
-    gameState.rows = c.rows;
-    gameState.cellSize = kCellSize;
-    incomingShown = c.strip;
-    layoutBoard();
-    expectTapMappingInvertsLayout(window, c.w, c.h);
-  }
-}
-
 // Bursts the cells marked 'x' and settles the board on the window's screen.
 void burst(Game& game, const Rows& marks) {
   for (int row = 0; row < int(marks.size()); ++row)

@@ -245,35 +245,6 @@ TEST_F(Chrome, EndDialogValueIsReturnedTheOwnerRepaintsAndEscapeCancels) {
   EXPECT_EQ(run(), 3);
 }
 
-// A caption far too long for the bar: the clock goes, the ok keeps its place at the right, clear of the text.
-TEST_F(Chrome, NavigationBarKeepsItsOk) {
-  host.script({[&] {
-    auto ok = automation::navigationOk();
-    ASSERT_TRUE(ok.has_value());
-    EXPECT_EQ(std::pair(int(ok->x), int(ok->y)), std::pair(226, 13));
-    for (int y = 0; y < pk::wm::kNavBarHeight; ++y)
-      for (int x = 208; x < 214; ++x) ASSERT_EQ(pixel(x, y), 0x002884u) << x << "," << y;
-    host.events.push_back({Kind::StylusDown, 100, 12});  // on the title: the ok is not pressed
-  }, [&] {
-    EXPECT_EQ(pixel(226, 5), 0x002884u);
-    host.events.push_back({Kind::StylusUp, 100, 12}), host.events.push_back({Kind::StylusDown, 226, 13});
-  }, [&] {
-    EXPECT_EQ(pixel(226, 5), 0xFFFFFFu);  // held, it turns white; let go off it, nothing
-    host.events.push_back({Kind::StylusUp, 226, 100});
-  }, [&] {
-    EXPECT_EQ(pixel(226, 5), 0x002884u);
-    EXPECT_TRUE(host.tapAt(automation::navigationOk()));  // the dialog is still up
-  }});
-  behaviour = [](HWND h, UINT m, WPARAM w, LPARAM l) {  // a click of OK, but no control's handle
-    if (m == WM_COMMAND) { EXPECT_EQ(std::pair(w, l), std::pair(WPARAM(MAKEWPARAM(IDOK, BN_CLICKED)), LPARAM(0))); }
-    return standard(h, m, w, l);
-  };
-  EXPECT_EQ(run(2400), 1);
-  EXPECT_TRUE(host.steps.empty());  // it lasted until the ok was tapped
-  INITCOMMONCONTROLSEX icc{sizeof icc, 0};
-  EXPECT_EQ(std::pair(InitCommonControlsEx(&icc), InitCommonControlsEx(nullptr)), std::pair(TRUE, FALSE));
-}
-
 TEST_F(Chrome, KeyboardKeyRaisesThePanelAndTellsTheProgram) {
   const size_t dcs = automation::liveDeviceContexts();
   const int keyX = 240 - 10, keyY = 320 - 13;
@@ -391,18 +362,6 @@ class Accelerators : public test::Shell {
   }
 };
 
-TEST_F(Accelerators, AKeyWithItsModifiersSendsItsCommandAtOnce) {
-  EXPECT_EQ(commandsAfter([&] { ctrl('N'); }), std::vector<int>{101});
-  EXPECT_EQ(record.origins.back(), std::pair(1, LPARAM(0)));  // as a key sends it
-  // N alone is a key like any other.
-  EXPECT_EQ(commandsAfter([&] { host.events.push_back({Kind::KeyStroke, 'N', 0}); }), std::vector<int>{});
-  EXPECT_EQ(keysDispatched, 1);
-  // Shift held as well: the other entry of the same letter.
-  EXPECT_EQ(commandsAfter([&] { PostMessageW(main, WM_KEYDOWN, VK_SHIFT, 1), ctrl('N'); }), std::vector<int>{104});
-  // A character entry; its command need not be any menu's.
-  EXPECT_EQ(commandsAfter([&] { PostMessageW(main, WM_CHAR, 2, 1); }), std::vector<int>{555});
-}
-
 TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
   // End Game is greyed in the menu, Undo's button disabled.
   EXPECT_EQ(commandsAfter([&] { ctrl('E'), ctrl('Z'); }), std::vector<int>{});
@@ -488,23 +447,6 @@ TEST_F(Accelerators, TheKeysWalkAnOpenMenu) {
                                     {u"About"}, {u"New Game"}, {u"Statistics..."}, {}, {u"New Game"}, {u"Options..."},
                                     {}, {}, {}, {u"Options..."}, {}}));
   EXPECT_EQ(pixel(20, 280), 0x00A000u);  // no pop-up left on the screen
-}
-
-// A thick frame grows inward from its rectangle; notes escape what would break their line.
-TEST(Look, FramesGrowInwardNotesEscape) {
-  test::TempDevice dev;
-  HDC screen = GetDC(nullptr);
-  pk::chrome::frame(screen, RECT{1, 1, 7, 6}, pk::chrome::kBlack, 2);
-  ReleaseDC(nullptr, screen);
-  std::string drawn;
-  for (int y = 0; y < 7; ++y)
-    for (int x = 0; x < 9; ++x) drawn += x == 8 ? '|' : pk::device().screen.row(y)[x] & 0xFFFFFF ? '.' : '#';
-  EXPECT_EQ(drawn, "........|.######.|.######.|.##..##.|.######.|.######.|........|");
-  using pk::chrome::contains;
-  const RECT r{0, 2, 4, 5};  // a tap on its top row is inside, one on its right or bottom edge is not
-  EXPECT_EQ((std::vector<bool>{contains(r, POINT{0, 2}), contains(r, POINT{4, 2}), contains(r, POINT{0, 5})}),
-            (std::vector<bool>{true, false, false}));
-  EXPECT_EQ(pk::chrome::quoted(u"a\"b\\c\r\nd"), "\"a\\\"b\\\\c\\nd\"");
 }
 
 }  // namespace

@@ -50,16 +50,6 @@ TEST(Wsprintf, NeverWritesPastTheBound) {
   EXPECT_TRUE(wsprintfW(buf.data(), u"%2000d", 5) == 1023 && buf[1024] == u'#');
 }
 
-TEST(Wtol, ParsesLikeThePlatform) {
-  const std::pair<const char16_t*, LONG> cases[] = {
-      {u"", 0},    {u"-4", -4},          {u"09", 9},     {u"12ab", 12},   {u"+7", 7},
-      {u"- 4", 0}, {u"\t\n\r -13x", -13}, {u"ab", 0},     {u"2147483647", 2147483647},
-      {u"-2147483648", -2147483647 - 1}, {u"2147483648", -2147483647 - 1},  // wraps like a 32-bit long
-      {u"4294967297", 1}, {nullptr, 0},
-  };
-  for (auto [text, value] : cases) EXPECT_EQ(_wtol(text), value) << (text ? pk::utf8(text) : "null");
-}
-
 // Before any seed the generator deals as if seeded with 1, as C has it.
 TEST(Rand, UnseededIsSeedOne) {
   const int first = rand();

@@ -229,37 +229,6 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   EXPECT_TRUE(pixel(155, 205) == 0xFFFFFFu && GetActiveWindow() == below) << "the topmost took the activation";
 }
 
-// Another program's main window is found by its class and title, and raised, until withdrawn.
-TEST_F(WindowManager, AnotherProgramsWindowIsFoundAndRaised) {
-  HWND w = make(0, 26, 50, 50);
-  SendMessageW(w, WM_SETTEXT, 0, LPARAM(u""));
-  pk::wm::announceInstance(w);
-  DestroyWindow(w);  // from here on it is as if in another process, found by its class and title both
-  HWND there = FindWindowW(u"recorder", u"");
-  EXPECT_TRUE(there && !FindWindowW(u"Recorder", nullptr) && SetForegroundWindow(there));
-  EXPECT_EQ(FindWindowW(u"Recorder", u"Other"), nullptr);
-  pk::wm::withdrawInstance();
-  EXPECT_FALSE(SetForegroundWindow(there));
-  EXPECT_EQ(FindWindowW(u"Recorder", u""), nullptr);
-  // The program's main window is its first top-level one of its own classes, announced under the
-  // title it was made with, and withdrawn as it goes.
-  pk::device().module = &pkProgramModule;
-  WNDCLASSW own{0, recordingProc, 0, 0, test::testInstance(), nullptr, nullptr, nullptr, nullptr, u"Own"};
-  RegisterClassW(&own);
-  CreateWindowExW(0, u"Own", u"Kid", WS_CHILD, 0, 0, 5, 5, make(0, 26, 9, 9), nullptr, nullptr, nullptr);
-  HWND main = CreateWindowExW(0, u"Own", u"Main", 0, 0, 26, 9, 9, nullptr, nullptr, nullptr, nullptr);
-  CreateWindowExW(0, u"Own", u"Second", 0, 0, 26, 9, 9, nullptr, nullptr, nullptr, nullptr);
-  SendMessageW(main, WM_SETTEXT, 0, LPARAM(u"Renamed"));
-  EXPECT_TRUE(pk::automation::mainWindow() == main && FindWindowW(u"Own", u"Main"));
-  DestroyWindow(main);
-  EXPECT_TRUE(!pk::automation::mainWindow() && !FindWindowW(u"Own", u"Main"));
-  // A reset ends the program: its windows, classes, queue and announcement go.
-  CreateWindowExW(0, u"Own", u"Again", 0, 0, 26, 9, 9, nullptr, nullptr, nullptr, nullptr);
-  PostMessageW(nullptr, WM_USER, 0, 0);
-  pk::wm::resetWindowSystem();
-  EXPECT_TRUE(pk::wm::topLevels().empty() && RegisterClassW(&own) && !FindWindowW(u"Own", u"Again") && pump().empty());
-}
-
 TEST_F(WindowManager, StylusRoutingActivationAndADisabledOwner) {
   HWND a = make(0, 26, 100, 100);
   HWND b = make(120, 40, 100, 100, a);
