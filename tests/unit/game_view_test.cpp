@@ -159,7 +159,8 @@ TEST_F(Game, TheDemoWritesHiBurstsItAndLeavesTheSplash) {
   }
   EXPECT_TRUE(cellShows(3, 5, u"COLOR20A", figure) && cellShows(4, 5, u"COLOR20A", figure));
   for (int col = 2; col <= 7; ++col) EXPECT_TRUE(cellShows(col, 8, u"COLOR20E", figure));
-  EXPECT_EQ(pixel(cellAt(2, 8).x, cellAt(2, 8).y + 10, host.screens[1]), kBlack);
+  for (auto [col, row, at] : {std::tuple{2, 8, 1}, {10, 7, 4}})  // the underline's outline, then the I's
+    EXPECT_EQ(pixel(cellAt(col, row).x, cellAt(col, row).y + 10, host.screens[size_t(at)]), kBlack);
   for (int row = 7; row <= 11; ++row) {
     EXPECT_TRUE(cellShows(10, row, u"BURST_BLUE_20", host.screens[5]));
     EXPECT_TRUE(cellShows(7, row, u"BBURST_RED_20", host.screens[8]));
