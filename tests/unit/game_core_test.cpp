@@ -149,6 +149,23 @@ TEST_F(Game, EachStyleSettlesAsItsRulesSay) {
   }
 }
 
+TEST_F(Game, AFullHeightBoardKeepsItsColumnsApart) {
+  // 22 rows, as the largest window gives: the cell after a column's last is the next column's first.
+  resizeClient(480, 468);
+  Rows rows(22, std::string(21, '0'));
+  for (int row = 0; row < 22; ++row)
+    for (int col = 0; col < 21; ++col) rows[row][col] = char('0' + (col + 2 * row) % 5);  // no two neighbours alike
+  rows[21][0] = rows[0][1] = rows[20][0];
+  setBoard(rows);
+  tap(0, 21);
+  EXPECT_EQ(selectionCount, 2) << "the group ran from column 0's foot to column 1's top";
+  setBoard(rows, STYLE_SHIFTER);
+  burst(*this, {"", "", "", "", "", "", "", "", "", "", ".....x"});
+  int inPlay = 0;
+  for (const std::string& row : boardRows()) inPlay += int(std::count_if(row.begin(), row.end(), [](char c) { return c != '.'; }));
+  EXPECT_EQ(inPlay, 21 * 22 - 1) << "a bubble slid off the board";
+}
+
 TEST_F(Game, TheQueueWrapsAroundAtItsLastColumn) {
   setBoard({"01", "10"}, STYLE_CONTINUOUS);
   for (auto& column : gameState.incomingColumns)
