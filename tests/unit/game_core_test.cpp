@@ -66,11 +66,13 @@ TEST_F(Game, ASeedDealsAKnownBoardAndQueue) {
   playStatus.gameInProgress = 0;
   options.gameStyle = STYLE_STANDARD;
   options.guestMode = 0;
+  splashShown = 1;  // as the startup demo leaves it
   newGame(window);
   EXPECT_EQ(std::pair(playStatus.guestGame, gameState.countsForStats), std::pair(0, 1));
   EXPECT_EQ(cellAt(10, 11).y, cellAt(10, 10).y + kCellSize) << "the new row laid out";
   repaint();
   EXPECT_TRUE(sameAsFullRepaint());
+  EXPECT_TRUE(boardOnScreen()) << "the splash is gone";
 }
 
 TEST_F(Game, BoardSizeFollowsTheWindowUpTo22By22) {

@@ -34,6 +34,13 @@ TEST_F(Game, TapsThatChangeNothing) {
   tapAt(100, 5);
   tapAt(239, 267);
   EXPECT_EQ(screen(), before);
+  // The board's outermost pixels are on it; those just above, right of and below it are not.
+  const Cell &first = cellAt(0, 0), &last = cellAt(3, 2);
+  int col = -1, row = -1;
+  EXPECT_TRUE(cellAtPoint(window, first.x, first.y, &col, &row) && col == 0 && row == 0);
+  EXPECT_TRUE(cellAtPoint(window, last.x + kCellSize - 1, last.y + kCellSize - 1, &col, &row) && col == 3 && row == 2);
+  for (auto [x, y] : {std::pair{first.x, first.y - 1}, {last.x + kCellSize, last.y}, {last.x, last.y + kCellSize}})
+    EXPECT_FALSE(cellAtPoint(window, x, y, &col, &row)) << x << "," << y;
   tap(2, 2);  // but a pair is a group: outlined, with its value bubble, as a full repaint shows it
   EXPECT_EQ(selectionShown, 1);
   EXPECT_TRUE(sameAsFullRepaint());
