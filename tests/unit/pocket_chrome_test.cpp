@@ -147,7 +147,7 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   const uint64_t clock = host.clock;
   play([&] { host.tapAt(automation::menuBarButtonById(106)), host.tap(120, 100); });
   EXPECT_EQ(record.commands, std::vector<int>{106});
-  EXPECT_EQ(record.origins.back().first, 0);  // as a button sends it, not a key
+  EXPECT_EQ(record.origins.back(), (std::pair<int, LPARAM>{0, 0}));  // as a button sends it: no key, no control
   EXPECT_EQ(record.taps, 1);  // let go, the button gives the stylus back
   EXPECT_EQ(host.clock, clock) << "a quick tap left the tip's timer to wake the program";
   EXPECT_EQ(pk::device().screen.pixels, enabled.pixels) << "the button looks pressed after it was let go";
@@ -183,8 +183,10 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   EXPECT_EQ(automation::liveDeviceContexts(), dcs);
   DeleteObject(bitmap);
   // A bar gone takes no pictures; a picture button first on its bar works as well.
+  EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 0, 0, 0), -1) << "a strip of no pictures";
   DestroyWindow(bar);
   EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0), -1);
+  EXPECT_EQ(CommandBar_Height(bar), 0);
   SHMENUBARINFO first{sizeof(SHMENUBARINFO), main, 0, 120, test::testInstance(), 0, 0, nullptr};
   ASSERT_TRUE(SHCreateMenuBar(&first));
   play([&] { host.tapAt(automation::menuBarButtonById(200)); });

@@ -108,6 +108,7 @@ TEST_F(Text, ExtTextOutPlacesTheTextBox) {
   const auto& device = pk::device().screen.pixels;
   EXPECT_EQ(std::count(device.begin(), device.end(), 0x102030u), 8 * clip.bottom + extent(u" ").cx * extent(u" ").cy);
   EXPECT_EQ(pk::device().screen.row(20)[22], 0x102030u);
+  EXPECT_FALSE(ExtTextOutW(screen, 0, 0, 0, nullptr, nullptr, 1, nullptr)) << "a count without its text";
   pk::gdi::destroyScreenDC(screen);
   // Given advances place each unit and size the box; the two of a surrogate pair are one character.
   const int dx[3] = {10, 5, 15};

@@ -232,6 +232,10 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   bool done = true;
   pk::wm::runModal(make(0, 26, 10, 10, below), below, done);
   EXPECT_NE(GetActiveWindow(), below);
+  PostMessageW(nullptr, WM_QUIT, 7, 0);  // a quit ends a modal loop, and is passed on to the outer one
+  pk::wm::runModal(make(0, 26, 10, 10, below), below, false);
+  MSG quit;
+  EXPECT_TRUE(!GetMessageW(&quit, nullptr, 0, 0) && quit.wParam == 7);
 }
 
 TEST_F(WindowManager, TimersFireOnTheHostClock) {
