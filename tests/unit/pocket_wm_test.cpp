@@ -346,6 +346,7 @@ TEST(Announce, FoundRaisedAndWithdrawn) {
   EXPECT_EQ(again.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
   EXPECT_EQ(test::openDescriptors(), before);  // and closed before the raise
   pk::hostos::withdraw();
+  EXPECT_EQ(test::openDescriptors(), before - 1) << "the listener stays open";
   dup2(input, 0), close(input);
   EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "moved") || pk::hostos::raiseAnnounced());
   // A runtime folder others may enter is passed over, for one of this user's own, closed to others.
