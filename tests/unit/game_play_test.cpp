@@ -143,9 +143,17 @@ TEST_F(Game, TheProgramResumesTheSavedGameAndClosingFreesAllItMade) {
     SIPINFO sip = {};
     SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0);
     EXPECT_EQ(sip.fdwFlags & SIPF_ON, 0u);
+    const POINT undo = *pk::automation::menuBarButtonById(CMD_UNDO);
+    host.events.push_back({pk::InputEvent::Kind::StylusDown, int(undo.x), int(undo.y)});  // held for its tip
+  }});
+  host.steps.push_back([&] {
+    if (!FindWindowW(u"pk_tooltip", nullptr)) return false;  // the tip's delay passes
+    EXPECT_TRUE(FindWindowW(u"pk_tooltip", u"Undo Move"));
+    host.events.push_back({pk::InputEvent::Kind::StylusUp, 0, 0});  // let go off the button
     options.confirmEndGame = 0;
     PostMessageW(mainWindow, WM_COMMAND, CMD_END_GAME, 0);  // the group still selected
-  }});
+    return true;
+  });
   host.steps.push_back([&] {
     // Once End Game ran and its score dialog was closed with OK, New Game is offered again.
     HWND active = pk::automation::activeWindow();
