@@ -213,7 +213,9 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   host.tap(10, 30);
   pump();
   EXPECT_EQ(pixel(0, 26), 0xFFFFFFu);
-  SetForegroundWindow(below);
+  EXPECT_EQ(sentTo(kid[0], {WM_LBUTTONDOWN, WM_LBUTTONUP}),  // wParam 1: the button is held, until it is up
+            (Sent{{WM_LBUTTONDOWN, 1, MAKELPARAM(10, 4)}, {WM_LBUTTONUP, 0, MAKELPARAM(10, 4)}}));
+  EXPECT_TRUE(SetForegroundWindow(below) && !SetForegroundWindow(reinterpret_cast<HWND>(0x7FFE)));
   pump();
   EXPECT_EQ(count(below, WM_PAINT), 1);
   EXPECT_EQ(pk::wm::topLevels()[0], below) << "a tap raises its window";
