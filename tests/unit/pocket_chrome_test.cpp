@@ -184,6 +184,7 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   DeleteObject(bitmap);
   // A bar gone takes no pictures; a picture button first on its bar works as well.
   EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 0, 0, 0), -1) << "a strip of no pictures";
+  EXPECT_EQ(CommandBar_AddBitmap(bar, test::testInstance(), 9999, 1, 0, 0), -1) << "a bitmap the module lacks";
   DestroyWindow(bar);
   EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0), -1);
   EXPECT_EQ(CommandBar_Height(bar), 0);
