@@ -2,6 +2,7 @@
 """The mutation tool never leaves a mutant behind: a run stopped by a signal in the
 middle of a build writes the original bytes back and ends the build's processes.
 And it mutates logic, not the names of templates or comments."""
+import fcntl
 import os
 import signal
 import subprocess
@@ -63,6 +64,18 @@ with tempfile.TemporaryDirectory() as d:
     mutate.FILE_LIMIT = 4096
     code, _, _ = mutate.run(["sh", "-c", "head -c 8192 /dev/zero > big"], 30, d, open("/dev/null", "w"))
     expect("an endless writer stops at the file limit", code != 0 and (Path(d) / "big").stat().st_size <= 4096)
+
+# A second run on the same tree stops before it builds or touches a file.
+tree = os.open(TOOL.parents[1], os.O_RDONLY)
+try:
+    fcntl.flock(tree, fcntl.LOCK_EX | fcntl.LOCK_NB)
+except BlockingIOError:
+    pass  # a real run holds it: as good a lock for this check
+with tempfile.NamedTemporaryFile() as f:  # a build folder that cannot be made: past the lock, it fails at once
+    second = subprocess.run([sys.executable, str(TOOL / "mutate.py"), "-n", "1", "--build", f.name + "/build"],
+                            capture_output=True, text=True, timeout=60)
+expect("a second run on the tree is refused", second.returncode != 0 and "another mutation run" in second.stderr)
+os.close(tree)
 
 changes = {(before, after) for _, before, after, _ in mutate.line_mutants(
     "  auto v = std::min<int>(a, b) + static_cast<Foo*>(p)->n;  // x < y")}

@@ -12,6 +12,7 @@ equivalent.txt beside this script change no behaviour and are skipped.
   tools/mutate/mutate.py --replay LOG    (after trimming tests: are the killed still killed?)
 """
 import argparse
+import fcntl
 import os
 import random
 import re
@@ -432,6 +433,12 @@ def main():
             print(f"{m['file']}:{m['line']}: {m['before']} -> {m['after']}")
         return 0
 
+    # One run at a time on a tree: a second would read the first's mutant as the original.
+    tree = os.open(SOURCE, os.O_RDONLY)
+    try:
+        fcntl.flock(tree, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except BlockingIOError:
+        sys.exit(f"mutate: another mutation run is using {SOURCE}; wait until it ends")
     build_dir = Path(args.build)
     # Warnings stay warnings: `a || b && c` is a fault to test, not a build to refuse.
     subprocess.run(["cmake", "-S", str(SOURCE), "-B", str(build_dir), "-DCMAKE_BUILD_TYPE=Release",
