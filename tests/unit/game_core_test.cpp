@@ -166,6 +166,11 @@ TEST_F(Game, AFullHeightBoardKeepsItsColumnsApart) {
   int inPlay = 0;
   for (const std::string& row : boardRows()) inPlay += int(std::count_if(row.begin(), row.end(), [](char c) { return c != '.'; }));
   EXPECT_EQ(inPlay, 21 * 22 - 1) << "a bubble slid off the board";
+  Rows last(22, std::string(21, '.'));
+  last[0][1] = '1';  // one bubble left, at the top of column 1
+  setBoard(last);
+  finishGame();
+  EXPECT_EQ(endBonus, 4 * 20) << "the count for the bonus ran into the next column";
 }
 
 TEST_F(Game, TheQueueWrapsAroundAtItsLastColumn) {
