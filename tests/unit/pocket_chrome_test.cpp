@@ -214,6 +214,11 @@ TEST_F(Chrome, EndDialogValueIsReturnedTheOwnerRepaintsAndEscapeCancels) {
     host.tapAt(automation::dialogControl(u"Play Sounds"));
   }, [&] {
     EXPECT_EQ(automation::checkState(2003), true);
+    POINT ok = *automation::navigationOk();
+    host.events.push_back({Kind::StylusDown, int(ok.x), int(ok.y)});
+  }, [&] {
+    EXPECT_EQ(pixel(217, 13), 0xFFFFFFu) << "held, the ok looks pressed";
+    host.events.push_back({Kind::StylusUp, 120, 150});  // let go off it: no answer
     host.tapAt(automation::dialogControl(u"Push"));
   }});
   EXPECT_EQ(run(), 42);
