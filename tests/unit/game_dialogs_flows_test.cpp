@@ -111,7 +111,7 @@ INT_PTR CALLBACK optionsReader(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 }
 
 TEST_F(DialogFlow, OptionsOkStoresEverythingAndTheRunningGameBecomesAGuestGame) {
-  options = {1, 1, 1, 0, STYLE_STANDARD, 1, 0, 0, BUBBLES_COLORFUL, {}};
+  options = {1, 1, 1, 0, STYLE_STANDARD, 1, 0, 1, BUBBLES_COLORFUL, {}};
   playStatus.gameInProgress = 1;
   gameState.style = STYLE_STANDARD;
   gameState.countsForStats = 1;
@@ -119,7 +119,7 @@ TEST_F(DialogFlow, OptionsOkStoresEverythingAndTheRunningGameBecomesAGuestGame) 
   EXPECT_EQ(open(DLG_OPTIONS, run), 1);
   EXPECT_EQ(std::tuple(options.playSounds, options.showStartupDemo, options.confirmEndGame, options.decimalAverages,
                        options.guestMode, options.gameStyle, options.bubbleSet, options.scoreSlotCount),
-            std::tuple(0, 0, 0, 1, 1, STYLE_MEGASHIFT, BUBBLES_GRAYSCALE, 1u));
+            std::tuple(0, 0, 0, 0, 1, STYLE_MEGASHIFT, BUBBLES_GRAYSCALE, 1u));
   EXPECT_EQ(gameState.style, STYLE_STANDARD) << "the running game keeps its style";
   EXPECT_TRUE(std::filesystem::exists(stateFile())) << "stored options are saved at once";
 
