@@ -24,6 +24,7 @@ TEST_F(Game, SelectThenBurstAGroup) {
   EXPECT_TRUE(sameAsFullRepaint());  // the header's score too
   EXPECT_EQ(gameState.moves, 1);
   EXPECT_EQ(std::tuple(selectionShown, selectionCount, selectionValue), std::tuple(0, 0, 0));
+  EXPECT_EQ(soundsPlayed(), std::vector<std::string>{"sound resource wav_pop played"}) << "the burst is heard";
 }
 
 TEST_F(Game, TapsThatChangeNothing) {
