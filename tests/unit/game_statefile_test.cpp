@@ -133,11 +133,11 @@ TEST_F(StateFile, AGameBeyondTheLimitsLoadsAsNoGame) {
     paint();
     EXPECT_EQ(countPixels(0, 21, 240, 248, kWhite), 240 * 227);
   }
-  std::string last = saved;  // the queue's last column is still in it
-  std::memcpy(last.data() + kGameAt + 564 * 4, "\x18\0\0\0", 4);
+  std::string last = saved;  // the queue's last column is still in it, and a guest's game is a game
+  std::memcpy(last.data() + kGameAt + 564 * 4, "\x18\0\0\0\0\0\0\0", 8);
   writeFile(last);
   resetRecords();
-  EXPECT_EQ(std::pair(playStatus.gameInProgress, gameState.incomingIndex), std::pair(1, 24));
+  EXPECT_EQ(std::tuple(playStatus.gameInProgress, gameState.incomingIndex, gameState.countsForStats), std::tuple(1, 24, 0));
   // A board that cannot be drawn, saved between games, keeps none of its bubbles.
   std::string idle = saved;
   const int32_t noGame = 0, tooWide = 23;
