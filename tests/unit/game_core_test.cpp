@@ -78,7 +78,8 @@ TEST_F(Game, ASeedDealsAKnownBoardAndQueue) {
 TEST_F(Game, BoardSizeFollowsTheWindowUpTo22By22) {
   struct Case {
     int w, h, style, cols, rows;
-  } cases[] = {{38, 40, STYLE_STANDARD, 1, 1}, {1000, 900, STYLE_STANDARD, 22, 22}, {58, 60, STYLE_CONTINUOUS, 2, 1}};
+  } cases[] = {{38, 40, STYLE_STANDARD, 1, 1}, {1000, 900, STYLE_STANDARD, 22, 22}, {58, 60, STYLE_CONTINUOUS, 2, 1},
+               {38, 0, STYLE_STANDARD, 1, 0}};  // shorter than its bands: no row
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);
     playStatus.gameInProgress = 0;
