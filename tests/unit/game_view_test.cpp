@@ -157,7 +157,8 @@ TEST_F(Game, TheDemoWritesHiBurstsItAndLeavesTheSplash) {
     EXPECT_TRUE(cellShows(2, row, u"COLOR20A", figure) && cellShows(5, row, u"COLOR20A", figure));
     EXPECT_TRUE(cellShows(7, row, u"COLOR20C", figure) && cellShows(6, row, u"BLANK20WHITE", figure));
   }
-  EXPECT_TRUE(cellShows(3, 5, u"COLOR20A", figure) && cellShows(4, 5, u"COLOR20A", figure));
+  EXPECT_TRUE(cellShows(3, 5, u"COLOR20A", figure) && cellShows(4, 5, u"COLOR20A", figure) &&
+              cellShows(2, 2, u"BLANK20WHITE", figure));  // nothing above the H
   for (int col = 2; col <= 7; ++col) EXPECT_TRUE(cellShows(col, 8, u"COLOR20E", figure));
   for (auto [col, row, at] : {std::tuple{2, 8, 1}, {10, 7, 4}})  // the underline's outline, then the I's
     EXPECT_EQ(pixel(cellAt(col, row).x, cellAt(col, row).y + 10, host.screens[size_t(at)]), kBlack);
