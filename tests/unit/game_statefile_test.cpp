@@ -133,11 +133,14 @@ TEST_F(StateFile, AGameBeyondTheLimitsLoadsAsNoGame) {
     paint();
     EXPECT_EQ(countPixels(0, 21, 240, 248, kWhite), 240 * 227);
   }
-  std::string last = saved;  // the queue's last column is still in it, and a guest's game is a game
-  std::memcpy(last.data() + kGameAt + 564 * 4, "\x18\0\0\0\0\0\0\0", 8);
+  // Still a game: the queue at its last column, and a guest's game that does not count.
+  std::string last = saved;
+  const int32_t lastColumnUncounted[2] = {kIncomingColumnCount - 1, 0};
+  std::memcpy(last.data() + kGameAt + 564 * 4, lastColumnUncounted, sizeof lastColumnUncounted);
   writeFile(last);
   resetRecords();
-  EXPECT_EQ(std::tuple(playStatus.gameInProgress, gameState.incomingIndex, gameState.countsForStats), std::tuple(1, 24, 0));
+  EXPECT_EQ(std::tuple(playStatus.gameInProgress, gameState.incomingIndex, gameState.countsForStats),
+            std::tuple(1, kIncomingColumnCount - 1, 0));
   // A board that cannot be drawn, saved between games, keeps none of its bubbles.
   std::string idle = saved;
   const int32_t noGame = 0, tooWide = 23;
