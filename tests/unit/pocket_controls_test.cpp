@@ -308,6 +308,9 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
     arrow(false);  // a second press closed it
     EXPECT_EQ(count(field, kBlack), 0);
     EXPECT_EQ(send(CB_SETCURSEL, 2), 2);
+  }});
+  play({[&] {
+    showsText(field, kBlack, u"Gamma", c.left + 3);  // a choice the program makes shows at once
     pk::wm::enableWindow(combo, false);
   }});
   play({[&] {
