@@ -12,6 +12,7 @@
 namespace {
 
 constexpr RECT kAll{0, 0, 100, 100};
+const HWND kNotAWindow = reinterpret_cast<HWND>(0x7FFE);
 
 struct Seen {
   HWND hwnd;
@@ -137,7 +138,7 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   FillRect(screen, &a, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   EXPECT_TRUE(ReleaseDC(nullptr, screen) == 1 && !ReleaseDC(w, nullptr) && pixel(0, 0) == 0 && pixel(10, 10) == 0xFFFFFFu);
   EXPECT_TRUE(!BeginPaint(w, nullptr) && EndPaint(w, nullptr) && PostMessageW(w, WM_USER + 1, 0, 0));
-  EXPECT_FALSE(PostMessageW(reinterpret_cast<HWND>(0x7FFE), WM_USER, 0, 0));
+  EXPECT_FALSE(PostMessageW(kNotAWindow, WM_USER, 0, 0));
   InvalidateRect(w, &b, FALSE);
   PostMessageW(w, WM_USER + 2, 0, 0);
   EXPECT_EQ(pump(), (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_PAINT}));
@@ -215,7 +216,7 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   EXPECT_EQ(pixel(0, 26), 0xFFFFFFu);
   EXPECT_EQ(sentTo(kid[0], {WM_LBUTTONDOWN, WM_LBUTTONUP}),  // wParam 1: the button is held, until it is up
             (Sent{{WM_LBUTTONDOWN, 1, MAKELPARAM(10, 4)}, {WM_LBUTTONUP, 0, MAKELPARAM(10, 4)}}));
-  EXPECT_TRUE(SetForegroundWindow(below) && !SetForegroundWindow(reinterpret_cast<HWND>(0x7FFE)));
+  EXPECT_TRUE(SetForegroundWindow(below) && !SetForegroundWindow(kNotAWindow));
   pump();
   EXPECT_EQ(count(below, WM_PAINT), 1);
   EXPECT_EQ(pk::wm::topLevels()[0], below) << "a tap raises its window";
