@@ -106,7 +106,8 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
                                CW_USEDEFAULT, w, nullptr, nullptr, nullptr);
   RECT r = pk::wm::screenRect(child);
   EXPECT_TRUE(r.left == 10 && r.top == 40 && r.right == 10 && r.bottom == 40);
-  static int told = 0;  // a top-level window's new title shows in the shell; a child's does not
+  static int told;  // a top-level window's new title shows in the shell; a child's does not
+  told = 0;
   pk::wm::setShellHooks({[] { ++told; }});
   SendMessageW(child, WM_SETTEXT, 0, LPARAM(u"Inner"));
   EXPECT_EQ(told, 0);

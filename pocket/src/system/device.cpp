@@ -94,6 +94,7 @@ void setUpDevice(Host& host, const DeviceConfig& config, const ModuleImage* modu
   d.module = module;
   d.screenChanged = true;
   d.soundEnds = 0;
+  d.saveFailing = false;
   if (config.root.empty()) return;
   std::error_code ec;
   fs::create_directories(config.root, ec);

@@ -24,6 +24,7 @@ struct Device {
   const ModuleImage* module = nullptr;
   bool screenChanged = true;  // something was drawn since the host last showed the screen
   uint64_t soundEnds = 0;     // on the host's clock; a device set up anew plays nothing
+  bool saveFailing = false;   // a failed save was told and no save has succeeded since
 };
 
 // The one device of this process. Tests may set it up without a running program.

@@ -45,7 +45,7 @@ HANDLE failOpen(DWORD error) {
 // The program is not told when a save fails (it would only ignore it), so the
 // person is, once, and again only after a save has succeeded in between.
 void noteSave(const fs::path& path, const os::Error& error) {
-  static bool failing = false;
+  bool& failing = pk::device().saveFailing;
   if (!error) {
     if (failing) pk::resolved();
     failing = false;
