@@ -450,13 +450,14 @@ TEST_F(Accelerators, TheKeysWalkAnOpenMenu) {
                look(Kind::KeyDown), look(Kind::KeyLeft), look(Kind::KeyLeft), look(Kind::KeyEnter),
                pressGame, look(Kind::KeyDown), look(Kind::StylusMove, 2), look(Kind::StylusMove, 0, -1), look(Kind::KeyDown),
                [&] { EnableMenuItem(game, 101, MF_GRAYED), host.key(Kind::ClockChanged); }, look(Kind::StylusUp, 0, -1), look(Kind::StylusDown, 2),
-               look(Kind::StylusUp, 0, -1), look(Kind::KeyEscape)});
+               // After a lift on nothing, Down starts again from the top.
+               look(Kind::StylusUp, 0, -1), look(Kind::KeyDown), look(Kind::KeyEscape)});
   EXPECT_EQ(commandsAfter([] {}), std::vector<int>{107});
   EXPECT_EQ(keysDispatched, 0);
   EXPECT_EQ(automation::liveDeviceContexts(), dcs);
   EXPECT_EQ(seen, (std::vector<Lit>{{}, {u"Options..."}, {u"New Game"}, {u"Options..."}, {u"End Game"}, {u"Statistics..."},
                                     {u"About"}, {u"New Game"}, {u"Statistics..."}, {}, {u"New Game"}, {u"Options..."},
-                                    {}, {}, {}, {u"Options..."}, {}}));
+                                    {}, {}, {}, {u"Options..."}, {}, {u"End Game"}}));
   EXPECT_EQ(pixel(20, 280), 0x00A000u);  // no pop-up left on the screen
 }
 
