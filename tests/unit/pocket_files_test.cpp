@@ -106,6 +106,8 @@ TEST(Files, DispositionsAndPathsWithoutCase) {
 TEST(Files, ReplacementIsSeenOnlyWholeAndOnlyAfterClose) {
   test::TempDevice dev;
   dev.write("Windows/Fizzorbs.dat", "old contents");
+  const std::filesystem::path state = dev.root / "Windows" / "Fizzorbs.dat";
+  std::filesystem::permissions(state, std::filesystem::perms(0755));  // the player's own, kept by a save
   HANDLE before = open(kState, GENERIC_READ, kShareAll, OPEN_EXISTING);
   HANDLE w = open(kState, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
   ASSERT_TRUE(w != INVALID_HANDLE_VALUE && GetLastError() == ERROR_ALREADY_EXISTS);
@@ -116,6 +118,11 @@ TEST(Files, ReplacementIsSeenOnlyWholeAndOnlyAfterClose) {
   EXPECT_EQ(readAll(before), "old contents");
   EXPECT_TRUE(CloseHandle(before));
   EXPECT_EQ(dev.read("Windows/Fizzorbs.dat"), "new contents, longer");
+  EXPECT_EQ(std::filesystem::status(state).permissions(), std::filesystem::perms(0755));
+  // A first save is the player's to read and write, others' to read, nobody's to run.
+  std::filesystem::remove(state);
+  EXPECT_TRUE(CloseHandle(open(kState, GENERIC_WRITE, 0, CREATE_ALWAYS)));
+  EXPECT_EQ(std::filesystem::status(state).permissions(), std::filesystem::perms(0644));
   // Saves, whatever the handle may do, leave no descriptor open (the folder's sync needs one too).
   const auto held = test::openDescriptors();
   for (DWORD access : {GENERIC_WRITE, GENERIC_READ}) EXPECT_TRUE(CloseHandle(open(kState, access, 0, CREATE_ALWAYS)));
@@ -320,6 +327,9 @@ TEST(FileFaults, SettingUpTheDeviceFolders) {
   const auto held = test::openDescriptors();
   pk::setUpDevice(host, config, &pkProgramModule);
   EXPECT_EQ(dev.read("first/start/Windows/Fizzorbs.dat"), "shipped");
+  const mode_t mask = umask(0);  // a copy is made as new files are, under the user's mask
+  umask(mask);
+  EXPECT_EQ(std::filesystem::status(config.root / "Windows" / "Fizzorbs.dat").permissions(), std::filesystem::perms(0644 & ~mask));
   EXPECT_EQ(test::openDescriptors(), held) << "a copy left a file open";
 }
 
