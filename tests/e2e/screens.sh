@@ -4,7 +4,7 @@
 # Statistics, the board after a burst and after Undo, the Game menu, Options with its list
 # open, the End Game question and the score. The game on other screens: at 192 dpi it runs on a 240 x 320 screen
 # at 96 dpi and the device shows each pixel as 2 x 2; a 4-bit screen is grey; on a narrow
-# screen a dialog still closes with ok.
+# screen a dialog still closes with ok, and the score's New Game deals the next game.
 source "$(dirname "$0")/lib.bash"
 
 # Dealt through the menus of the doubled screen.
@@ -95,8 +95,13 @@ ok
 menu "Game" "End Game"
 click "Yes"
 ok
+menu "Game" "New Game"
+menu "Game" "End Game"
+click "Yes"
+click "New Game"
 EOF
 expect "on a 200-pixel screen ok closes Options, About and Guest Score" \
   eval 'logs "dialog \"Options\" -> 1" && logs "dialog \"About Fizzorbs\" -> 0" && logs "dialog \"Guest Score\" -> 0"'
+expect "the score's New Game deals the next game" field_is game_in_progress 1
 
 finish
