@@ -99,9 +99,11 @@ menu "Game" "New Game"
 menu "Game" "End Game"
 click "Yes"
 click "New Game"
+dump
 EOF
 expect "on a 200-pixel screen ok closes Options, About and Guest Score" \
   eval 'logs "dialog \"Options\" -> 1" && logs "dialog \"About Fizzorbs\" -> 0" && logs "dialog \"Guest Score\" -> 0"'
-expect "the score's New Game deals the next game" field_is game_in_progress 1
+expect "the score's New Game deals the next game, which End Game can end" \
+  eval 'field_is game_in_progress 1 && logs "menu 101 grayed" && logs "menu 102 enabled"'
 
 finish
