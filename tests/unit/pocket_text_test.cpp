@@ -58,6 +58,8 @@ TEST_F(Text, ExtentsGrowWithTheTextAndFontsFitTheirCell) {
   EXPECT_FALSE(GetTextExtentExPointW(dc, u"x", -1, 0, nullptr, nullptr, &none) ||
                GetTextExtentExPointW(dc, nullptr, 1, 0, nullptr, nullptr, &none) ||
                GetTextExtentExPointW(nullptr, u"x", 1, 0, nullptr, nullptr, &none));
+  RECT box{0, 0, 50, 20};  // nor does DrawTextW draw without a DC, a box or text
+  EXPECT_EQ(DrawTextW(nullptr, u"x", 1, &box, 0) + DrawTextW(dc, u"x", 1, nullptr, 0) + DrawTextW(dc, nullptr, 1, &box, 0), 0);
   EXPECT_TRUE(GetTextExtentExPointW(dc, nullptr, 0, 0, &fit, nullptr, &none) && none.cx == 0 && fit == 0);
   LOGFONTW lf{};  // a height of 0 is the system font's
   SIZE system = extent(u"Score:");
