@@ -43,6 +43,8 @@ INT_PTR CALLBACK driver(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
   } else if (message == WM_COMMAND) {
     current->handled.push_back(r);
     sendNext(dialog);
+  } else {
+    EXPECT_EQ(r, FALSE) << "message " << message << " kept from the dialog manager";  // its paint, keys and close
   }
   return r;
 }
