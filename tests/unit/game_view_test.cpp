@@ -176,6 +176,20 @@ TEST_F(Game, TheDemoWritesHiBurstsItAndLeavesTheSplash) {
   EXPECT_TRUE(cellShows(0, 0, u"BLANK20WHITE"));
 }
 
+// The header names the running game's style; with none running, the style the next game will have.
+TEST_F(Game, TheHeaderNamesTheRunningGamesStyleElseTheNextOnes) {
+  auto header = [&] { return clearClient(), draw([&](HDC dc) { drawStyleHeader(window, dc); }), screen(); };
+  playStatus.gameInProgress = 0;
+  options.gameStyle = STYLE_SHIFTER;
+  const auto shifter = header();
+  options.gameStyle = STYLE_STANDARD;
+  EXPECT_NE(header(), shifter);
+  playStatus.gameInProgress = 1;
+  gameState.style = STYLE_SHIFTER;
+  options.gameStyle = STYLE_CONTINUOUS;
+  EXPECT_EQ(header(), shifter);
+}
+
 TEST_F(Game, TheFirstPaintMeasuresTheDisplayAndDrawsNothingLaterOnesEveryCell) {
   for (int bits : {8, 4}) {  // 8 bits is the poorest display that shows colours
     stop();
