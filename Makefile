@@ -119,10 +119,10 @@ node-deps: web-deps
 WEB_ENGINES ?= chromium firefox webkit
 web-test: web node-deps
 	@$(MAKE) --no-print-directory deps PACKAGES="$(WEB_TEST_PACKAGES)"
-	@failed=""; for engine in $(WEB_ENGINES); do \
-	  node tests/web/e2e.js --site $(WEB_BUILD)/site --build $(BUILD) --engine $$engine || failed="$$failed $$engine"; \
+	@failed=""; report=$(WEB_BUILD)/e2e-report.txt; rm -f $$report; for engine in $(WEB_ENGINES); do \
+	  node tests/web/e2e.js --site $(WEB_BUILD)/site --build $(BUILD) --engine $$engine --report $$report || failed="$$failed $$engine"; \
 	done; \
-	if [ -n "$$failed" ]; then echo "the browser test failed in:$$failed"; exit 1; fi
+	if [ -n "$$failed" ]; then cat $$report 2>/dev/null; echo "the browser test failed in:$$failed"; exit 1; fi
 
 # The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 unit-asan: test-deps

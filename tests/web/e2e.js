@@ -6,7 +6,7 @@ const {execFile, spawnSync} = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const {ENGINES, BINARIES, launch, start, canvasRgb, idle, tap} = require('./harness.js');
+const {ENGINES, BINARIES, launch, start, canvasRgb, idle, handed, tap} = require('./harness.js');
 
 const arg = (name) => process.argv.includes(name) ? process.argv[process.argv.indexOf(name) + 1] : undefined;
 const SITE = arg('--site'), BUILD = arg('--build'), ENGINE = arg('--engine') || 'chromium';
@@ -24,7 +24,7 @@ const WORK = fs.mkdtempSync(path.join(os.tmpdir(), 'web-e2e-'));
 const failed = [];
 const check = (what, ok, detail = '') => {
   console.log(`${ENGINE}: ${ok ? 'ok' : 'FAIL'}: ${what}${ok || !detail ? '' : '\n' + detail}`);
-  if (!ok) failed.push(what);
+  if (!ok) failed.push([what].concat(detail ? detail.split('\n').slice(0, 8) : []).join('\n    '));
 };
 // A check whose `need` this engine lacks is skipped, with the reason; else `then` runs it.
 const unless = (need, what, then) => {
@@ -174,8 +174,10 @@ async function played(browser, origin, server) {
           complaints.length === 0, complaints.join('\n'));
   });
 
-  await new Promise((r) => server.close(r));
+  // Every connection dropped at once: close alone waits for those the browser keeps open.
+  const closed = new Promise((r) => server.close(r));
   server.closeAllConnections();
+  await closed;
   await reload(page);
   await showsBoard('with the server stopped, a reload still loads the game and its board', page, again.burst);
 
@@ -218,7 +220,7 @@ async function storageRefused(origin) {
     const scored = v.started && (await dealAndBurst(v.page)).scored;
     check('with storage refused, the game plays and says once that it cannot save',
           scored && said.length === 1 && /cannot (keep|save) the game/.test(said[0]),
-          v.started ? said.join('\n') : 'the game never started');
+          v.started ? `the burst scored: ${scored}; said: ${said.join(' | ')}` : 'the game never started');
   } finally {
     await v.browser.close();
   }
@@ -353,12 +355,11 @@ async function keyboard(browser, origin) {
       console.error(`violates the security policy: ${e.violatedDirective} ${e.blockedURI}`);
     }));
   });
-  const press = async (key, modifier) => {
+  const press = (key, modifier) => handed(page, modifier ? 2 : 1, async () => {
     if (modifier) await page.keyboard.down(modifier);
     await page.keyboard.press(key);
     if (modifier) await page.keyboard.up(modifier);
-    await idle(page);
-  };
+  });
   // Whether `a` differs from `b` and is orange wherever it does: the cursor's outline.
   const outlined = (a, b) => differing(a, b).length > 0 &&
     differing(a, b).every((i) => a[i] === 255 && a[i + 1] === 127 && a[i + 2] === 0);
@@ -506,7 +507,10 @@ async function updated(browser) {
     if (served) served.server.close();
     fs.rmSync(WORK, {recursive: true, force: true});
   }
-  // The failed checks again, last: a log cut to its tail still names them.
-  console.log(`${ENGINE}: ${failed.length ? `${failed.length} failed:\n  ${failed.join('\n  ')}` : 'all passed'}`);
+  // The failed checks again, last, and in --report's file for whoever runs every engine: a
+  // log cut to its tail still names them, with what they saw.
+  const summary = `${ENGINE}: ${failed.length ? `${failed.length} failed:\n  ${failed.join('\n  ')}` : 'all passed'}`;
+  console.log(summary);
+  if (arg('--report')) fs.appendFileSync(arg('--report'), `${summary}\n`);
   process.exit(failed.length ? 1 : 0);
 })();

@@ -31,6 +31,22 @@ async function idle(page, timeout = 20000) {
           Module.pocket.events.length === 0, {timeout, polling: 50});
 }
 
+// Sends `input` (which lets go of `count` keys or pointers), and resolves once the page has
+// them all and the program is idle again: an idle program says nothing of input the driver
+// sent and the page has not had yet.
+async function handed(page, count, input) {
+  const before = await page.evaluate(() => {
+    if (window.handed === undefined) {
+      window.handed = 0;
+      for (const type of ['pointerup', 'keyup']) addEventListener(type, () => { window.handed += 1; }, true);
+    }
+    return window.handed;
+  });
+  await input();
+  await page.waitForFunction((n) => window.handed >= n, {timeout: 20000, polling: 20}, before + count);
+  await idle(page);
+}
+
 // Taps a device point with the mouse (or a finger).
 async function tap(page, x, y, touch) {
   const r = await page.evaluate(() => {
@@ -38,9 +54,7 @@ async function tap(page, x, y, touch) {
     return {left: b.left, top: b.top, sx: b.width / 240, sy: b.height / 320};
   });
   const px = r.left + (x + 0.5) * r.sx, py = r.top + (y + 0.5) * r.sy;
-  if (touch) await page.touchscreen.tap(px, py);
-  else await page.mouse.click(px, py);
-  await idle(page);
+  await handed(page, 1, () => (touch ? page.touchscreen.tap(px, py) : page.mouse.click(px, py)));
 }
 
-module.exports = {ENGINES, BINARIES, launch, start, canvasRgb, idle, tap};
+module.exports = {ENGINES, BINARIES, launch, start, canvasRgb, idle, handed, tap};
