@@ -116,9 +116,9 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0), 15);
   EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 1, 0, 0), 30);
   TBBUTTON more[2] = {{1, 107, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0}, {29, 108, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0}};
-  SendMessageW(bar, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(more));
+  EXPECT_TRUE(SendMessageW(bar, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(more)));
   LPCWSTR tips[] = {u"", u"", u"Undo Move", u"A tip far too long to fit across the whole width of the screen"};
-  SendMessageW(bar, TB_SETTOOLTIPS, 4, reinterpret_cast<LPARAM>(tips));
+  EXPECT_TRUE(SendMessageW(bar, TB_SETTOOLTIPS, 4, reinterpret_cast<LPARAM>(tips)));
   pump();
   // What a button's picture shows, against the strip's image on the bar's grey.
   HBITMAP bitmap = LoadBitmapW(pk::instanceOf(pkLayerModule), u"TOOLBAR_STD");
