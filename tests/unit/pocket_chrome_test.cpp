@@ -207,12 +207,12 @@ TEST_F(Chrome, EndDialogValueIsReturnedTheOwnerRepaintsAndEscapeCancels) {
     dialog = GetActiveWindow();
     EXPECT_FALSE(pk::wm::isEnabled(main));
     EXPECT_EQ(pixel(120, 150), 0xFFFFFFu);  // the dialog's white ground
-    // The state dump lists the numbered controls: not the picture numbered -1 nor one numbered 0xFFFF.
+    // The state dump lists the numbered controls (not -1 nor 0xFFFF), their texts quoted as a script's are.
     for (intptr_t id : {0xFFFF, 1})
-      CreateWindowExW(0, u"STATIC", u"", WS_CHILD, 0, 0, 1, 1, dialog, reinterpret_cast<HMENU>(id), nullptr, nullptr);
+      CreateWindowExW(0, u"STATIC", u"\"\\", WS_CHILD, 0, 0, 1, 1, dialog, reinterpret_cast<HMENU>(id), nullptr, nullptr);
     const std::string dump = automation::dump();
     EXPECT_EQ(dump.rfind("active \"Controls\"\ncontrol 2001 ", 0), 0u);
-    EXPECT_NE(dump.find("\"Default\"\ncontrol 1 \"\"\ngdi "), std::string::npos) << dump;
+    EXPECT_NE(dump.find("\"Default\"\ncontrol 1 \"\\\"\\\\\"\ngdi "), std::string::npos) << dump;
     EXPECT_EQ(automation::checkState(2003), false);
     host.tapAt(automation::dialogControl(u"Play Sounds"));
   }, [&] {
