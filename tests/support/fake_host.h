@@ -30,7 +30,7 @@ class FakeHost : public pk::Host {
   // A step returns false while what it needs is not up yet, and stays first in line.
   std::deque<std::function<bool()>> steps;
   std::vector<uint32_t> pauses;
-  std::vector<std::string> notes;
+  std::vector<std::string> notes, troubles;  // troubles: what the person must act on, "" once over
   std::vector<uint32_t> randoms{1};
   size_t randomIndex = 0;
   uint64_t clock = 0;
@@ -67,6 +67,7 @@ class FakeHost : public pk::Host {
   int fileChanges = 0;
   void filesChanged() override { ++fileChanges; }
   void note(std::string_view line) override { notes.emplace_back(line); }
+  void trouble(std::string_view text) override { troubles.emplace_back(text); }
   std::vector<std::filesystem::path> opened;
   bool openDocument(const std::filesystem::path& file) override { return opened.push_back(file), true; }
 

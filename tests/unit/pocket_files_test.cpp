@@ -238,6 +238,8 @@ TEST(FileFaults, AFullDiskKeepsTheLastGoodFileAndSaysSoOncePerRunOfFailures) {
     limit.rlim_cur = RLIM_INFINITY;
     setrlimit(RLIMIT_FSIZE, &limit);
     if (!save("whole").closed || dev.read("Windows/Fizzorbs.dat") != "whole") out += "the next save was lost; ";
+    if (dev.host.troubles.size() != 2 || dev.host.troubles[0].empty() || !dev.host.troubles[1].empty())
+      out += "the host was not told of the trouble once, then that it was over; ";
     limit.rlim_cur = 8192;
     setrlimit(RLIMIT_FSIZE, &limit);
     save(std::string(9000, 'n'));
