@@ -381,6 +381,7 @@ TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
   EnableMenuItem(game, 102, MF_BYCOMMAND | MF_ENABLED);
   SendMessageW(record.menuBar, TB_ENABLEBUTTON, 106, TRUE);
   EXPECT_EQ(commandsAfter([&] { ctrl('E'), ctrl('Z'); }), (std::vector<int>{102, 106}));
+  EXPECT_EQ(record.origins.back(), (std::pair<int, LPARAM>{1, 0}));  // as a key sends it
   // Nothing while the window is disabled or a menu is open.
   pk::wm::enableWindow(main, false);
   EXPECT_EQ(commandsAfter([&] { ctrl('N'); }), std::vector<int>{});
