@@ -117,9 +117,10 @@ async function dealAndBurst(page) {
 // The screen below the navigation bar, whose clock may turn a minute between two looks; the
 // header (the score), and the header with the board, above the menu bar (whose Undo a new start
 // does not offer).
-const belowBar = (rgb) => rgb.subarray(26 * 240 * 3);
-const header = (rgb) => rgb.subarray(26 * 240 * 3, 46 * 240 * 3);
-const board = (rgb) => rgb.subarray(26 * 240 * 3, 290 * 240 * 3);
+const row = (y) => y * 240 * 3, BAR = row(26);
+const belowBar = (rgb) => rgb.subarray(BAR);
+const header = (rgb) => rgb.subarray(BAR, row(46));
+const board = (rgb) => rgb.subarray(BAR, row(290));
 // Checks that the page, once it waits for input, shows the board and score of the screen `want`.
 async function showsBoard(what, page, want, ok = true) {
   const started = await idle(page).then(() => true, () => false);
