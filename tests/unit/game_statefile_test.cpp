@@ -117,7 +117,8 @@ TEST_F(StateFile, AGameBeyondTheLimitsLoadsAsNoGame) {
       {"bubble just right of the area", {{cell(gameState.cols, 0, 0), 2}, {cell(gameState.cols, 0, 3), 1}}},
       {"bubble just below the area", {{cell(0, gameState.rows, 0), 2}, {cell(0, gameState.rows, 3), 1}}},
       {"incoming entry 5", {{kGameAt + (14 + 22 * 3 + 21) * 4, 5}}},
-      {"incoming column with a hole", {{kGameAt + 14 * 4, -1}, {kGameAt + 15 * 4, 2}}},
+      {"incoming column with a hole", {{kGameAt + 14 * 4, 1}, {kGameAt + 15 * 4, -1}, {kGameAt + 16 * 4, 2}}},
+      {"empty incoming column", [] { std::vector<std::pair<size_t, int32_t>> v; for (int j = 0; j < 22; ++j) v.push_back({kGameAt + (14 + j) * 4, -1}); return v; }()},
       {"counts for stats 2", {{kGameAt + 565 * 4, 2}}},
   };
   for (const auto& [name, words] : breakages) {
