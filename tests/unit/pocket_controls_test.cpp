@@ -124,7 +124,7 @@ TEST_F(Controls, ButtonsShowPressAndCheckAndNotifyOnReleaseInside) {
   auto marked = [&](RECT r, bool on) {
     EXPECT_EQ(pixel(r.left + 5, r.top + (r.bottom - r.top - 13) / 2 + 9), on ? kBlack : kWhite);
   };
-  const POINT outside{p.right + 4, my}, away{p.left, p.bottom + 4};
+  const POINT outside{p.right, my}, away{p.left, p.bottom + 4};
   play({[&] { stylus(Kind::StylusDown, centre(p)); },
         [&] { looksPressed(true), stylus(Kind::StylusMove, outside); },
         [&] {  // another control going away leaves the held button its stylus
