@@ -253,7 +253,7 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
           ASSERT_EQ(items.size(), 3u);
           ih = items[0].bottom - items[0].top;
           EXPECT_EQ(items[0], (RECT{c.left + 1, c.bottom + 1, c.right - 1, c.bottom + 1 + ih}));
-          stylus(Kind::StylusDown, {items[2].left, items[2].top});
+          stylus(Kind::StylusDown, {items[2].left, items[2].top}), stylus(Kind::StylusMove, {c.right + 5, items[0].top});  // off it: no change
         },
         [&] {
           highlighted(2);
