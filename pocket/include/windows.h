@@ -205,7 +205,6 @@ typedef const RECT* LPCRECT;
 #define WHITE_BRUSH 0
 #define LTGRAY_BRUSH 1
 #define GRAY_BRUSH 2
-#define DKGRAY_BRUSH 3
 #define BLACK_BRUSH 4
 #define NULL_BRUSH 5
 #define HOLLOW_BRUSH NULL_BRUSH

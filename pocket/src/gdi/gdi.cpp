@@ -44,7 +44,6 @@ struct Table {
     brush(WHITE_BRUSH, RGB(255, 255, 255), false);
     brush(LTGRAY_BRUSH, RGB(192, 192, 192), false);
     brush(GRAY_BRUSH, RGB(128, 128, 128), false);
-    brush(DKGRAY_BRUSH, RGB(64, 64, 64), false);
     brush(BLACK_BRUSH, RGB(0, 0, 0), false);
     brush(NULL_BRUSH, 0, true);
     entries.emplace(kStockBase + WHITE_PEN, Entry{Pen{RGB(255, 255, 255), false}, true});
@@ -302,7 +301,6 @@ HGDIOBJ GetStockObject(int which) {
     case WHITE_BRUSH:
     case LTGRAY_BRUSH:
     case GRAY_BRUSH:
-    case DKGRAY_BRUSH:
     case BLACK_BRUSH:
     case NULL_BRUSH:
     case WHITE_PEN:
