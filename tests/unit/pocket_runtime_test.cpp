@@ -1,6 +1,7 @@
 // Formatting and parsing on UTF-16 strings.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "system/device.h"
@@ -62,6 +63,17 @@ TEST(Rand, UnseededIsSeedOne) {
     srand(0);  // a seed of 0 is a seed of 1
     std::exit(one && rand() == first ? 0 : 1);
   }, testing::ExitedWithCode(0), "");
+}
+
+// The desktop C library's generator, number for number, from any seed: the largest ones too.
+TEST(Rand, DealsAsTheDesktopLibraryDoes) {
+  for (unsigned seed : {1u, 1234u, 2147483647u, 2147483648u, 4294967295u}) {
+    char state[128];
+    random_data data{};
+    initstate_r(seed, state, sizeof state, &data);
+    srand(seed);
+    for (int i = 0, want = 0; i < 40; ++i) ASSERT_EQ(rand(), (random_r(&data, &want), want)) << seed << " at " << i;
+  }
 }
 
 }  // namespace

@@ -131,7 +131,8 @@ TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {
            {u"Game  Score: Continuous\n\n at 12\r\nx\r\n\n", extent(u"Game  Score:").cx - 1,
             {u"Game", u"Score:", u"Continuous", u"", u" at 12", u"x", u""}},
            {u"\r\nA\r\n", 100, {u"", u"A", u""}},  // a break first; the count ends between \r and \n
-           {u"W at Continuous ", 1, {u"W", u"at", u"Continuous"}}}) {  // the count leaves out the last space
+           {u"W at Continuous ", 1, {u"W", u"at", u"Continuous"}},  // the count leaves out the last space
+           {u"Game Score:.", extent(u"Game Score:").cx, {u"Game Score:"}}}) {  // a line just as wide fits
     RECT wrap{4, 2, 4 + width, 60};
     int length = int(std::char_traits<char16_t>::length(text)) - 1;
     EXPECT_EQ(drawn([&] { EXPECT_EQ(DrawTextW(dc, text, length, &wrap, DT_WORDBREAK), int(lines.size()) * h); }),
