@@ -3,8 +3,8 @@
 # (FZ_UPDATE_GOLDEN=1 rewrites them; look at them before committing): a group selected,
 # Statistics, the board after a burst and after Undo, the Game menu, Options with its list
 # open, the End Game question and the score. The game on other screens: at 192 dpi it runs on a 240 x 320 screen
-# at 96 dpi and the device shows each pixel as 2 x 2; a 4-bit screen is grey; on a narrow
-# screen a dialog still closes with ok, and the score's New Game deals the next game.
+# at 96 dpi and the device shows each pixel as 2 x 2; a 4-bit screen is grey; on a narrow screen a first
+# question fits, with its buttons, a dialog still closes with ok, and the score's New Game deals the next game.
 source "$(dirname "$0")/lib.bash"
 
 # Dealt through the menus of the doubled screen.
@@ -88,6 +88,7 @@ run narrow <<EOF
 device 200 320 16 96
 start
 menu "Game" "End Game"
+screenshot $WORK/question200.png
 click "Yes"
 ok
 menu "Game" "Options..."
@@ -103,6 +104,9 @@ dump
 EOF
 expect "on a 200-pixel screen the first question has its buttons, and ok closes Your Score, Options and About" \
   eval 'logs "dialog \"Your Score\" -> 0" && logs "dialog \"Options\" -> 1" && logs "dialog \"About Fizzorbs\" -> 0"'
+Q="$WORK/question200.png"
+expect "there the question keeps 8 pixels from each side" \
+  eval '[ "$(pixel "$Q" 7 150)" = "255 255 255" ] && [ "$(pixel "$Q" 8 150)" = "0 0 0" ] && [ "$(pixel "$Q" 191 150)" = "0 0 0" ]'
 expect "the score's New Game deals the next game, which End Game can end" \
   eval 'field_is game_in_progress 1 && logs "menu 101 grayed" && logs "menu 102 enabled"'
 

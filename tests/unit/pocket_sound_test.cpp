@@ -30,6 +30,7 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   std::string stereo = le(1000, 2) + le(3000, 2) + le(uint16_t(-4000), 2) + le(uint16_t(-2000), 2);
   dev.write("Windows/fzrb_pop.wav", wave(1, 2, 384000, 16, stereo, "LIST" + le(3, 4) + std::string("abc\0", 4)));
   dev.write("Windows/tick.wav", wave(1, 1, 999, 8, "\x80"));
+  const auto held = test::openDescriptors();
   EXPECT_TRUE(sndPlaySoundW(u"FZRB_Pop.WAV", SND_ASYNC | SND_NODEFAULT));
   EXPECT_EQ(dev.host.sounds, (std::vector<std::vector<int16_t>>{{2000, -3000}}));
   // While it plays, a sound that must not stop it is refused, and nothing else plays.
@@ -60,6 +61,7 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   EXPECT_TRUE(sndPlaySoundW(u"tick.wav", SND_ASYNC | SND_NOSTOP | SND_NODEFAULT));
   dev.host.clock += 2;
   EXPECT_TRUE(sndPlaySoundW(u"tick.wav", SND_ASYNC | SND_NOSTOP | SND_NODEFAULT));
+  EXPECT_EQ(test::openDescriptors(), held) << "a sound file left open";
 }
 
 TEST(Sound, ResourcesByNameWithoutCase) {
