@@ -154,11 +154,11 @@ TEST_F(Game, EachStyleSettlesAsItsRulesSay) {
 }
 
 TEST_F(Game, AFullHeightBoardKeepsItsColumnsApart) {
-  // 22 rows, as the largest window gives: the cell after a column's last is the next column's first.
+  // 22 by 22, as the largest window gives: the cell after a column's last is the next column's first.
   resizeClient(480, 468);
-  Rows rows(22, std::string(21, '0'));
+  Rows rows(22, std::string(22, '0'));
   for (int row = 0; row < 22; ++row)
-    for (int col = 0; col < 21; ++col) rows[row][col] = char('0' + (col + 2 * row) % 5);  // no two neighbours alike
+    for (int col = 0; col < 22; ++col) rows[row][col] = char('0' + (col + 2 * row) % 5);  // no two neighbours alike
   rows[21][0] = rows[0][1] = rows[20][0];
   setBoard(rows);
   tap(0, 21);
@@ -167,8 +167,8 @@ TEST_F(Game, AFullHeightBoardKeepsItsColumnsApart) {
   burst(*this, {"", "", "", "", "", "", "", "", "", "", ".....x"});
   int inPlay = 0;
   for (const std::string& row : boardRows()) inPlay += int(std::count_if(row.begin(), row.end(), [](char c) { return c != '.'; }));
-  EXPECT_EQ(inPlay, 21 * 22 - 1) << "a bubble slid off the board";
-  Rows last(22, std::string(21, '.'));
+  EXPECT_EQ(inPlay, 22 * 22 - 1) << "a bubble slid off the board";
+  Rows last(22, std::string(22, '.'));
   last[0][1] = '1';  // one bubble left, at the top of column 1
   setBoard(last);
   finishGame();
