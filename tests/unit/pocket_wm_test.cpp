@@ -352,7 +352,9 @@ TEST(Announce, FoundRaisedAndWithdrawn) {
   pk::hostos::withdraw();
   EXPECT_EQ(test::openDescriptors(), before - 1) << "the listener stays open";
   dup2(input, 0), close(input);
+  const auto unannounced = test::openDescriptors();
   EXPECT_FALSE(pk::hostos::findAnnounced("fztest", "moved") || pk::hostos::raiseAnnounced());
+  EXPECT_EQ(test::openDescriptors(), unannounced) << "a knock that finds no one keeps no descriptor";
   // A runtime folder others may enter is passed over, for one of this user's own, closed to others.
   fs::permissions(run, fs::perms::others_exec, fs::perm_options::add);
   const fs::path own = "/tmp/fztest-" + std::to_string(getuid());
