@@ -84,4 +84,10 @@ expect("template arguments and comments are left alone",
 expect("a declaration line is not logic", mutate.line_mutants("void paint(HDC dc, int x) {") == [])
 expect("a call alone on its line may be deleted",
        ("drawSplash(dc);", ";") in {(b, a) for _, b, a, _ in mutate.line_mutants("    drawSplash(dc);")})
+ran = ("[1/2] survived      core/a.cpp:3: x < y -> x <= y  (1 s + 1 s)\n"
+       "[2/2] survived      core/a.cpp:4: f(); -> ;  (1 s + 1 s)\n"
+       "[1/2] killed        core/a.cpp:3: x < y -> x <= y  (sanitizers: 9 s + 2 s)\n")
+expect("a survivor the sanitizers kill counts once, as killed",
+       sorted(mutate.outcomes(ran)) == [("killed", "core/a.cpp", "3", "x < y", "x <= y"),
+                                        ("survived", "core/a.cpp", "4", "f();", ";")])
 sys.exit(1 if failures else 0)

@@ -4,9 +4,11 @@
 Samples one-line faults (mutants) on lines of real logic in the game's folders and
 the platform layer, and for each: writes it into the source, rebuilds incrementally
 in its own build folder, runs the fast suite (no soak, no window, no browser) with a
-timeout, and writes the original bytes back, whatever happens. Prints a table per
-folder and the survivors as `file:line: before -> after`. Mutants listed in
-equivalent.txt beside this script change no behaviour and are skipped.
+timeout, and writes the original bytes back, whatever happens. A survivor is tried
+once more as `make test` also tries it: the unit tests built with AddressSanitizer and
+UndefinedBehaviorSanitizer, in a second build folder. Prints a table per folder and the
+survivors as `file:line: before -> after`. Mutants listed in equivalent.txt beside this
+script change no behaviour and are skipped.
 
   tools/mutate/mutate.py [-n 100] [--seed S] [--folders core,pocket/src/gdi] [--build DIR]
   tools/mutate/mutate.py --replay LOG    (after trimming tests: are the killed still killed?)
@@ -352,14 +354,26 @@ def fast_suite(build_dir, jobs, timeout, log, whole=False):
         shutil.rmtree(scratch, ignore_errors=True)
 
 
+def sanitized_suite(build_dir, jobs, timeout, log):
+    """The unit tests as `make test` runs them under the sanitizers."""
+    return run(["ctest", "-j", str(jobs), "--stop-on-failure", "--timeout", "120", "-L", "unit",
+                "-E", FAST_SUITE_EXCLUDE], timeout, build_dir, log)
+
+
 def failed_tests(output):
     """The tests a suite's run names as failed."""
     return re.findall(r"^\s*\d+ - (\S+) \(", output.partition("The following tests FAILED:")[2], re.M)
 
 
 def outcomes(text):
-    """(outcome, file, line, before, after) of each mutant a run's output reports."""
-    return re.findall(r"^\[\d+/\d+\] (killed|survived|did not build) +([^:]+):(\d+): (.*) -> (.*?)  \(", text, re.M)
+    """(outcome, file, line, before, after) of each mutant a run's output reports; a
+    survivor reported again after the sanitizers' try counts once, as it ended."""
+    last = {}
+    for found in re.findall(r"^\[\d+/\d+\] (killed|survived|did not build) +([^:]+):(\d+): (.*) -> (.*?)  \(",
+                            text, re.M):
+        last.pop(found[1:], None)
+        last[found[1:]] = found[0]
+    return [(outcome, *mutant) for mutant, outcome in last.items()]
 
 
 def print_matrix(matrix, build_dir):
@@ -392,6 +406,8 @@ def main():
                     "a trimmed suite must still kill them all")
     ap.add_argument("--matrix", action="store_true", help="run the whole suite on each mutant and print, "
                     "per test, the mutants it kills and those it alone kills")
+    ap.add_argument("--no-sanitizers", action="store_true", help="do not try the survivors again under the "
+                    "sanitizers (that needs a second, slower build)")
     ap.add_argument("--list", action="store_true", help="print the sample and stop")
     ap.add_argument("--report", metavar="LOG", help="the table again from a run's output, leaving out the "
                     "mutants listed as equivalent since")
@@ -457,39 +473,61 @@ def main():
         signal.signal(s, on_signal)
     results, matrix = [], []
     touched = set()
+    sanitized = Path(f"{build_dir}-sanitized")
     interrupted = None
+
+    def attempt(k, m, where, suite, tried):
+        """Writes mutant m, builds `where`, runs `suite` there and restores; prints the outcome."""
+        path = SOURCE / m["file"]
+        touched.add(m["file"])
+        original = path.read_bytes().decode("utf-8").split("\n")
+        original[m["line"] - 1] = m["text"]
+        log.write(f"\n==== {m['file']}:{m['line']}: {m['before']} -> {m['after']}{tried}\n")
+        restorer.mutate(path, "\n".join(original))
+        try:
+            code, build_s, _ = build(where, args.jobs, 900, log)
+            if code != 0:
+                outcome, test_s = "did not build", 0
+            else:
+                code, test_s, output = suite()
+                outcome = "survived" if code == 0 else "killed"
+                if args.matrix and code != 0:
+                    matrix.append(failed_tests(output) or [f"(suite: {code})"])
+                    log.write(f"==== killed by: {' '.join(matrix[-1])}\n")
+        finally:
+            restorer.restore()
+        print(f"[{k}/{len(sample)}] {outcome:13} {m['file']}:{m['line']}: {m['before']} -> {m['after']}"
+              f"  ({tried.strip()}{': ' if tried else ''}{build_s:.0f} s + {test_s:.0f} s)", flush=True)
+        return outcome
+
     try:
         for k, m in enumerate(sample, 1):
-            path = SOURCE / m["file"]
-            touched.add(m["file"])
-            original = path.read_bytes().decode("utf-8").split("\n")
-            original[m["line"] - 1] = m["text"]
-            log.write(f"\n==== {m['file']}:{m['line']}: {m['before']} -> {m['after']}\n")
-            restorer.mutate(path, "\n".join(original))
-            try:
-                code, build_s, _ = build(build_dir, args.jobs, 900, log)
-                if code != 0:
-                    outcome, test_s = "did not build", 0
-                else:
-                    code, test_s, output = fast_suite(build_dir, args.jobs, args.timeout, log, whole=args.matrix)
-                    outcome = "survived" if code == 0 else "killed"
-                    if args.matrix and code != 0:
-                        matrix.append(failed_tests(output) or [f"(suite: {code})"])
-                        log.write(f"==== killed by: {' '.join(matrix[-1])}\n")
-            finally:
-                restorer.restore()
-            results.append((m, outcome))
-            print(f"[{k}/{len(sample)}] {outcome:13} {m['file']}:{m['line']}: {m['before']} -> {m['after']}"
-                  f"  ({build_s:.0f} s + {test_s:.0f} s)", flush=True)
+            results.append([m, attempt(k, m, build_dir, lambda: fast_suite(build_dir, args.jobs, args.timeout, log,
+                                                                           whole=args.matrix), "")])
+        survivors = [r for r in results if r[1] == "survived"]
+        if survivors and not (args.no_sanitizers or args.matrix):
+            print(f"mutate: {len(survivors)} survivors, tried again under the sanitizers in {sanitized}", flush=True)
+            subprocess.run(["cmake", "-S", str(SOURCE), "-B", str(sanitized), "-DCMAKE_BUILD_TYPE=Debug",
+                            "-DFZ_TESTS=ON", "-DFZ_WERROR=OFF", "-DFZ_SANITIZE=ON"], check=True,
+                           stdout=subprocess.DEVNULL)
+            code, _, _ = build(sanitized, args.jobs, 3600, log)
+            if code != 0 or sanitized_suite(sanitized, args.jobs, 3600, log)[0] != 0:
+                sys.exit(f"mutate: the sanitized build or its tests fail without mutants; see {build_dir / 'mutate.log'}")
+            for r in survivors:
+                k = results.index(r) + 1
+                r[1] = attempt(k, r[0], sanitized, lambda: sanitized_suite(sanitized, args.jobs, args.timeout, log),
+                               " sanitizers")
     except Interrupted as e:
         interrupted = str(e)
     finally:
         restorer.restore()
         for s in STOPS:
             signal.signal(s, signal.SIG_DFL)
-        # Leaves the build as the sources are.
+        # Leaves the builds as the sources are.
         if results:
             build(build_dir, args.jobs, 3600, log)
+            if sanitized.exists():
+                build(sanitized, args.jobs, 3600, log)
 
     report(results, seed)
     if args.matrix:
