@@ -506,7 +506,8 @@ def main():
                                                                            whole=args.matrix), "")])
         survivors = [r for r in results if r[1] == "survived"]
         if survivors and not (args.no_sanitizers or args.matrix):
-            print(f"mutate: {len(survivors)} survivors, tried again under the sanitizers in {sanitized}", flush=True)
+            print(f"mutate: {len(survivors)} survivor{'' if len(survivors) == 1 else 's'}, tried again under the "
+                  f"sanitizers in {sanitized}", flush=True)
             subprocess.run(["cmake", "-S", str(SOURCE), "-B", str(sanitized), "-DCMAKE_BUILD_TYPE=Debug",
                             "-DFZ_TESTS=ON", "-DFZ_WERROR=OFF", "-DFZ_SANITIZE=ON"], check=True,
                            stdout=subprocess.DEVNULL)
