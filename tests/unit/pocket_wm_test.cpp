@@ -4,6 +4,7 @@
 
 #include <array>
 #include <future>
+#include <set>
 
 #include "pocket_fixture.h"
 #include "system/hostos.h"
@@ -128,6 +129,12 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   EXPECT_TRUE(!IsWindow(gone.hwnd) && !GetClientRect(gone.hwnd, &rc) && !DestroyWindow(gone.hwnd) && !DestroyWindow(nullptr));
   EXPECT_TRUE(std::find(tops.begin(), tops.end(), gone.hwnd) == tops.end() && DestroyWindow(child) &&
               pk::wm::children(w).empty());
+  std::set<HWND> made;  // a long session's windows, a dialog after another, never run out of handles
+  for (int i = 0; i < 1100; ++i) {
+    HWND h = make(0, 26, 1, 1);
+    made.insert(h), DestroyWindow(h);
+  }
+  EXPECT_TRUE(made.size() == 1100 && !made.count(nullptr));
 }
 
 TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
@@ -139,7 +146,8 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   FillRect(screen, &a, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   EXPECT_TRUE(ReleaseDC(nullptr, screen) == 1 && !ReleaseDC(w, nullptr) && pixel(0, 0) == 0 && pixel(10, 10) == 0xFFFFFFu);
   EXPECT_TRUE(!BeginPaint(w, nullptr) && EndPaint(w, nullptr) && PostMessageW(w, WM_USER + 1, 0, 0));
-  EXPECT_FALSE(PostMessageW(kNotAWindow, WM_USER, 0, 0));
+  const MSG stale{kNotAWindow, WM_USER, 0, 0, 0, {}};  // its window gone before it was dispatched
+  EXPECT_FALSE(PostMessageW(kNotAWindow, WM_USER, 0, 0) || DispatchMessageW(&stale));
   InvalidateRect(w, &b, FALSE);
   PostMessageW(w, WM_USER + 2, 0, 0);
   EXPECT_EQ(pump(), (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_PAINT}));
@@ -205,7 +213,8 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   for (auto [x, y] : {std::pair{60, 60}, {20, 90}, {49, 119}}) EXPECT_EQ(pixel(x, y), 0xFFFFFFu) << x << "," << y;
   // Shown later, a window erases what lay under it.
   HWND late = CreateWindowExW(0, u"Recorder", u"", 0, 5, 90, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  for (POINT p : {POINT{6, 91}, {25, 31}, {25, 120}, {25, 56}}) EXPECT_EQ(pk::wm::windowAt(p), below) << "a hidden window, or the row below one, takes no tap";
+  for (POINT p : {POINT{6, 91}, {25, 31}, {25, 120}, {25, 56}, {30, 40}, {0, 100}})
+    EXPECT_EQ(pk::wm::windowAt(p), below) << "a hidden window, or the row below or column right of one, takes no tap; its own left column does";
   EXPECT_TRUE(!ShowWindow(late, SW_SHOW) && !ShowWindow(kid[2], SW_HIDE) && !ShowWindow(nullptr, SW_SHOW)) << "hidden";
   EXPECT_TRUE(ShowWindow(late, SW_SHOW));
   pump();
@@ -221,6 +230,10 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   pump();
   EXPECT_EQ(count(below, WM_PAINT), 1);
   EXPECT_EQ(pk::wm::topLevels()[0], below) << "a tap raises its window";
+  HWND owned = make(60, 60, 5, 5, below);  // raised with its owner, and above it
+  SetForegroundWindow(above), SetForegroundWindow(below);
+  EXPECT_TRUE(pk::wm::topLevels()[0] == owned && pk::wm::topLevels()[1] == below && count(above, WM_ACTIVATE, WA_INACTIVE) == 1);
+  DestroyWindow(owned);
   // A window on its way out draws nothing, not even from its WM_DESTROY.
   WNDCLASSW dying{0, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
     HDC dc = m == WM_DESTROY && !DestroyWindow(h) ? GetDC(h) : nullptr;  // refused: already going
@@ -232,7 +245,7 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   EXPECT_EQ(SendMessageW(dies, WM_CLOSE, 0, 0), 0) << "closed by default: destroyed";
   EXPECT_TRUE(pixel(155, 205) == 0xFFFFFFu && GetActiveWindow() == below) << "the topmost took the activation";
   // A hidden owner does not take the activation back when the modal window it owns goes.
-  ShowWindow(below, SW_HIDE);
+  EXPECT_TRUE(ShowWindow(below, SW_HIDE) && GetActiveWindow() != below) << "hidden, it passes the activation on";
   bool done = true;
   pk::wm::runModal(make(0, 26, 10, 10, below), below, done);
   EXPECT_NE(GetActiveWindow(), below);
