@@ -161,6 +161,9 @@ TEST_F(Game, AFullHeightBoardKeepsItsColumnsApart) {
     for (int col = 0; col < 22; ++col) rows[row][col] = char('0' + (col + 2 * row) % 5);  // no two neighbours alike
   rows[21][0] = rows[0][1] = rows[20][0];
   setBoard(rows);
+  cellAt(21, 21).selected = 1;
+  resumeGame();
+  EXPECT_EQ(cellAt(21, 21).selected, 0) << "a resumed game has nothing selected, to its last cell";
   tap(0, 21);
   EXPECT_EQ(selectionCount, 2) << "the group ran from column 0's foot to column 1's top";
   setBoard(rows, STYLE_SHIFTER);

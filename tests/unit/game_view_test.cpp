@@ -160,7 +160,7 @@ TEST_F(Game, TheDemoWritesHiBurstsItAndLeavesTheSplash) {
   EXPECT_TRUE(cellShows(3, 5, u"COLOR20A", figure) && cellShows(4, 5, u"COLOR20A", figure) &&
               cellShows(2, 2, u"BLANK20WHITE", figure));  // nothing above the H
   for (int col = 2; col <= 7; ++col) EXPECT_TRUE(cellShows(col, 8, u"COLOR20E", figure));
-  for (auto [col, row, at] : {std::tuple{2, 8, 1}, {10, 7, 4}})  // the underline's outline, then the I's
+  for (auto [col, row, at] : {std::tuple{2, 8, 1}, {10, 7, 4}, {7, 9, 7}})  // the underline's outline, the I's, the H's
     EXPECT_EQ(pixel(cellAt(col, row).x, cellAt(col, row).y + 10, host.screens[size_t(at)]), kBlack);
   for (int row = 7; row <= 11; ++row) {
     EXPECT_TRUE(cellShows(10, row, u"BURST_BLUE_20", host.screens[5]));
