@@ -116,7 +116,7 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0), 15);
   EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 1, 0, 0), 30);
   TBBUTTON more[2] = {{1, 107, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0}, {29, 108, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0}};
-  EXPECT_TRUE(SendMessageW(bar, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(more)));
+  EXPECT_TRUE(SendMessageW(bar, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(more)) && !SendMessageW(bar, TB_ADDBUTTONS, 1, 0));
   LPCWSTR tips[] = {u"", u"", u"Undo Move", u"A tip far too long to fit across the whole width of the screen"};
   EXPECT_TRUE(SendMessageW(bar, TB_SETTOOLTIPS, 4, reinterpret_cast<LPARAM>(tips)));
   pump();
@@ -222,6 +222,8 @@ TEST_F(Chrome, EndDialogValueIsReturnedTheOwnerRepaintsAndEscapeCancels) {
   }, [&] {
     EXPECT_EQ(pixel(217, 13), 0xFFFFFFu) << "held, the ok looks pressed";
     host.events.push_back({Kind::StylusUp, 120, 150});  // let go off it: no answer
+  }, [&] {
+    EXPECT_NE(pixel(217, 13), 0xFFFFFFu) << "let go, it looks up again";
     host.tapAt(automation::dialogControl(u"Push"));
   }});
   EXPECT_EQ(run(), 42);
