@@ -151,7 +151,8 @@ soak: test-build
 	FZ_SOAK_SECONDS=600 FZ_SOAK_MASTER=random FZ_BUILD=$(BUILD) FZ_SOURCE=. bash tests/e2e/soak.sh
 
 # Mutation testing: N sampled one-line faults, each rebuilt in $(MUTATE_BUILD) and run
-# against the fast suite. Long (about 15 s a mutant); not part of `make test`.
+# against the fast suite, survivors once more under the sanitizers. Long (about 5 s a
+# mutant, and one sanitized build); not part of `make test`.
 MUTATE_BUILD ?= build-mutate
 MUTANTS ?= 100
 mutate: test-deps
