@@ -192,6 +192,11 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   EXPECT_TRUE(InvalidateRect(nullptr, nullptr, FALSE));  // every window, whole
   EXPECT_EQ(paint(w), (Painted{0, 0, 100, 100, FALSE, TRUE}));
   EXPECT_EQ(paint(child), (Painted{0, 0, 50, 50, FALSE, TRUE}));
+  paint(lazyOne);
+  HWND tip = CreateWindowExW(0, u"Bare", u"", 0, 0, 0, 4, 4, nullptr, nullptr, nullptr, nullptr);
+  pk::wm::setNoActivate(tip);  // as a tool tip's: neither its coming nor its going raises a window
+  ShowWindow(tip, SW_SHOW), ShowWindow(tip, SW_HIDE);
+  EXPECT_EQ(paint(lazyOne), (Painted{10, 10, 14, 14, TRUE, TRUE})) << "what a hidden window uncovered, in the pixels of the one under it";
   DestroyWindow(lazyOne);
   EXPECT_TRUE(count(nullptr, WM_USER + 7) == 1 && !FindWindowW(MAKEINTRESOURCEW(7), nullptr));  // no class by number
 }
@@ -215,6 +220,7 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   HWND late = CreateWindowExW(0, u"Recorder", u"", 0, 5, 90, 10, 10, nullptr, nullptr, nullptr, nullptr);
   for (POINT p : {POINT{6, 91}, {25, 31}, {25, 120}, {25, 56}, {30, 40}, {0, 100}})
     EXPECT_EQ(pk::wm::windowAt(p), below) << "a hidden window, or the row below or column right of one, takes no tap; its own left column does";
+  EXPECT_TRUE(pk::wm::windowAt({25, 36}) == kid[1] && pk::wm::windowAt({100, 100}) != below) << "a child's top row is its own";
   EXPECT_TRUE(!ShowWindow(late, SW_SHOW) && !ShowWindow(kid[2], SW_HIDE) && !ShowWindow(nullptr, SW_SHOW)) << "hidden";
   EXPECT_TRUE(ShowWindow(late, SW_SHOW));
   pump();
@@ -233,7 +239,8 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   HWND owned = make(60, 60, 5, 5, below);  // raised with its owner, and above it
   SetForegroundWindow(above), SetForegroundWindow(below);
   EXPECT_TRUE(pk::wm::topLevels()[0] == owned && pk::wm::topLevels()[1] == below && count(above, WM_ACTIVATE, WA_INACTIVE) == 1);
-  DestroyWindow(owned);
+  SetForegroundWindow(above), SetForegroundWindow(owned), DestroyWindow(owned);
+  EXPECT_EQ(GetActiveWindow(), below) << "gone, it hands the activation to its owner, not to the topmost";
   // A window on its way out draws nothing, not even from its WM_DESTROY.
   WNDCLASSW dying{0, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
     HDC dc = m == WM_DESTROY && !DestroyWindow(h) ? GetDC(h) : nullptr;  // refused: already going
