@@ -89,6 +89,7 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   EXPECT_EQ(DispatchMessageW(&length), 3);  // what the procedure returns: "Rec"
   EXPECT_TRUE(!DefWindowProcW(nullptr, WM_ERASEBKGND, 0, 0) && !DispatchMessageW(nullptr) && !TranslateMessage(&length))
       << "not a window, not a key: nothing done";
+  EXPECT_EQ(SendMessageW(w, BM_GETCHECK, 0, 0), 0) << "a message left to the system reads 0: not a check box, not checked";
   // Moved at its size: no WM_SIZE; resized: one. A window may be created flat.
   seen.clear();
   pk::wm::moveWindow(w, 10, 40, 240, 268);
@@ -236,6 +237,14 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   pump();
   EXPECT_EQ(count(below, WM_PAINT), 1);
   EXPECT_EQ(pk::wm::topLevels()[0], below) << "a tap raises its window";
+  HWND veil = CreateWindowExW(0, u"Recorder", u"", 0, 0, 26, 5, 5, nullptr, nullptr, nullptr, nullptr);
+  pk::wm::setNoActivate(veil);
+  ShowWindow(veil, SW_SHOW), pk::wm::enableWindow(above, false);
+  SetForegroundWindow(veil), SetForegroundWindow(above);
+  EXPECT_TRUE(GetActiveWindow() == below && pk::wm::topLevels()[0] == veil) << "neither may take the activation";
+  SetForegroundWindow(below), pk::wm::enableWindow(above, true);
+  EXPECT_EQ(pk::wm::topLevels()[0], below) << "already active, it is still raised";
+  DestroyWindow(veil);
   HWND owned = make(60, 60, 5, 5, below);  // raised with its owner, and above it
   SetForegroundWindow(above), SetForegroundWindow(below);
   EXPECT_TRUE(pk::wm::topLevels()[0] == owned && pk::wm::topLevels()[1] == below && count(above, WM_ACTIVATE, WA_INACTIVE) == 1);
@@ -317,7 +326,7 @@ TEST(DeviceScreen, ScaledAndGreyPictures) {
     std::fill(screen.pixels.begin(), screen.pixels.end(), 0x909090);
     screen.row(1)[1] = 0x123456;
     host.shows = 0;
-    pk::presentIfChanged(), pk::presentIfChanged();  // shown once: nothing changed since
+    Sleep(0), Sleep(0);  // a pause shows the step, once: nothing changed since
     const int s = c.dpi / 96;
     ASSERT_TRUE(host.shows == 1 && host.picture.width == c.width && host.picture.height == c.height);
     auto at = [&](int x, int y) { return host.picture.row(y)[x]; };
