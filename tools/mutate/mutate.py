@@ -420,25 +420,34 @@ def main():
         folders = [str(Path(args.only.partition(":")[0]).parent)]
     seed = args.seed if args.seed is not None else random.SystemRandom().randrange(1 << 31)
     equivalent = read_equivalent()
-    candidates = [m for m in all_mutants(folders)
-                  if not {(key, after) for key in (m["before"], m["context"], m["case"])
-                          for after in (m["after"], "*")} & equivalent[m["file"]]]
+
+    def listed(m):
+        return {(key, after) for key in (m["before"], m["context"], m["case"])
+                for after in (m["after"], "*")} & equivalent[m["file"]]
+
     if args.replay:
         killed = {(file, line, after) for outcome, file, line, _, after in
                   outcomes(Path(args.replay).read_text(encoding="utf-8")) if outcome == "killed"}
-        candidates = all_mutants(sorted({str(Path(f).parent) for f, _, _ in killed}))
-        sample = [m for m in candidates if (m["file"], str(m["line"]), m["after"]) in killed]
-        missing = killed - {(m["file"], str(m["line"]), m["after"]) for m in sample}
+        everything = all_mutants(sorted({str(Path(f).parent) for f, _, _ in killed}))
+        found = [m for m in everything if (m["file"], str(m["line"]), m["after"]) in killed]
+        missing = killed - {(m["file"], str(m["line"]), m["after"]) for m in found}
         if missing:
             print(f"mutate: {len(missing)} killed mutants of the log no longer match the source (lines moved "
                   f"since); replaying the others", file=sys.stderr)
-    elif args.only:
-        file, _, lines = args.only.partition(":")
-        low, _, high = lines.partition("-")
-        sample = [m for m in candidates if m["file"] == file and
-                  (not lines or int(low) <= m["line"] <= int(high or low))]
+        candidates = [m for m in everything if not listed(m)]
+        sample = [m for m in found if not listed(m)]
+        if len(sample) < len(found):
+            print(f"mutate: {len(found) - len(sample)} mutants of the log are listed as equivalent since; "
+                  f"left out", file=sys.stderr)
     else:
-        sample = draw(candidates, folders, args.n, random.Random(seed))
+        candidates = [m for m in all_mutants(folders) if not listed(m)]
+        if args.only:
+            file, _, lines = args.only.partition(":")
+            low, _, high = lines.partition("-")
+            sample = [m for m in candidates if m["file"] == file and
+                      (not lines or int(low) <= m["line"] <= int(high or low))]
+        else:
+            sample = draw(candidates, folders, args.n, random.Random(seed))
     sample.sort(key=lambda m: (m["file"], m["line"]))
     if args.replay:
         seed = f"{seed} (replaying the killed mutants of {args.replay})"
