@@ -196,6 +196,14 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   play([&] { host.tapAt(automation::menuBarButtonById(200)); });
   EXPECT_EQ(record.commands.back(), 200);
   EXPECT_EQ(CommandBar_Height(first.hwndMB), pk::wm::kMenuBarHeight);
+  // Another window's bar, though above, is not the program's while the main window shows one.
+  HWND other = CreateWindowExW(0, u"STATIC", u"", WS_VISIBLE, 0, 26, 9, 9, nullptr, nullptr, nullptr, nullptr);
+  SHMENUBARINFO its{sizeof(SHMENUBARINFO), other, 0, 124, test::testInstance(), 0, 0, nullptr};
+  ASSERT_TRUE(SHCreateMenuBar(&its));
+  EXPECT_NE(pk::chrome::currentMenuBar(), its.hwndMB);
+  ShowWindow(first.hwndMB, SW_HIDE);
+  EXPECT_EQ(pk::chrome::currentMenuBar(), its.hwndMB) << "with none shown by the main window, the topmost one shown";
+  ShowWindow(first.hwndMB, SW_SHOW), DestroyWindow(other);
   play([&] { host.key(Kind::KeyMenu); });  // a bar without menus: the menu key opens none
   EXPECT_FALSE(popupOpen());
 }
@@ -213,11 +221,15 @@ TEST_F(Chrome, EndDialogValueIsReturnedTheOwnerRepaintsAndEscapeCancels) {
     const std::string dump = automation::dump();
     EXPECT_EQ(dump.rfind("active \"Controls\"\ncontrol 2001 ", 0), 0u);
     EXPECT_NE(dump.find("\"Default\"\ncontrol 1 \"\\\"\\\\\"\ngdi "), std::string::npos) << dump;
-    EXPECT_EQ(automation::checkState(2003), false);
+    EXPECT_TRUE(automation::checkState(2003) == false && !automation::checkState(2001)) << "2001: not a check box";
     host.tapAt(automation::dialogControl(u"Play Sounds"));
   }, [&] {
     EXPECT_EQ(automation::checkState(2003), true);
+    host.events.push_back({Kind::StylusDown, 40, 13});  // the bar's title, not its ok
+  }, [&] {
+    EXPECT_NE(pixel(217, 13), 0xFFFFFFu) << "only a tap on the ok presses it";
     POINT ok = *automation::navigationOk();
+    host.events.push_back({Kind::StylusUp, 40, 13});
     host.events.push_back({Kind::StylusDown, int(ok.x), int(ok.y)});
   }, [&] {
     EXPECT_EQ(pixel(217, 13), 0xFFFFFFu) << "held, the ok looks pressed";

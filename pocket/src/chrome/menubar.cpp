@@ -213,7 +213,6 @@ void forgetStaleMenus() {
 
 // A menu bar whose program is free to take a command (no modal dialog holds it).
 MenuBar* barTakingKeys() {
-  forgetStaleMenus();
   MenuBar* bar = barOf(currentMenuBar());
   if (!bar || !bar->owner || !IsWindow(bar->owner) || !wm::isEnabled(bar->owner)) return nullptr;
   return bar;

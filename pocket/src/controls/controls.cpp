@@ -321,8 +321,7 @@ LRESULT CALLBACK listProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       HWND combo = l.combo;
       closeList();
       if (Control* c = controlOf(combo)) {
-        c->selection = i;
-        InvalidateRect(combo, nullptr, FALSE);
+        c->selection = i;  // closing the list has invalidated the whole box
         notifyParent(combo, CBN_SELCHANGE);
       }
       return 0;
