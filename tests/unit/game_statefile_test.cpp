@@ -109,8 +109,8 @@ TEST_F(StateFile, AGameBeyondTheLimitsLoadsAsNoGame) {
       {"score slot far away", {{kStatusAt + 4, 0x40000000}}},
       {"incoming index 25", {{kGameAt + 564 * 4, 25}}},
       {"incoming index -1", {{kGameAt + 564 * 4, -1}}},
-      {"colour 5", {{cell(0, 0, 0), 5}}},
-      {"colour -2", {{cell(1, 1, 0), -2}}},
+      {"colour 5", {{cell(0, 0, 0), 5}, {cell(0, 0, 3), 1}}},  // occupied, so only the colour is wrong
+      {"colour -2", {{cell(1, 1, 0), -2}, {cell(1, 1, 3), 1}}},
       {"occupied without colour", {{cell(2, 2, 0), -1}, {cell(2, 2, 3), 1}}},
       {"colour without occupied", {{lastCell, 0}}},
       {"bubble outside the area", {{cell(21, 21, 0), 2}, {cell(21, 21, 3), 1}}},
