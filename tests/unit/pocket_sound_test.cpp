@@ -54,7 +54,7 @@ TEST(Sound, FilesPlayAsMonoWithoutCaseOrFallBack) {
   EXPECT_EQ(dev.host.notes, (std::vector<std::string>{"sound file FZRB_Pop.WAV played", "sound file \\Windows\\tick.wav played",
                                    "sound file none.wav missing", "sound file none.wav missing", "sound default"}));
   // No name stops what plays, so that even a sound that must not stop another plays next,
-  // even in the clock's first millisecond.
+  // in the clock's first millisecond too.
   dev.host.clock = 0;
   ASSERT_TRUE(sndPlaySoundW(u"tick.wav", SND_ASYNC | SND_NODEFAULT));
   const int stops = dev.host.stops;
