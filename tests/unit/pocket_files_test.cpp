@@ -62,7 +62,7 @@ TEST(Files, DispositionsAndPathsWithoutCase) {
   test::TempDevice dev;
   EXPECT_TRUE(fails(open(kState, GENERIC_WRITE, 0, TRUNCATE_EXISTING + 1), ERROR_INVALID_PARAMETER));
   EXPECT_TRUE(fails(open(kState, GENERIC_WRITE, 0, TRUNCATE_EXISTING), ERROR_FILE_NOT_FOUND));
-  HANDLE h = open(kState, GENERIC_WRITE, 0, CREATE_ALWAYS);
+  HANDLE h = open(kState, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
   ASSERT_TRUE(h != INVALID_HANDLE_VALUE && GetLastError() == 0);  // a new file: no error left from the failures before
   EXPECT_TRUE(writeAll(h, "first"));
   EXPECT_TRUE(CloseHandle(h));
