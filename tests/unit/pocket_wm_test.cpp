@@ -136,6 +136,10 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
     made.insert(h), DestroyWindow(h);
   }
   EXPECT_TRUE(made.size() == 1100 && !made.count(nullptr));
+  for (HWND h : pk::wm::topLevels()) ShowWindow(h, h == w ? SW_SHOW : SW_HIDE);
+  told = 0;
+  ShowWindow(w, SW_HIDE);
+  EXPECT_TRUE(!GetActiveWindow() && told == 1) << "the last window hidden: none active, and the shell told so";
 }
 
 TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
@@ -233,6 +237,7 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   EXPECT_EQ(pixel(0, 26), 0xFFFFFFu);
   EXPECT_EQ(sentTo(kid[0], {WM_LBUTTONDOWN, WM_LBUTTONUP}),  // wParam 1: the button is held, until it is up
             (Sent{{WM_LBUTTONDOWN, 1, MAKELPARAM(10, 4)}, {WM_LBUTTONUP, 0, MAKELPARAM(10, 4)}}));
+  EXPECT_EQ(count(below, WM_ACTIVATE, WA_CLICKACTIVE), 1) << "activated by the tap, and told so";
   EXPECT_TRUE(SetForegroundWindow(below) && !SetForegroundWindow(kNotAWindow));
   pump();
   EXPECT_EQ(count(below, WM_PAINT), 1);
