@@ -426,14 +426,19 @@ def main():
                 for after in (m["after"], "*")} & equivalent[m["file"]]
 
     if args.replay:
-        killed = {(file, line, after) for outcome, file, line, _, after in
+        # The line's text too: a deletion (";") at a line that moved would be another mutant.
+        killed = {(file, line, before, after) for outcome, file, line, before, after in
                   outcomes(Path(args.replay).read_text(encoding="utf-8")) if outcome == "killed"}
-        everything = all_mutants(sorted({str(Path(f).parent) for f, _, _ in killed}))
-        found = [m for m in everything if (m["file"], str(m["line"]), m["after"]) in killed]
-        missing = killed - {(m["file"], str(m["line"]), m["after"]) for m in found}
+        everything = all_mutants(sorted({str(Path(f).parent) for f, *_ in killed}))
+
+        def key(m):
+            return m["file"], str(m["line"]), m["before"], m["after"]
+
+        found = [m for m in everything if key(m) in killed]
+        missing = killed - {key(m) for m in found}
         if missing:
-            print(f"mutate: {len(missing)} killed mutants of the log no longer match the source (lines moved "
-                  f"since); replaying the others", file=sys.stderr)
+            print(f"mutate: {len(missing)} killed mutants of the log no longer match the source (their lines moved "
+                  f"or changed since); replaying the others", file=sys.stderr)
         candidates = [m for m in everything if not listed(m)]
         sample = [m for m in found if not listed(m)]
         if len(sample) < len(found):
