@@ -107,7 +107,7 @@ expect "on a 200-pixel screen the first question has its buttons, and ok closes 
 Q="$WORK/question200.png"
 expect "there the question keeps 8 pixels from each side" \
   eval '[ "$(pixel "$Q" 7 150)" = "255 255 255" ] && [ "$(pixel "$Q" 8 150)" = "0 0 0" ] && [ "$(pixel "$Q" 191 150)" = "0 0 0" ]'
-expect "the score's New Game deals the next game, which End Game can end" \
-  eval 'field_is game_in_progress 1 && logs "menu 101 grayed" && logs "menu 102 enabled"'
+expect "a guest's game ends on Guest Score, whose New Game deals the next game, which End Game can end" \
+  eval 'logs "dialog \"Guest Score\" -> 1" && field_is game_in_progress 1 && logs "menu 101 grayed" && logs "menu 102 enabled"'
 
 finish
