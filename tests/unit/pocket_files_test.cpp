@@ -13,6 +13,7 @@
 #include <string>
 
 #include "pocket_fixture.h"
+#include "system/hostos.h"
 
 namespace {
 
@@ -93,6 +94,7 @@ TEST(Files, DispositionsAndPathsWithoutCase) {
   EXPECT_TRUE(std::filesystem::exists(dev.root / "Windows" / ("\xF0\x9F\x98\x80" "\x7F" "\xC2\x80" "\xDF\xBF" "\xE0\xA0\x80" "\xEF\xBF\xBF"
                                                               "\xEF\xBC\xA1" "\xF0\x90\x80\x80" "\xEF\xBF\xBD" "\xEE\x80\x80"
                                                               "\xED\x9F\xBF" "\xEF\xBF\xBD" "\xF4\x8F\xBF\xBF")));
+  EXPECT_EQ(pk::utf8(std::u16string_view(u"a\U0001F600", 2)), "a\xEF\xBF\xBD");  // the pair's second half lies past the text
   // A program started without standard input may get descriptor 0 for a file.
   const int input = dup(0);
   close(0);
@@ -183,6 +185,7 @@ TEST(Files, SharingConflictsAndBadHandles) {
   EXPECT_FALSE(CloseHandle(w));
   n = 5;
   EXPECT_TRUE(failedWith(ReadFile(w, buf, 4, &n, nullptr), ERROR_INVALID_HANDLE));
+  EXPECT_TRUE(pk::hostos::close(pk::hostos::kNoFile, false));  // the host's own close failing is a failure too
   // Calls that cannot be met fail, say why, and touch nothing.
   EXPECT_TRUE(fails(open(nullptr, GENERIC_READ, 0, OPEN_EXISTING), ERROR_INVALID_PARAMETER));
   EXPECT_TRUE(fails(open(a, GENERIC_READ, 0, TRUNCATE_EXISTING), ERROR_INVALID_PARAMETER));

@@ -127,7 +127,8 @@ TEST_F(WindowManager, CreationSendsCreateBeforeReturningAndSendIsSynchronous) {
   const Seen gone = seen.at(0);  // gone whole: from the z-order, its parent's children and every call
   auto tops = pk::wm::topLevels();
   EXPECT_TRUE(gone.msg == WM_DESTROY && !gone.wParam && !gone.lParam && count(gone.hwnd, WM_DESTROY) == 1);
-  EXPECT_TRUE(!IsWindow(gone.hwnd) && !GetClientRect(gone.hwnd, &rc) && !DestroyWindow(gone.hwnd) && !DestroyWindow(nullptr));
+  EXPECT_TRUE(!IsWindow(gone.hwnd) && !GetClientRect(gone.hwnd, &rc) && !InvalidateRect(gone.hwnd, nullptr, FALSE) &&
+              !DestroyWindow(gone.hwnd) && !DestroyWindow(nullptr));
   EXPECT_TRUE(std::find(tops.begin(), tops.end(), gone.hwnd) == tops.end() && DestroyWindow(child) &&
               pk::wm::children(w).empty());
   std::set<HWND> made;  // a long session's windows, a dialog after another, never run out of handles
