@@ -40,6 +40,12 @@ TEST(ScoreCode, WorkedExamples) {
     EXPECT_EQ(makeScoreCode(out, c.style), 1);
     EXPECT_EQ(pk::utf8(out), c.code);
   }
+  // Any figure of 0 gives ten zeros instead of a code.
+  for (auto [games, high, total] : {std::tuple{0u, 5u, 5u}, {5u, 0u, 5u}, {5u, 5u, 0u}}) {
+    statistics.styles[1] = {games, high, total, 0, 0, {}};
+    WCHAR out[64];
+    EXPECT_TRUE(makeScoreCode(out, 1) == 0 && pk::utf8(out) == "0000000000") << games << " " << high << " " << total;
+  }
   statistics = {};
 }
 

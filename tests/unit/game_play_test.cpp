@@ -30,7 +30,8 @@ TEST_F(Game, SelectThenBurstAGroup) {
 TEST_F(Game, TapsThatChangeNothing) {
   setBoard({"0123", "1200", "0.11"});
   auto before = screen();
-  tap(1, 0);  // a lone bubble
+  tap(1, 0);
+  EXPECT_TRUE(screen() == before) << "a lone bubble is no group: not outlined";
   tap(1, 2);  // an empty cell
   tapAt(100, 5);
   tapAt(239, 267);
