@@ -115,6 +115,7 @@ TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
   EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0), 0);
   EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0), 15);
   EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 1, 0, 0), 30);
+  pump();  // the bar shown as it was: the buttons added next must show themselves
   TBBUTTON more[2] = {{1, 107, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0}, {29, 108, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0}};
   EXPECT_TRUE(SendMessageW(bar, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(more)) && !SendMessageW(bar, TB_ADDBUTTONS, 1, 0));
   LPCWSTR tips[] = {u"", u"", u"Undo Move", u"A tip far too long to fit across the whole width of the screen"};
@@ -403,6 +404,7 @@ TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
   pk::wm::enableWindow(main, true);
   EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyMenu), ctrl('N'); }), std::vector<int>{});
   EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyEscape), ctrl('N'); }), std::vector<int>{101});
+  EXPECT_EQ(commandsAfter([&] { host.events.push_back({Kind::KeyStroke, 'N', 0}); }), std::vector<int>{}) << "N without Ctrl";
   // Opened by key with nothing to choose, the menu lights nothing, even once items come back (Down, Up: the
   // first, the last); opened with only the last to choose, that one is lit.
   for (int id : {101, 102, 104}) EnableMenuItem(game, id, MF_GRAYED);
