@@ -233,10 +233,11 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   EXPECT_EQ(pixel(6, 91), 0xFFFFFFu);
   fill(below, BLACK_BRUSH);  // raised, a window is drawn again whole; already on top, not again
   seen.clear();
+  host.events.push_back({pk::InputEvent::Kind::StylusMove, 10, 30});  // a hover, with no stylus down yet: nothing
   host.tap(10, 30);
   pump();
   EXPECT_EQ(pixel(0, 26), 0xFFFFFFu);
-  EXPECT_EQ(sentTo(kid[0], {WM_LBUTTONDOWN, WM_LBUTTONUP}),  // wParam 1: the button is held, until it is up
+  EXPECT_EQ(sentTo(kid[0], {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP}),  // wParam 1: the button is held, until it is up
             (Sent{{WM_LBUTTONDOWN, 1, MAKELPARAM(10, 4)}, {WM_LBUTTONUP, 0, MAKELPARAM(10, 4)}}));
   EXPECT_EQ(count(below, WM_ACTIVATE, WA_CLICKACTIVE), 1) << "activated by the tap, and told so";
   EXPECT_TRUE(SetForegroundWindow(below) && !SetForegroundWindow(kNotAWindow));
@@ -246,8 +247,8 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   HWND veil = CreateWindowExW(0, u"Recorder", u"", 0, 0, 26, 5, 5, nullptr, nullptr, nullptr, nullptr);
   pk::wm::setNoActivate(veil);
   ShowWindow(veil, SW_SHOW), pk::wm::enableWindow(above, false);
-  SetForegroundWindow(veil), SetForegroundWindow(above);
-  EXPECT_TRUE(GetActiveWindow() == below && pk::wm::topLevels()[0] == veil) << "neither may take the activation";
+  SetForegroundWindow(veil), SetForegroundWindow(above), host.tap(10, 30), pump();
+  EXPECT_TRUE(GetActiveWindow() == below && pk::wm::topLevels()[0] == veil) << "neither may take the activation; a tap on the active window does not raise it";
   SetForegroundWindow(below), pk::wm::enableWindow(above, true);
   EXPECT_EQ(pk::wm::topLevels()[0], below) << "already active, it is still raised";
   DestroyWindow(veil);

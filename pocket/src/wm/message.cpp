@@ -74,10 +74,8 @@ void routeInput(const InputEvent& ev) {
       // dialog), refuses the stylus.
       HWND top = topLevelOf(target);
       if (!capture() && (!w->enabled || !isEnabled(top))) return;
-      if (ev.kind == InputEvent::Kind::StylusDown && !capture()) {
-        Window* tw = find(top);
-        if (tw && !tw->noActivate && activeHandle() != top) activate(top, true);
-      }
+      // activate() itself refuses a window that takes no activation.
+      if (ev.kind == InputEvent::Kind::StylusDown && !capture() && activeHandle() != top) activate(top, true);
       POINT o = screenOrigin(*w);
       UINT msg = ev.kind == InputEvent::Kind::StylusDown ? WM_LBUTTONDOWN
                  : ev.kind == InputEvent::Kind::StylusUp ? WM_LBUTTONUP
