@@ -393,6 +393,8 @@ TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
   // End Game is greyed in the menu, Undo's button disabled.
   EXPECT_EQ(commandsAfter([&] { ctrl('E'), ctrl('Z'); }), std::vector<int>{});
   EXPECT_EQ(keysDispatched, 2);  // Ctrl's own
+  MSG ctrlB{main, WM_CHAR, 2, 1, 0, {}};  // a table's own key, given no window or no table
+  EXPECT_FALSE(TranslateAcceleratorW(nullptr, table, &ctrlB) || TranslateAcceleratorW(main, nullptr, &ctrlB));
   HMENU game = reinterpret_cast<HMENU>(SendMessageW(record.menuBar, SHCMBM_GETSUBMENU, 0, 112));
   EnableMenuItem(game, 102, MF_BYCOMMAND | MF_ENABLED);
   SendMessageW(record.menuBar, TB_ENABLEBUTTON, 106, TRUE);
