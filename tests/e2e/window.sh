@@ -51,7 +51,14 @@ cp "$WORK/dealt.dat" "$STATE"
 program=$!
 window=""
 found() { window=$(xdotool search --pid "$program" 2>/dev/null | head -n1); [ -n "$window" ]; }
-wait_for found || { fail "no window"; finish; }
+# opened OUTPUT: the program's window shows, else the run stops saying whether it still runs.
+opened() {
+  wait_for found && return
+  LOG="$1" ERR=/dev/null  # its output and errors share one file
+  fail "no window; the program $(kill -0 "$program" 2>/dev/null && echo "still runs" || echo "has ended")"
+  finish
+}
+opened "$WORK/window.log"
 sized() { [ "$(xdotool getwindowgeometry "$window" | sed -n 's/ *Geometry: //p')" = "$1" ]; }
 expect "the window opens at 3x" sized 720x960
 # Keys go to the window under the pointer once it shows; the events queue in order after that.
@@ -74,7 +81,7 @@ expect "with exit code 0 and nothing on the terminal" eval '[ "$CODE" = 0 ] && [
 
 "$GAME" >"$WORK/term.log" 2>&1 &
 program=$!
-wait_for found || { fail "no window"; finish; }
+opened "$WORK/term.log"
 kill -TERM "$program"
 status wait "$program"
 expect "SIGTERM closes the window and the program ends with its code" test "$CODE" = 0
