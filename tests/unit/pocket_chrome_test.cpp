@@ -223,7 +223,8 @@ TEST_F(Chrome, EndDialogValueIsReturnedTheOwnerRepaintsAndEscapeCancels) {
     EXPECT_EQ(dump.rfind("active \"Controls\"\ncontrol 2001 ", 0), 0u);
     EXPECT_NE(dump.find("\"Default\"\ncontrol 1 \"\\\"\\\\\"\ngdi "), std::string::npos) << dump;
     EXPECT_TRUE(automation::checkState(2003) == false && !automation::checkState(2001)) << "2001: not a check box";
-    EXPECT_FALSE(automation::dialogControl(u"") || automation::dialogControl(u"BMP_TRUE")) << "a script does not find a picture or a drop list by its text";
+    EXPECT_FALSE(automation::dialogControl(u"") || automation::dialogControl(u"BMP_TRUE"))
+        << "a script does not find a picture or a drop list by its text";
     host.tapAt(automation::dialogControl(u"Play Sounds"));
   }, [&] {
     EXPECT_EQ(automation::checkState(2003), true);

@@ -248,7 +248,8 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   pk::wm::setNoActivate(veil);
   ShowWindow(veil, SW_SHOW), pk::wm::enableWindow(above, false);
   SetForegroundWindow(veil), SetForegroundWindow(above), host.tap(10, 30), pump();
-  EXPECT_TRUE(GetActiveWindow() == below && pk::wm::topLevels()[0] == veil) << "neither may take the activation; a tap on the active window does not raise it";
+  EXPECT_TRUE(GetActiveWindow() == below && pk::wm::topLevels()[0] == veil)
+      << "neither may take the activation; a tap on the active window does not raise it";
   SetForegroundWindow(below), pk::wm::enableWindow(above, true);
   EXPECT_EQ(pk::wm::topLevels()[0], below) << "already active, it is still raised";
   DestroyWindow(veil);
