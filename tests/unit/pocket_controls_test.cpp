@@ -463,6 +463,7 @@ TEST_F(Controls, MessageBoxPlacesItsTextAndDefaultButton) {
   };
   check(MB_YESNO, u"Keep?", 1, VK_RETURN, IDYES);
   check(MB_YESNO | 1, u"One", 1, VK_RETURN, IDOK);  // a set of buttons the device lacks is an OK
+  EXPECT_TRUE(hasNote("messagebox \"" + pk::utf8(kTitle) + "\" \"One\" 0x005 -> 1"));  // the script host's record
   check(MB_YESNO, u"Other words wrap at the width of the box, measured in the same plain font as drawn.", 2, VK_ESCAPE, IDNO);
   const int tall = (268 - 73) / line + 1;  // lines for a box taller than the work area
   std::u16string many = u"O";

@@ -111,10 +111,6 @@ LRESULT CALLBACK dialogWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-void note(const std::string& line) {
-  if (device().host) device().host->note(line);
-}
-
 }  // namespace
 
 bool isDialog(HWND hwnd) { return dialogOf(hwnd) != nullptr && IsWindow(hwnd); }
@@ -184,7 +180,7 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW tmpl, HWND o
   pk::wm::runModal(hwnd, ownerTop, d->ended);
   INT_PTR result = d->ended ? d->result : 0;
   dialogs().erase(hwnd);
-  pk::chrome::note("dialog " + pk::chrome::quoted(t->title) + " -> " + std::to_string(static_cast<long long>(result)));
+  pk::note("dialog " + pk::chrome::quoted(t->title) + " -> " + std::to_string(static_cast<long long>(result)));
   return result;
 }
 

@@ -168,8 +168,7 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   pk::wm::runModal(hwnd, ownerTop, box.done);
   int result = box.done ? box.result : escapeAnswer(type);
   boxes().erase(hwnd);
-  if (pk::device().host)
-    pk::device().host->note("messagebox " + pk::chrome::quoted(title) + " " + pk::chrome::quoted(message) + " " + hexFlags(type) + " -> " +
-                            std::to_string(result));
+  pk::note("messagebox " + pk::chrome::quoted(title) + " " + pk::chrome::quoted(message) + " " + hexFlags(type) + " -> " +
+           std::to_string(result));
   return result;
 }

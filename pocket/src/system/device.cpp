@@ -162,6 +162,10 @@ void resolved() {
   if (Host* host = device().host) host->trouble({});
 }
 
+void note(std::string_view line) {
+  if (Host* host = device().host) host->note(line);
+}
+
 std::string utf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());

@@ -57,5 +57,7 @@ std::string_view programName();
 void warn(std::string_view text);
 // What was warned of is over (a save succeeded again).
 void resolved();
+// A line for the host's record of what the program did (the script host logs it).
+void note(std::string_view line);
 
 }  // namespace pk

@@ -117,10 +117,6 @@ void play(Wave w, UINT flags) {
   if (!(flags & SND_ASYNC)) host->pause(ms);
 }
 
-void note(const std::string& line) {
-  if (pk::Host* host = pk::device().host) host->note(line);
-}
-
 void stop() {
   if (pk::Host* host = pk::device().host) host->stopSound();
   pk::device().soundEnds = 0;
@@ -130,13 +126,13 @@ void stop() {
 // the caller said not to) and the call fails.
 BOOL finish(std::optional<Wave> wave, const std::string& what, DWORD flags) {
   if (wave) {
-    note(what + " played");
+    pk::note(what + " played");
     play(std::move(*wave), flags);
     return TRUE;
   }
-  note(what + " missing");
+  pk::note(what + " missing");
   if (!(flags & SND_NODEFAULT)) {
-    note("sound default");
+    pk::note("sound default");
     play(defaultSound(), flags);
   }
   return FALSE;

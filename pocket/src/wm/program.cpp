@@ -55,9 +55,7 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
     if (!file.empty() && std::filesystem::is_regular_file(file, ec) && pk::device().host)
       started = pk::device().host->openDocument(file);
   }
-  if (pk::device().host)
-    pk::device().host->note("process \"" + pk::utf8(app) + "\" \"" + pk::utf8(cmd) + "\" -> " +
-                            (started ? "1" : "0"));
+  pk::note("process \"" + pk::utf8(app) + "\" \"" + pk::utf8(cmd) + "\" -> " + (started ? "1" : "0"));
   if (processInfo) *processInfo = PROCESS_INFORMATION{};
   return started ? TRUE : FALSE;
 }
