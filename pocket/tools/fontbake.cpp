@@ -76,8 +76,7 @@ int main(int argc, char** argv) {
     std::vector<char32_t> all = pk::text::source::characters(bold);
     while (std::find(all.begin(), all.end(), unmapped) != all.end()) ++unmapped;
     blob.u16(uint32_t(pixels));
-    blob.bytes.push_back(bold ? 1 : 0);
-    blob.bytes.push_back(pk::text::hasStrike(pixels, bold) ? 1 : 0);
+    blob.u16(bold ? 1 : 0);
     blob.u16(uint32_t(chars.size()) + 1);
     for (char32_t c : chars) putGlyph(blob, c, pk::text::source::render(pixels, bold, c));
     putGlyph(blob, kMissing, pk::text::source::render(pixels, bold, unmapped));

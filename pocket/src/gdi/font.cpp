@@ -73,8 +73,4 @@ const Glyph& glyph(int pixelSize, bool bold, char32_t c) {
   return it->second;
 }
 
-bool hasStrike(int pixelSize, bool bold) {
-  return requireFaces().empty() && source::hasStrike(clampPixels(pixelSize), bold);
-}
-
 }  // namespace pk::text

@@ -23,7 +23,6 @@ constexpr char32_t kMissing = 0xFFFFFFFF;
 struct Strike {
   int pixels = 0;
   bool bold = false;
-  bool bitmap = false;  // a hand-tuned strike of the face
   std::vector<std::pair<char32_t, size_t>> glyphs;  // code and offset, by code; kMissing last
 };
 
@@ -47,9 +46,7 @@ std::string parse(Baked& b) {
   for (int s = 0; s < count; ++s) {
     Strike k;
     k.pixels = int(c.u16());
-    int flags = int(c.u16());  // the bold face, then a hand-tuned strike of it
-    k.bold = (flags & 0xFF) != 0;
-    k.bitmap = (flags >> 8) != 0;
+    k.bold = c.u16() != 0;
     int glyphs = int(c.u16());
     for (int g = 0; g < glyphs && c.ok; ++g) {
       size_t at = c.at;
@@ -122,8 +119,6 @@ Glyph render(int pixels, bool bold, char32_t c) {
   for (size_t i = 0; i < g.bits.size(); ++i) g.bits[i] = (bits[i / 8] >> (7 - i % 8)) & 1;
   return g;
 }
-
-bool hasStrike(int pixels, bool bold) { return strikeFor(pixels, bold).bitmap; }
 
 std::vector<char32_t> characters(bool bold) {
   std::vector<char32_t> out;

@@ -134,8 +134,6 @@ Glyph render(int pixels, bool bold, char32_t c) {
   return g;
 }
 
-bool hasStrike(int pixels, bool bold) { return !synthetic(bold) && strikeIndex(faceFor(bold), pixels) >= 0; }
-
 std::vector<char32_t> characters(bool bold) {
   FT_Face face = faceFor(bold);
   std::vector<char32_t> out;

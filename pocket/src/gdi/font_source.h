@@ -19,7 +19,6 @@ struct Face {
 Face face(bool bold);
 // One monochrome glyph at a pixel size, as the text calls draw it.
 Glyph render(int pixels, bool bold, char32_t c);
-bool hasStrike(int pixels, bool bold);
 // The characters the face maps, in order.
 std::vector<char32_t> characters(bool bold);
 

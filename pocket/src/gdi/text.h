@@ -34,7 +34,5 @@ std::string requireFaces();
 int pixelSizeForHeight(LONG logicalHeight);
 Metrics metrics(int pixelSize, bool bold);
 const Glyph& glyph(int pixelSize, bool bold, char32_t c);
-// Whether the face carries a hand-tuned bitmap strike for that size.
-bool hasStrike(int pixelSize, bool bold);
 
 }  // namespace pk::text
