@@ -372,6 +372,7 @@ TEST_F(Painted, TheCommonestSquarePictureMakesTheBoardTheKeyboardStylusWalks) {
   EXPECT_EQ(got, (std::vector<int>{int(E::StylusDown), 110, 126, int(E::StylusUp), 110, 126, int(E::KeyF1), 0, 0}));
   paint(lattice(20, 40, 7, 3, 2));
   DestroyWindow(main);
+  EXPECT_FALSE(FindWindowW(u"ChromeTestMain", u"Fizzorbs")) << "a second copy would still find it";
   main = CreateWindowExW(0, u"ChromeTestMain", u"", WS_VISIBLE, 30, 26, 210, 268, nullptr, nullptr, test::testInstance(), nullptr);
   EXPECT_FALSE(pk::paintedCells()) << "the old main window's board";
   EXPECT_EQ(paint(lattice(20, -11, 0, 2, 1)), Grid{});

@@ -147,7 +147,7 @@ TEST_F(WindowManager, PaintComesOnlyWhenTheQueueIsEmptyAndOnce) {
   HWND w = make(0, 26, 100, 100);
   pump();
   RECT a{0, 0, 10, 10}, b{50, 50, 55, 60};
-  InvalidateRect(w, &a, FALSE);
+  EXPECT_TRUE(InvalidateRect(w, &a, FALSE));
   HDC screen = GetDC(nullptr);  // the whole screen, from its corner
   FillRect(screen, &a, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   EXPECT_TRUE(ReleaseDC(nullptr, screen) == 1 && !ReleaseDC(w, nullptr) && pixel(0, 0) == 0 && pixel(10, 10) == 0xFFFFFFu);
