@@ -112,10 +112,10 @@ class Controls : public test::Shell {
 
 TEST_F(Controls, ButtonsShowPressAndCheckAndNotifyOnReleaseInside) {
   HWND push = make(u"BUTTON", u"Push", BS_PUSHBUTTON, 11, {10, 10, 70, 30});
-  HWND box = make(u"BUTTON", u"Sound", BS_AUTOCHECKBOX, 13, {10, 40, 110, 56});
+  HWND box = make(u"BUTTON", u"Sound", BS_AUTOCHECKBOX, 13, {10, 40, 110, 57});
   HWND plain = make(u"BUTTON", u"Plain", 2, 14, {120, 40, 220, 57});
   RECT p = screenRect(push), b = screenRect(box), q = screenRect(plain);
-  const int my = (p.top + p.bottom) / 2, top = b.top + 1;  // the 13-pixel box is centred in 16
+  const int my = (p.top + p.bottom) / 2, top = b.top + 2;  // the 13-pixel box is centred in 17
   auto looksPressed = [&](bool pressed) {
     EXPECT_EQ(pixel(p.left + 1, my), pressed ? kBlack : kGrey);
     showsText(inner(p), pressed ? kWhite : kBlack, u"Push", {});
@@ -158,7 +158,7 @@ TEST_F(Controls, ButtonsShowPressAndCheckAndNotifyOnReleaseInside) {
     marked(q, true);
     EXPECT_EQ(pixel(b.left, top + 6), kShadow);
     showsText(inner(p), kShadow, u"Push", {});
-    showsText({b.left + 13, b.top, b.right, b.bottom}, kShadow, u"Sound", b.left + 17);
+    showsText({b.left + 13, b.top, b.right, b.bottom}, kShadow, u"Sound", b.left + 17, b.top + 2);  // its line centred in all 17 rows
     host.tap(centre(p).x, my);
   }});
   EXPECT_EQ(notes, (std::vector<Note>{{11, BN_CLICKED, push}, {13, BN_CLICKED, box}, {14, BN_CLICKED, plain}}));
