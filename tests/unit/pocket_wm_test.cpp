@@ -246,10 +246,10 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   EXPECT_EQ(pk::wm::topLevels()[0], below) << "a tap raises its window";
   HWND veil = CreateWindowExW(0, u"Recorder", u"", 0, 0, 26, 5, 5, nullptr, nullptr, nullptr, nullptr);
   pk::wm::setNoActivate(veil);
-  ShowWindow(veil, SW_SHOW), pk::wm::enableWindow(above, false);
-  SetForegroundWindow(veil), SetForegroundWindow(above), host.tap(10, 30), pump();
-  EXPECT_TRUE(GetActiveWindow() == below && pk::wm::topLevels()[0] == veil)
-      << "neither may take the activation; a tap on the active window does not raise it";
+  ShowWindow(veil, SW_SHOW), pk::wm::enableWindow(above, false), pk::wm::enableWindow(veil, false);
+  SetForegroundWindow(veil), SetForegroundWindow(above), host.tap(10, 30), host.tap(2, 28), pump();
+  EXPECT_TRUE(GetActiveWindow() == below && pk::wm::topLevels()[0] == veil && count(veil, WM_LBUTTONDOWN) == 0)
+      << "neither may take the activation nor a disabled one a tap; a tap on the active window does not raise it";
   SetForegroundWindow(below), pk::wm::enableWindow(above, true);
   EXPECT_EQ(pk::wm::topLevels()[0], below) << "already active, it is still raised";
   DestroyWindow(veil);
