@@ -45,6 +45,8 @@ TEST_F(Game, ASeedDealsAKnownBoardAndQueue) {
     EXPECT_EQ(column(10), d.last) << d.seed;
     EXPECT_EQ(column(0, true), d.queue) << d.seed;
   }
+  for (int i = 0; i < kCellCount; ++i)  // the copy kept for Undo is the deal, and empty past it
+    ASSERT_EQ(std::pair(undoBoard.cells[i].color, undoBoard.cells[i].occupied), std::pair(board.cells[i].color, board.cells[i].occupied)) << i;
   EXPECT_EQ(gameState.countsForStats, 0);
   EXPECT_EQ(playStatus.guestGame, 1);
   EXPECT_EQ(stateFileBytes().size(), kStateFileSize);
