@@ -74,7 +74,7 @@ done <<'EOF'
 start\nmenu "Game" "New Game"\njump 3 4|line 3
 start\n# no dialog is open\nclick "OK"|line 3
 start\ncheck #1041 on|line 2
-start\nmenu "Game" "Options..."\nselect #1046 4|drop-down list item 4
+start\nmenu "Game" "Options..."\nselect #1046 0\nselect #1046 4|drop-down list item 4
 start\ncopy \\Windows\\Nothing.dat /nonexistent/x.dat|Nothing.dat
 start\nstart|line 2
 device 240 320 16 96|start
