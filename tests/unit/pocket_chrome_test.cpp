@@ -249,6 +249,8 @@ TEST_F(Chrome, EndDialogValueIsReturnedTheOwnerRepaintsAndEscapeCancels) {
   int paints = record.paints;
   pump();
   EXPECT_GT(record.paints, paints);
+  paints = record.paints;
+  EXPECT_TRUE(UpdateWindow(main) && record.paints == paints) << "nothing was left to paint";
   EXPECT_EQ(pixel(120, 150), 0x00A000u);
   // Painting the dialog, its controls and the bars left nothing behind.
   EXPECT_EQ(automation::liveGdiObjects(), objects);
