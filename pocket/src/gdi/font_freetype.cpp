@@ -103,8 +103,7 @@ Glyph render(int pixels, bool bold, char32_t c) {
   int strike = strikeIndex(face, pixels);
   FT_Error err;
   if (strike >= 0 && !synthetic(bold)) {
-    // A character the strike lacks comes from the outlines: at this size, not the last one set.
-    FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixels));
+    // Choosing the strike also sizes the outlines that a character the strike lacks comes from.
     FT_Select_Size(face, strike);
     err = FT_Load_Char(face, c, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME);
   } else {
