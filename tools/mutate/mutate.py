@@ -519,7 +519,7 @@ def main():
             results.append([m, attempt(k, m, build_dir, lambda: fast_suite(build_dir, args.jobs, args.timeout, log,
                                                                            whole=args.matrix), "")])
         survivors = [r for r in results if r[1] == "survived"]
-        if survivors and not (args.no_sanitizers or args.matrix):
+        if survivors and not args.no_sanitizers:
             print(f"mutate: {len(survivors)} survivor{'' if len(survivors) == 1 else 's'}, tried again under the "
                   f"sanitizers in {sanitized}", flush=True)
             subprocess.run(["cmake", "-S", str(SOURCE), "-B", str(sanitized), "-DCMAKE_BUILD_TYPE=Debug",
