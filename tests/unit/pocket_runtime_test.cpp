@@ -39,7 +39,7 @@ TEST(WideStrings, FormattedCopiedAndJoined) {
   EXPECT_TRUE(wcscpy(joined, u"ab") == joined && wcscat(joined, u"cd") == joined && std::u16string(joined) == u"abcd");
   EXPECT_EQ(fmt(u"%s|%s", u"Grüße", static_cast<const WCHAR*>(nullptr)), u"Grüße|(null)");
   EXPECT_TRUE(_wtol(u" -12x") == -12 && _wtol(u"\t+7") == 7 && _wtol(nullptr) == 0);
-  EXPECT_EQ(fmt(u"[%6s|%-6s|%.2s|%.0s|%3c|%1s]", u"ab", u"cd", u"abcdef", u"abc", int(u'x'), u""), u"[    ab|cd    |ab||  x| ]");
+  EXPECT_EQ(fmt(u"[%06s|%-6s|%.2s|%.0s|%03c|%1s]", u"ab", u"cd", u"abcdef", u"abc", int(u'x'), u""), u"[    ab|cd    |ab||  x| ]");
 }
 
 TEST(Wsprintf, NeverWritesPastTheBound) {
