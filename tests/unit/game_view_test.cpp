@@ -175,6 +175,8 @@ TEST_F(Game, TheDemoWritesHiBurstsItAndLeavesTheSplash) {
   repaint();
   EXPECT_TRUE(shows(22, 75, u"SPLASH"));
   EXPECT_TRUE(cellShows(0, 0, u"BLANK20WHITE"));
+  resizeClient(1000, 900);  // the largest board: the demo reads no cell past it
+  EXPECT_NO_GDI_LEAK(runStartupDemo());
 }
 
 // The header names the running game's style; with none running, the style the next game will have.
@@ -184,11 +186,14 @@ TEST_F(Game, TheHeaderNamesTheRunningGamesStyleElseTheNextOnes) {
   options.gameStyle = STYLE_SHIFTER;
   const auto shifter = header();
   options.gameStyle = STYLE_STANDARD;
-  EXPECT_NE(header(), shifter);
+  const auto standard = header();
+  EXPECT_NE(standard, shifter);
   playStatus.gameInProgress = 1;
   gameState.style = STYLE_SHIFTER;
   options.gameStyle = STYLE_CONTINUOUS;
   EXPECT_EQ(header(), shifter);
+  gameState.style = kStyleCount;  // no such style: named as the first, which it plays as
+  EXPECT_EQ(header(), standard);
 }
 
 TEST_F(Game, TheFirstPaintMeasuresTheDisplayAndDrawsNothingLaterOnesEveryCell) {
