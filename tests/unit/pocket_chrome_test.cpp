@@ -109,6 +109,106 @@ TEST_F(Chrome, MenuItemsPostTheirCommandUnlessGrayed) {
   EXPECT_FALSE(popupOpen());
 }
 
+TEST_F(Chrome, DisabledPictureButtonSendsNothingUntilEnabled) {
+  HWND bar = record.menuBar;
+  // Two strips of the standard pictures: the second's are numbered from 15.
+  EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0), 0);
+  EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0), 15);
+  EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 1, 0, 0), 30);
+  pump();  // the bar shown as it was: the buttons added next must show themselves
+  TBBUTTON more[2] = {{1, 107, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0}, {29, 108, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0}};
+  EXPECT_TRUE(SendMessageW(bar, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(more)) && !SendMessageW(bar, TB_ADDBUTTONS, 1, 0));
+  LPCWSTR tips[] = {u"", u"", u"Undo Move", u"A tip far too long to fit across the whole width of the screen"};
+  EXPECT_TRUE(SendMessageW(bar, TB_SETTOOLTIPS, 4, reinterpret_cast<LPARAM>(tips)));
+  pump();
+  // What a button's picture shows, against the strip's image on the bar's grey.
+  HBITMAP bitmap = LoadBitmapW(pk::instanceOf(pkLayerModule), u"TOOLBAR_STD");
+  const pk::Surface& strip = *pk::gdi::bitmapSurface(bitmap);
+  auto picture = [&](const pk::Surface& s, int x0, int y0, uint32_t ground) {  // 0: the key colour as it is
+    std::vector<uint32_t> px;
+    for (int y = y0; y < y0 + 16; ++y)
+      for (int x = x0; x < x0 + 16; ++x) px.push_back(ground && (s.row(y)[x] & 0xFFFFFF) == 0xFF00FF ? ground : s.row(y)[x] & 0xFFFFFF);
+    return px;
+  };
+  auto shown = [&](int command) {
+    for (const auto& b : pk::chrome::menuBarButtons(bar))
+      if (b.command == command) return picture(pk::device().screen, (b.screen.left + b.screen.right - 16) / 2, (b.screen.top + b.screen.bottom - 16) / 2, 0);
+    return std::vector<uint32_t>{};
+  };
+  EXPECT_EQ(shown(107), picture(strip, 16, 0, 0xD6D3CE));
+  EXPECT_EQ(shown(108), picture(strip, 14 * 16, 0, 0xD6D3CE));
+  // Greyed: an outline of white and shadow on the grey.
+  const auto greyed = shown(106);
+  EXPECT_TRUE(std::all_of(greyed.begin(), greyed.end(), [](uint32_t c) { return c == 0xD6D3CE || c == 0xFFFFFF || c == 0x808080; }));
+  EXPECT_GT(std::count(greyed.begin(), greyed.end(), 0x808080u), 20);
+  EXPECT_FALSE(SendMessageW(bar, TB_ISBUTTONENABLED, 106, 0));
+  play([&] { host.tapAt(automation::menuBarButtonById(106)); });
+  EXPECT_TRUE(record.commands.empty());
+  EXPECT_TRUE(SendMessageW(bar, TB_ENABLEBUTTON, 106, 1) && !SendMessageW(bar, TB_ENABLEBUTTON, 999, 1));  // no 999
+  pump();
+  EXPECT_EQ(shown(106), picture(strip, 0, 0, 0xD6D3CE));
+  const pk::Surface enabled = pk::device().screen;
+  const uint64_t clock = host.clock;
+  play([&] { host.tapAt(automation::menuBarButtonById(106)), host.tap(120, 100); });
+  EXPECT_EQ(record.commands, std::vector<int>{106});
+  EXPECT_EQ(record.origins.back(), (std::pair<int, LPARAM>{0, 0}));  // as a button sends it: no key, no control
+  EXPECT_EQ(record.taps, 1);  // let go, the button gives the stylus back
+  EXPECT_EQ(host.clock, clock) << "a quick tap left the tip's timer to wake the program";
+  EXPECT_EQ(pk::device().screen.pixels, enabled.pixels) << "the button looks pressed after it was let go";
+  // Held, a button's tip shows in a box above the bar, kept on the screen; released off the button: no command.
+  const size_t dcs = automation::liveDeviceContexts();
+  const int left = pk::chrome::menuBarButtons(bar)[3].screen.left, barTop = 320 - pk::wm::kMenuBarHeight;
+  auto hold = [&](int command, std::function<void()> check) {
+    POINT p = *automation::menuBarButtonById(command);
+    host.script({[&] { host.events.push_back({Kind::StylusDown, p.x, p.y}); }, [] {},
+                 [&] { check(), host.events.push_back({Kind::StylusUp, p.x, 150}); }});
+    pump();
+  };
+  hold(106, [&] {
+    const RECT b = pk::chrome::menuBarButtons(bar)[3].screen;  // held, it looks pressed in
+    EXPECT_EQ(std::pair(pixel(b.left, b.top), pixel(b.left + 1, b.top + 1)), std::pair(0x808080u, 0xCECECEu));
+    EXPECT_EQ(picture(pk::device().screen, (b.left + b.right) / 2 - 7, (b.top + b.bottom) / 2 - 7, 0), picture(strip, 0, 0, 0xCECECE));
+    for (int y = barTop - 19; y < barTop - 1; ++y)  // a line of text and its margins
+      EXPECT_EQ(pixel(left, y), y == barTop - 19 || y == barTop - 2 ? 0x00A000u : 0u) << y;
+    EXPECT_EQ(std::tuple(pixel(left + 1, barTop - 4), pixel(left + 60, barTop - 4), pixel(left + 61, barTop - 4)),
+              std::tuple(0xFFFFE1u, 0u, 0x00A000u));
+    int first = 999, last = 0;  // the text's ink, centred, in the tip's own size
+    for (int y = barTop - 17; y < barTop - 3; ++y)  // inside its frame
+      for (int x = left + 1; x < left + 60; ++x)
+        if (pixel(x, y) == 0u) first = std::min(first, x - left), last = std::max(last, x - left);
+    EXPECT_EQ(std::pair(first, last), std::pair(4, 55));
+  });
+  hold(107, [&] { EXPECT_EQ(std::pair(pixel(0, barTop - 4), pixel(1, barTop - 4)), std::pair(0u, 0xFFFFE1u)); });
+  hold(108, [&] {  // past the list of tips: none
+    for (int x = 0; x < 240; ++x) ASSERT_EQ(pixel(x, barTop - 4), 0x00A000u) << x;
+  });
+  EXPECT_EQ(record.commands.size(), 1u);
+  EXPECT_EQ(pixel(left, barTop - 3), 0x00A000u);
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
+  DeleteObject(bitmap);
+  // A bar gone takes no pictures; a picture button first on its bar works as well.
+  EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 0, 0, 0), -1) << "a strip of no pictures";
+  EXPECT_EQ(CommandBar_AddBitmap(bar, test::testInstance(), 9999, 1, 0, 0), -1) << "a bitmap the module lacks";
+  DestroyWindow(bar);
+  EXPECT_EQ(CommandBar_AddBitmap(bar, HINST_COMMCTRL, IDB_STD_SMALL_COLOR, 15, 0, 0), -1);
+  EXPECT_EQ(CommandBar_Height(bar), 0);
+  SHMENUBARINFO first{sizeof(SHMENUBARINFO), main, 0, 120, test::testInstance(), 0, 0, nullptr};
+  ASSERT_TRUE(SHCreateMenuBar(&first));
+  play([&] { host.tapAt(automation::menuBarButtonById(200)); });
+  EXPECT_EQ(record.commands.back(), 200);
+  EXPECT_EQ(CommandBar_Height(first.hwndMB), pk::wm::kMenuBarHeight);
+  // Another window's bar, though above, is not the program's while the main window shows one.
+  HWND other = CreateWindowExW(0, u"STATIC", u"", WS_VISIBLE, 0, 26, 9, 9, nullptr, nullptr, nullptr, nullptr);
+  SHMENUBARINFO its{sizeof(SHMENUBARINFO), other, 0, 124, test::testInstance(), 0, 0, nullptr};
+  ASSERT_TRUE(SHCreateMenuBar(&its));
+  EXPECT_NE(pk::chrome::currentMenuBar(), its.hwndMB);
+  ShowWindow(first.hwndMB, SW_HIDE);
+  EXPECT_EQ(pk::chrome::currentMenuBar(), its.hwndMB) << "with none shown by the main window, the topmost one shown";
+  ShowWindow(first.hwndMB, SW_SHOW), DestroyWindow(other);
+  play([&] { host.key(Kind::KeyMenu); });  // a bar without menus: the menu key opens none
+  EXPECT_FALSE(popupOpen());
+}
+
 TEST_F(Chrome, EndDialogValueIsReturnedTheOwnerRepaintsAndEscapeCancels) {
   size_t objects = automation::liveGdiObjects(), dcs = automation::liveDeviceContexts();
   HWND dialog = nullptr;
@@ -248,6 +348,21 @@ TEST_F(Chrome, TheClockShowsTheHostsTime) {
       for (int y = 0; y < pk::wm::kNavBarHeight; ++y) ink |= pixel(x, y) == 0xFFFFFFu;
     EXPECT_EQ(ink, clockShown) << clockShown;
   }
+  // The bars' type is set in points: on a screen of 120 dpi it stands taller than at 96.
+  auto height = [] {
+    HDC dc = GetDC(nullptr);
+    SIZE size{};
+    {
+      pk::chrome::ScopedFont font(dc, 8, false);
+      GetTextExtentExPointW(dc, u"Ag", 2, 0, nullptr, nullptr, &size);
+    }
+    ReleaseDC(nullptr, dc);
+    return size.cy;
+  };
+  const LONG at96 = height();
+  pk::device().config.dpi = 120;
+  EXPECT_GT(height(), at96);
+  pk::device().config.dpi = 96;
 }
 
 // Accelerator tables: the keys a program declares, translated in its message loop.
@@ -329,6 +444,44 @@ TEST_F(Accelerators, AGreyedCommandADisabledWindowOrAnOpenMenuSwallowTheKey) {
   EXPECT_FALSE(pk::chrome::menuKey(Kind::KeyUp));  // with no menu open an arrow is the program's
   SetUp();  // the next program's menu key opens its own menu
   EXPECT_EQ(commandsAfter([&] { host.key(Kind::KeyMenu), host.key(Kind::KeyEnter); }), std::vector<int>{101});
+}
+
+// The keys walk an open menu: the arrows pass over separators and wrap, Left and Right
+// change menus lighting the first item; none of the keys reach the program. The stylus
+// lights the item it is on, and nothing off the items, where Down starts from the top;
+// greying the lit item puts its light out.
+TEST_F(Accelerators, TheKeysWalkAnOpenMenu) {
+  const size_t dcs = automation::liveDeviceContexts();
+  HMENU game = reinterpret_cast<HMENU>(SendMessageW(record.menuBar, SHCMBM_GETSUBMENU, 0, 112));
+  EnableMenuItem(game, 102, MF_ENABLED);
+  SendMessageW(record.menuBar, TB_ENABLEBUTTON, 106, TRUE);  // a picture button: Left and Right pass it
+  using Lit = std::vector<std::u16string>;
+  std::vector<Lit> seen;
+  auto look = [&](Kind k, size_t item = 0, int dy = 0) {  // the stylus: on an item, or dy above its top
+    return [&, k, item, dy] {
+      seen.emplace_back();
+      const auto items = pk::chrome::openPopupItems();
+      for (const auto& [label, r] : items)
+        if (pixel(r.left + 3, (r.top + r.bottom) / 2) == 0x002884) seen.back().push_back(label);
+      const RECT r = items.empty() ? RECT{} : items[item].second;
+      host.events.push_back({k, int(r.left) + 5, int(dy ? r.top + dy : (r.top + r.bottom) / 2)});
+    };
+  };
+  auto tapGame = [&] { host.tapAt(automation::menuBarButton(u"Game")); };
+  auto pressGame = [&] { host.events.push_back({Kind::StylusDown, int(automation::menuBarButton(u"Game")->x), 310}); };
+  host.script({tapGame, look(Kind::KeyUp), look(Kind::KeyDown), look(Kind::KeyUp), look(Kind::KeyUp), look(Kind::KeyRight),
+               look(Kind::KeyDown), look(Kind::KeyLeft), look(Kind::KeyLeft), look(Kind::KeyEnter),
+               pressGame, look(Kind::KeyDown), look(Kind::StylusMove, 2), look(Kind::StylusMove, 0, -1), look(Kind::KeyDown),
+               [&] { EnableMenuItem(game, 101, MF_GRAYED), host.key(Kind::ClockChanged); }, look(Kind::StylusUp, 0, -1), look(Kind::StylusDown, 2),
+               // After a lift on nothing, Down starts again from the top.
+               look(Kind::StylusUp, 0, -1), look(Kind::KeyDown), look(Kind::KeyEscape)});
+  EXPECT_EQ(commandsAfter([] {}), std::vector<int>{107});
+  EXPECT_EQ(keysDispatched, 0);
+  EXPECT_EQ(automation::liveDeviceContexts(), dcs);
+  EXPECT_EQ(seen, (std::vector<Lit>{{}, {u"Options..."}, {u"New Game"}, {u"Options..."}, {u"End Game"}, {u"Statistics..."},
+                                    {u"About"}, {u"New Game"}, {u"Statistics..."}, {}, {u"New Game"}, {u"Options..."},
+                                    {}, {}, {}, {u"Options..."}, {}, {u"End Game"}}));
+  EXPECT_EQ(pixel(20, 280), 0x00A000u);  // no pop-up left on the screen
 }
 
 }  // namespace

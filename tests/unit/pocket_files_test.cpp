@@ -59,6 +59,52 @@ std::string inChild(const std::filesystem::path& errFile, const std::function<st
   return WIFEXITED(status) ? wrong : wrong + "the child died";
 }
 
+TEST(Files, DispositionsAndPathsWithoutCase) {
+  test::TempDevice dev;
+  EXPECT_TRUE(fails(open(kState, GENERIC_WRITE, 0, TRUNCATE_EXISTING + 1), ERROR_INVALID_PARAMETER));
+  EXPECT_TRUE(fails(open(kState, GENERIC_WRITE, 0, TRUNCATE_EXISTING), ERROR_FILE_NOT_FOUND));
+  HANDLE h = open(kState, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+  ASSERT_TRUE(h != INVALID_HANDLE_VALUE && GetLastError() == 0);  // a new file: no error left from the failures before
+  EXPECT_TRUE(writeAll(h, "first"));
+  EXPECT_TRUE(CloseHandle(h));
+  EXPECT_TRUE(fails(open(kState, GENERIC_WRITE, 0, CREATE_NEW), ERROR_FILE_EXISTS));
+  // OPEN_ALWAYS keeps what is there and starts at the beginning.
+  h = open(u"\\WINDOWS\\fizzorbs.DAT", GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));  // a success that found the file there
+  EXPECT_TRUE(writeAll(h, "F"));
+  EXPECT_EQ(readAll(h), "irst");
+  EXPECT_TRUE(CloseHandle(h));
+  EXPECT_EQ(dev.read("Windows/Fizzorbs.dat"), "First");
+  EXPECT_TRUE(CloseHandle(open(kState, GENERIC_WRITE, 0, TRUNCATE_EXISTING)));
+  EXPECT_EQ(dev.read("Windows/Fizzorbs.dat"), "");
+  // A file written anew keeps the permissions the player gave it; a new one gets the usual ones.
+  namespace fs = std::filesystem;
+  const auto own = fs::perms::owner_read | fs::perms::owner_write;
+  fs::permissions(dev.root / "Windows" / "Fizzorbs.dat", own);
+  for (const WCHAR* name : {kState, u"\\Windows\\new.dat"}) EXPECT_TRUE(CloseHandle(open(name, GENERIC_WRITE, 0, CREATE_ALWAYS)));
+  EXPECT_EQ(fs::status(dev.root / "Windows" / "Fizzorbs.dat").permissions(), own);
+  EXPECT_EQ(fs::status(dev.root / "Windows" / "new.dat").permissions(), fs::perms(0644));
+  // The device has no current folder: a name without a leading backslash starts at the root.
+  EXPECT_TRUE(CloseHandle(open(u"Windows\\rel.dat", GENERIC_WRITE, 0, CREATE_NEW)));
+  EXPECT_TRUE(std::filesystem::exists(dev.root / "Windows" / "rel.dat"));
+  // Names reach the host's disk as UTF-8, characters past U+FFFF whole, a lone half of a pair as U+FFFD.
+  const char16_t* name = u"\\Windows\\\U0001F600\x7F\x80\u07FF\u0800\uFFFF\uFF21\U00010000\xD800\uE000\uD7FF\xDFFF\U0010FFFF";
+  EXPECT_TRUE(CloseHandle(open(name, GENERIC_WRITE, 0, CREATE_NEW)));
+  EXPECT_TRUE(std::filesystem::exists(dev.root / "Windows" / ("\xF0\x9F\x98\x80" "\x7F" "\xC2\x80" "\xDF\xBF" "\xE0\xA0\x80" "\xEF\xBF\xBF"
+                                                              "\xEF\xBC\xA1" "\xF0\x90\x80\x80" "\xEF\xBF\xBD" "\xEE\x80\x80"
+                                                              "\xED\x9F\xBF" "\xEF\xBF\xBD" "\xF4\x8F\xBF\xBF")));
+  EXPECT_EQ(pk::utf8(std::u16string_view(u"a\U0001F600", 2)), "a\xEF\xBF\xBD");  // the pair's second half lies past the text
+  // A program started without standard input may get descriptor 0 for a file.
+  const int input = dup(0);
+  close(0);
+  for (DWORD disposition : {CREATE_NEW, OPEN_EXISTING, CREATE_ALWAYS}) {
+    h = open(u"\\Windows\\zero.dat", GENERIC_WRITE, 0, disposition);
+    EXPECT_TRUE(writeAll(h, "0") && CloseHandle(h)) << disposition;
+  }
+  dup2(input, 0), close(input);
+}
+
 TEST(Files, ReplacementIsSeenOnlyWholeAndOnlyAfterClose) {
   test::TempDevice dev;
   dev.write("Windows/Fizzorbs.dat", "old contents");

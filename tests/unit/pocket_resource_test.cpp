@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <pocket/resource_format.h>
+
 #include "pocket_fixture.h"
 
 namespace fs = std::filesystem;
@@ -19,6 +21,60 @@ TEST(Resource, TheCompiledModuleKeepsTextAndNames) {
   EXPECT_EQ(pk::loadString(module(), 120), u"Grüße \"quoted\"");
   EXPECT_FALSE(pk::loadString(module(), 114) || FindResourceW(module(), u"300", RT_BITMAP) ||
                FindResourceW(module(), u"BMP_EIGHT", RT_DIALOG));
+}
+
+// A module of its own, for the edges of numbers, handles and the depth of menus.
+std::vector<unsigned char> nestedMenu(int depth, uint8_t cut = 0) {
+  pk::resfmt::Writer w;
+  w.beginBlock(pk::resfmt::kMenuMagic);
+  for (int i = 0; i < depth; ++i) {
+    w.u16(1);
+    w.u16(pk::resfmt::kPopup);
+    w.u32(uint32_t(i));
+    w.text(u"P");
+  }
+  w.u16(0);
+  w.endBlock();
+  w.bytes[4] = uint8_t(w.bytes[4] - cut);
+  return w.bytes;
+}
+
+TEST(Resource, NumbersAtTheirLimitsHandlesAndMenusAtTheirDepth) {
+  static const std::vector<unsigned char> deep = nestedMenu(16), tooDeep = nestedMenu(17), cut = nestedMenu(1, 4);
+  static const unsigned char text[] = {'O', 0, 'K', 0, '!', 0};  // a string of an odd size drops its last byte
+  static const pk::ResourceEntry entries[] = {
+      {{10, nullptr}, {0, "A9"}, text, 4},          {{10, nullptr}, {0, nullptr}, text, 4},
+      {{10, nullptr}, {9, nullptr}, text, 4},       {{10, nullptr}, {0xFFFF, nullptr}, text, 4},
+      {{4, nullptr}, {0xFFFF, nullptr}, deep.data(), uint32_t(deep.size())},
+      {{4, nullptr}, {17, nullptr}, tooDeep.data(), uint32_t(tooDeep.size())},
+      {{4, nullptr}, {18, nullptr}, cut.data(), uint32_t(cut.size())},
+      {{6, nullptr}, {0xFFFF, nullptr}, text, 5},
+      {{10, nullptr}, {1, nullptr}, text, 4},  // past the module's end
+  };
+  static const pk::ModuleImage image{"edges", entries, std::size(entries) - 1}, unknown{"unknown", entries, 1};
+  HINSTANCE own = pk::instanceOf(image);
+  auto find = [&](LPCWSTR name) {
+    return reinterpret_cast<const pk::ResourceEntry*>(FindResourceW(own, name, RT_RCDATA));
+  };
+  for (auto [name, at] : {std::pair{u"a9", 0}, {u"#0", 1}, {u"#9", 2}, {u"#65535", 3}})
+    EXPECT_EQ(find(name), &entries[at]) << at;
+  // "#" alone is no number, and a number past 16 bits never wraps onto one that is.
+  for (LPCWSTR miss : {u"#", u"#65536", u"#4295032831", u"#9a", u"B9", u"#1"})
+    EXPECT_EQ(find(miss), nullptr) << pk::utf8(miss);
+  EXPECT_EQ(find(nullptr), nullptr);
+  HINSTANCE stranger = reinterpret_cast<HINSTANCE>(const_cast<pk::ModuleImage*>(&unknown));
+  EXPECT_EQ(FindResourceW(stranger, u"a9", RT_RCDATA), nullptr);
+  EXPECT_EQ(SizeofResource(own, FindResourceW(own, u"A9", RT_RCDATA)), 4u) << "the module's first entry";
+  EXPECT_EQ(SizeofResource(own, reinterpret_cast<HRSRC>(const_cast<pk::ResourceEntry*>(&entries[8]))), 0u);
+  EXPECT_EQ(pk::loadString(own, 0xFFFF), u"OK");
+  auto menu = pk::loadMenu(own, 0xFFFF);
+  ASSERT_TRUE(menu);
+  const pk::MenuItem* item = &menu->at(0);
+  for (int depth = 1; depth < 16; ++depth) item = &item->popup.at(0);
+  EXPECT_TRUE(item->isPopup && item->popup.empty() && item->id == 15);
+  // Too deep, its one item's text cut short, and a number past 16 bits, even where its low half names one.
+  for (UINT id : {17, 18, 0x1FFFF}) EXPECT_FALSE(pk::loadMenu(own, id)) << id;
+  EXPECT_FALSE(pk::loadString(own, 0x1FFFF));
 }
 
 fs::path pkrcProgram() {

@@ -52,6 +52,76 @@ class Text : public ::testing::Test {
   }
 };
 
+TEST_F(Text, ExtentsGrowWithTheTextAndFontsFitTheirCell) {
+  SIZE none{9, 9};  // no DC, a negative length, or letters without text, fail; no text at all measures nothing
+  int fit = -1;
+  EXPECT_FALSE(GetTextExtentExPointW(dc, u"x", -1, 0, nullptr, nullptr, &none) ||
+               GetTextExtentExPointW(dc, nullptr, 1, 0, nullptr, nullptr, &none) ||
+               GetTextExtentExPointW(nullptr, u"x", 1, 0, nullptr, nullptr, &none));
+  RECT box{0, 0, 50, 20};  // nor does DrawTextW draw without a DC, a box or text
+  EXPECT_EQ(DrawTextW(nullptr, u"x", 1, &box, 0) + DrawTextW(dc, u"x", 1, nullptr, 0) + DrawTextW(dc, nullptr, 1, &box, 0), 0);
+  EXPECT_TRUE(GetTextExtentExPointW(dc, nullptr, 0, 0, &fit, nullptr, &none) && none.cx == 0 && fit == 0);
+  LOGFONTW lf{};  // a height of 0 is the system font's
+  SIZE system = extent(u"Score:");
+  SelectObject(dc, CreateFontIndirectW(&lf));
+  EXPECT_EQ(extent(u"Score:").cy, system.cy);
+  DeleteObject(SelectObject(dc, GetStockObject(SYSTEM_FONT)));
+  // A positive height is the whole cell: the largest size whose cell fits, up to 400 pixels.
+  for (LONG cell = 1; cell <= 500; ++cell) {
+    int px = pk::text::pixelSizeForHeight(cell);
+    ASSERT_LE(pk::text::metrics(px, false).height, cell);
+    ASSERT_TRUE(px == 400 || pk::text::metrics(px + 1, false).height > cell) << cell;
+  }
+  // What a face maps, in order, as the baked fonts carry it: Latin letters, nothing past U+FFFF.
+  auto mapped = pk::text::source::characters(false);
+  EXPECT_TRUE(std::is_sorted(mapped.begin(), mapped.end()) && mapped.size() > 200 && mapped.back() < 0x10000);
+  EXPECT_TRUE(std::binary_search(mapped.begin(), mapped.end(), U'A'));
+  // The fit stops before the limit.
+  SIZE all = extent(u"Continuous"), size{};
+  ASSERT_TRUE(GetTextExtentExPointW(dc, u"Continuous", 10, all.cx - 1, &fit, nullptr, &size));
+  EXPECT_EQ(fit, 9);
+  for (auto [limit, fits] : {std::pair{all.cx, 10}, {0, 0}})  // the limit itself still fits
+    EXPECT_TRUE(GetTextExtentExPointW(dc, u"Continuous", 10, limit, &fit, nullptr, &size) && fit == fits) << limit;
+  // A high surrogate and a low one after it are one (here missing) character of width n;
+  // either alone, or the two the other way round, is a missing character of its own.
+  const int n = extent(u"\U00010000").cx, a = extent(u"A").cx, f = extent(u"\xFB01").cx;
+  for (const auto& [s, want] : std::vector<std::pair<std::u16string, std::vector<int>>>{
+           {u"\xFB01\xDBFF\xDFFF", {f, f + n, f + n}}, {u"A\xD800\xDC00", {a, a + n, a + n}}, {u"\xD800\xDC00", {n, n}},
+           {u"\xD800\xDBFF", {n, 2 * n}}, {u"\xDC00\xDC00", {n, 2 * n}}, {u"\xD7FF\xDC00", {n, 2 * n}},
+           {u"\xD800\xE000", {n, 2 * n}}, {u"\xD701\xD800\xDC00\xD701", {n, 2 * n, 2 * n, 3 * n}}}) {
+    std::vector<int> got(s.size());
+    GetTextExtentExPointW(dc, s.data(), int(s.size()), 0, nullptr, got.data(), &size);
+    EXPECT_EQ(got, want) << int(s[1]);
+  }
+}
+
+TEST_F(Text, ExtTextOutPlacesTheTextBox) {
+  draw(10, 20, u"Score:");
+  SIZE s = extent(u"Score:");
+  EXPECT_EQ(painted(), (std::vector<LONG>{10, 20, 10 + s.cx, 20 + s.cy}));
+  clear();
+  RECT clip{12, 0, 20, 10 + pk::text::metrics(11, false).ascent - 3};  // through the W's strokes
+  draw(10, 10, u"WWW", ETO_CLIPPED, &clip);
+  EXPECT_EQ(painted(), (std::vector<LONG>{12, 10, 20, clip.bottom}));
+  // An opaque rectangle fills in the background colour, from a window DC's origin, clipping nothing.
+  HDC screen = pk::gdi::createScreenDC(POINT{10, 20}, {RECT{0, 0, 100, 100}});
+  SetBkColor(screen, RGB(0x10, 0x20, 0x30));
+  ExtTextOutW(screen, 40, 0, ETO_OPAQUE, &clip, u" ", 1, nullptr);
+  const auto& device = pk::device().screen.pixels;
+  EXPECT_EQ(std::count(device.begin(), device.end(), 0x102030u), 8 * clip.bottom + extent(u" ").cx * extent(u" ").cy);
+  EXPECT_EQ(pk::device().screen.row(20)[22], 0x102030u);
+  EXPECT_FALSE(ExtTextOutW(screen, 0, 0, 0, nullptr, nullptr, 1, nullptr)) << "a count without its text";
+  pk::gdi::destroyScreenDC(screen);
+  // Given advances place each unit and size the box; the two of a surrogate pair are one character.
+  const int dx[3] = {10, 5, 15};
+  auto spaced = drawn([&] { ExtTextOutW(dc, 10, 20, 0, nullptr, u"\U0001F600W", 3, dx); });
+  EXPECT_EQ(painted()[2], 40);
+  draw(25, 20, u"W");
+  EXPECT_EQ(pixels(), spaced) << "the W stands 15 pixels on";
+  // Characters past U+FFFF: the faces have none, and draw the box for a missing one.
+  EXPECT_EQ(drawn([&] { draw(4, 2, u"\U00010180\U00010680"); }), drawn([&] { draw(4, 2, u"\U0001F600\U0001F600"); }));
+}
+
 // Wrapped text draws exactly as its lines drawn one under the other: broken at the last space
 // that fits, spaces at a break dropped, a word too long and an empty line kept, \r\n one break.
 TEST_F(Text, WordBreaksDrawTheLinesOneUnderTheOther) {

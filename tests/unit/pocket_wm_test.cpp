@@ -279,6 +279,75 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   EXPECT_TRUE(!GetMessageW(&quit, nullptr, 0, 0) && quit.wParam == 7);
 }
 
+TEST_F(WindowManager, TimersFireOnTheHostClock) {
+  HWND w = make(0, 26, 50, 50);
+  pump();
+  // Set again, a timer is replaced. Longer than one wait can be: the host wakes to wait again,
+  // until exactly when it is due.
+  pk::wm::setTimer(w, 3, 10), pk::wm::setTimer(w, 3, 0xFFFFFFFFu);
+  MSG m;
+  ASSERT_TRUE(GetMessageW(&m, nullptr, 0, 0));
+  EXPECT_TRUE(m.message == WM_TIMER && m.wParam == 3 && m.lParam == 0);  // no callback
+  EXPECT_TRUE(host.clock == 0xFFFFFFFFu && m.time == 0xFFFFFFFFu);
+  pk::wm::setTimer(w, 4, 0);  // due at once, then at every tick of the clock
+  GetMessageW(&m, nullptr, 0, 0), GetMessageW(&m, nullptr, 0, 0);
+  EXPECT_TRUE(m.wParam == 4 && host.clock == 1 + uint64_t(0xFFFFFFFFu));
+  pk::wm::killTimer(w, 4);
+  pk::wm::killTimer(w, 3);
+  EXPECT_FALSE(GetMessageW(&m, nullptr, 0, 0)) << "a killed timer fired";
+  HWND other = make(0, 26, 9, 9);  // another window's timers and messages outlive w; w's go with it
+  pk::wm::setTimer(other, 3, 10), pk::wm::setTimer(w, 6, 10), pk::wm::killTimer(w, 3);
+  PostMessageW(w, WM_USER, 0, 0), PostMessageW(other, WM_USER, 0, 0);
+  DestroyWindow(w);
+  std::vector<std::pair<HWND, UINT>> got;
+  for (int i = 0; i < 3 && GetMessageW(&m, nullptr, 0, 0); ++i) got.push_back({m.hwnd, m.message}), DispatchMessageW(&m);
+  EXPECT_EQ(got, (std::vector<std::pair<HWND, UINT>>{{other, WM_USER}, {other, WM_PAINT}, {other, WM_TIMER}}));
+  pk::wm::killTimer(other, 3);
+  pk::device().host = nullptr;  // nothing can ever arrive: the loop ends
+  EXPECT_TRUE(!GetMessageW(&m, nullptr, 0, 0) && m.message == WM_QUIT && m.time == 0);
+}
+
+// A device of more dots per inch shows each pixel as a square of host pixels, those past the
+// last whole square black, and takes a touch to the pixel under it; one of few colour bits
+// shows grey levels.
+TEST(DeviceScreen, ScaledAndGreyPictures) {
+  struct Shown : test::FakeHost {
+    pk::Surface picture;
+    int shows = 0;
+    void present(pk::ScreenView s) override {
+      ++shows, picture = pk::Surface(s.width, s.height), picture.pixels.assign(s.pixels, s.pixels + picture.pixels.size());
+    }
+  } host;
+  struct Case { int dpi, bits, width, height; uint32_t pale, dark; } cases[] = {
+      {192, 16, 481, 641, 0x909090, 0x123456},  // 240 x 320 pixels of 2 x 2
+      {96, 1, 240, 320, 0xFFFFFF, 0x000000},
+      {96, 2, 240, 320, 0xAAAAAA, 0x555555},
+      {96, 8, 240, 320, 0x909090, 0x123456},  // eight bits and more: colours
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dpi + c.bits);
+    pk::DeviceConfig config;
+    config.dpi = c.dpi, config.bits = c.bits, config.width = c.width, config.height = c.height;
+    pk::setUpDevice(host, config, nullptr);
+    pk::Surface& screen = pk::device().screen;
+    ASSERT_EQ(screen.width, 240);
+    std::fill(screen.pixels.begin(), screen.pixels.end(), 0x909090);
+    screen.row(1)[1] = 0x123456;
+    host.shows = 0;
+    Sleep(0), Sleep(0);  // a pause shows the step, once: nothing changed since
+    const int s = c.dpi / 96;
+    ASSERT_TRUE(host.shows == 1 && host.picture.width == c.width && host.picture.height == c.height);
+    auto at = [&](int x, int y) { return host.picture.row(y)[x]; };
+    EXPECT_EQ(std::tuple(at(s, s), at(2 * s - 1, 2 * s - 1), at(2 * s, s)), std::tuple(c.dark, c.dark, c.pale));  // its square, and past it
+    for (auto [x, y] : {std::pair{0, c.height - 1}, {c.width - 1, c.height - 1}, {c.width - 1, 0}})
+      EXPECT_EQ(at(x, y), s == 2 ? 0u : c.pale);
+    POINT p = pk::toHost(POINT{1, 1}), back = pk::fromHost(p.x, p.y), off = pk::fromHost(-1, 2 * s);
+    EXPECT_TRUE(p.x == s + s / 2 && p.y == p.x && back.x == 1 && back.y == 1 && off.x == -1 && off.y == 2);
+  }
+  pk::setUpDevice(host, pk::DeviceConfig{}, nullptr);
+  pk::device().host = nullptr;
+}
+
 // A second start of the program finds the first by its announcement, in a folder only this
 // user reaches, and raises it; a withdrawn one is found no more.
 TEST(Announce, FoundRaisedAndWithdrawn) {
