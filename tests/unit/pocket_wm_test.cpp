@@ -240,6 +240,8 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   EXPECT_EQ(sentTo(kid[0], {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP}),  // wParam 1: the button is held, until it is up
             (Sent{{WM_LBUTTONDOWN, 1, MAKELPARAM(10, 4)}, {WM_LBUTTONUP, 0, MAKELPARAM(10, 4)}}));
   EXPECT_EQ(count(below, WM_ACTIVATE, WA_CLICKACTIVE), 1) << "activated by the tap, and told so";
+  auto first = [](HWND h, UINT m) { return std::find_if(seen.begin(), seen.end(), [&](const Seen& s) { return s.hwnd == h && s.msg == m; }); };
+  EXPECT_LT(first(below, WM_ACTIVATE), first(kid[0], WM_LBUTTONDOWN)) << "as the stylus goes down, not as it lifts";
   EXPECT_TRUE(SetForegroundWindow(below) && !SetForegroundWindow(kNotAWindow));
   pump();
   EXPECT_EQ(count(below, WM_PAINT), 1);
