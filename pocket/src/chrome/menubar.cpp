@@ -246,7 +246,6 @@ CommandState commandState(const MenuBar& bar, int command) {
 }
 
 HWND currentMenuBar() {
-  forgetStaleMenus();
   HWND main = automation::mainWindow();
   HWND best = nullptr;
   for (HWND h : wm::topLevels()) {
