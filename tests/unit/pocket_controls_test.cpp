@@ -311,6 +311,10 @@ TEST_F(Controls, DropListShowsItsChoiceAndHighlightsTheCurrentItem) {
   }});
   play({[&] {
     showsText(field, kBlack, u"Gamma", c.left + 3);  // a choice the program makes shows at once
+    const LONG top = inkBox(field, kBlack).top;  // a pixel taller, the line stays where centring puts it
+    pk::wm::moveWindow(combo, 10, 10, 100, c.bottom - c.top + 1), UpdateWindow(combo);
+    EXPECT_EQ(inkBox(field, kBlack).top, top);
+    pk::wm::moveWindow(combo, 10, 10, 100, c.bottom - c.top);
     pk::wm::enableWindow(combo, false);
   }});
   play({[&] {
