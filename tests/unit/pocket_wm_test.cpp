@@ -275,6 +275,11 @@ TEST_F(WindowManager, WindowDcNeverDrawsOverAWindowAbove) {
   bool done = true;
   pk::wm::runModal(make(0, 26, 10, 10, below), below, done);
   EXPECT_NE(GetActiveWindow(), below);
+  HWND doomed = make(0, 26, 10, 10);  // an owner gone while its modal window runs: nothing to enable
+  bool over = false;
+  host.script({[&] { DestroyWindow(doomed), over = true, PostMessageW(below, WM_USER, 0, 0); }});
+  pk::wm::runModal(make(0, 26, 10, 10, doomed), doomed, over);
+  EXPECT_FALSE(IsWindow(doomed));
   PostMessageW(nullptr, WM_QUIT, 7, 0);  // a quit ends a modal loop, and is passed on to the outer one
   pk::wm::runModal(make(0, 26, 10, 10, below), below, false);
   MSG quit;
