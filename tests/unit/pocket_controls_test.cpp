@@ -403,15 +403,15 @@ TEST_F(Controls, DialogContentFitsInsideItsFrameAndEnterPressesTheDefault) {
   }});
   EXPECT_EQ(run(bytes, pane), 43);
   full = true;
-  std::vector<uint32_t> bar;  // the navigation bar's pixels
+  auto navBar = [] { return std::vector<uint32_t>(pk::device().screen.pixels.begin(), pk::device().screen.pixels.begin() + 240 * 26); };
   host.script({[&] {  // sized to the screen, but without the shell's done button
     EXPECT_FALSE(pk::chrome::hasDoneButton(GetActiveWindow()));
     EXPECT_EQ(count({232, 26, 240, 26 + 23}, kWhite), 8 * 23);  // a long title stops short of the edge
-    bar.assign(pk::device().screen.pixels.begin(), pk::device().screen.pixels.begin() + 240 * 26);
+    const auto bar = navBar();
     SHINITDLGINFO done{SHIDIM_FLAGS, GetActiveWindow(), SHIDIF_DONEBUTTON | SHIDIF_SIZEDLG};
     SHInitDialog(&done);  // asked for later, the button shows at once
     UpdateWindow(pk::chrome::navigationBar());
-    EXPECT_NE(std::vector<uint32_t>(pk::device().screen.pixels.begin(), pk::device().screen.pixels.begin() + 240 * 26), bar);
+    EXPECT_NE(navBar(), bar);
   }, [&] {
     host.key(Kind::KeyEnter);  // with the default disabled, Enter is an OK
   }});
